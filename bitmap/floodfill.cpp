@@ -1,0 +1,2 @@
+// Flood-fill area selection with cut lines.
+#include "bitmap/selection.hpp"

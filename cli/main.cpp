@@ -1,0 +1,50 @@
+// pixmend: the command line of the host stand-in.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cli/commands.hpp"
+
+namespace {
+
+struct Subcommand {
+  const char* name;
+  const char* synopsis;
+  int (*run)(const pixmend::cli::Args&);
+};
+
+const Subcommand kSubcommands[] = {
+    {"demo", "demo [OUTDIR]            edit a drawing with the buffer operations; writes PBM pictures",
+     pixmend::cli::runDemo},
+};
+
+void printUsage(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: pixmend COMMAND [ARGS]\n"
+               "       pixmend --help | --version\n\n"
+               "Pixmend edits 1-bit scanned drawings. Commands:\n");
+  for (const auto& sub : kSubcommands) std::fprintf(out, "  %s\n", sub.synopsis);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    printUsage(stderr);
+    return 2;
+  }
+  const std::string first = argv[1];
+  if (first == "--help" || first == "-h" || first == "help") {
+    printUsage(stdout);
+    return 0;
+  }
+  if (first == "--version") {
+    std::printf("pixmend %s\n", PIXMEND_VERSION);
+    return 0;
+  }
+  for (const auto& sub : kSubcommands) {
+    if (first == sub.name) return sub.run(pixmend::cli::Args(argv + 2, argv + argc));
+  }
+  std::fprintf(stderr, "pixmend: unknown command '%s' (see pixmend --help)\n", first.c_str());
+  return 2;
+}

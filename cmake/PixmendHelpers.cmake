@@ -1,0 +1,49 @@
+# Build flags and small helpers shared by every folder.
+
+function(pixmend_apply_build_flags)
+  add_compile_options(-Wall -Wextra)
+  if(PIXMEND_WERROR)
+    add_compile_options(-Werror)
+  endif()
+  if(PIXMEND_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+  if(PIXMEND_BUILD_FUZZ)
+    # Everything the fuzzers reach is instrumented for coverage and checked by the sanitizers.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# Code that goes into an application library: everything hidden except what is marked for export.
+function(pixmend_hidden target)
+  set_target_properties(${target} PROPERTIES C_VISIBILITY_PRESET hidden CXX_VISIBILITY_PRESET hidden
+                                             VISIBILITY_INLINES_HIDDEN ON)
+endfunction()
+
+# Applications are shared libraries that the host loads with dlopen. Each links its own copy of
+# vxlib, so references inside one application must bind to that application's own definitions.
+function(pixmend_add_application target)
+  cmake_parse_arguments(APP "" "" "SOURCES;LINK" ${ARGN})
+  add_library(${target} SHARED ${APP_SOURCES})
+  pixmend_hidden(${target})
+  target_link_libraries(${target} PRIVATE ${APP_LINK} pixmend_host "$<LINK_LIBRARY:WHOLE_ARCHIVE,vxlib>")
+  target_link_options(${target} PRIVATE -Wl,-Bsymbolic -Wl,--no-undefined)
+  set_target_properties(${target} PROPERTIES PREFIX "lib")
+endfunction()
+
+# A GoogleTest executable registered with CTest. Tests run from the build tree's root so that
+# relative paths in them mean the same thing everywhere.
+function(pixmend_add_test target)
+  cmake_parse_arguments(T "" "" "SOURCES;LINK;LABELS" ${ARGN})
+  add_executable(${target} ${T_SOURCES})
+  target_link_libraries(${target} PRIVATE ${T_LINK} GTest::gtest_main GTest::gmock)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_definitions(${target} PRIVATE
+    PIXMEND_TESTDATA_DIR="${PIXMEND_TESTDATA_DIR}"
+    PIXMEND_BUILD_DIR="${PROJECT_BINARY_DIR}"
+    PIXMEND_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(${target} WORKING_DIRECTORY ${PROJECT_BINARY_DIR} DISCOVERY_TIMEOUT 60
+                       PROPERTIES LABELS "${T_LABELS}")
+endfunction()

@@ -1,0 +1,18 @@
+// Host-wide reset. Each group of the host keeps process-wide state; tests (and a fresh session)
+// need it back in its start state. A group registers its reset function once at load time,
+// and resetHost() runs them all, in registration order.
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+namespace pixmend::host {
+
+// Registers `reset` under `name` (for diagnostics); returns true so it can initialise a static.
+bool registerReset(std::string_view name, std::function<void()> reset);
+
+// Puts every group back into its start state: no applications, no journal entries, no
+// configuration variables beyond the environment, no open files.
+void resetHost();
+
+}  // namespace pixmend::host
