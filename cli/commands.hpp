@@ -9,6 +9,9 @@ namespace pixmend::cli {
 
 using Args = std::vector<std::string>;
 
-int runDemo(const Args& args);
+int runDemo(const Args& args);     // demo.cpp
+int runSession(const Args& args);  // run.cpp
+int runInfo(const Args& args);     // info.cpp
+int runConvert(const Args& args);  // info.cpp
 
 }  // namespace pixmend::cli

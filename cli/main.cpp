@@ -13,8 +13,14 @@ struct Subcommand {
   int (*run)(const pixmend::cli::Args&);
 };
 
+// Each subcommand's synopsis is one line of the usage text.
 const Subcommand kSubcommands[] = {
-    {"demo", "demo [OUTDIR]            edit a drawing with the buffer operations; writes PBM pictures",
+    {"run", "run SCRIPT|-             play a session script (see docs/sessions.md); prints the journal",
+     pixmend::cli::runSession},
+    {"info", "info FILE                type, size, compression, photometric, tiling, placement of a raster",
+     pixmend::cli::runInfo},
+    {"convert", "convert IN OUT [--type tif|rle|cit]   convert a raster file", pixmend::cli::runConvert},
+    {"demo", "demo [OUTDIR]            a short editing run on a drawing; writes pictures to OUTDIR",
      pixmend::cli::runDemo},
 };
 

@@ -47,3 +47,15 @@ function(pixmend_add_test target)
   gtest_discover_tests(${target} WORKING_DIRECTORY ${PROJECT_BINARY_DIR} DISCOVERY_TIMEOUT 60
                        PROPERTIES LABELS "${T_LABELS}")
 endfunction()
+
+# One test program per folder of tests: every *_test.cpp directly in `dir` (plus any *.cpp
+# support files listed in SUPPORT) goes into `target`. Folders are owned by the group they test,
+# so adding a test file needs no edit elsewhere.
+function(pixmend_add_test_folder target dir)
+  cmake_parse_arguments(T "" "" "LINK;SUPPORT;LABELS" ${ARGN})
+  file(GLOB _tests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+  if(NOT _tests)
+    return()
+  endif()
+  pixmend_add_test(${target} SOURCES ${_tests} ${T_SUPPORT} LINK ${T_LINK} LABELS ${T_LABELS})
+endfunction()

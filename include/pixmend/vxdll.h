@@ -71,6 +71,45 @@ PIXMEND_API void VXDllFreeDelBuffer(void);
  * box. Marked pixels outside the box stay. Without a live selection state nothing happens. */
 PIXMEND_API void VXDllDeleteSelected(unsigned char *dest);
 
+/* ---- Flood-fill selection --------------------------------------------------------------------
+ * (Documented with their implementation in bitmap/floodfill.cpp.) */
+
+/* Creates the selection state for a width x height bitmap of `size` bytes: a cleared mark
+ * bitmap and a snapshot of src. Returns the bytes initialised (size, or 0 when size is not
+ * positive or memory cannot be had: the state then stays empty and later calls do nothing). */
+PIXMEND_API int VXDllInitFloodFill(const unsigned char *src, int width, int height, int size);
+
+/* Burns a cut line between pixels (x1, y1) and (x2, y2), given as y = slope * x + intercept
+ * (vertical lines: slope 0, intercept x1), into the mark bitmap: only ink under it is marked. */
+PIXMEND_API void VXDllInitFloodFill2(double slope, double intercept, int x1, int x2, int y1, int y2);
+
+/* Selects the 4-connected ink of the snapshot around the seed (x, y) that does not cross
+ * pixels marked before, and sets the selection box to it. A seed outside the bitmap does
+ * nothing, not even to the box. */
+PIXMEND_API void VXDllFloodFill(int x, int y);
+
+/* ---- TIFF utilities and inversion ------------------------------------------------------------ */
+
+/* 1 when the TIFF file is organised in tiles, 0 when in strips or when it cannot be opened. */
+PIXMEND_API int VXDllIsTiffTiled(const char *path);
+
+/* The photometric interpretation of the first directory (0 min-is-white, 1 min-is-black, ...);
+ * 0 when the tag is missing; -1 when the file cannot be opened as TIFF. */
+PIXMEND_API int VXDllGetPhotometric(const char *path);
+
+/* Sets the photometric interpretation of the file without losing its image. */
+PIXMEND_API void VXDllSetPhotometric(const char *path, int photometric);
+
+/* 1 when the file cannot be opened for reading and writing (missing, protected, or without any
+ * write permission bit, whoever asks), else 0. */
+PIXMEND_API int VXDllIsReadOnly(const char *path);
+
+/* Toggles every pixel of a width x height bitmap in place; padding bits are left as they are. */
+PIXMEND_API void VXDllInvertRaster(unsigned char *bitmap, int width, int height);
+
+/* Deletes the file: non-zero on success, 0 on failure. */
+PIXMEND_API int VXDllDeleteFile(const char *path);
+
 PIXMEND_END_C
 
 #endif

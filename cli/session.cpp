@@ -1,0 +1,1 @@
+// Session scripts: reading them into steps and playing them against the host.
