@@ -1,2 +1,295 @@
 // Flood-fill area selection with cut lines.
-#include "bitmap/selection.hpp"
+//
+//   initFloodFill   -- selection state: zeroed mark bitmap (calloc) + snapshot of the raster
+//   burnCutLine     -- column and row pass of a cut line; ink under it becomes a barrier
+//   floodFill       -- span fill of the seed's 4-connected ink through unmarked pixels
+//   VXDllInitFloodFill, VXDllInitFloodFill2, VXDllFloodFill -- the C exports
+//
+// How the fill works. A pixel is free when it is ink in the work copy and not yet marked. The
+// selected set is the seed plus every free pixel 4-connected to it through free pixels, so it
+// does not depend on the order of the walk, and we are free to walk it by row runs instead of by
+// pixels. A run (span) is a maximal stretch of free pixels in one row; it is marked as a whole
+// the moment it is found and pushed on an explicit stack. Popping a span scans the row beyond it
+// (away from where it was found, over its whole extent) and the row it came from (only over the
+// columns its parent span did not cover: those pixels are already marked). Every free pixel of
+// the component is found exactly once, so the work is proportional to the component's rows and
+// words, and the call stack never grows with the image.
+//
+// Rows are scanned 64 columns at a time: a word is assembled from eight bytes in big-endian order
+// so that bit 63 is the leftmost column, free = work & ~mark & columns-inside-the-bitmap, and
+// count-leading/trailing-zeros find where runs start and end. Marking a run sets the partial
+// bytes at its ends and fills the whole bytes between them.
+#include "bitmap/floodfill.hpp"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "pixmend/vxdll.h"
+
+namespace pixmend {
+namespace {
+
+std::size_t gAllocationLimit = 0;
+
+// The eight bytes at base[offset...] as a big-endian word: bit 63 is the first byte's most
+// significant bit, which is the leftmost pixel. Bytes at or beyond `bytes` read as 0.
+inline std::uint64_t loadWord(const std::uint8_t* base, std::size_t offset, std::size_t bytes) {
+  std::uint64_t v = 0;
+  if (offset + 8 <= bytes) {
+    std::memcpy(&v, base + offset, 8);
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    v = __builtin_bswap64(v);
+#endif
+    return v;
+  }
+  for (std::size_t i = 0; i < 8; ++i) {
+    v <<= 8;
+    if (offset + i < bytes) v |= base[offset + i];
+  }
+  return v;
+}
+
+struct Span {
+  int y;
+  int l, r;    // inclusive columns of the run
+  int pl, pr;  // columns of the span it was found from (pl > pr: none)
+  int dir;     // +1 found from the row above, -1 from the row below, 0 the seed's run
+};
+
+class SpanFill {
+ public:
+  // `s` is live and at least one pixel wide and one row high.
+  explicit SpanFill(SelectionState& s)
+      : state_(s),
+        work_(s.work.get()),
+        mark_(s.mark.get()),
+        bytes_(s.size),
+        stride_(rowBytes(s.width)),
+        width_(s.width),
+        height_(s.usableHeight()),
+        lastWord_((s.width - 1) >> 6) {
+    const int tail = width_ - (lastWord_ << 6);  // 1 .. 64 columns in the last word
+    tailMask_ = tail == 64 ? ~std::uint64_t{0} : ~(~std::uint64_t{0} >> tail);
+  }
+
+  void run(int x, int y) {
+    const std::size_t row = static_cast<std::size_t>(y) * stride_;
+    // The seed belongs to the selection whatever it holds; the run around it is the free pixels
+    // touching it on either side.
+    const int l = runStart(row, x);
+    const int r = runEnd(row, x);
+    state_.minX = l;
+    state_.maxX = r;
+    state_.minY = y;
+    state_.maxY = y;
+    markRun(row, l, r);
+    stack_.reserve(256);
+    stack_.push_back(Span{y, l, r, 1, 0, 0});
+    while (!stack_.empty()) {
+      const Span s = stack_.back();
+      stack_.pop_back();
+      if (s.dir >= 0) scanRow(s.y + 1, s.l, s.r, s, +1);
+      if (s.dir <= 0) scanRow(s.y - 1, s.l, s.r, s, -1);
+      if (s.dir != 0) {
+        // Toward the parent only the columns it did not cover can hold free pixels.
+        const int back = s.y - s.dir;
+        if (s.l < s.pl) scanRow(back, s.l, s.pl - 1, s, -s.dir);
+        if (s.r > s.pr) scanRow(back, s.pr + 1, s.r, s, -s.dir);
+      }
+    }
+  }
+
+ private:
+  // Free pixels of word k (columns 64k .. 64k + 63) of the row starting at byte `row`.
+  std::uint64_t freeWord(std::size_t row, int k) const {
+    const std::size_t offset = row + (static_cast<std::size_t>(k) << 3);
+    std::uint64_t f = loadWord(work_, offset, bytes_) & ~loadWord(mark_, offset, bytes_);
+    return k == lastWord_ ? f & tailMask_ : f;
+  }
+
+  // First free column in [a, b], or -1.
+  int firstFree(std::size_t row, int a, int b) const {
+    int k = a >> 6;
+    const int kb = b >> 6;
+    std::uint64_t w = freeWord(row, k) & (~std::uint64_t{0} >> (a & 63));
+    for (;;) {
+      if (k == kb) w &= ~std::uint64_t{0} << (63 - (b & 63));
+      if (w != 0) return (k << 6) + __builtin_clzll(w);
+      if (k == kb) return -1;
+      w = freeWord(row, ++k);
+    }
+  }
+
+  // Last column of the run of free pixels that follows column c (c itself when c + 1 is not free).
+  int runEnd(std::size_t row, int c) const {
+    int k = c >> 6;
+    std::uint64_t stop = ~freeWord(row, k) & ((~std::uint64_t{0} >> (c & 63)) >> 1);
+    while (stop == 0) {
+      if (++k > lastWord_) return width_ - 1;
+      stop = ~freeWord(row, k);
+    }
+    return (k << 6) + __builtin_clzll(stop) - 1;
+  }
+
+  // First column of the run of free pixels that precedes column c (c itself when c - 1 is not free).
+  int runStart(std::size_t row, int c) const {
+    int k = c >> 6;
+    std::uint64_t stop = ~freeWord(row, k) & ~(~std::uint64_t{0} >> (c & 63));
+    while (stop == 0) {
+      if (--k < 0) return 0;
+      stop = ~freeWord(row, k);
+    }
+    return (k << 6) + 64 - __builtin_ctzll(stop);
+  }
+
+  void markRun(std::size_t row, int l, int r) {
+    std::uint8_t* p = mark_ + row;
+    const int bl = l >> 3;
+    const int br = r >> 3;
+    const auto ml = static_cast<std::uint8_t>(0xFFu >> (l & 7));
+    const auto mr = static_cast<std::uint8_t>(0xFFu << (7 - (r & 7)));
+    if (bl == br) {
+      p[bl] |= ml & mr;
+    } else {
+      p[bl] |= ml;
+      std::memset(p + bl + 1, 0xFF, static_cast<std::size_t>(br - bl - 1));
+      p[br] |= mr;
+    }
+  }
+
+  // Finds, marks and pushes every run of row ny that touches columns [a, b].
+  void scanRow(int ny, int a, int b, const Span& parent, int dir) {
+    if (ny < 0 || ny >= height_) return;
+    const std::size_t row = static_cast<std::size_t>(ny) * stride_;
+    int x = a;
+    for (;;) {
+      const int c = firstFree(row, x, b);
+      if (c < 0) return;
+      // Only a run found at the first column can reach further left: elsewhere the column
+      // before it was scanned and is not free.
+      const int l = c == a ? runStart(row, c) : c;
+      const int r = runEnd(row, c);
+      markRun(row, l, r);
+      if (l < state_.minX) state_.minX = l;
+      if (r > state_.maxX) state_.maxX = r;
+      if (ny < state_.minY) state_.minY = ny;
+      if (ny > state_.maxY) state_.maxY = ny;
+      stack_.push_back(Span{ny, l, r, parent.l, parent.r, dir});
+      if (r >= b - 1) return;  // column r + 1 is not free
+      x = r + 2;
+    }
+  }
+
+  SelectionState& state_;
+  const std::uint8_t* work_;
+  std::uint8_t* mark_;
+  std::size_t bytes_;
+  std::size_t stride_;
+  int width_;
+  int height_;
+  int lastWord_;
+  std::uint64_t tailMask_ = 0;
+  std::vector<Span> stack_;
+};
+
+// Whole pixel coordinate of v truncated toward zero, or false when v is not finite or does not
+// fit an int (such a pixel lies outside every bitmap).
+bool truncatedPixel(double v, int& out) {
+  if (!(v > -2147483649.0 && v < 2147483648.0)) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+void markIfInk(const SelectionState& s, int height, int x, int y) {
+  if (x < 0 || y < 0 || x >= s.width || y >= height) return;
+  const std::size_t at = static_cast<std::size_t>(y) * rowBytes(s.width) + (static_cast<std::size_t>(x) >> 3);
+  const std::uint8_t m = pixelMask(x);
+  if ((s.work[at] & m) != 0) s.mark[at] |= m;
+}
+
+}  // namespace
+
+void setFloodFillAllocationLimit(std::size_t bytes) { gAllocationLimit = bytes; }
+
+int initFloodFill(SelectionState& state, const std::uint8_t* src, int width, int height, int size) {
+  state.release();
+  state.width = width;
+  state.height = height;
+  const std::size_t whole = bitmapBytes(width, height);
+  if (size <= 0 || whole == 0 || src == nullptr) return 0;
+  const std::size_t used = whole < static_cast<std::size_t>(size) ? whole : static_cast<std::size_t>(size);
+  if (gAllocationLimit != 0 && used > gAllocationLimit) return 0;
+  // calloc hands out fresh pages already zeroed, so clearing the mark bitmap costs nothing until
+  // the fill touches it; the snapshot is the one pass over memory creation needs.
+  SelectionBuffer mark(static_cast<std::uint8_t*>(std::calloc(used, 1)));
+  SelectionBuffer work(static_cast<std::uint8_t*>(std::malloc(used)));
+  if (!mark || !work) return 0;
+  std::memcpy(work.get(), src, used);
+  state.mark = std::move(mark);
+  state.work = std::move(work);
+  state.size = used;
+  return size;
+}
+
+void burnCutLine(SelectionState& state, double slope, double intercept, int x1, int x2, int y1, int y2) {
+  if (!state.live()) return;
+  const int height = state.usableHeight();
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  // Columns and rows outside the bitmap mark nothing, so the passes only visit the inside:
+  // the same pixels, and bounded work whatever the end points.
+  if (x1 != x2) {
+    const int from = x1 > 0 ? x1 : 0;
+    const int to = x2 < state.width - 1 ? x2 : state.width - 1;
+    for (int x = from; x <= to; ++x) {
+      int y = 0;
+      if (truncatedPixel(slope * static_cast<double>(x) + intercept, y)) markIfInk(state, height, x, y);
+    }
+  }
+  const int from = y1 > 0 ? y1 : 0;
+  const int to = y2 < height - 1 ? y2 : height - 1;
+  for (int y = from; y <= to; ++y) {
+    int x = x1;
+    if (slope != 0.0 && !truncatedPixel((static_cast<double>(y) - intercept) / slope, x)) continue;
+    markIfInk(state, height, x, y);
+  }
+}
+
+void floodFill(SelectionState& state, int x, int y) {
+  // Rows beyond the bytes the creator was given do not exist for the selection: a seed there is
+  // outside the bitmap.
+  if (x < 0 || y < 0 || x >= state.width || y >= state.usableHeight()) return;
+  SpanFill(state).run(x, y);
+}
+
+}  // namespace pixmend
+
+// ---- C exports: no exception crosses them. -------------------------------------------------
+
+PIXMEND_API int VXDllInitFloodFill(const unsigned char* src, int width, int height, int size) {
+  try {
+    return pixmend::initFloodFill(pixmend::selectionState(), src, width, height, size);
+  } catch (...) {
+    pixmend::selectionState().release();
+    return 0;
+  }
+}
+
+PIXMEND_API void VXDllInitFloodFill2(double slope, double intercept, int x1, int x2, int y1, int y2) {
+  try {
+    pixmend::burnCutLine(pixmend::selectionState(), slope, intercept, x1, x2, y1, y2);
+  } catch (...) {
+  }
+}
+
+PIXMEND_API void VXDllFloodFill(int x, int y) {
+  try {
+    pixmend::floodFill(pixmend::selectionState(), x, y);
+  } catch (...) {
+    // Only the span stack can fail to grow; what was marked so far stays selected, and the box
+    // covers it.
+  }
+}

@@ -8,19 +8,37 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "bitmap/bitmap.hpp"
 
 namespace pixmend {
 
+// Frees a selection buffer with the function that allocated it. The creator takes the buffers
+// from calloc / malloc, so that a zeroed mark bitmap costs nothing until the fill touches it;
+// buffers made with new[] (std::make_unique) convert and are released with delete[].
+struct SelectionBufferDeleter {
+  bool fromNew = false;
+  SelectionBufferDeleter() = default;
+  SelectionBufferDeleter(std::default_delete<std::uint8_t[]>) : fromNew(true) {}  // NOLINT
+  void operator()(std::uint8_t* p) const {
+    if (fromNew) {
+      delete[] p;
+    } else {
+      std::free(p);
+    }
+  }
+};
+using SelectionBuffer = std::unique_ptr<std::uint8_t[], SelectionBufferDeleter>;
+
 struct SelectionState {
   int width = 0;   // W of the bitmap the selection was made on
   int height = 0;  // H of that bitmap
-  // Both buffers hold `size` bytes in the layout of bitmap.hpp. `size` is what the creator was
-  // given; when it is smaller than H * ceil(W / 8), only the whole rows it holds are used.
-  std::unique_ptr<std::uint8_t[]> mark;  // 1 = selected by a fill or ink under a cut line
-  std::unique_ptr<std::uint8_t[]> work;  // snapshot of the raster taken at creation
+  // Both buffers hold `size` bytes in the layout of bitmap.hpp: what the creator was given,
+  // capped at H * ceil(W / 8). When it is smaller than that, only the whole rows it holds are used.
+  SelectionBuffer mark;  // 1 = selected by a fill or ink under a cut line
+  SelectionBuffer work;  // snapshot of the raster taken at creation
   std::size_t size = 0;
 
   // The selection box. maxX / maxY are inclusive as the fill leaves them; the extraction
