@@ -1,6 +1,7 @@
 // Host-wide reset (see lifecycle.hpp).
 #include "host/lifecycle.hpp"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,7 @@ namespace {
 struct Registered {
   std::string name;
   std::function<void()> reset;
+  int order = 0;
 };
 
 std::vector<Registered>& registry() {
@@ -20,8 +22,11 @@ std::vector<Registered>& registry() {
 
 }  // namespace
 
-bool registerReset(std::string_view name, std::function<void()> reset) {
-  registry().push_back({std::string(name), std::move(reset)});
+bool registerReset(std::string_view name, std::function<void()> reset, int order) {
+  auto& entries = registry();
+  entries.push_back({std::string(name), std::move(reset), order});
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const Registered& a, const Registered& b) { return a.order < b.order; });
   return true;
 }
 

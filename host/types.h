@@ -36,6 +36,15 @@ typedef struct BSIRect {
   Point2d corner;
 } BSIRect;
 
+/* Status values of host calls: 0 is success, failures are negative. Groups add theirs here. */
+#define SUCCESS 0
+#define MDLERR_BADARG (-102)
+#define MDLERR_FILENOTFOUND (-103)
+#define MDLERR_CANNOTOPENFILE (-104)
+#define MDLERR_OUTOFDESIGNPLANE (-105)
+#define MDLERR_INSFMEMORY (-116)
+#define MDLERR_NOSUCHCOMMAND (-131)
+
 #ifdef __cplusplus
 }
 #endif

@@ -74,7 +74,7 @@ namespace {
 const bool registered = registerReset("journal", [] {
   journal().clear();
   journal().setEcho(nullptr);
-});
+}, 100);
 }  // namespace
 
 }  // namespace pixmend::host

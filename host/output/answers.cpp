@@ -1,0 +1,35 @@
+// The answer queue (see answers.hpp).
+#include "host/output/answers.hpp"
+
+#include <deque>
+#include <utility>
+
+#include "host/lifecycle.hpp"
+
+namespace pixmend::host {
+namespace {
+
+std::deque<Answer>& queue() {
+  static std::deque<Answer> answers;
+  return answers;
+}
+
+const bool registered = registerReset("output.answers", [] { queue().clear(); });
+
+}  // namespace
+
+void queueAnswer(std::string text) { queue().push_back({std::move(text)}); }
+
+std::optional<Answer> takeAnswer() {
+  auto& q = queue();
+  if (q.empty()) return std::nullopt;
+  Answer answer = std::move(q.front());
+  q.pop_front();
+  return answer;
+}
+
+bool answersPending() { return !queue().empty(); }
+
+void clearAnswers() { queue().clear(); }
+
+}  // namespace pixmend::host

@@ -1,0 +1,146 @@
+// The registry of loaded applications, their descriptors and the current application.
+#include <algorithm>
+#include <cctype>
+#include <deque>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include <dlfcn.h>
+
+#include "host/lifecycle.hpp"
+#include "host/system/registry.hpp"
+
+namespace pixmend::host {
+namespace {
+
+struct Registry {
+  std::vector<std::unique_ptr<Application>> apps;  // load order
+  Application* current = nullptr;
+  int nextProcessNumber = 1;
+};
+
+Registry& registry() {
+  static Registry instance;
+  return instance;
+}
+
+// Descriptors outlive their applications (see registry.hpp), so they sit in a list of their own
+// that only grows; a deque keeps their addresses stable.
+std::deque<MdlDesc>& descriptors() {
+  static std::deque<MdlDesc> all;
+  return all;
+}
+
+struct Hook {
+  std::string name;
+  std::function<void(Application*)> run;
+};
+
+std::vector<Hook>& unloadHooks() {
+  static std::vector<Hook> hooks;
+  return hooks;
+}
+
+std::string upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool sameName(const std::string& a, const std::string& b) { return upper(a) == upper(b); }
+
+const std::string& emptyText() {
+  static const std::string empty;
+  return empty;
+}
+
+}  // namespace
+
+Application* currentApplication() { return registry().current; }
+
+std::vector<Application*> loadedApplications() {
+  std::vector<Application*> out;
+  for (auto& app : registry().apps) out.push_back(app.get());
+  return out;
+}
+
+Application* findApplication(const std::string& name) {
+  for (auto& app : registry().apps) {
+    if (sameName(app->name, name)) return app.get();
+  }
+  return nullptr;
+}
+
+MdlDesc* descriptorOf(Application* app) { return app != nullptr ? app->desc : nullptr; }
+
+Application* applicationOf(const MdlDesc* desc) {
+  if (desc == nullptr) return nullptr;
+  // Only descriptors the host issued count; anything else is not an application.
+  for (const auto& known : descriptors()) {
+    if (&known == desc) return known.app;
+  }
+  return nullptr;
+}
+
+const std::string& applicationName(const Application* app) { return app != nullptr ? app->name : emptyText(); }
+const std::string& applicationPath(const Application* app) { return app != nullptr ? app->path : emptyText(); }
+const std::string& applicationResourcePath(const Application* app) {
+  return app != nullptr ? app->resourcePath : emptyText();
+}
+
+AppScope::AppScope(Application* app) : previous_(registry().current) { registry().current = app; }
+AppScope::~AppScope() { registry().current = previous_; }
+
+Application* addApplication(const std::string& name, const std::string& path, const std::string& resourcePath) {
+  auto& reg = registry();
+  auto app = std::make_unique<Application>();
+  app->name = name;
+  app->path = path;
+  app->resourcePath = resourcePath;
+  app->taskId = upper(name);
+  app->processNumber = reg.nextProcessNumber++;
+  descriptors().push_back(MdlDesc{app.get(), app->processNumber});
+  app->desc = &descriptors().back();
+  reg.apps.push_back(std::move(app));
+  return reg.apps.back().get();
+}
+
+void removeApplication(Application* app) {
+  auto& reg = registry();
+  auto it = std::find_if(reg.apps.begin(), reg.apps.end(), [&](const auto& a) { return a.get() == app; });
+  if (it == reg.apps.end()) return;
+  app->unloading = true;
+  for (auto& hook : unloadHooks()) hook.run(app);
+  // Take the record out of the list before the library goes, so nothing can reach it meanwhile.
+  std::unique_ptr<Application> owned = std::move(*it);
+  reg.apps.erase(it);
+  if (reg.current == app) reg.current = nullptr;
+  app->desc->app = nullptr;
+  if (app->library != nullptr) dlclose(app->library);
+}
+
+bool registerUnloadHook(std::string_view name, std::function<void(Application*)> hook) {
+  unloadHooks().push_back({std::string(name), std::move(hook)});
+  return true;
+}
+
+MdlDesc* descriptorForProcessNumber(int processNumber) {
+  // Newest first: after a reset numbers start again, and the live descriptor must win.
+  auto& all = descriptors();
+  for (auto it = all.rbegin(); it != all.rend(); ++it) {
+    if (it->processNumber == processNumber && it->app != nullptr) return &*it;
+  }
+  return nullptr;
+}
+
+namespace {
+const bool registered = registerReset("system.applications", [] {
+  auto& reg = registry();
+  // Newest first, as a host shutting down would.
+  while (!reg.apps.empty()) removeApplication(reg.apps.back().get());
+  reg.current = nullptr;
+  reg.nextProcessNumber = 1;
+}, -100);
+}  // namespace
+
+}  // namespace pixmend::host

@@ -1,0 +1,46 @@
+// The system group's own calls around published records (the shared contract is published.hpp):
+// publishing, forgetting an application's records, layout helpers for the resource compiler of
+// struct layouts, and number formatting shared with the dialogs and scripts.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "host/system/published.hpp"
+#include "host/system/registry.hpp"
+
+namespace pixmend::host {
+
+// Publishes a record under a struct name and a variable name. With `isPointer` the variable is a
+// pointer to the record (followed at each access, so a record reallocated or freed by the
+// application is seen as it is now); otherwise the variable is the record. A variable name
+// published again replaces the earlier entry. Returns whether a layout for the struct is known
+// (looked up through the layout sources when it is not defined yet).
+bool publishRecord(std::string structName, std::string variableName, void* address, bool isPointer,
+                   Application* owner);
+// Forgets every record published by `owner` (at its unload).
+void unpublishRecords(Application* owner);
+// The address published under a variable (or struct) name, or null.
+void* publishedSymbolAddress(std::string_view name);
+
+// A place to look for the layout of a struct that is published before its layout is defined:
+// returns true once it has defined it. The struct-layout resources register one.
+using LayoutSource = std::function<bool(Application* owner, const std::string& structName)>;
+void registerLayoutSource(LayoutSource source);
+
+// Layout helpers. fieldTypeSize: the size a type fixes (0 for Text and Bytes, which take theirs
+// from the field). placeFields: offsets in declaration order with natural alignment (as the C
+// compiler lays out a struct of these members on the platforms we build for), and the struct's
+// size unless one is set. checkLayout: "" when the layout is sound, else what is wrong.
+std::size_t fieldTypeSize(FieldType type);
+std::optional<FieldType> fieldTypeFromName(std::string_view name);
+void placeFields(StructLayout& layout);
+std::string checkLayout(const StructLayout& layout);
+
+// A number in its shortest form that reads back as the same double ("5", "0.1", "1e+20").
+std::string formatNumber(double value);
+
+}  // namespace pixmend::host
