@@ -1,0 +1,291 @@
+// Resource files on disk: SQLite databases read whole into memory and written whole through a
+// temporary file (see file.hpp).
+#include "host/resource/file.hpp"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+namespace pixmend::host {
+namespace {
+
+// 'PXMR' in the database header marks a Pixmend resource file; the version is the layout of
+// the tables below.
+constexpr int kApplicationId = 0x50584D52;
+constexpr int kFormatVersion = 1;
+
+// A hostile file could make a query run for very long (a deep or corrupt b-tree); every
+// statement gets this many virtual-machine steps (in units of 1000) before it is stopped.
+constexpr int kProgressUnits = 20000;
+
+bool gWriteFault = false;
+
+struct DbCloser {
+  void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+struct StmtFinalizer {
+  void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
+};
+using Db = std::unique_ptr<sqlite3, DbCloser>;
+using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+
+Stmt prepare(sqlite3* db, const char* sql) {
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) return Stmt();
+  return Stmt(st);
+}
+
+bool intPragma(sqlite3* db, const char* sql, long long* value) {
+  Stmt st = prepare(db, sql);
+  if (!st || sqlite3_step(st.get()) != SQLITE_ROW) return false;
+  *value = sqlite3_column_int64(st.get(), 0);
+  return true;
+}
+
+void hardenConnection(sqlite3* db) {
+  // Our files hold plain tables: no triggers, views or functions from the file are trusted.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_limit(db, SQLITE_LIMIT_LENGTH, static_cast<int>(kMaxResourceBytes));
+  static int steps = 0;
+  sqlite3_progress_handler(
+      db, 1000,
+      [](void* counter) -> int {
+        int* n = static_cast<int*>(counter);
+        return ++*n > kProgressUnits ? 1 : 0;
+      },
+      &steps);
+  steps = 0;
+}
+
+bool fail(std::string* error, std::string message) {
+  if (error != nullptr) *error = std::move(message);
+  return false;
+}
+
+bool isTable(sqlite3* db, const char* name) {
+  Stmt st = prepare(db, "SELECT type FROM sqlite_schema WHERE name = ?1");
+  if (!st) return false;
+  sqlite3_bind_text(st.get(), 1, name, -1, SQLITE_STATIC);
+  if (sqlite3_step(st.get()) != SQLITE_ROW) return false;
+  const unsigned char* type = sqlite3_column_text(st.get(), 0);
+  return type != nullptr && std::strcmp(reinterpret_cast<const char*>(type), "table") == 0;
+}
+
+std::string directoryOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string baseOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool syncPath(const std::string& path, bool directory) {
+  const int fd = ::open(path.c_str(), directory ? O_RDONLY | O_DIRECTORY : O_RDONLY);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0 || directory;  // some file systems refuse fsync on folders
+  ::close(fd);
+  return ok;
+}
+
+bool fillDatabase(sqlite3* db, const ResourceData& data, std::string* error) {
+  char pragmas[160];
+  std::snprintf(pragmas, sizeof pragmas,
+                "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA application_id=%d; "
+                "PRAGMA user_version=%d;",
+                kApplicationId, kFormatVersion);
+  const char* schema =
+      "BEGIN;"
+      "CREATE TABLE info(key TEXT PRIMARY KEY, value TEXT NOT NULL);"
+      "CREATE TABLE resources(type INTEGER NOT NULL, id INTEGER NOT NULL, data BLOB NOT NULL,"
+      " PRIMARY KEY(type, id)) WITHOUT ROWID;";
+  if (sqlite3_exec(db, pragmas, nullptr, nullptr, nullptr) != SQLITE_OK ||
+      sqlite3_exec(db, schema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    return fail(error, std::string("cannot create tables: ") + sqlite3_errmsg(db));
+  }
+  Stmt info = prepare(db, "INSERT INTO info(key, value) VALUES('description', ?1)");
+  if (!info) return fail(error, sqlite3_errmsg(db));
+  sqlite3_bind_text(info.get(), 1, data.description.c_str(), static_cast<int>(data.description.size()),
+                    SQLITE_STATIC);
+  if (sqlite3_step(info.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
+  Stmt insert = prepare(db, "INSERT INTO resources(type, id, data) VALUES(?1, ?2, ?3)");
+  if (!insert) return fail(error, sqlite3_errmsg(db));
+  for (const auto& [key, bytes] : data.resources) {
+    sqlite3_reset(insert.get());
+    sqlite3_bind_int64(insert.get(), 1, key.first);
+    sqlite3_bind_int64(insert.get(), 2, key.second);
+    // A zero-length blob must still be a blob, not NULL.
+    static const std::uint8_t kEmpty = 0;
+    sqlite3_bind_blob(insert.get(), 3, bytes.empty() ? &kEmpty : bytes.data(), static_cast<int>(bytes.size()),
+                      SQLITE_STATIC);
+    if (sqlite3_step(insert.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
+  }
+  if (sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr) != SQLITE_OK) return fail(error, sqlite3_errmsg(db));
+  return true;
+}
+
+}  // namespace
+
+std::string typeName(ResourceType type) {
+  std::string chars;
+  bool printable = type != 0;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const auto c = static_cast<unsigned char>((type >> shift) & 0xff);
+    if (c == 0 && chars.empty()) continue;  // "VXR" packs into three bytes
+    if (c < 0x20 || c > 0x7e) printable = false;
+    chars += static_cast<char>(c);
+  }
+  if (printable) return "'" + chars + "'";
+  return std::to_string(type);
+}
+
+bool parseResourceFile(const std::uint8_t* bytes, std::size_t size, ResourceData* out, std::string* error) {
+  *out = ResourceData();
+  if (size > kMaxResourceFileBytes) return fail(error, "file too large for a resource file");
+  if (size < 100 || std::memcmp(bytes, "SQLite format 3", 16) != 0) return fail(error, "not a resource file");
+  sqlite3* raw = nullptr;
+  if (sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    sqlite3_close(raw);
+    return fail(error, "cannot start the database engine");
+  }
+  Db db(raw);
+  auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(size));
+  if (copy == nullptr) return fail(error, "out of memory");
+  std::memcpy(copy, bytes, size);
+  if (sqlite3_deserialize(db.get(), "main", copy, static_cast<sqlite3_int64>(size), static_cast<sqlite3_int64>(size),
+                          SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
+    return fail(error, "not a resource file");
+  }
+  hardenConnection(db.get());
+  long long appId = 0, version = 0;
+  if (!intPragma(db.get(), "PRAGMA application_id", &appId) || appId != kApplicationId) {
+    return fail(error, "not a resource file");
+  }
+  if (!intPragma(db.get(), "PRAGMA user_version", &version) || version != kFormatVersion) {
+    return fail(error, "resource file of an unknown format version " + std::to_string(version));
+  }
+  if (!isTable(db.get(), "info") || !isTable(db.get(), "resources")) return fail(error, "damaged resource file");
+
+  ResourceData data;
+  {
+    Stmt st = prepare(db.get(), "SELECT value FROM info WHERE key = 'description'");
+    if (!st) return fail(error, "damaged resource file");
+    const int rc = sqlite3_step(st.get());
+    if (rc == SQLITE_ROW) {
+      const auto* text = sqlite3_column_text(st.get(), 0);
+      if (text != nullptr) data.description = reinterpret_cast<const char*>(text);
+    } else if (rc != SQLITE_DONE) {
+      return fail(error, "damaged resource file");
+    }
+  }
+  Stmt st = prepare(db.get(), "SELECT type, id, data FROM resources");
+  if (!st) return fail(error, "damaged resource file");
+  std::size_t total = 0;
+  for (;;) {
+    const int rc = sqlite3_step(st.get());
+    if (rc == SQLITE_DONE) break;
+    if (rc != SQLITE_ROW) return fail(error, "damaged resource file");
+    const sqlite3_int64 type = sqlite3_column_int64(st.get(), 0);
+    const sqlite3_int64 id = sqlite3_column_int64(st.get(), 1);
+    if (sqlite3_column_type(st.get(), 0) != SQLITE_INTEGER || sqlite3_column_type(st.get(), 1) != SQLITE_INTEGER ||
+        type < 0 || type > 0xffffffffLL || id < INT32_MIN || id > INT32_MAX) {
+      return fail(error, "damaged resource file: bad resource key");
+    }
+    const int n = sqlite3_column_bytes(st.get(), 2);
+    const auto* blob = static_cast<const std::uint8_t*>(sqlite3_column_blob(st.get(), 2));
+    if (n < 0 || static_cast<std::size_t>(n) > kMaxResourceBytes) return fail(error, "damaged resource file");
+    total += static_cast<std::size_t>(n);
+    if (total > kMaxResourceFileBytes) return fail(error, "damaged resource file");
+    auto key = std::make_pair(static_cast<ResourceType>(type), static_cast<ResourceId>(id));
+    if (data.resources.count(key) != 0) return fail(error, "damaged resource file: duplicate resource");
+    data.resources[key] = n > 0 && blob != nullptr ? std::vector<std::uint8_t>(blob, blob + n)
+                                                   : std::vector<std::uint8_t>();
+  }
+  *out = std::move(data);
+  return true;
+}
+
+bool readResourceFile(const std::string& path, ResourceData* out, std::string* error) {
+  *out = ResourceData();
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return fail(error, "cannot open " + path + ": " + std::strerror(errno));
+  if (!S_ISREG(st.st_mode)) return fail(error, path + " is not a file");
+  if (static_cast<unsigned long long>(st.st_size) > kMaxResourceFileBytes) {
+    return fail(error, path + ": file too large for a resource file");
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return fail(error, "cannot open " + path);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
+  if (!bytes.empty()) in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!in || in.gcount() != static_cast<std::streamsize>(bytes.size())) return fail(error, "cannot read " + path);
+  std::string why;
+  if (!parseResourceFile(bytes.data(), bytes.size(), out, &why)) return fail(error, path + ": " + why);
+  return true;
+}
+
+bool writeResourceFile(const std::string& path, const ResourceData& data, std::string* error) {
+  const std::string dir = directoryOf(path);
+  std::string pattern = dir + "/." + baseOf(path) + ".tmp-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) return fail(error, "cannot write " + path + ": " + std::strerror(errno));
+  const std::string temp(name.data());
+  // The new file keeps the old one's permissions; a new file gets the usual ones.
+  struct stat old {};
+  mode_t mode = 0644;
+  if (::stat(path.c_str(), &old) == 0) {
+    mode = old.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(fd, mode);
+  ::close(fd);
+
+  auto cleanup = [&](std::string message) {
+    ::unlink(temp.c_str());
+    return fail(error, "cannot write " + path + ": " + message);
+  };
+  {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(temp.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    Db db(raw);
+    if (rc != SQLITE_OK) return cleanup(raw != nullptr ? sqlite3_errmsg(raw) : "database engine failed");
+    std::string why;
+    if (!fillDatabase(db.get(), data, &why)) return cleanup(why);
+    if (sqlite3_close(db.release()) != SQLITE_OK) return cleanup("closing the database failed");
+  }
+  if (!syncPath(temp, false)) return cleanup("flushing the file failed");
+  if (gWriteFault) {
+    // As if the process died here: the temporary file stays behind, the target is untouched.
+    return fail(error, "cannot write " + path + ": write interrupted (test fault)");
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) return cleanup(std::strerror(errno));
+  syncPath(dir, true);
+  return true;
+}
+
+bool resourceFileIsReadOnly(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+  // Writing replaces the file, so its folder must take a new entry as well.
+  return ::access(path.c_str(), W_OK) != 0 || ::access(directoryOf(path).c_str(), W_OK) != 0;
+}
+
+void setResourceWriteFaultForTesting(bool fail) { gWriteFault = fail; }
+
+}  // namespace pixmend::host
