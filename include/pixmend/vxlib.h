@@ -1,18 +1,94 @@
 /* vxlib: the utility library shared by the maker's applications.
- * Exports are named vxlib<Family>_<operation>; they return 0 for success and 0x8000 for failure
- * unless stated otherwise. Every application links its own copy; state shared between the
- * applications of one process is found through the host. */
+ *
+ * Exports are named vxlib<Family>_<operation>. Unless a function says otherwise it returns 0 for
+ * success and 0x8000 (VXLIB_ERROR) for failure; message boxes return the action value of the
+ * button pressed. Every application links its own copy of the library and keeps its state in
+ * its own global data block; state shared by the applications of one process (the registry,
+ * the shared records) is found through the host.
+ *
+ * Ownership: texts returned as `const char *` live in the library (static buffers or the
+ * caller's global data block) and are overwritten by the next call of the same function. */
 #ifndef PIXMEND_VXLIB_H
 #define PIXMEND_VXLIB_H
+
+#include <stddef.h>
 
 #include "pixmend/export.h"
 
 PIXMEND_BEGIN_C
 
-/* ---- Main: start-up, registry, queries ---- */
+#define VXLIB_SUCCESS 0
+#define VXLIB_ERROR 0x8000
 
+/* Host types the library passes through (declared by the host's headers as well). */
+typedef unsigned int RscFileHandle;
+typedef struct StringList StringList;
+
+/* A resource file as the library keeps it: the host handle and the file's name, so that error
+ * messages can name the file (260 bytes). */
+typedef struct VxlibRscFile {
+  RscFileHandle handle;
+  char fileName[256];
+} VxlibRscFile;
+
+/* A function run once the first design file is open (or at once), and an application's plot
+ * scale callback. */
+typedef void (*VxlibFunction)(void);
+typedef void (*VxlibScaleFunction)(double first, double second);
+
+/* The calling application's global data block (see vxlib/core/globaldata.hpp). */
+typedef struct VxlibGlobalData VxlibGlobalData;
+
+/* ---- Main: start-up, registry, queries ------------------------------------------------------ */
+
+PIXMEND_API int vxlibMain_initVxLib(const char *applicationName, int argc, char *argv[]);
+PIXMEND_API int vxlibMain_initVxLibExtended(const char *applicationName, int argc, char *argv[], int openMode);
+PIXMEND_API VxlibGlobalData *vxlibMain_getGlobalDataP(void);
+PIXMEND_API const char *vxlibMain_getApplicationName(void);
+PIXMEND_API const char *vxlibMain_getVxlibVersion(void);
 /* The fixed text "Statically Linked", in a static buffer. */
 PIXMEND_API const char *vxlibMain_getVxlibLocation(void);
+PIXMEND_API int vxlibMain_currentAppIsInitApp(void);
+PIXMEND_API void vxlibMain_addInitApp(VxlibFunction function);
+PIXMEND_API void vxlibMain_execFuncOrAddToInitApps(VxlibFunction function);
+PIXMEND_API void vxlibMain_newDesignFile(const char *fileName, int state);
+PIXMEND_API void vxlibMain_setScaleFunction(VxlibScaleFunction function);
+PIXMEND_API void vxlibMain_updateBeforeDialogOpen(int dialogId);
+
+/* ---- Error and Mem: message boxes, message lists, memory ------------------------------------ */
+
+PIXMEND_API int vxlibError_msgBoxPrintf(int boxKind, const char *format, ...);
+PIXMEND_API int vxlibError_rscMsgBoxPrintf(int boxKind, int listId, int messageNumber, ...);
+PIXMEND_API int vxlibError_listPrintf(int listMode, const char *format, ...);
+PIXMEND_API int vxlibError_rscListPrintf(int listMode, int listId, int messageNumber, ...);
+PIXMEND_API int vxlibError_setTitle(int kind, const char *format, ...);
+/* Zero-filled memory from the host's heap (free it with dlmSystem_mdlFree), or null after the
+ * user was told with message (listId, messageNumber). */
+PIXMEND_API void *vxlibMem_mallocRscErrorPrintf(size_t size, int listId, int messageNumber, ...);
+PIXMEND_API void *vxlibMem_reallocRscErrorPrintf(void *memory, size_t oldSize, size_t newSize, int listId,
+                                                 int messageNumber, ...);
+
+/* ---- Upf and Resource: user preference files and resource files ----------------------------- */
+
+PIXMEND_API void vxlibUpf_open(VxlibRscFile *copyTarget, const char *variableName, const char *defaultFileName);
+PIXMEND_API int vxlibUpf_openWithPath(VxlibRscFile *copyTarget, const char *path);
+PIXMEND_API void vxlibUpf_close(void);
+PIXMEND_API int vxlibUpf_load(unsigned int type, int id, void *buffer, unsigned int size);
+PIXMEND_API int vxlibUpf_save(unsigned int type, int id, const void *buffer, unsigned int size);
+PIXMEND_API const char *vxlibUpf_getUpfFileName(void);
+PIXMEND_API RscFileHandle vxlibUpf_getHandle(void);
+PIXMEND_API VxlibRscFile *vxlibUpf_getVxHandle(void);
+PIXMEND_API int vxlibUpf_initialize(VxlibGlobalData *block);
+PIXMEND_API int vxlibUpf_saveFileName(const char *fileName, RscFileHandle preferenceFile, int dialogId);
+
+PIXMEND_API int vxlibResource_openFile(VxlibRscFile *record, const char *fileName, int create);
+PIXMEND_API int vxlibResource_closeFile(VxlibRscFile *record);
+PIXMEND_API int vxlibResource_add(VxlibRscFile *record, unsigned int type, int id, const void *data,
+                                  unsigned int size, const char *extra);
+PIXMEND_API int vxlibResource_load(VxlibRscFile *record, unsigned int type, int id, void *buffer,
+                                   unsigned int size);
+PIXMEND_API int vxlibResource_addStringList(VxlibRscFile *record, int id, StringList *list);
+PIXMEND_API StringList *vxlibResource_loadStringList(VxlibRscFile *record, int id);
 
 PIXMEND_END_C
 

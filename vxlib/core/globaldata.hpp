@@ -1,0 +1,77 @@
+// The global data block: one per application that starts the library, holding that
+// application's state of every library family. Found with vxlibMain_getGlobalDataP (the
+// registry entry of the calling application) and published to dialogs as `tgdP`.
+//
+// The block is allocated zero-filled through vxlibMem_mallocRscErrorPrintf, so it must stay a
+// plain record: only scalars, fixed arrays and raw pointers (no constructors, no std:: members).
+// Fields are grouped by the family that owns them; the core fields come first in the order the
+// library's start-up sets them.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+#include "pixmend/vxlib.h"
+
+namespace pixmend::vxlib {
+
+constexpr int kAboutSlots = 14;
+constexpr int kAboutSlotSize = 257;   // 256 characters and a terminating zero
+constexpr int kTitleSize = 513;       // 512 characters and a terminating zero
+constexpr int kDeferredFunctions = 10;
+
+// Message-box title slots for the kinds 1, 2, 4 and 8.
+constexpr int titleSlot(int kind) { return kind == 1 ? 0 : kind == 2 ? 1 : kind == 4 ? 2 : kind == 8 ? 3 : -1; }
+
+// The attribute-definition list's head record: its next pointer starts the list. The
+// definitions themselves belong to the element-attribute family.
+struct AttributeListHead {
+  void* next;
+};
+
+}  // namespace pixmend::vxlib
+
+struct VxlibGlobalData {
+  using AttributeListHead = pixmend::vxlib::AttributeListHead;
+  // ---- preference file (preference-file family)
+  std::uint8_t preferenceFileOpen;      // 1 while the user preference file is open
+  std::uint8_t preferenceFileReadOnly;  // 1 when it could only be opened for reading
+
+  // ---- start-up
+  char applicationName[256];
+  double scaleFactor;          // 1.0 at creation
+  std::int32_t elementOption;  // -1 at creation
+  std::int32_t firstPrintOption;   // -1
+  std::int32_t creationFlag;       // 1
+  std::int32_t initApplication;    // non-zero while loaded at host start and no design file opened since
+  std::int32_t secondPrintOption;  // -1
+  std::int32_t deferredCount;      // 0 to kDeferredFunctions
+  std::int32_t printChanged;       // 1
+  VxlibRscFile resourceFile;       // the application's own resource file
+  void* buffer92;
+  void* buffer1480;
+  AttributeListHead attributeList;
+  void* buffer8;
+  void* buffer200;
+  VxlibRscFile preferenceFile;     // the open user preference file
+  char* buffer836;                 // bytes 831..832 hold "," at creation
+  VxlibFunction deferred[pixmend::vxlib::kDeferredFunctions];
+  VxlibScaleFunction scaleFunction;
+  void* buffer256;
+
+  // ---- messages: titles of the message-box kinds 1, 2, 4 and 8
+  char titles[4][pixmend::vxlib::kTitleSize];
+
+  // ---- about box
+  char aboutText[pixmend::vxlib::kAboutSlots][pixmend::vxlib::kAboutSlotSize];
+  std::int32_t aboutAutoClose;
+};
+
+namespace pixmend::vxlib {
+
+using GlobalData = ::VxlibGlobalData;
+
+static_assert(std::is_trivially_default_constructible_v<GlobalData> && std::is_standard_layout_v<GlobalData>,
+              "the global data block is allocated zero-filled and must stay a plain record");
+
+}  // namespace pixmend::vxlib
