@@ -90,6 +90,54 @@ PIXMEND_API int vxlibResource_load(VxlibRscFile *record, unsigned int type, int 
 PIXMEND_API int vxlibResource_addStringList(VxlibRscFile *record, int id, StringList *list);
 PIXMEND_API StringList *vxlibResource_loadStringList(VxlibRscFile *record, int id);
 
+/* ---- Intro: version and about box ------------------------------------------------------------ */
+
+PIXMEND_API int vxlibIntro_setVersionNumber(void);
+/* Fills the about texts (title, version text built from the application's version record and
+ * `versionSuffix`, twelve further texts, any of them null to keep a slot) and opens the about
+ * box, now or after the first design file is open. autoClose >= 1 closes it after that many
+ * seconds. */
+PIXMEND_API void vxlibIntro_msgBoxNew(const char *title, const char *versionSuffix, const char *text2,
+                                      const char *text3, const char *text4, const char *text5,
+                                      const char *text6, const char *text7, const char *text8,
+                                      const char *text9, const char *text10, const char *text11,
+                                      const char *text12, const char *text13, int autoClose);
+
+/* ---- File: text files with comments, continuation lines and includes ------------------------ */
+
+typedef struct VxlibTextFile VxlibTextFile;
+
+PIXMEND_API VxlibTextFile *vxlibFile_openExtended(const char *fileName, const char *mode,
+                                                  const char *continuationCharacters,
+                                                  const char *commentCharacters, unsigned int lineSize);
+PIXMEND_API VxlibTextFile *vxlibFile_open(const char *fileName, const char *mode);
+PIXMEND_API VxlibTextFile *vxlibFile_openHWSpesific(const char *fileName, const char *mode);
+PIXMEND_API char *vxlibFile_fgets(char *buffer, int size, VxlibTextFile *reader);
+PIXMEND_API int vxlibFile_read(char *target, VxlibTextFile *reader, int maxLength);
+PIXMEND_API int vxlibFile_read2(char *target, char *comment, VxlibTextFile *reader, int maxLength);
+PIXMEND_API void vxlibFile_rewind(VxlibTextFile *reader);
+PIXMEND_API int vxlibFile_close(VxlibTextFile *reader);
+PIXMEND_API int vxlibFile_directoryExists(const char *path);
+PIXMEND_API int vxlibFile_isReadOnly(const char *designFileName);
+
+/* ---- String: token lists -------------------------------------------------------------------- */
+
+PIXMEND_API char **vxlibString_tokenize(int *count, char *text, const char *delimiters);
+PIXMEND_API char **vxlibString_tokenize2(int *count, const char *text, const char *delimiters);
+PIXMEND_API void vxlibString_freeTokenList(char **list, int count);
+
+/* ---- External and Web: programs, shell commands, browser and help ----------------------------- */
+
+PIXMEND_API int vxlibExternal_executeProgram(const char *program, const char *arguments, int *wait);
+PIXMEND_API int vxlibExternal_executeShellCommand(const char *command, const char *arguments, int *wait);
+PIXMEND_API int vxlibExternal_executeSystemCommand(const char *command, const char *arguments, int *wait);
+PIXMEND_API int vxlibExternal_executeCommandLine(const char *commandLine, int *wait);
+PIXMEND_API int vxlibExternal_openFile(const char *path);
+PIXMEND_API int vxlibWeb_openFile(const char *path);
+PIXMEND_API int vxlibWeb_openUrl(const char *address);
+PIXMEND_API int vxlibWeb_openApplHelp(void);
+PIXMEND_API int vxlibWeb_openApplChmHelp(void);
+
 PIXMEND_END_C
 
 #endif
