@@ -1,0 +1,222 @@
+// libtiff over memory, and the CCITT Group 4 codec that TIFF files and Intergraph CIT files
+// share: the Intergraph stream is wrapped in a one-strip TIFF (FillOrder 2, min-is-white) and
+// handed to libtiff's own fax codec, so both formats decode and encode through one codec.
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "host/image/formats.hpp"
+
+namespace pixmend::host {
+
+namespace {
+
+using Memory = TiffHandle::Memory;
+
+tmsize_t memRead(thandle_t h, void* buf, tmsize_t size) {
+  auto* m = static_cast<Memory*>(h);
+  if (size <= 0) return 0;
+  const std::uint64_t total = m->out != nullptr ? m->out->size() : m->size;
+  const std::uint8_t* base = m->out != nullptr ? m->out->data() : m->data;
+  if (m->pos >= total) return 0;
+  const std::uint64_t n = std::min<std::uint64_t>(static_cast<std::uint64_t>(size), total - m->pos);
+  std::memcpy(buf, base + m->pos, static_cast<std::size_t>(n));
+  m->pos += n;
+  return static_cast<tmsize_t>(n);
+}
+
+tmsize_t memWrite(thandle_t h, void* buf, tmsize_t size) {
+  auto* m = static_cast<Memory*>(h);
+  if (m->out == nullptr || size < 0) return -1;
+  try {
+    const std::uint64_t end = m->pos + static_cast<std::uint64_t>(size);
+    if (end > m->out->size()) {
+      if (end > m->out->capacity()) m->out->reserve(std::max<std::uint64_t>(end, m->out->capacity() * 2));
+      m->out->resize(end);
+    }
+    std::memcpy(m->out->data() + m->pos, buf, static_cast<std::size_t>(size));
+    m->pos = end;
+    return size;
+  } catch (const std::bad_alloc&) {
+    m->failed = true;
+    return -1;
+  }
+}
+
+toff_t memSeek(thandle_t h, toff_t offset, int whence) {
+  auto* m = static_cast<Memory*>(h);
+  const std::uint64_t total = m->out != nullptr ? m->out->size() : m->size;
+  std::uint64_t base = 0;
+  if (whence == SEEK_CUR) base = m->pos;
+  if (whence == SEEK_END) base = total;
+  const std::uint64_t target = base + offset;
+  // Seeking far beyond the end of something being written would make the next write grow the
+  // buffer to match: refuse positions no real file of ours reaches.
+  if (target < base || target > (std::uint64_t{1} << 40)) return static_cast<toff_t>(-1);
+  m->pos = target;
+  return target;
+}
+
+int memClose(thandle_t) { return 0; }
+
+toff_t memSize(thandle_t h) {
+  auto* m = static_cast<Memory*>(h);
+  return m->out != nullptr ? m->out->size() : m->size;
+}
+
+int memMap(thandle_t h, void** base, toff_t* size) {
+  auto* m = static_cast<Memory*>(h);
+  if (m->out != nullptr || m->data == nullptr) return 0;
+  *base = const_cast<std::uint8_t*>(m->data);  // read-only: libtiff only reads a mapped file opened "r"
+  *size = m->size;
+  return 1;
+}
+
+void memUnmap(thandle_t, void*, toff_t) {}
+
+// libtiff's own allocations are capped so that a hostile directory cannot make it take more
+// than the file could plausibly need.
+std::uint64_t allocationCap(std::uint64_t fileSize) {
+  const std::uint64_t floor = std::uint64_t{64} << 20;
+  return std::max(floor, fileSize * 2);
+}
+
+void put16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void put32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+TiffHandle::~TiffHandle() { close(); }
+
+bool TiffHandle::close() {
+  if (tif_ == nullptr) return !memory_.failed;
+  TIFFClose(tif_);
+  tif_ = nullptr;
+  return !memory_.failed;
+}
+
+bool openTiffMemory(TiffHandle& handle, const std::uint8_t* data, std::size_t size, const char* name,
+                    ImageDiagnostics& diag) {
+  handle.close();
+  handle.memory_ = Memory{};
+  handle.memory_.data = data;
+  handle.memory_.size = size;
+  TIFFOpenOptions* options = diag.tiffOptions(allocationCap(size));
+  if (options == nullptr) return false;
+  handle.tif_ = TIFFClientOpenExt(name, "r", &handle.memory_, memRead, memWrite, memSeek, memClose, memSize, memMap,
+                                  memUnmap, options);
+  return handle.tif_ != nullptr;
+}
+
+bool openTiffOutput(TiffHandle& handle, std::vector<std::uint8_t>& out, const char* name, ImageDiagnostics& diag) {
+  handle.close();
+  handle.memory_ = Memory{};
+  handle.memory_.out = &out;
+  TIFFOpenOptions* options = diag.tiffOptions(std::uint64_t{1} << 30);
+  if (options == nullptr) return false;
+  handle.tif_ = TIFFClientOpenExt(name, "w", &handle.memory_, memRead, memWrite, memSeek, memClose, memSize, memMap,
+                                  memUnmap, options);
+  return handle.tif_ != nullptr;
+}
+
+int decodeG4(const std::uint8_t* data, std::size_t size, const BitmapView& out, bool lsbFirst, bool strict,
+             ImageDiagnostics& diag) {
+  if (out.empty() || out.stride != rowBytes(out.width)) return MDLERR_INVALIDIMAGE;
+  if (size > 0xFFFFFFF0u) return MDLERR_CORRUPTIMAGE;
+  // A minimal little-endian TIFF: header, one directory of ten entries, then the stream.
+  constexpr std::size_t kEntries = 10;
+  constexpr std::size_t kDataOffset = 8 + 2 + kEntries * 12 + 4;
+  std::vector<std::uint8_t> file;
+  try {
+    file.resize(kDataOffset + size);
+  } catch (const std::bad_alloc&) {
+    return MDLERR_INSFMEMORY;
+  }
+  std::uint8_t* p = file.data();
+  p[0] = 'I';
+  p[1] = 'I';
+  put16(p + 2, 42);
+  put32(p + 4, 8);
+  put16(p + 8, kEntries);
+  const auto W = static_cast<std::uint32_t>(out.width), H = static_cast<std::uint32_t>(out.height);
+  const struct {
+    std::uint16_t tag, type;
+    std::uint32_t value;
+  } entries[kEntries] = {
+      {TIFFTAG_IMAGEWIDTH, TIFF_LONG, W},
+      {TIFFTAG_IMAGELENGTH, TIFF_LONG, H},
+      {TIFFTAG_BITSPERSAMPLE, TIFF_SHORT, 1},
+      {TIFFTAG_COMPRESSION, TIFF_SHORT, COMPRESSION_CCITTFAX4},
+      {TIFFTAG_PHOTOMETRIC, TIFF_SHORT, PHOTOMETRIC_MINISWHITE},
+      {TIFFTAG_FILLORDER, TIFF_SHORT, static_cast<std::uint32_t>(lsbFirst ? FILLORDER_LSB2MSB : FILLORDER_MSB2LSB)},
+      {TIFFTAG_STRIPOFFSETS, TIFF_LONG, static_cast<std::uint32_t>(kDataOffset)},
+      {TIFFTAG_SAMPLESPERPIXEL, TIFF_SHORT, 1},
+      {TIFFTAG_ROWSPERSTRIP, TIFF_LONG, H},
+      {TIFFTAG_STRIPBYTECOUNTS, TIFF_LONG, static_cast<std::uint32_t>(size)},
+  };
+  for (std::size_t i = 0; i < kEntries; ++i) {
+    std::uint8_t* e = p + 10 + i * 12;
+    put16(e, entries[i].tag);
+    put16(e + 2, entries[i].type);
+    put32(e + 4, 1);
+    if (entries[i].type == TIFF_SHORT) {
+      put16(e + 8, static_cast<std::uint16_t>(entries[i].value));
+    } else {
+      put32(e + 8, entries[i].value);
+    }
+  }
+  put32(p + 10 + kEntries * 12, 0);
+  if (size > 0) std::memcpy(p + kDataOffset, data, size);
+
+  TiffHandle tif;
+  if (!openTiffMemory(tif, file.data(), file.size(), "ccitt", diag)) return MDLERR_CORRUPTIMAGE;
+  const int errors = diag.errors(), ends = diag.prematureEnds();
+  const tmsize_t n = TIFFReadEncodedStrip(tif.get(), 0, out.data, static_cast<tmsize_t>(out.bytes()));
+  if (diag.errors() > errors) return MDLERR_CORRUPTIMAGE;
+  if (strict && (diag.prematureEnds() > ends || n < 0)) return MDLERR_CORRUPTIMAGE;
+  return 0;
+}
+
+int encodeG4(const ConstBitmapView& in, bool lsbFirst, std::vector<std::uint8_t>& out, ImageDiagnostics& diag,
+             ImageStopFunc stop) {
+  if (in.empty()) return MDLERR_INVALIDIMAGE;
+  std::vector<std::uint8_t> file;
+  TiffHandle tif;
+  if (!openTiffOutput(tif, file, "ccitt", diag)) return MDLERR_INSFMEMORY;
+  TIFF* t = tif.get();
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(in.width));
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(in.height));
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+  TIFFSetField(t, TIFFTAG_FILLORDER, lsbFirst ? FILLORDER_LSB2MSB : FILLORDER_MSB2LSB);
+  TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(in.height));
+  for (int y = 0; y < in.height; ++y) {
+    if ((y & 1023) == 1023 && stop != nullptr && stop() != 0) return MDLERR_IMAGESTOPPED;
+    // The encoder only reads the row.
+    if (TIFFWriteScanline(t, const_cast<std::uint8_t*>(in.row(y)), static_cast<std::uint32_t>(y), 0) < 0)
+      return MDLERR_INSFMEMORY;
+  }
+  // Pushes out the last bits (with the end-of-block mark) so the strip's place is known.
+  if (TIFFFlushData(t) == 0) return MDLERR_INSFMEMORY;
+  const std::uint64_t offset = TIFFGetStrileOffset(t, 0);
+  const std::uint64_t count = TIFFGetStrileByteCount(t, 0);
+  if (!tif.close()) return MDLERR_INSFMEMORY;
+  if (offset + count > file.size() || offset + count < offset) return MDLERR_INSFMEMORY;
+  try {
+    out.insert(out.end(), file.begin() + static_cast<std::ptrdiff_t>(offset),
+               file.begin() + static_cast<std::ptrdiff_t>(offset + count));
+  } catch (const std::bad_alloc&) {
+    return MDLERR_INSFMEMORY;
+  }
+  return 0;
+}
+
+}  // namespace pixmend::host

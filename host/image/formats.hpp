@@ -1,0 +1,186 @@
+// The file formats of the image library: TIFF through libtiff, the Intergraph raster layout
+// (run-length and CCITT Group 4, plain and tiled), and the Group 4 codec both share. Readers
+// work on bytes in memory (files are mapped), so the fuzzers drive exactly the product code.
+//
+// Contents: TiffHandle / openTiffMemory / openTiffOutput (libtiff over memory), decodeG4 /
+// encodeG4, readTiff / writeTiff / describeTiff, the Intergraph header and its readers and
+// writers, detectImageType, and the `info` record that `pixmend info` prints.
+#pragma once
+
+#include <tiffio.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/image/image.hpp"
+
+namespace pixmend::host {
+
+// ---- libtiff over memory ------------------------------------------------------------------------
+
+// Owns a TIFF handle together with the memory it reads from or writes to.
+class TiffHandle {
+ public:
+  TiffHandle() = default;
+  ~TiffHandle();
+  TiffHandle(const TiffHandle&) = delete;
+  TiffHandle& operator=(const TiffHandle&) = delete;
+
+  TIFF* get() const { return tif_; }
+  explicit operator bool() const { return tif_ != nullptr; }
+  // Closes the handle (flushing a file being written); false when libtiff reported a failure.
+  bool close();
+
+  // The memory behind the handle (public for libtiff's callbacks).
+  struct Memory {
+    const std::uint8_t* data = nullptr;  // reading
+    std::vector<std::uint8_t>* out = nullptr;  // writing
+    std::uint64_t size = 0;
+    std::uint64_t pos = 0;
+    bool failed = false;
+  };
+
+ private:
+  friend bool openTiffMemory(TiffHandle&, const std::uint8_t*, std::size_t, const char*, ImageDiagnostics&);
+  friend bool openTiffOutput(TiffHandle&, std::vector<std::uint8_t>&, const char*, ImageDiagnostics&);
+  TIFF* tif_ = nullptr;
+  Memory memory_;
+};
+
+// Opens the TIFF held in `data` for reading (mapped: libtiff reads raw data in place).
+bool openTiffMemory(TiffHandle& handle, const std::uint8_t* data, std::size_t size, const char* name,
+                    ImageDiagnostics& diag);
+// Opens a new TIFF that is written into `out`.
+bool openTiffOutput(TiffHandle& handle, std::vector<std::uint8_t>& out, const char* name, ImageDiagnostics& diag);
+
+// ---- CCITT Group 4 ------------------------------------------------------------------------------
+
+// Decodes one Group 4 stream (black = 1) into `out` (its size is the image's). `lsbFirst`: the
+// bit order of the Intergraph files. `strict`: a stream that stops before the last line is
+// refused instead of read as far as it goes. 0, MDLERR_CORRUPTIMAGE, MDLERR_INSFMEMORY.
+int decodeG4(const std::uint8_t* data, std::size_t size, const BitmapView& out, bool lsbFirst, bool strict,
+             ImageDiagnostics& diag);
+// Encodes `in` as one Group 4 stream with an end-of-block mark, appended to `out`.
+int encodeG4(const ConstBitmapView& in, bool lsbFirst, std::vector<std::uint8_t>& out, ImageDiagnostics& diag,
+             ImageStopFunc stop);
+
+// ---- What a rewrite keeps -----------------------------------------------------------------------
+
+// Properties of an existing target file that survive its rewrite.
+struct CarriedProperties {
+  // TIFF
+  bool hasResolution = false;
+  float xResolution = 0, yResolution = 0;
+  std::uint16_t resolutionUnit = RESUNIT_INCH;
+  bool hasDocumentName = false, hasDescription = false;
+  std::string documentName, description;
+  bool hasPageNumber = false;
+  std::uint16_t pageNumber[2] = {0, 0};
+  // A multi-page TIFF: its further pages, copied after the new first page.
+  const std::uint8_t* pagesSource = nullptr;
+  std::size_t pagesSourceSize = 0;
+  int furtherPages = 0;
+  // Intergraph: header block 1 of the old file (doubles already IEEE), used for its placement,
+  // resolution, names and description.
+  bool hasIngrHeader = false;
+  std::uint8_t ingrBlock1[512] = {};
+  // Resolution in dots per inch from either kind of file (0 = unknown), for cross-type rewrites.
+  int dpi = 0;
+};
+
+// ---- TIFF ---------------------------------------------------------------------------------------
+
+int readTiff(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag, ImageStopFunc stop);
+int writeTiff(const ConstBitmapView& image, const CarriedProperties& carry, std::vector<std::uint8_t>& out,
+              ImageDiagnostics& diag, ImageStopFunc stop);
+// Fills the TIFF part of `carry` from an existing file's bytes.
+void carryFromTiff(const std::uint8_t* data, std::size_t size, CarriedProperties& carry);
+
+// ---- Intergraph ---------------------------------------------------------------------------------
+
+struct IngrHeader {
+  std::uint16_t headerType = 0;
+  std::uint16_t wordsToFollow = 0;
+  std::uint16_t dataType = 0;  // 9, 24, 65 (tiled), or another code
+  std::uint32_t pixelsPerLine = 0;
+  std::uint32_t lines = 0;
+  std::int16_t deviceResolution = 0;
+  std::uint8_t orientation = 0;
+  std::uint8_t scannable = 0;
+  std::uint8_t version = 0;
+  bool vax = false;          // doubles are VAX D-float
+  double matrix[16] = {};    // IEEE values
+  std::size_t headerBytes = 0;
+  std::size_t dataEnd = 0;   // end of this image's data (next image or end of file)
+  // Tiled files: the tile directory.
+  std::uint16_t tileDataType = 0;
+  std::uint32_t tileSize = 0;
+};
+
+// Parses and checks the header of an Intergraph raster. 0, MDLERR_UNKNOWNIMAGETYPE (not one),
+// MDLERR_CORRUPTIMAGE (one, but damaged).
+int parseIngrHeader(const std::uint8_t* data, std::size_t size, IngrHeader& header, ImageDiagnostics* diag);
+
+int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag, ImageStopFunc stop);
+// `dataType` 9 (run-length, with line headers) or 24 (Group 4).
+int writeIngr(const ConstBitmapView& image, int dataType, const CarriedProperties& carry,
+              std::vector<std::uint8_t>& out, ImageDiagnostics& diag, ImageStopFunc stop);
+void carryFromIngr(const std::uint8_t* data, std::size_t size, CarriedProperties& carry);
+// The old file's bytes with a new placement in the header (see mdlImage_updateIngrAttach).
+int placeIngr(const std::uint8_t* data, std::size_t size, const DPoint3d& origin, const DPoint2d& extent,
+              std::vector<std::uint8_t>& out, ImageDiagnostics& diag);
+
+// The run-length and Group 4 data of one image (or tile), used by the reader and the fuzzers.
+int decodeIngrRuns(const std::uint8_t* data, std::size_t size, bool lineHeaders, const BitmapView& out,
+                   ImageDiagnostics& diag);
+void encodeIngrRuns(const ConstBitmapView& in, bool lineHeaders, std::vector<std::uint8_t>& out);
+
+// Converts a VAX D-float (8 bytes as stored) to an IEEE double.
+double vaxToIeee(const std::uint8_t* bytes);
+
+// ---- Detection and description ------------------------------------------------------------------
+
+// IMAGEFILE_TIFF, _RLE or _CIT by content, IMAGEFILE_UNKNOWN when the bytes are neither.
+int detectImageType(const std::uint8_t* data, std::size_t size);
+// By the name's extension alone.
+int imageTypeFromExtension(const std::string& path);
+
+// What `pixmend info` shows about a raster file.
+struct ImageFileInfo {
+  int type = IMAGEFILE_UNKNOWN;
+  std::string format;       // "TIFF", "Intergraph run-length (type 9)", ...
+  int width = 0, height = 0;
+  int bitsPerSample = 0, samplesPerPixel = 0;
+  std::string compression;  // "CCITT Group 4", "none", ...
+  int photometric = -1;     // TIFF only
+  std::string photometricName;
+  int fillOrder = 0;        // TIFF only
+  bool tiled = false;
+  int tileWidth = 0, tileHeight = 0;
+  int pages = 0;
+  bool hasResolution = false;
+  double xResolution = 0, yResolution = 0;
+  std::string resolutionUnit;
+  std::string documentName, description;
+  // Intergraph
+  int dataType = 0, orientation = -1, scannable = -1, headerBytes = 0;
+  bool hasPlacement = false;
+  double originX = 0, originY = 0, extentX = 0, extentY = 0;
+  bool rotated = false;
+};
+
+// Describes a file: 0 or the failure of opening or recognising it.
+int describeImageFile(const char* path, ImageFileInfo& info);
+
+// ---- Library calls in C++ -----------------------------------------------------------------------
+
+// The whole read as mdlImage_readFileToBitMap does it.
+int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFunc stop);
+// Reads an image held in memory (fuzzers): the type comes from the content.
+int readImageMemory(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag);
+// The whole write as mdlImage_createFileFromBitMap does it.
+int writeImageFile(const char* path, int fileType, const ConstBitmapView& image, ImageStopFunc stop);
+
+}  // namespace pixmend::host

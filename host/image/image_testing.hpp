@@ -1,0 +1,25 @@
+// Test hooks of the host's image library: make an allocation fail (for the -116 paths), make a
+// file write fail part-way as a full disk would, lower the pixel limit (fuzzers use it to keep
+// hostile sizes cheap). resetHost() clears them all.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace pixmend::host {
+
+// The allocation `skip` allocations from now (0 = the next one) fails, once.
+void failImageAllocation(int skip = 0);
+// Allocations made through the library since the process (or the last reset) started.
+long long imageAllocationCount();
+
+// The next file write stops after `bytes` bytes with "no space left on device", once.
+void failImageWriteAfter(std::size_t bytes);
+
+// Sets the largest pixel count of a bitmap; returns the previous limit.
+std::uint64_t setImagePixelLimit(std::uint64_t pixels);
+
+// Clears every hook and restores the default limit.
+void resetImageHooks();
+
+}  // namespace pixmend::host

@@ -1,0 +1,486 @@
+// Intergraph raster files: the header (with its placement matrix), run-length bitonal data
+// (type 9), CCITT Group 4 data (type 24, least significant bit first) and tiled files (type 65)
+// whose tiles hold either. ON runs and G4 black are ink (1); written files use scanline
+// orientation 4 (first line at the top, pixels left to right) and IEEE doubles (version 3).
+//
+// Placement: the matrix's translation is the outer upper-left corner of the raster, so the
+// host's lower-left origin and extent go in and come out without half-pixel arithmetic.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "host/image/formats.hpp"
+
+namespace pixmend::host {
+
+namespace {
+
+constexpr std::uint16_t kLineHeaderTag = 0x5900;
+constexpr std::size_t kMatrixOffset = 56;
+constexpr std::uint32_t kMaxTileSize = 1u << 15;
+
+std::uint16_t get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t get32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+double getIeee(const std::uint8_t* p) {
+  std::uint64_t bits = 0;
+  for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
+  double v;
+  std::memcpy(&v, &bits, 8);
+  return v;
+}
+void put16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void put32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void putIeee(std::uint8_t* p, double v) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &v, 8);
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+}
+
+// The doubles of header block 1 that a version 1 or 2 file may hold in VAX form: view origin
+// and extent (6), the matrix (16), rotation and skew angles.
+const std::size_t kDoubleOffsets[] = {8,  16, 24, 32, 40, 48, 56,  64,  72,  80,  88,  96,
+                                      104, 112, 120, 128, 136, 144, 152, 160, 168, 176, 196, 204};
+
+bool headerUsesVax(const std::uint8_t* block1) {
+  const int version = block1[511];
+  if (version == 1) return true;
+  if (version != 2) return false;
+  // Version 2 may be either; the diagonal of a real matrix tells.
+  const double i10 = getIeee(block1 + kMatrixOffset + 80), i15 = getIeee(block1 + kMatrixOffset + 120);
+  return i10 != 1.0 && i15 != 1.0 && vaxToIeee(block1 + kMatrixOffset + 80) == 1.0;
+}
+
+// Rewrites every double of block 1 as IEEE and marks the header version 3.
+void convertHeaderToIeee(std::uint8_t* block1) {
+  if (headerUsesVax(block1)) {
+    for (std::size_t offset : kDoubleOffsets) putIeee(block1 + offset, vaxToIeee(block1 + offset));
+  }
+  block1[511] = 3;
+}
+
+// First position >= x in the row whose pixel differs from `ink`, or width.
+std::size_t nextChange(const std::uint8_t* row, std::size_t x, std::size_t width, bool ink) {
+  const std::uint8_t flip = ink ? 0xFF : 0x00;
+  while (x < width && (x & 7) != 0) {
+    if (((row[x >> 3] >> (7 - (x & 7))) & 1u) != static_cast<unsigned>(ink)) return x;
+    ++x;
+  }
+  while (x + 64 <= width) {
+    std::uint64_t w;
+    std::memcpy(&w, row + (x >> 3), 8);
+    w = __builtin_bswap64(w) ^ (ink ? ~std::uint64_t{0} : 0);
+    if (w != 0) return x + static_cast<std::size_t>(__builtin_clzll(w));
+    x += 64;
+  }
+  while (x + 8 <= width) {
+    const unsigned b = static_cast<unsigned>(row[x >> 3] ^ flip);
+    if (b != 0) return x + static_cast<std::size_t>(__builtin_clz(b) - 24);
+    x += 8;
+  }
+  while (x < width) {
+    if (((row[x >> 3] >> (7 - (x & 7))) & 1u) != static_cast<unsigned>(ink)) return x;
+    ++x;
+  }
+  return width;
+}
+
+// The run words of one line, closing OFF run included, runs above 32767 split with empty runs.
+void lineRuns(const std::uint8_t* row, std::size_t width, std::vector<std::uint16_t>& runs) {
+  runs.clear();
+  std::size_t x = 0;
+  bool ink = false;
+  while (x < width) {
+    const std::size_t next = nextChange(row, x, width, ink);
+    std::size_t run = next - x;
+    while (run > 32767) {
+      runs.push_back(32767);
+      runs.push_back(0);
+      run -= 32767;
+    }
+    runs.push_back(static_cast<std::uint16_t>(run));
+    x = next;
+    ink = !ink;
+  }
+  if (runs.size() % 2 == 0) runs.push_back(0);  // every line ends with an OFF run
+}
+
+// Paints the runs of words [begin, end) from column `x`; false when they run past the width.
+bool paintRuns(const std::uint16_t* begin, const std::uint16_t* end, std::size_t x, std::uint8_t* row,
+               std::size_t width) {
+  bool ink = false;
+  for (const std::uint16_t* w = begin; w < end; ++w) {
+    const std::size_t next = x + *w;
+    if (next > width) return false;
+    if (ink) fillBits(row, x, next, true);
+    x = next;
+    ink = !ink;
+  }
+  return true;
+}
+
+std::vector<std::uint16_t> wordsOf(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::uint16_t> words(size / 2);
+  for (std::size_t i = 0; i < words.size(); ++i) words[i] = get16(data + 2 * i);
+  return words;
+}
+
+// Whether the words at `pos` look like a line header whose runs fill exactly `width` pixels.
+bool looksLikeLineHeader(const std::vector<std::uint16_t>& w, std::size_t pos, std::size_t width) {
+  if (pos + 4 > w.size() || w[pos] != kLineHeaderTag) return false;
+  const std::size_t follow = w[pos + 1];
+  if (follow < 3 || follow % 2 == 0 || w[pos + 3] != 0 || pos + 2 + follow > w.size()) return false;
+  std::size_t sum = 0;
+  for (std::size_t i = pos + 4; i < pos + 2 + follow; ++i) sum += w[i];
+  return sum == width;
+}
+
+void buildFreshHeader(std::uint8_t* block1, int width, int height) {
+  std::memset(block1, 0, 512);
+  // No placement known: one design unit per pixel, lower-left corner at the origin.
+  putIeee(block1 + kMatrixOffset + 0 * 8, 1.0);
+  putIeee(block1 + kMatrixOffset + 5 * 8, 1.0);
+  putIeee(block1 + kMatrixOffset + 7 * 8, static_cast<double>(height));
+  putIeee(block1 + kMatrixOffset + 10 * 8, 1.0);
+  putIeee(block1 + kMatrixOffset + 15 * 8, 1.0);
+  (void)width;
+}
+
+int decodeTile(const IngrHeader& h, const std::uint8_t* data, std::size_t size, const BitmapView& out,
+               ImageDiagnostics& diag) {
+  if (h.tileDataType == 24) return decodeG4(data, size, out, true, true, diag);
+  return decodeIngrRuns(data, size, false, out, diag);
+}
+
+int readTiled(const IngrHeader& h, const std::uint8_t* file, const ImageBuffer& out, ImageDiagnostics& diag,
+              ImageStopFunc stop) {
+  const std::size_t dirOffset = h.headerBytes;
+  const std::uint32_t ts = h.tileSize;
+  const std::uint64_t across = (h.pixelsPerLine + ts - 1) / ts, down = (h.lines + ts - 1) / ts;
+  const std::uint64_t entriesEnd = dirOffset + 128 + 12 * across * down;
+  if (entriesEnd > h.dataEnd) {
+    diag.notef("the tile directory needs %llu tiles but the file ends first",
+               static_cast<unsigned long long>(across * down));
+    return MDLERR_CORRUPTIMAGE;
+  }
+  for (std::uint64_t ty = 0; ty < down; ++ty) {
+    for (std::uint64_t tx = 0; tx < across; ++tx) {
+      const std::uint8_t* entry = file + dirOffset + 128 + 12 * (ty * across + tx);
+      const std::uint32_t start = get32(entry), used = get32(entry + 8);
+      const std::uint64_t x0 = tx * ts, y0 = ty * ts;
+      const auto tw = static_cast<int>(std::min<std::uint64_t>(ts, h.pixelsPerLine - x0));
+      const auto th = static_cast<int>(std::min<std::uint64_t>(ts, h.lines - y0));
+      if (start == 0) {  // not stored: the whole tile holds one value
+        if (used != 0)
+          for (int r = 0; r < th; ++r) fillBits(out.view().row(static_cast<int>(y0) + r), x0, x0 + tw, true);
+        continue;
+      }
+      const std::uint64_t begin = dirOffset + static_cast<std::uint64_t>(start);
+      if (begin + used > h.dataEnd) {
+        diag.notef("tile %llu lies beyond the end of the file", static_cast<unsigned long long>(ty * across + tx));
+        return MDLERR_CORRUPTIMAGE;
+      }
+      ImageBuffer tile;
+      if (const int rc = allocateImage(tw, th, tile); rc != 0) return rc;
+      int rc = decodeTile(h, file + begin, used, tile.view(), diag);
+      if (rc == MDLERR_CORRUPTIMAGE && (tw != static_cast<int>(ts) || th != static_cast<int>(ts))) {
+        // Some writers store edge tiles at full size: try that before giving up.
+        ImageBuffer full;
+        if (allocateImage(static_cast<int>(ts), static_cast<int>(ts), full) == 0 &&
+            decodeTile(h, file + begin, used, full.view(), diag) == 0) {
+          diag.notef("edge tile %llu is stored at full size", static_cast<unsigned long long>(ty * across + tx));
+          for (int r = 0; r < th; ++r) copyBits(tile.view().row(r), 0, full.constView().row(r), 0, tw);
+          rc = 0;
+        }
+      }
+      if (rc != 0) return rc;
+      for (int r = 0; r < th; ++r)
+        copyBits(out.view().row(static_cast<int>(y0) + r), x0, tile.constView().row(r), 0, static_cast<std::size_t>(tw));
+    }
+    if (stop != nullptr && stop() != 0) return MDLERR_IMAGESTOPPED;
+  }
+  return 0;
+}
+
+}  // namespace
+
+double vaxToIeee(const std::uint8_t* bytes) {
+  const std::uint16_t w0 = get16(bytes), w1 = get16(bytes + 2), w2 = get16(bytes + 4), w3 = get16(bytes + 6);
+  const int exponent = (w0 >> 7) & 0xFF;
+  if (exponent == 0) return 0.0;
+  const std::uint64_t fraction = (static_cast<std::uint64_t>(w0 & 0x7F) << 48) | (static_cast<std::uint64_t>(w1) << 32) |
+                                 (static_cast<std::uint64_t>(w2) << 16) | w3;
+  const double value = std::ldexp(1.0 + static_cast<double>(fraction) / 36028797018963968.0 /* 2^55 */, exponent - 129);
+  return (w0 & 0x8000) != 0 ? -value : value;
+}
+
+int parseIngrHeader(const std::uint8_t* data, std::size_t size, IngrHeader& h, ImageDiagnostics* diag) {
+  if (data == nullptr || size < 512) return MDLERR_UNKNOWNIMAGETYPE;
+  h = IngrHeader{};
+  h.headerType = get16(data);
+  h.wordsToFollow = get16(data + 2);
+  h.dataType = get16(data + 4);
+  h.pixelsPerLine = get32(data + 184);
+  h.lines = get32(data + 188);
+  h.deviceResolution = static_cast<std::int16_t>(get16(data + 192));
+  h.orientation = data[194];
+  h.scannable = data[195];
+  h.version = data[511];
+  if (h.version < 1 || h.version > 3 || h.wordsToFollow < 254) return MDLERR_UNKNOWNIMAGETYPE;
+  const bool knownWord = h.headerType == 0x0908 || h.headerType == 0x09C8;
+  // Some files start with a zero word: accept them only when everything else looks right.
+  const bool zeroWord = h.headerType == 0 && (h.wordsToFollow + 2) % 256 == 0 &&
+                        (h.dataType == 9 || h.dataType == 24 || h.dataType == 65) && h.pixelsPerLine > 0 &&
+                        h.lines > 0;
+  if (!knownWord && !zeroWord) return MDLERR_UNKNOWNIMAGETYPE;
+  if ((h.wordsToFollow + 2) % 256 != 0 && diag != nullptr)
+    diag->notef("header of %u words is not a whole number of blocks", h.wordsToFollow + 2u);
+  h.headerBytes = 2 * (static_cast<std::size_t>(h.wordsToFollow) + 2);
+  if (h.headerBytes > size) {
+    if (diag != nullptr) diag->notef("the header needs %zu bytes, the file has %zu", h.headerBytes, size);
+    return MDLERR_CORRUPTIMAGE;
+  }
+  h.vax = headerUsesVax(data);
+  for (int k = 0; k < 16; ++k) {
+    const std::uint8_t* p = data + kMatrixOffset + 8 * k;
+    h.matrix[k] = h.vax ? vaxToIeee(p) : getIeee(p);
+  }
+  h.dataEnd = size;
+  if (h.headerBytes >= 1024) {
+    const std::uint32_t next = get32(data + 528);  // a further image follows at this offset
+    if (next > h.headerBytes && next < size) h.dataEnd = next;
+  }
+  if (h.dataType == 65) {
+    const std::size_t d = h.headerBytes;
+    if (d + 128 > h.dataEnd) {
+      if (diag != nullptr) diag->note("the tile directory is cut short");
+      return MDLERR_CORRUPTIMAGE;
+    }
+    if (get16(data + d) != 1 || get16(data + d + 2) != 7 || get16(data + d + 8) != 1 || get16(data + d + 10) != 1) {
+      if (diag != nullptr) diag->note("not a tile directory");
+      return MDLERR_CORRUPTIMAGE;
+    }
+    h.tileDataType = get16(data + d + 18);
+    h.tileSize = get32(data + d + 120);
+  }
+  return 0;
+}
+
+int decodeIngrRuns(const std::uint8_t* data, std::size_t size, bool lineHeaders, const BitmapView& out,
+                   ImageDiagnostics& diag) {
+  if (out.empty()) return MDLERR_INVALIDIMAGE;
+  std::vector<std::uint16_t> w;
+  try {
+    w = wordsOf(data, size);
+  } catch (const std::bad_alloc&) {
+    return MDLERR_INSFMEMORY;
+  }
+  const auto width = static_cast<std::size_t>(out.width);
+  std::size_t pos = 0;
+  for (int y = 0; y < out.height; ++y) {
+    std::uint8_t* row = out.row(y);
+    if (pos >= w.size()) {
+      diag.notef("the data ends at line %d of %d", y + 1, out.height);
+      return MDLERR_CORRUPTIMAGE;
+    }
+    if (lineHeaders || looksLikeLineHeader(w, pos, width)) {
+      if (pos + 4 > w.size() || w[pos] != kLineHeaderTag || w[pos + 1] < 2) {
+        diag.notef("line %d: no line header where one was expected", y + 1);
+        return MDLERR_CORRUPTIMAGE;
+      }
+      const std::size_t end = pos + 2 + w[pos + 1];
+      if (end > w.size()) {
+        diag.notef("the data ends within line %d of %d", y + 1, out.height);
+        return MDLERR_CORRUPTIMAGE;
+      }
+      const std::size_t skip = w[pos + 3];
+      if (skip != 0) diag.notef("line %d starts %zu pixels in", y + 1, skip);
+      if (skip > width || !paintRuns(w.data() + pos + 4, w.data() + end, skip, row, width)) {
+        diag.notef("line %d: the runs add up to more than %zu pixels", y + 1, width);
+        return MDLERR_CORRUPTIMAGE;
+      }
+      pos = end;
+      continue;
+    }
+    std::size_t sum = 0, count = 0;
+    const std::size_t first = pos;
+    while (sum < width) {
+      if (pos >= w.size()) {
+        diag.notef("the data ends within line %d of %d", y + 1, out.height);
+        return MDLERR_CORRUPTIMAGE;
+      }
+      sum += w[pos++];
+      ++count;
+    }
+    if (sum > width || !paintRuns(w.data() + first, w.data() + pos, 0, row, width)) {
+      diag.notef("line %d: the runs add up to %zu pixels, more than %zu", y + 1, sum, width);
+      return MDLERR_CORRUPTIMAGE;
+    }
+    if (count % 2 == 0 && pos < w.size() && w[pos] == 0) ++pos;  // the closing OFF run
+  }
+  return 0;
+}
+
+void encodeIngrRuns(const ConstBitmapView& in, bool lineHeaders, std::vector<std::uint8_t>& out) {
+  std::vector<std::uint16_t> runs;
+  const auto width = static_cast<std::size_t>(in.width);
+  std::uint16_t lineNumber = 0;
+  for (int y = 0; y < in.height; ++y) {
+    lineRuns(in.row(y), width, runs);
+    const std::size_t at = out.size();
+    const std::size_t words = runs.size() + (lineHeaders ? 4 : 0);
+    out.resize(at + 2 * words);
+    std::uint8_t* p = out.data() + at;
+    if (lineHeaders) {
+      put16(p, kLineHeaderTag);
+      put16(p + 2, static_cast<std::uint16_t>(runs.size() + 2));
+      put16(p + 4, ++lineNumber);
+      put16(p + 6, 0);
+      p += 8;
+    }
+    for (std::uint16_t r : runs) {
+      put16(p, r);
+      p += 2;
+    }
+  }
+}
+
+int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag, ImageStopFunc stop) {
+  IngrHeader h;
+  if (const int rc = parseIngrHeader(data, size, h, &diag); rc != 0) return rc;
+  const int type = h.dataType == 65 ? h.tileDataType : h.dataType;
+  if (type != 9 && type != 24) {
+    if (h.dataType == 65)
+      diag.notef("tiled Intergraph raster, inner type %u, not supported", type);
+    else
+      diag.notef("Intergraph data type %u is not bitonal", type);
+    return MDLERR_NOTMONOCHROME;
+  }
+  if (h.pixelsPerLine == 0 || h.lines == 0) {
+    diag.note("image size 0");
+    return MDLERR_CORRUPTIMAGE;
+  }
+  if (!imageSizeAllowed(h.pixelsPerLine, h.lines)) {
+    diag.notef("%u x %u pixels is beyond the image size limit", h.pixelsPerLine, h.lines);
+    return MDLERR_INSFMEMORY;
+  }
+  const std::uint64_t dataBytes = h.dataEnd - h.headerBytes;
+  if (h.dataType == 65) {
+    if (h.tileSize == 0 || h.tileSize > kMaxTileSize) {
+      diag.notef("tile size %u", h.tileSize);
+      return MDLERR_CORRUPTIMAGE;
+    }
+  } else if ((type == 9 && h.lines > dataBytes / 2) || (type == 24 && h.lines > dataBytes * 8 + 8)) {
+    diag.notef("%u lines cannot be held in %llu bytes of data", h.lines, static_cast<unsigned long long>(dataBytes));
+    return MDLERR_CORRUPTIMAGE;
+  }
+  if (h.orientation != 4)
+    diag.notef("scanline orientation %u read with the first line at the top, left to right", h.orientation);
+  ImageBuffer image;
+  if (const int rc = allocateImage(static_cast<int>(h.pixelsPerLine), static_cast<int>(h.lines), image); rc != 0)
+    return rc;
+  int rc = 0;
+  if (h.dataType == 65) {
+    rc = readTiled(h, data, image, diag, stop);
+  } else if (type == 9) {
+    rc = decodeIngrRuns(data + h.headerBytes, dataBytes, h.scannable == 1, image.view(), diag);
+  } else {
+    rc = decodeG4(data + h.headerBytes, dataBytes, image.view(), true, true, diag);
+  }
+  if (rc != 0) return rc;
+  clearPadding(image.view());
+  out = std::move(image);
+  return 0;
+}
+
+void carryFromIngr(const std::uint8_t* data, std::size_t size, CarriedProperties& carry) {
+  IngrHeader h;
+  if (parseIngrHeader(data, size, h, nullptr) != 0) return;
+  carry.hasIngrHeader = true;
+  std::memcpy(carry.ingrBlock1, data, 512);
+  convertHeaderToIeee(carry.ingrBlock1);
+  if (h.deviceResolution < 0) carry.dpi = -h.deviceResolution;
+}
+
+int writeIngr(const ConstBitmapView& image, int dataType, const CarriedProperties& carry,
+              std::vector<std::uint8_t>& out, ImageDiagnostics& diag, ImageStopFunc stop) {
+  if (image.empty()) return MDLERR_INVALIDIMAGE;
+  // Line headers let a reader resynchronise per line; their word count limits the line width.
+  const bool lineHeaders = dataType == 9 && image.width <= 65530;
+  try {
+    out.assign(1024, 0);
+    std::uint8_t* b = out.data();
+    if (carry.hasIngrHeader) {
+      std::memcpy(b, carry.ingrBlock1, 512);
+      std::memset(b + 492, 0, 16);  // minimum and maximum values
+    } else {
+      buildFreshHeader(b, image.width, image.height);
+      if (carry.dpi > 0 && carry.dpi < 32768) put16(b + 192, static_cast<std::uint16_t>(-carry.dpi));
+    }
+    put16(b, 0x0908);
+    put16(b + 2, 510);
+    put16(b + 4, static_cast<std::uint16_t>(dataType));
+    put32(b + 184, static_cast<std::uint32_t>(image.width));
+    put32(b + 188, static_cast<std::uint32_t>(image.height));
+    b[194] = 4;
+    b[195] = lineHeaders ? 1 : 0;
+    b[511] = 3;
+    if (dataType == 9) {
+      out.reserve(1024 + bitmapBytes(image.width, image.height) / 4);
+      encodeIngrRuns(image, lineHeaders, out);
+      if (stop != nullptr && stop() != 0) return MDLERR_IMAGESTOPPED;
+      return 0;
+    }
+  } catch (const std::bad_alloc&) {
+    return MDLERR_INSFMEMORY;
+  }
+  return encodeG4(image, true, out, diag, stop);
+}
+
+int placeIngr(const std::uint8_t* data, std::size_t size, const DPoint3d& origin, const DPoint2d& extent,
+              std::vector<std::uint8_t>& out, ImageDiagnostics& diag) {
+  IngrHeader h;
+  if (const int rc = parseIngrHeader(data, size, h, &diag); rc != 0) return rc;
+  if (h.pixelsPerLine == 0 || h.lines == 0) return MDLERR_CORRUPTIMAGE;
+  try {
+    out.assign(data, data + size);
+  } catch (const std::bad_alloc&) {
+    return MDLERR_INSFMEMORY;
+  }
+  std::uint8_t* b = out.data();
+  convertHeaderToIeee(b);
+  double m[16] = {};
+  m[0] = extent.x / h.pixelsPerLine;
+  m[3] = origin.x;
+  m[5] = extent.y / h.lines;
+  m[7] = origin.y + extent.y;
+  m[10] = 1.0;
+  m[15] = 1.0;
+  for (int k = 0; k < 16; ++k) putIeee(b + kMatrixOffset + 8 * k, m[k]);
+  return 0;
+}
+
+int detectImageType(const std::uint8_t* data, std::size_t size) {
+  if (data == nullptr || size < 4) return IMAGEFILE_UNKNOWN;
+  if ((data[0] == 'I' && data[1] == 'I' && (data[2] == 42 || data[2] == 43) && data[3] == 0) ||
+      (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && (data[3] == 42 || data[3] == 43)))
+    return IMAGEFILE_TIFF;
+  IngrHeader h;
+  if (parseIngrHeader(data, size, h, nullptr) != 0) {
+    // A damaged Intergraph file still is one: go by its first words.
+    if (size >= 512 && (get16(data) == 0x0908 || get16(data) == 0x09C8) && data[511] >= 1 && data[511] <= 3)
+      return get16(data + 4) == 24 ? IMAGEFILE_CIT : IMAGEFILE_RLE;
+    return IMAGEFILE_UNKNOWN;
+  }
+  const int type = h.dataType == 65 ? h.tileDataType : h.dataType;
+  return type == 24 ? IMAGEFILE_CIT : IMAGEFILE_RLE;
+}
+
+}  // namespace pixmend::host
