@@ -1,0 +1,140 @@
+// The dialog manager's records: dialog and item descriptions as read from resources, open
+// dialogs with their items and canvas, pull-down menus, and the canvas drawing primitives.
+// Internal to host/dialog.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/dialog/api.h"
+#include "host/resource/store.hpp"
+
+namespace pixmend::host {
+
+constexpr int kMaxDialogSide = 4096;
+
+struct OptionEntry {
+  std::string label;
+  long value = 0;
+  bool enabled = true;
+};
+
+struct ImageRef {
+  ResourceType type = 0;
+  ResourceId id = 0;
+  int width = 0;
+};
+
+// An item as the resource describes it.
+struct ItemSpec {
+  ResourceType type = RTYPE_LABEL;
+  int id = 0;
+  BSIRect rect{};
+  std::string label;
+  std::string balloon;
+  std::string access;
+  int hook = 0;
+  bool enabled = true;
+  bool visible = true;
+  int action = 0;
+  int columns = 1;
+  int maxLength = 0;  // text items: longest text (0: as the bound field allows)
+  std::vector<OptionEntry> options;
+  ImageRef image;
+};
+
+struct DialogSpec {
+  int id = 0;
+  std::string title;
+  int width = 300;
+  int height = 200;
+  int hook = 0;
+  std::vector<ItemSpec> items;
+};
+
+// Reads a dialog resource (canonical JSON, see docs/dialogs.md). False with a message for
+// anything malformed; never throws.
+bool parseDialogSpec(const std::vector<std::uint8_t>& bytes, DialogSpec* spec, std::string* error);
+
+struct MenuEntry {
+  std::string label;
+  long command = 0;
+  std::string keyin;
+  bool separator = false;
+  std::vector<MenuEntry> submenu;
+};
+
+struct MenuSpec {
+  std::string label;
+  std::vector<MenuEntry> entries;
+};
+bool parseMenuSpec(const std::vector<std::uint8_t>& bytes, MenuSpec* spec, std::string* error);
+
+struct Canvas {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;
+
+  void resize(int w, int h);
+  void fill(const BSIRect& rect, int colour);
+  void frame(const BSIRect& rect, int colour);
+  void line(int x1, int y1, int x2, int y2, int colour);
+  void pixel(int x, int y, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+  // Text in the built-in font with its top-left corner at (x, y); clipped to `clip` when given.
+  void text(const std::string& s, int x, int y, int colour, const BSIRect* clip = nullptr);
+  bool savePng(const std::string& path, std::string* error) const;
+};
+
+int textWidth(const std::string& s);
+int fontHeight();
+RgbColorDef paletteColour(int index);
+
+struct Item {
+  ItemSpec spec;
+  std::string text;   // text items
+  double number = 0;  // option buttons, toggles, list boxes (selected row)
+  ListModel* model = nullptr;
+};
+
+struct Application;
+
+}  // namespace pixmend::host
+
+struct MenuBarMenu {
+  unsigned int type = 0;
+  int id = 0;
+  pixmend::host::MenuSpec spec;
+  pixmend::host::Application* owner = nullptr;
+};
+
+struct MSDialog {
+  int id = 0;
+  std::string title;
+  int hook = 0;
+  int interests = 0;
+  pixmend::host::Application* owner = nullptr;
+  std::vector<pixmend::host::Item> items;
+  pixmend::host::Canvas canvas;
+  bool closed = false;   // gone: refused by every call
+  bool closing = false;  // destroy messages under way
+  bool closePending = false;
+  bool modal = false;
+  int modalAction = 0;
+  bool commandWindow = false;
+  std::vector<std::unique_ptr<MenuBarMenu>> menus;  // the command window's menu bar
+};
+
+namespace pixmend::host {
+
+// Is `db` an open dialog or the command window?
+bool liveDialog(const MSDialog* db);
+// Redraws the whole dialog into its canvas (items, then the draw messages to their hooks).
+void renderDialog(MSDialog* db);
+// Draws one item as the host does (without its hook).
+void drawItemFrame(MSDialog* db, const Item& item);
+// Sends the draw message of one item to its hook.
+void sendItemDraw(MSDialog* db, int index);
+
+}  // namespace pixmend::host

@@ -1,0 +1,193 @@
+// File dialogs without a screen: the choice comes from the answer queue (a path, or "cancel");
+// an empty queue takes the suggested name. The remembering variants keep the choice in the
+// remembered-file record of their dialog identifier in the given preference file.
+//
+// Remembered-file record (little-endian, texts zero-terminated in 256 bytes): 0 marker 0xff,
+// 4 format 5, 8 current name, 264 current filter, 520 current directory, 776 count and 780 list
+// of recent names (10), 3340 count and 3344 list of recent filters, 8468 count and 8472 list of
+// recent directories; bytes 5904 to 8467 are kept as they are.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/dialog/dialog.hpp"
+#include "host/output/answers.hpp"
+#include "host/output/journal.hpp"
+
+namespace pixmend::host {
+namespace {
+
+constexpr std::size_t kText = 256;
+constexpr int kListLength = 10;
+
+void note(const std::string& text) { journal().append("dialog", text); }
+
+std::string folderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string filterOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  const auto dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "*";
+  return "*" + path.substr(dot);
+}
+
+void putText(std::vector<std::uint8_t>& r, std::size_t offset, const std::string& s) {
+  std::memset(&r[offset], 0, kText);
+  std::memcpy(&r[offset], s.data(), std::min(s.size(), kText - 1));
+}
+
+std::string getText(const std::vector<std::uint8_t>& r, std::size_t offset) {
+  const char* p = reinterpret_cast<const char*>(&r[offset]);
+  return std::string(p, strnlen(p, kText));
+}
+
+std::uint32_t getU32(const std::vector<std::uint8_t>& r, std::size_t offset) {
+  return r[offset] | (r[offset + 1] << 8) | (r[offset + 2] << 16) | (static_cast<std::uint32_t>(r[offset + 3]) << 24);
+}
+
+void putU32(std::vector<std::uint8_t>& r, std::size_t offset, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) r[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// Most recent first; a value already listed moves to the top; the eleventh falls off.
+void remember(std::vector<std::uint8_t>& r, std::size_t countAt, std::size_t listAt, const std::string& value) {
+  std::uint32_t count = std::min<std::uint32_t>(getU32(r, countAt), kListLength);
+  if (count > 0 && getText(r, listAt) == value) return;
+  int slot = static_cast<int>(count < kListLength ? count : kListLength - 1);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (getText(r, listAt + i * kText) == value) {
+      slot = static_cast<int>(i);
+      break;
+    }
+  }
+  const bool found = slot < static_cast<int>(count);
+  for (int i = slot; i > 0; --i) std::memcpy(&r[listAt + i * kText], &r[listAt + (i - 1) * kText], kText);
+  putText(r, listAt, value);
+  if (!found && count < kListLength) ++count;
+  putU32(r, countAt, count);
+}
+
+void rememberChoice(RscFileHandle prefFile, int dialogId, const std::string& path) {
+  if (prefFile == 0) return;
+  std::vector<std::uint8_t> record(USERPREFS_FILE_RECORD_SIZE, 0);
+  const bool had = mdlUserPrefs_getFileName(record.data(), prefFile, dialogId) == RSC_SUCCESS;
+  if (!had || record[0] != 0xff || getU32(record, 4) != 5) {
+    record.assign(USERPREFS_FILE_RECORD_SIZE, 0);
+  }
+  record[0] = 0xff;
+  putU32(record, 4, 5);
+  putText(record, 8, path);
+  putText(record, 264, filterOf(path));
+  putText(record, 520, folderOf(path));
+  remember(record, 776, 780, path);
+  remember(record, 3340, 3344, filterOf(path));
+  remember(record, 8468, 8472, folderOf(path));
+  mdlUserPrefs_saveFileName(record.data(), prefFile, dialogId);
+}
+
+// The one place where a file dialog gets its answer. 0 chosen, 1 cancelled.
+int chooseFile(const char* kind, char* fileName, const char* suggestedName, const char* defaultDirectory,
+               const char* title, RscFileHandle prefFile, int dialogId) {
+  if (fileName == nullptr) return 1;
+  const std::string heading = std::string(kind) + " " + "\"" + (title != nullptr ? title : "") + "\"";
+  std::string choice;
+  std::string how = "answered";
+  if (auto answer = takeAnswer()) {
+    choice = answer->text;
+  } else {
+    how = "defaulted";
+    choice = suggestedName != nullptr && *suggestedName != '\0' ? suggestedName : "cancel";
+  }
+  if (choice.empty() || choice == "cancel") {
+    note(heading + " -> cancelled (" + how + ")");
+    return 1;
+  }
+  if (choice[0] != '/' && defaultDirectory != nullptr && *defaultDirectory != '\0') {
+    std::string dir = defaultDirectory;
+    if (dir.back() != '/') dir += '/';
+    choice = dir + choice;
+  }
+  if (choice.size() >= MAXFILELENGTH) {
+    note(heading + " -> refused, the name is longer than " + std::to_string(MAXFILELENGTH - 1) + " characters");
+    return 1;
+  }
+  std::snprintf(fileName, MAXFILELENGTH, "%s", choice.c_str());
+  note(heading + " -> " + choice + " (" + how + ")");
+  rememberChoice(prefFile, dialogId, choice);
+  return 0;
+}
+
+}  // namespace
+}  // namespace pixmend::host
+
+using namespace pixmend::host;
+
+extern "C" {
+
+int mdlDialog_fileOpen(char* fileName, RscFileHandle, int, const char* suggestedName, const char*,
+                       const char* defaultDirectory, const char* title) {
+  return chooseFile("file open", fileName, suggestedName, defaultDirectory, title, 0, 0);
+}
+
+int mdlDialog_fileCreate(char* fileName, RscFileHandle, int, const char* suggestedName, const char*,
+                         const char* defaultDirectory, const char* title) {
+  return chooseFile("file create", fileName, suggestedName, defaultDirectory, title, 0, 0);
+}
+
+int mdlDialog_defFileOpen(char* fileName, const char* suggestedName, const char*, const char* defaultDirectory,
+                          const char* title, RscFileHandle prefFile, int dialogId) {
+  return chooseFile("file open", fileName, suggestedName, defaultDirectory, title, prefFile, dialogId);
+}
+
+int mdlDialog_defFileCreate(char* fileName, const char* suggestedName, const char*, const char* defaultDirectory,
+                            const char* title, RscFileHandle prefFile, int dialogId) {
+  return chooseFile("file create", fileName, suggestedName, defaultDirectory, title, prefFile, dialogId);
+}
+
+StringList* mdlFileList_edit(int* resultP, StringList* list, const char* title, char* directory, const char*) {
+  if (resultP != nullptr) *resultP = ACTIONBUTTON_CANCEL;
+  if (list == nullptr) list = mdlStringList_create(0, 1);
+  if (mdlStringList_size(list) < 0) return nullptr;
+  const std::string heading = std::string("file list \"") + (title != nullptr ? title : "") + "\"";
+  auto answer = takeAnswer();
+  if (!answer || answer->text.empty() || answer->text == "cancel") {
+    note(heading + " -> cancelled (" + (answer ? "answered" : "defaulted") + ")");
+    return list;
+  }
+  std::vector<std::string> paths;
+  std::string part;
+  for (char c : answer->text + ";") {
+    if (c == ';') {
+      if (!part.empty()) paths.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  for (const auto& p : paths) {
+    if (p.size() >= MAXFILELENGTH) {
+      note(heading + " -> refused, a name is longer than " + std::to_string(MAXFILELENGTH - 1) + " characters");
+      return list;
+    }
+  }
+  const long size = mdlStringList_size(list);
+  if (size > 0) mdlStringList_deleteMember(list, 0, size);
+  const long perMember = mdlStringList_stringsPerMember(list);
+  for (const auto& p : paths) {
+    long index = 0;
+    if (mdlStringList_insertMember(&index, list, -1, 1) != RSC_SUCCESS) break;
+    mdlStringList_setMember(list, index * perMember, p.c_str(), nullptr);
+  }
+  if (directory != nullptr && !paths.empty()) {
+    std::snprintf(directory, MAXFILELENGTH, "%s", folderOf(paths.front()).c_str());
+  }
+  if (resultP != nullptr) *resultP = ACTIONBUTTON_OK;
+  note(heading + " -> " + std::to_string(paths.size()) + " files (answered)");
+  return list;
+}
+
+}  // extern "C"
