@@ -1,0 +1,114 @@
+// pixmend info and pixmend convert, run as the user runs them.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/image/api.h"
+#include "host/lifecycle.hpp"
+#include "support/random_bitmap.hpp"
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;  // standard output and standard error together
+};
+
+Outcome pixmend(const std::string& arguments) {
+  Outcome r;
+  const std::string command = std::string(PIXMEND_BUILD_DIR) + "/bin/pixmend " + arguments + " 2>&1";
+  std::FILE* p = ::popen(command.c_str(), "r");
+  if (p == nullptr) return r;
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
+  const int status = ::pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+class ImageCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    struct stat st {};
+    if (::stat((std::string(PIXMEND_BUILD_DIR) + "/bin/pixmend").c_str(), &st) != 0)
+      GTEST_SKIP() << "the pixmend program is not built";
+    pixmend::host::resetHost();
+    char name[] = "/tmp/pixmend-cli-XXXXXX";
+    dir_ = ::mkdtemp(name);
+  }
+  void TearDown() override {
+    if (!dir_.empty()) (void)std::system(("rm -rf '" + dir_ + "'").c_str());
+  }
+  std::string file(const std::string& name) const { return dir_ + "/" + name; }
+  std::string dir_;
+};
+
+TEST_F(ImageCommands, ConvertRoundTripsAndInfoDescribes) {
+  pixmend::test::Rng rng(71);
+  const pixmend::test::RandomBitmap b = pixmend::test::randomBitmap(rng, 123, 45, 0.3);
+  const Point2d size{b.width, b.height};
+  ASSERT_EQ(mdlImage_createFileFromBitMap(file("a.tif").c_str(), IMAGEFILE_TIFF, &size, b.bits.data(), 0, 0, 0, nullptr),
+            0);
+  Outcome r = pixmend("convert " + file("a.tif") + " " + file("b.rle"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  r = pixmend("convert " + file("b.rle") + " " + file("c.out") + " --type cit");
+  ASSERT_EQ(r.status, 0) << r.out;
+  r = pixmend("convert --type=tiff " + file("c.out") + " " + file("d.tif"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  unsigned char* back = nullptr;
+  Point2d backSize{0, 0};
+  ASSERT_EQ(mdlImage_readFileToBitMap(&back, &backSize, file("d.tif").c_str(), -1, 0, nullptr), 0);
+  EXPECT_EQ(std::vector<unsigned char>(back, back + b.bits.size()), b.bits);
+  mdlImage_freeImage(back, &backSize, 1);
+
+  r = pixmend("info " + file("c.out"));
+  ASSERT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("type:          Intergraph raster (file type 19)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("size:          123 x 45 pixels"), std::string::npos);
+  EXPECT_NE(r.out.find("CCITT Group 4 (type 24)"), std::string::npos);
+  EXPECT_NE(r.out.find("placement:     origin (0, 0), extent 123 x 45"), std::string::npos);
+  r = pixmend("info " + file("a.tif"));
+  EXPECT_NE(r.out.find("photometric:   min-is-white (0)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("layout:        strips"), std::string::npos);
+  EXPECT_NE(r.out.find("editable:      yes"), std::string::npos);
+}
+
+TEST_F(ImageCommands, BadInputGivesAClearErrorAndAFailingStatus) {
+  Outcome r = pixmend("info " + file("missing.tif"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("no such file"), std::string::npos) << r.out;
+  std::FILE* f = std::fopen(file("junk.cit").c_str(), "w");
+  std::fputs("not an image", f);
+  std::fclose(f);
+  r = pixmend("convert " + file("junk.cit") + " " + file("out.tif"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("not a TIFF or Intergraph raster"), std::string::npos) << r.out;
+  struct stat st {};
+  EXPECT_NE(::stat(file("out.tif").c_str(), &st), 0);  // nothing written
+  r = pixmend("convert " + file("junk.cit") + " " + file("out.png"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("use --type"), std::string::npos);
+  r = pixmend("convert a.tif b.tif --type gif");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(pixmend("convert onlyone").status, 2);
+  EXPECT_EQ(pixmend("info").status, 2);
+  const std::string shared = PIXMEND_TESTDATA_DIR;
+  if (!shared.empty() && ::stat((shared + "/README.md").c_str(), &st) == 0) {
+    r = pixmend("info " + shared + "/tiff/flower-rgb-planar-04.tif");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("editable:      no: not a 1-bit image"), std::string::npos) << r.out;
+    r = pixmend("convert " + shared + "/tiff/flower-rgb-planar-04.tif " + file("x.cit"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("does not hold a 1-bit image"), std::string::npos) << r.out;
+    r = pixmend("info " + shared + "/derived/feyn_tiled256_g4.tif");
+    EXPECT_NE(r.out.find("no: tiled TIFF"), std::string::npos) << r.out;
+  }
+}
+
+}  // namespace
