@@ -157,6 +157,9 @@ int mdlDialog_itemSetBalloon(MSDialog *db, int itemIndex, const char *balloon);
 int mdlDialog_itemSetEnabledState(MSDialog *db, int itemIndex, int enabled);
 int mdlDialog_itemIsEnabled(MSDialog *db, int itemIndex);
 int mdlDialog_itemShow(MSDialog *db, int itemIndex, int visible);
+/* Attribute bits of an item (the resource's "attributes"); the host keeps them for the hooks. */
+int mdlDialog_itemGetAttributes(int *attributesP, MSDialog *db, int itemIndex);
+int mdlDialog_itemSetAttributes(MSDialog *db, int itemIndex, int attributes);
 int mdlDialog_itemGetRect(BSIRect *rectP, MSDialog *db, int itemIndex);
 int mdlDialog_itemSetRect(MSDialog *db, int itemIndex, const BSIRect *rect);
 /* The item's value as text (a text item's text, an option button's or list box's or toggle's

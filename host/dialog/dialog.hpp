@@ -40,6 +40,7 @@ struct ItemSpec {
   bool visible = true;
   int action = 0;
   int columns = 1;
+  int attributes = 0;
   int maxLength = 0;  // text items: longest text (0: as the bound field allows)
   std::vector<OptionEntry> options;
   ImageRef image;

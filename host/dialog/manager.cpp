@@ -685,6 +685,20 @@ int mdlDialog_itemShow(MSDialog* db, int itemIndex, int visible) {
   return RSC_SUCCESS;
 }
 
+int mdlDialog_itemGetAttributes(int* attributesP, MSDialog* db, int itemIndex) {
+  Item* item = itemAt(db, itemIndex);
+  if (item == nullptr || attributesP == nullptr) return RSC_ERR_BAD_ARGUMENT;
+  *attributesP = item->spec.attributes;
+  return RSC_SUCCESS;
+}
+
+int mdlDialog_itemSetAttributes(MSDialog* db, int itemIndex, int attributes) {
+  Item* item = itemAt(db, itemIndex);
+  if (item == nullptr) return RSC_ERR_BAD_ARGUMENT;
+  item->spec.attributes = attributes;
+  return RSC_SUCCESS;
+}
+
 int mdlDialog_itemGetRect(BSIRect* rectP, MSDialog* db, int itemIndex) {
   Item* item = itemAt(db, itemIndex);
   if (item == nullptr || rectP == nullptr) return RSC_ERR_BAD_ARGUMENT;
@@ -695,6 +709,10 @@ int mdlDialog_itemGetRect(BSIRect* rectP, MSDialog* db, int itemIndex) {
 int mdlDialog_itemSetRect(MSDialog* db, int itemIndex, const BSIRect* rect) {
   Item* item = itemAt(db, itemIndex);
   if (item == nullptr || rect == nullptr) return RSC_ERR_BAD_ARGUMENT;
+  auto sane = [](int v) { return v >= -2 * kMaxDialogSide && v <= 2 * kMaxDialogSide; };
+  if (!sane(rect->origin.x) || !sane(rect->origin.y) || !sane(rect->corner.x) || !sane(rect->corner.y)) {
+    return RSC_ERR_BAD_ARGUMENT;
+  }
   item->spec.rect = *rect;
   return RSC_SUCCESS;
 }

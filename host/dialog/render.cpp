@@ -21,12 +21,15 @@ void drawRgb(Canvas& canvas, const BSIRect& rect, int width, const std::uint8_t*
              int sourceY, const RgbColorDef* transparent) {
   if (width <= 0 || data == nullptr) return;
   const std::size_t stride = static_cast<std::size_t>(width) * 3;
-  const std::size_t rows = size / stride;
-  for (int y = rect.origin.y; y < rect.corner.y; ++y) {
-    const long long sy = static_cast<long long>(y - rect.origin.y) + sourceY;
-    if (sy < 0 || static_cast<std::size_t>(sy) >= rows) continue;
-    for (int x = rect.origin.x; x < rect.corner.x; ++x) {
-      const long long sx = static_cast<long long>(x - rect.origin.x) + sourceX;
+  const long long rows = static_cast<long long>(size / stride);
+  // Only the part of the rectangle that lies on the canvas is visited, however wild the rectangle.
+  const int y0 = std::max(rect.origin.y, 0), y1 = std::min(rect.corner.y, canvas.height);
+  const int x0 = std::max(rect.origin.x, 0), x1 = std::min(rect.corner.x, canvas.width);
+  for (int y = y0; y < y1; ++y) {
+    const long long sy = static_cast<long long>(y) - rect.origin.y + sourceY;
+    if (sy < 0 || sy >= rows) continue;
+    for (int x = x0; x < x1; ++x) {
+      const long long sx = static_cast<long long>(x) - rect.origin.x + sourceX;
       if (sx < 0 || sx >= width) continue;
       const std::uint8_t* p = data + static_cast<std::size_t>(sy) * stride + static_cast<std::size_t>(sx) * 3;
       if (transparent != nullptr && p[0] == transparent->red && p[1] == transparent->green && p[2] == transparent->blue) {
@@ -36,6 +39,8 @@ void drawRgb(Canvas& canvas, const BSIRect& rect, int width, const std::uint8_t*
     }
   }
 }
+
+int clampCoordinate(int v) { return std::clamp(v, -2 * kMaxDialogSide, 2 * kMaxDialogSide); }
 
 }  // namespace
 
@@ -156,7 +161,8 @@ int mdlWindow_transparentRgbDataDraw(MSWindow* window, const BSIRect* rect, int 
   // rectangle's rows only.
   std::size_t size = mdlResource_size(data);
   if (size == 0) {
-    const int rows = std::clamp(rect->corner.y - rect->origin.y + std::max(sourceY, 0), 0, kMaxImageSide);
+    const long long wanted = static_cast<long long>(rect->corner.y) - rect->origin.y + std::max(sourceY, 0);
+    const int rows = static_cast<int>(std::clamp<long long>(wanted, 0, kMaxImageSide));
     size = static_cast<std::size_t>(rows) * static_cast<std::size_t>(width) * 3;
   }
   drawRgb(window->canvas, *rect, width, data, size, sourceX, sourceY, transparent);
@@ -170,6 +176,8 @@ int mdlWindow_iconDraw(MSWindow* window, int x, int y, unsigned int iconType, in
   IconMask icon;
   if (!bytes || !decodeIcon(*bytes, &icon)) return RSC_ERR_NO_SUCH_RESOURCE;
   const RgbColorDef c = paletteColour(colour);
+  x = clampCoordinate(x);
+  y = clampCoordinate(y);
   for (int row = 0; row < icon.height; ++row) {
     for (int col = 0; col < icon.width; ++col) {
       if (icon.bits[static_cast<std::size_t>(row * icon.width + col)] != 0) {
@@ -182,7 +190,7 @@ int mdlWindow_iconDraw(MSWindow* window, int x, int y, unsigned int iconType, in
 
 int mdlWindow_textDraw(MSWindow* window, const char* text, int x, int y, int colour) {
   if (!liveDialog(window) || text == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  window->canvas.text(text, x, y, colour);
+  window->canvas.text(text, clampCoordinate(x), clampCoordinate(y), colour);
   return RSC_SUCCESS;
 }
 

@@ -112,6 +112,7 @@ ItemSpec itemFrom(const json& o) {
   if (auto a = o.find("action"); a != o.end()) item.action = actionFromJson(*a);
   item.columns = intField(o, "columns", 1, 1, 64);
   item.maxLength = intField(o, "maxLength", 0, 0, 65536);
+  item.attributes = intField(o, "attributes", 0, INT32_MIN, INT32_MAX);
   const int x = intField(o, "x", 0, 0, kMaxDialogSide);
   const int y = intField(o, "y", 0, 0, kMaxDialogSide);
   const int defaultWidth = item.type == RTYPE_TOGGLE ? textWidth(item.label) + 16 : std::max(textWidth(item.label) + 12, 40);
@@ -179,6 +180,7 @@ json dialogToJson(const DialogSpec& spec) {
     if (item.action != 0) o["action"] = item.action;
     if (item.columns != 1) o["columns"] = item.columns;
     if (item.maxLength != 0) o["maxLength"] = item.maxLength;
+    if (item.attributes != 0) o["attributes"] = item.attributes;
     if (!item.options.empty()) {
       json opts = json::array();
       for (const auto& e : item.options) {

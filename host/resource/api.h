@@ -117,6 +117,10 @@ ListRow *mdlListModel_getRowAtIndex(ListModel *model, int index);
 int mdlListModel_getRowIndex(const ListModel *model, const ListRow *row);
 int mdlListModel_removeRows(ListModel *model, int index, int count);
 int mdlListModel_empty(ListModel *model);
+/* A new model of `numColumns` columns with one row per member of the string list: cell c of
+ * row m holds string c of member m (as text and display text) and its info field 0 as its long
+ * value. Null for a bad list or column count. */
+ListModel *mdlListModel_createFromStringList(StringList *list, int numColumns);
 ListCell *mdlListRow_getCellAtIndex(ListRow *row, int column);
 int mdlListCell_setStringValue(ListCell *cell, const char *value, int alsoDisplayText);
 const char *mdlListCell_getStringValue(const ListCell *cell); /* "" when none */

@@ -21,6 +21,9 @@ std::optional<std::vector<std::uint8_t>> loadResource(RscFileHandle handle, Reso
 int storeResource(RscFileHandle handle, ResourceType type, ResourceId id, const std::vector<std::uint8_t>& bytes,
                   bool replace);
 
+// Message `number` in the stored form of a message list; false when absent or damaged.
+bool findMessage(const std::vector<std::uint8_t>& bytes, std::int32_t number, std::string* text);
+
 // The path of an open file ("" for an unknown handle).
 std::string resourceFilePath(RscFileHandle handle);
 

@@ -133,6 +133,26 @@ int mdlListModel_empty(ListModel* model) {
   return RSC_SUCCESS;
 }
 
+ListModel* mdlListModel_createFromStringList(StringList* list, int numColumns) {
+  const long members = mdlStringList_size(list);
+  const long perMember = mdlStringList_stringsPerMember(list);
+  if (members < 0 || members > LISTMODEL_MAX_ROWS) return nullptr;
+  ListModel* model = mdlListModel_create(numColumns);
+  if (model == nullptr) return nullptr;
+  for (long m = 0; m < members; ++m) {
+    ListRow* row = mdlListModel_insertNewRow(model, -1);
+    for (int c = 0; c < numColumns && c < perMember; ++c) {
+      char* text = nullptr;
+      long* info = nullptr;
+      mdlStringList_getMember(&text, &info, list, m * perMember + c);
+      ListCell* cell = mdlListRow_getCellAtIndex(row, c);
+      mdlListCell_setStringValue(cell, text != nullptr ? text : "", 1);
+      if (info != nullptr) mdlListCell_setLongValue(cell, info[0]);
+    }
+  }
+  return model;
+}
+
 ListCell* mdlListRow_getCellAtIndex(ListRow* row, int column) {
   if (!valid(row) || column < 0 || column >= static_cast<int>(row->cells.size())) return nullptr;
   return row->cells[static_cast<std::size_t>(column)].get();

@@ -56,7 +56,6 @@ const bool registered = registerResourceCompiler("messages", RTYPE_MESSAGE_LIST,
 
 }  // namespace
 
-// Finds message `number` in the stored form; false when absent or the bytes are damaged.
 bool findMessage(const std::vector<std::uint8_t>& bytes, std::int32_t number, std::string* text) {
   ByteReader in(bytes);
   const std::uint32_t count = in.u32();

@@ -3,6 +3,7 @@
 // the queue with their remembered records.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -80,6 +81,11 @@ TEST_F(Canvases, DialogCanvasIsWrittenAsAPngThatDecodesToWhatWasDrawn) {
   EXPECT_EQ(mdlWindow_lineDraw(db, -100000, 99, 100000, 99, 4), 0);
   EXPECT_EQ(mdlWindow_iconDraw(db, 190, 30, RTYPE_ICON, 20001, 1, 0), 0);
   EXPECT_EQ(mdlWindow_iconDraw(db, 0, 0, RTYPE_ICON, 999, 1, 0), RSC_ERR_NO_SUCH_RESOURCE);
+  const BSIRect huge{{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}};
+  const unsigned char red[3] = {255, 0, 0};
+  EXPECT_EQ(mdlWindow_transparentRgbDataDraw(db, &huge, 1, red, 0, 0, nullptr), 0);  // one row, read no further
+  EXPECT_EQ(mdlWindow_textDraw(db, "x", INT32_MAX, INT32_MIN, 0), 0);
+  EXPECT_EQ(mdlDialog_itemSetRect(db, 0, &huge), RSC_ERR_BAD_ARGUMENT);
   EXPECT_EQ(mdlWindow_textDraw(db, "Velg et raster \xe6\xf8\xe5", 150, 90, 0), 0);
   const std::string file = path("about.png");
   ASSERT_EQ(mdlWindow_saveAsPng(db, file.c_str()), 0);

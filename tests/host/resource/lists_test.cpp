@@ -145,6 +145,27 @@ TEST_F(Lists, ListModelRowsAndCellsHoldTextAndLongValues) {
   EXPECT_EQ(mdlListModel_create(0), nullptr);
 }
 
+TEST_F(Lists, ListModelFromAStringListTakesItsMembersAsRows) {
+  StringList* list = mdlStringList_create(2, 2);
+  const long active[STRINGLIST_INFO_FIELDS] = {1, 0, 0, 0};
+  mdlStringList_setMember(list, 0, "1:1", nullptr);
+  mdlStringList_setMember(list, 1, "1.000000", nullptr);
+  mdlStringList_setMember(list, 2, "1:50", active);
+  mdlStringList_setMember(list, 3, "50.000000", nullptr);
+  ListModel* model = mdlListModel_createFromStringList(list, 2);
+  ASSERT_NE(model, nullptr);
+  ASSERT_EQ(mdlListModel_getRowCount(model), 2);
+  ListCell* name = mdlListRow_getCellAtIndex(mdlListModel_getRowAtIndex(model, 1), 0);
+  EXPECT_STREQ(mdlListCell_getDisplayText(name), "1:50");
+  long value = 0;
+  EXPECT_EQ(mdlListCell_getLongValue(name, &value), RSC_SUCCESS);
+  EXPECT_EQ(value, 1);
+  EXPECT_STREQ(mdlListCell_getStringValue(mdlListRow_getCellAtIndex(mdlListModel_getRowAtIndex(model, 1), 1)),
+               "50.000000");
+  mdlStringList_destroy(list);
+  EXPECT_EQ(mdlListModel_createFromStringList(list, 2), nullptr);
+}
+
 TEST_F(Lists, RememberedFileRecordsAreKeptPerDialogInThePreferenceFile) {
   const std::string file = path("user.upf");
   ASSERT_EQ(mdlResource_createFile(file.c_str(), "", 0), RSC_SUCCESS);
