@@ -45,7 +45,7 @@ TEST(ExportedPaste, MatchesThePixelLoopsForEveryWidthAndOffset) {
       for (int x = destW - srcW - 8; x <= destW - srcW + 8; ++x) xs.push_back(x);
       xs.insert(xs.end(), {-srcW - 1, -srcW, destW - 1, destW, destW + 1});
       for (int x : xs) {
-        const int srcH = rng.uniform(1, 5);
+        const int srcH = rng.uniform(0, 5);  // 0 rows: nothing to do
         const int y = rng.uniform(-2, 1);
         const RandomBitmap src = test::randomBitmap(rng, srcW, srcH, 0.5, Padding::Random);
         const RandomBitmap dest = test::randomBitmap(rng, destW, std::max(1, y + srcH) + 1, 0.5, Padding::Random);
@@ -102,7 +102,8 @@ TEST(ExportedPaste, ImpossibleArgumentsLeaveTheDestinationAlone) {
   auto both = [&](int x, int y, int sw, int sh, int dw) {
     VXDllPaste(d.data(), src.bits.data(), x, y, sw, sh, dw);
     VXDllPasteTransparent(d.data(), src.bits.data(), x, y, sw, sh, dw);
-    VXDllSmartPaste(d.data(), src.bits.data(), -x, -y, dw, 99, sw, sh);
+    // With the selection box at (0, 0) the smart paste lands on (-offsetX, -offsetY).
+    VXDllSmartPaste(d.data(), src.bits.data(), x == INT_MIN ? INT_MAX : -x, y == INT_MIN ? INT_MAX : -y, dw, 99, sw, sh);
   };
   selectionState().minX = 0;
   selectionState().minY = 0;
@@ -178,12 +179,13 @@ TEST(Blit, SubRectanglesClippedOnEverySideWithEachOperation) {
 }
 
 TEST(Blit, LongRunsAtEveryPairOfBitOffsets) {
-  // Rows of several words, so the middle of the row loop runs, for each source and destination
-  // bit offset; the destination keeps its bits before and after the run.
+  // Runs of every length up to several 32-byte blocks, so each stage of the row's middle (32, 16,
+  // 8 and 1 bytes at a time) runs, for each pair of source and destination bit offsets; the
+  // destination keeps its bits before and after the run.
   Rng rng(8);
   for (int s = 0; s < 8; ++s) {
     for (int d = 0; d < 8; ++d) {
-      for (int n : {57, 64, 120, 128, 129, 191, 200, 513}) {
+      for (int n = 1; n <= 520; n += n < 300 ? 1 : 37) {
         RandomBitmap dest = test::randomBitmap(rng, 560, 1, 0.5, Padding::Random);
         const RandomBitmap src = test::randomBitmap(rng, 540, 1, 0.5, Padding::Random);
         for (RasterOp op : {RasterOp::Copy, RasterOp::Or, RasterOp::AndNot}) {
