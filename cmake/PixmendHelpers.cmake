@@ -29,7 +29,10 @@ function(pixmend_add_application target)
   add_library(${target} SHARED ${APP_SOURCES})
   pixmend_hidden(${target})
   target_link_libraries(${target} PRIVATE ${APP_LINK} pixmend_host "$<LINK_LIBRARY:WHOLE_ARCHIVE,vxlib>")
-  target_link_options(${target} PRIVATE -Wl,-Bsymbolic -Wl,--no-undefined)
+  target_link_options(${target} PRIVATE -Wl,-Bsymbolic)
+  if(NOT PIXMEND_BUILD_FUZZ)  # clang's sanitizer runtimes come with the executable
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  endif()
   set_target_properties(${target} PROPERTIES PREFIX "lib")
 endfunction()
 
