@@ -128,7 +128,8 @@ MSDialog *mdlDialog_open(RscFileHandle rscFile, int dialogId);
 /* Opens a dialog modally and returns when it is closed: the action of the button pressed goes
  * to *lastActionP. Headless, the answer queue chooses the button (a button word such as "ok",
  * a button's label, or an action number); an empty queue takes the dialog's first action
- * button. 0, or RSC_ERR_NO_SUCH_RESOURCE when the dialog cannot be opened (*lastActionP is then
+ * button. An answer "item ID VALUE" first sets an item as a user would. 0, or
+ * RSC_ERR_NO_SUCH_RESOURCE when the dialog cannot be opened (*lastActionP is then
  * ACTIONBUTTON_CANCEL). */
 int mdlDialog_openModal(int *lastActionP, RscFileHandle rscFile, int dialogId);
 /* The open dialog `dialogId` of `owner` (null: the current application; with no current

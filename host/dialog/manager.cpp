@@ -508,6 +508,18 @@ int mdlDialog_openModal(int* lastActionP, RscFileHandle rscFile, int dialogId) {
   while (!db->closed) {
     auto answer = takeAnswer();
     int index = -1;
+    if (answer && answer->text.rfind("item ", 0) == 0) {
+      // "item ID VALUE": the user fills in an item of the modal dialog before pressing a button.
+      const std::string rest = answer->text.substr(5);
+      const auto space = rest.find(' ');
+      long itemId = 0;
+      std::string error;
+      if (space == std::string::npos || !parseLong(rest.substr(0, space), &itemId) ||
+          !setItemValue(dialogId, static_cast<int>(itemId), rest.substr(space + 1), &error)) {
+        note("answer " + quoted(answer->text) + " refused" + (error.empty() ? "" : ": " + error));
+      }
+      continue;
+    }
     if (answer) {
       index = buttonForAnswer(db.get(), answer->text, &action);
       if (index < 0) {

@@ -286,6 +286,19 @@ TEST_F(Dialogs, ModalDialogsTakeTheirButtonFromTheAnswerQueue) {
   EXPECT_NE(std::find(texts.begin(), texts.end(), "answer \"maybe\" matches no button of dialog 20011"), texts.end());
   EXPECT_FALSE(answersPending());
 
+  // Items of a modal dialog are filled in through the queue before its button.
+  queueAnswer("item 11 Rectangle");
+  queueAnswer("item 11 Circle");
+  queueAnswer("ok");
+  gParams.copyMoveMode = 1;
+  ASSERT_EQ(mdlDialog_openModal(&action, 0, 1), 0);
+  EXPECT_EQ(action, 3);
+  EXPECT_EQ(gParams.copyMoveMode, 3);
+  const auto afterItems = journal().texts("dialog");
+  EXPECT_NE(std::find(afterItems.begin(), afterItems.end(),
+                      "answer \"item 11 Circle\" refused: item 11 of dialog 1 has no option \"Circle\""),
+            afterItems.end());
+
   queueAnswer("12");  // an action number no button has still ends the dialog
   ASSERT_EQ(mdlDialog_openModal(&action, 0, 20011), 0);
   EXPECT_EQ(action, 12);
