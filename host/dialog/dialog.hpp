@@ -129,6 +129,8 @@ struct MSDialog {
 
 namespace pixmend::host {
 
+// The command window if it exists now (never creates it).
+const MSDialog* existingCommandWindow();
 // Is `db` an open dialog or the command window?
 bool liveDialog(const MSDialog* db);
 // Redraws the whole dialog into its canvas (items, then the draw messages to their hooks).

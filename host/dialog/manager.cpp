@@ -348,9 +348,11 @@ const bool registeredUnload = registerUnloadHook("dialog", [](Application* app) 
 }  // namespace
 
 bool liveDialog(const MSDialog* db) {
+  // Compared by address only: a stale pointer is never read.
   if (db == nullptr) return false;
-  if (db->commandWindow) return mdlDialog_menuBarGetCmdWinP() == db;
-  return holderOf(db) != nullptr && !db->closed;
+  if (db == existingCommandWindow()) return true;
+  const auto holder = holderOf(db);
+  return holder != nullptr && !holder->closed;
 }
 
 void sendItemDraw(MSDialog* raw, int index) {

@@ -78,6 +78,8 @@ const bool registeredUnload = registerUnloadHook("dialog.menubar", [](Applicatio
 
 }  // namespace
 
+const MSDialog* existingCommandWindow() { return commandWindowWanted() ? commandWindow().get() : nullptr; }
+
 std::vector<std::string> menuBarLabels() {
   std::vector<std::string> labels;
   if (MSDialog* window = mdlDialog_menuBarGetCmdWinP()) {
