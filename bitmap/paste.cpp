@@ -75,93 +75,140 @@ inline T apply(T d, T s) {
 // The middle of a row: dst[k] = op(dst[k], (src[k] << r) | (src[k + 1] >> (8 - r))) for k in
 // [0, count); src[count] is readable.
 //
-// Each stage below ends with one block that overlaps the one before it rather than handing a
-// short remainder on: combining a byte twice with the same source byte gives the same result
-// for every RasterOp, so the overlap is harmless and saves the byte loop on short rows.
+// Each stage works in blocks (32, 16 or 8 bytes). Rather than leave a short remainder, its last
+// block ends exactly at count and overlaps the block before it; the AVX2 stage also aligns its
+// stores by letting the second block start on a 32-byte boundary, overlapping the first. Both
+// overlaps are harmless because every block's value is op(original dst, source) and the first
+// and last blocks are computed from the destination before anything is stored, then stored
+// last: an overlapped byte gets the same value twice. (Loading bytes that were just stored by
+// a block at another offset would also stall the processor.)
+template <RasterOp op>
+inline std::uint64_t wordValue(const std::uint8_t* dst, const std::uint8_t* src, unsigned r) {
+  const std::uint64_t value = (load64(src) << r) | (src[8] >> (8 - r));  // a byte >> 8 is 0: right for r = 0
+  return apply<op>(op == RasterOp::Copy ? 0 : load64(dst), value);
+}
+
 template <RasterOp op>
 void middleWords(std::uint8_t* dst, const std::uint8_t* src, unsigned r, std::size_t count) {
-  const unsigned back = 8 - r;  // a byte shifted right by 8 is 0, which is right for r = 0
-  if (count >= 8) {
-    for (std::size_t k = 0; k < count; k += 8) {
-      if (k + 8 > count) k = count - 8;
-      const std::uint64_t value = (load64(src + k) << r) | (src[k + 8] >> back);
-      store64(dst + k, apply<op>(op == RasterOp::Copy ? 0 : load64(dst + k), value));
+  if (count < 8) {
+    for (std::size_t k = 0; k < count; ++k) {
+      dst[k] = apply<op>(dst[k], static_cast<std::uint8_t>((src[k] << r) | (src[k + 1] >> (8 - r))));
     }
     return;
   }
-  for (std::size_t k = 0; k < count; ++k) {
-    const auto byte = static_cast<std::uint8_t>((src[k] << r) | (src[k + 1] >> back));
-    dst[k] = apply<op>(dst[k], byte);
-  }
+  const std::uint64_t last = wordValue<op>(dst + count - 8, src + count - 8, r);
+  for (std::size_t k = 0; k + 8 <= count; k += 8) store64(dst + k, wordValue<op>(dst + k, src + k, r));
+  store64(dst + count - 8, last);
 }
 
 #ifdef PIXMEND_X86
 // Bytes cannot be shifted as such: shift 16-bit lanes and drop the bits that crossed into the
 // neighbouring byte.
 template <RasterOp op>
+inline __m128i sse2Value(const std::uint8_t* dst, const std::uint8_t* src, __m128i left, __m128i right,
+                         __m128i keepHigh, __m128i keepLow) {
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 1));
+  const __m128i v = _mm_or_si128(_mm_and_si128(_mm_sll_epi16(a, left), keepHigh),
+                                 _mm_and_si128(_mm_srl_epi16(b, right), keepLow));
+  if constexpr (op == RasterOp::Or) return _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(dst)), v);
+  if constexpr (op == RasterOp::AndNot) {
+    return _mm_andnot_si128(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst)));
+  }
+  (void)dst;
+  return v;
+}
+
+template <RasterOp op>
 void middleSse2(std::uint8_t* dst, const std::uint8_t* src, unsigned r, std::size_t count) {
-  const __m128i left = _mm_cvtsi32_si128(static_cast<int>(r)), right = _mm_cvtsi32_si128(static_cast<int>(8 - r));
-  const __m128i keepHigh = _mm_set1_epi8(static_cast<char>((0xFFu << r) & 0xFFu));
-  const __m128i keepLow = _mm_set1_epi8(static_cast<char>(0xFFu >> (8 - r)));
   if (count < 16) {
     middleWords<op>(dst, src, r, count);
     return;
   }
-  for (std::size_t k = 0; k < count; k += 16) {
-    if (k + 16 > count) k = count - 16;
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k + 1));
-    __m128i v = _mm_or_si128(_mm_and_si128(_mm_sll_epi16(a, left), keepHigh),
-                             _mm_and_si128(_mm_srl_epi16(b, right), keepLow));
-    __m128i* out = reinterpret_cast<__m128i*>(dst + k);
-    if constexpr (op == RasterOp::Or) v = _mm_or_si128(_mm_loadu_si128(out), v);
-    if constexpr (op == RasterOp::AndNot) v = _mm_andnot_si128(v, _mm_loadu_si128(out));
-    _mm_storeu_si128(out, v);
+  const __m128i left = _mm_cvtsi32_si128(static_cast<int>(r)), right = _mm_cvtsi32_si128(static_cast<int>(8 - r));
+  const __m128i keepHigh = _mm_set1_epi8(static_cast<char>((0xFFu << r) & 0xFFu));
+  const __m128i keepLow = _mm_set1_epi8(static_cast<char>(0xFFu >> (8 - r)));
+  const __m128i last = sse2Value<op>(dst + count - 16, src + count - 16, left, right, keepHigh, keepLow);
+  for (std::size_t k = 0; k + 16 <= count; k += 16) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k),
+                     sse2Value<op>(dst + k, src + k, left, right, keepHigh, keepLow));
   }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + count - 16), last);
+}
+
+template <RasterOp op>
+__attribute__((target("avx2"))) inline __m256i avx2Value(const std::uint8_t* dst, const std::uint8_t* src,
+                                                         __m128i left, __m128i right, __m256i keepHigh,
+                                                         __m256i keepLow) {
+  const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
+  const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 1));
+  const __m256i v = _mm256_or_si256(_mm256_and_si256(_mm256_sll_epi16(a, left), keepHigh),
+                                    _mm256_and_si256(_mm256_srl_epi16(b, right), keepLow));
+  if constexpr (op == RasterOp::Or) {
+    return _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst)), v);
+  }
+  if constexpr (op == RasterOp::AndNot) {
+    return _mm256_andnot_si256(v, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst)));
+  }
+  (void)dst;
+  return v;
 }
 
 template <RasterOp op>
 __attribute__((target("avx2"))) void middleAvx2(std::uint8_t* dst, const std::uint8_t* src, unsigned r,
                                                 std::size_t count) {
-  const __m128i left = _mm_cvtsi32_si128(static_cast<int>(r)), right = _mm_cvtsi32_si128(static_cast<int>(8 - r));
-  const __m256i keepHigh = _mm256_set1_epi8(static_cast<char>((0xFFu << r) & 0xFFu));
-  const __m256i keepLow = _mm256_set1_epi8(static_cast<char>(0xFFu >> (8 - r)));
   if (count < 32) {
     middleSse2<op>(dst, src, r, count);
     return;
   }
-  // After the first block the blocks start on 32-byte boundaries of dst, overlapping the first,
-  // so that no store is split across cache lines; the last one ends at count. Every step moves
-  // k forward, since count - 32 lies beyond any k whose block ends before count. (No lambda for
-  // the block: it would not inherit this function's AVX2 target.)
-  const std::size_t aligned = 32 - (reinterpret_cast<std::uintptr_t>(dst) & 31);
-  for (std::size_t k = 0;; k = std::min(k == 0 ? aligned : k + 32, count - 32)) {
-    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k));
-    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k + 1));
-    __m256i v = _mm256_or_si256(_mm256_and_si256(_mm256_sll_epi16(a, left), keepHigh),
-                                _mm256_and_si256(_mm256_srl_epi16(b, right), keepLow));
-    __m256i* out = reinterpret_cast<__m256i*>(dst + k);
-    if constexpr (op == RasterOp::Or) v = _mm256_or_si256(_mm256_loadu_si256(out), v);
-    if constexpr (op == RasterOp::AndNot) v = _mm256_andnot_si256(v, _mm256_loadu_si256(out));
-    _mm256_storeu_si256(out, v);
-    if (k + 32 >= count) break;
+  const __m128i left = _mm_cvtsi32_si128(static_cast<int>(r)), right = _mm_cvtsi32_si128(static_cast<int>(8 - r));
+  const __m256i keepHigh = _mm256_set1_epi8(static_cast<char>((0xFFu << r) & 0xFFu));
+  const __m256i keepLow = _mm256_set1_epi8(static_cast<char>(0xFFu >> (8 - r)));
+  const __m256i first = avx2Value<op>(dst, src, left, right, keepHigh, keepLow);
+  const __m256i last = avx2Value<op>(dst + count - 32, src + count - 32, left, right, keepHigh, keepLow);
+  // Aligned blocks from the first 32-byte boundary after dst on (1..32 bytes in).
+  for (std::size_t k = 32 - (reinterpret_cast<std::uintptr_t>(dst) & 31); k + 32 <= count; k += 32) {
+    _mm256_store_si256(reinterpret_cast<__m256i*>(dst + k),
+                       avx2Value<op>(dst + k, src + k, left, right, keepHigh, keepLow));
   }
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), first);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + count - 32), last);
 }
 #endif
 
 using Middle = void (*)(std::uint8_t*, const std::uint8_t*, unsigned, std::size_t);
 
-template <RasterOp op>
-Middle bestMiddle() {
+constexpr bool haveSse2() {
+#ifdef PIXMEND_X86
+  return true;  // every x86-64 processor has it, and the compiler assumes it there
+#else
+  return false;
+#endif
+}
+
+bool haveAvx2() {
 #ifdef PIXMEND_X86
   static const bool avx2 = [] {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") != 0;
   }();
-  return avx2 ? middleAvx2<op> : middleSse2<op>;
+  return avx2;
 #else
-  return middleWords<op>;
+  return false;
 #endif
+}
+
+KernelLevel bestLevel() { return haveAvx2() ? KernelLevel::Avx2 : haveSse2() ? KernelLevel::Sse2 : KernelLevel::Words; }
+
+template <RasterOp op>
+Middle middleFor(KernelLevel level) {
+#ifdef PIXMEND_X86
+  if (level == KernelLevel::Avx2 && haveAvx2()) return middleAvx2<op>;
+  if (level != KernelLevel::Words) return middleSse2<op>;
+#else
+  (void)level;
+#endif
+  return middleWords<op>;
 }
 
 // One row: n >= 1 bits from bit s (0..7) of src[0] onto bit d (0..7) of dst[0].
@@ -200,7 +247,7 @@ void combineRow(std::uint8_t* dst, unsigned d, const std::uint8_t* src, unsigned
 template <RasterOp op>
 void blitRows(BitmapView dest, long long dx, long long dy, ConstBitmapView src, long long sx, long long sy,
               long long w, long long rows) {
-  const Middle middle = bestMiddle<op>();
+  const Middle middle = middleFor<op>(bestLevel());
   const std::size_t db = static_cast<std::size_t>(dx), sb = static_cast<std::size_t>(sx);
   for (long long j = 0; j < rows; ++j) {
     combineRow<op>(dest.row(static_cast<int>(dy + j)) + db / 8, static_cast<unsigned>(db % 8),
@@ -256,15 +303,29 @@ int lastInk(const std::uint8_t* row, int from, int to) {
 
 void combineBits(std::uint8_t* dest, std::size_t destBit, const std::uint8_t* src, std::size_t srcBit,
                  std::size_t n, RasterOp op) {
+  combineBitsAt(bestLevel(), dest, destBit, src, srcBit, n, op);
+}
+
+void combineBitsAt(KernelLevel level, std::uint8_t* dest, std::size_t destBit, const std::uint8_t* src,
+                   std::size_t srcBit, std::size_t n, RasterOp op) {
   if (n == 0 || dest == nullptr || src == nullptr) return;
   dest += destBit / 8;
   src += srcBit / 8;
   const unsigned d = static_cast<unsigned>(destBit % 8), s = static_cast<unsigned>(srcBit % 8);
   switch (op) {
-    case RasterOp::Copy: combineRow<RasterOp::Copy>(dest, d, src, s, n, bestMiddle<RasterOp::Copy>()); break;
-    case RasterOp::Or: combineRow<RasterOp::Or>(dest, d, src, s, n, bestMiddle<RasterOp::Or>()); break;
-    case RasterOp::AndNot: combineRow<RasterOp::AndNot>(dest, d, src, s, n, bestMiddle<RasterOp::AndNot>()); break;
+    case RasterOp::Copy: combineRow<RasterOp::Copy>(dest, d, src, s, n, middleFor<RasterOp::Copy>(level)); break;
+    case RasterOp::Or: combineRow<RasterOp::Or>(dest, d, src, s, n, middleFor<RasterOp::Or>(level)); break;
+    case RasterOp::AndNot:
+      combineRow<RasterOp::AndNot>(dest, d, src, s, n, middleFor<RasterOp::AndNot>(level));
+      break;
   }
+}
+
+std::vector<KernelLevel> kernelLevels() {
+  std::vector<KernelLevel> levels{KernelLevel::Words};
+  if (haveSse2()) levels.push_back(KernelLevel::Sse2);
+  if (haveAvx2()) levels.push_back(KernelLevel::Avx2);
+  return levels;
 }
 
 void blit(BitmapView dest, int dx, int dy, ConstBitmapView src, int sx, int sy, int w, int h, RasterOp op) {

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "bitmap/bitmap.hpp"
 
@@ -58,5 +59,13 @@ InkBox inkBox(ConstBitmapView src);
 // destination bytes that do, changing no other bit in them.
 void combineBits(std::uint8_t* dest, std::size_t destBit, const std::uint8_t* src, std::size_t srcBit,
                  std::size_t n, RasterOp op);
+
+// The instruction sets the row primitive can work with: 64-bit words anywhere, 16-byte blocks
+// with SSE2 and 32-byte blocks with AVX2 on x86. combineBits and blit use the best one the
+// processor has; tests run each level there is against the pixel loops.
+enum class KernelLevel { Words, Sse2, Avx2 };
+std::vector<KernelLevel> kernelLevels();  // the levels this build and processor can run
+void combineBitsAt(KernelLevel level, std::uint8_t* dest, std::size_t destBit, const std::uint8_t* src,
+                   std::size_t srcBit, std::size_t n, RasterOp op);
 
 }  // namespace pixmend

@@ -178,21 +178,28 @@ TEST(Blit, SubRectanglesClippedOnEverySideWithEachOperation) {
   }
 }
 
-TEST(Blit, LongRunsAtEveryPairOfBitOffsets) {
+TEST(CombineBits, LongRunsAtEveryPairOfBitOffsetsAndEveryKernelLevel) {
   // Runs of every length up to several 32-byte blocks, so each stage of the row's middle (32, 16,
-  // 8 and 1 bytes at a time) runs, for each pair of source and destination bit offsets; the
-  // destination keeps its bits before and after the run.
+  // 8 and 1 bytes at a time) runs, for each pair of source and destination bit offsets, with each
+  // instruction set this processor has; the destination keeps its bits before and after the run.
   Rng rng(8);
-  for (int s = 0; s < 8; ++s) {
-    for (int d = 0; d < 8; ++d) {
-      for (int n = 1; n <= 520; n += n < 300 ? 1 : 37) {
-        RandomBitmap dest = test::randomBitmap(rng, 560, 1, 0.5, Padding::Random);
-        const RandomBitmap src = test::randomBitmap(rng, 540, 1, 0.5, Padding::Random);
-        for (RasterOp op : {RasterOp::Copy, RasterOp::Or, RasterOp::AndNot}) {
-          std::vector<std::uint8_t> slow = dest.bits;
-          blit(dest.view(), d + 16, 0, src.view(), s + 8, 0, n, 1, op);
-          reference::blit(slow.data(), 560, 1, d + 16, 0, src.bits.data(), 540, 1, s + 8, 0, n, 1, op);
-          ASSERT_EQ(dest.bits, slow) << "s " << s << " d " << d << " n " << n;
+  for (KernelLevel level : kernelLevels()) {
+    for (int s = 0; s < 8; ++s) {
+      for (int d = 0; d < 8; ++d) {
+        for (int n = 1; n <= 520; n += n < 300 ? 1 : 37) {
+          RandomBitmap dest = test::randomBitmap(rng, 840, 1, 0.5, Padding::Random);
+          const RandomBitmap src = test::randomBitmap(rng, 540, 1, 0.5, Padding::Random);
+          // The destination row starts at every offset from a 32-byte boundary in turn.
+          const std::size_t at = static_cast<std::size_t>(rng.uniform(0, 31));
+          for (RasterOp op : {RasterOp::Copy, RasterOp::Or, RasterOp::AndNot}) {
+            std::vector<std::uint8_t> slow = dest.bits;
+            combineBitsAt(level, dest.bits.data() + 2, static_cast<std::size_t>(d) + 8 * at, src.bits.data() + 1,
+                          static_cast<std::size_t>(s), static_cast<std::size_t>(n), op);
+            reference::blit(slow.data() + 2, 824, 1, d + 8 * static_cast<int>(at), 0, src.bits.data() + 1, 528, 1, s,
+                            0, n, 1, op);
+            ASSERT_EQ(dest.bits, slow) << "level " << static_cast<int>(level) << " s " << s << " d " << d << " n "
+                                       << n << " at " << at;
+          }
         }
       }
     }
