@@ -222,6 +222,10 @@ int mdlDialog_defFileCreate(char *fileName, const char *suggestedName, const cha
 StringList *mdlFileList_edit(int *resultP, StringList *list, const char *title, char *directory,
                              const char *filter);
 
+/* Opens the host's own user preference file, the file named by the configuration variable
+ * MS_USERPREF: read-write with `write` (created when missing), else read-only. */
+int mdlDialog_userPrefFileOpen(RscFileHandle *handleP, int write);
+
 /* Drawing into a window's canvas. Colours are indices into the host's palette: 0 black,
  * 1 blue, 2 green, 3 cyan, 4 red, 5 magenta, 6 yellow, 7 white, 8 grey, 9 light grey,
  * 10 dark blue, 11 dark green, 12 dark red, 13 brown, 14 orange, 15 the dialog background. */

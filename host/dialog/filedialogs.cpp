@@ -6,10 +6,18 @@
 // 4 format 5, 8 current name, 264 current filter, 520 current directory, 776 count and 780 list
 // of recent names (10), 3340 count and 3344 list of recent filters, 8468 count and 8472 list of
 // recent directories; bytes 5904 to 8467 are kept as they are.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
+
+#if __has_include("host/config/config.hpp")
+#include "host/config/config.hpp"
+#define PIXMEND_HAVE_CONFIG 1
+#endif
 
 #include "host/dialog/dialog.hpp"
 #include "host/output/answers.hpp"
@@ -188,6 +196,24 @@ StringList* mdlFileList_edit(int* resultP, StringList* list, const char* title, 
   if (resultP != nullptr) *resultP = ACTIONBUTTON_OK;
   note(heading + " -> " + std::to_string(paths.size()) + " files (answered)");
   return list;
+}
+
+int mdlDialog_userPrefFileOpen(RscFileHandle* handleP, int write) {
+  if (handleP == nullptr) return RSC_ERR_BAD_ARGUMENT;
+  *handleP = 0;
+#ifdef PIXMEND_HAVE_CONFIG
+  const std::optional<std::string> path = expandedVariable("MS_USERPREF");
+#else
+  const char* env = std::getenv("MS_USERPREF");
+  const std::optional<std::string> path = env != nullptr ? std::optional<std::string>(env) : std::nullopt;
+#endif
+  if (!path || path->empty()) return RSC_ERR_FILE_NOT_FOUND;
+  int status = mdlResource_openFile(handleP, path->c_str(), write ? RSC_READWRITE : RSC_READONLY);
+  if (status == RSC_ERR_FILE_NOT_FOUND && write) {
+    status = mdlResource_createFile(path->c_str(), "User preferences", 0);
+    if (status == RSC_SUCCESS) status = mdlResource_openFile(handleP, path->c_str(), RSC_READWRITE);
+  }
+  return status;
 }
 
 }  // extern "C"

@@ -214,5 +214,19 @@ TEST_F(Canvases, FileDialogsTakeTheAnswerQueueAndRememberTheChoice) {
   EXPECT_EQ(mdlStringList_size(list), 2);
 }
 
+TEST_F(Canvases, TheHostsOwnPreferenceFileIsNamedByItsVariable) {
+  RscFileHandle h = 0;
+#ifdef PIXMEND_HAVE_CONFIG
+  ASSERT_TRUE(defineVariable("MS_USERPREF", path("host.upf"), kCfgLevelUser));
+#else
+  ::setenv("MS_USERPREF", path("host.upf").c_str(), 1);
+#endif
+  EXPECT_EQ(mdlDialog_userPrefFileOpen(&h, 0), RSC_ERR_FILE_NOT_FOUND);
+  ASSERT_EQ(mdlDialog_userPrefFileOpen(&h, 1), 0);  // created
+  EXPECT_NE(h, 0u);
+  ASSERT_EQ(mdlDialog_userPrefFileOpen(&h, 0), 0);
+  ::unsetenv("MS_USERPREF");
+}
+
 }  // namespace
 }  // namespace pixmend::host
