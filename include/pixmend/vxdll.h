@@ -53,14 +53,16 @@ PIXMEND_API void VXDllSmartPaste(unsigned char *dest, const unsigned char *src, 
  * VXDllGetCopyBufferSize once, VXDllGetDelBuffer and/or VXDllDeleteSelected, VXDllFreeDelBuffer. */
 
 /* Widens the stored box by 2 on the right and at the bottom (the change persists: a second call
- * widens again), then reports it. The extraction box is [minX, maxX) x [minY, maxY), so the
- * delete buffer is (maxX - minX) x (maxY - minY) pixels. */
+ * widens again; the maxima stop at INT_MAX), then reports it. The extraction box is
+ * [minX, maxX) x [minY, maxY), so the delete buffer is (maxX - minX) x (maxY - minY) pixels.
+ * The box survives VXDllFreeDelBuffer, so this works without a live selection state too. */
 PIXMEND_API void VXDllGetCopyBufferSize(int *maxX, int *minX, int *maxY, int *minY);
 
 /* Clears the first `size` bytes of buffer, then sets pixel (x - minX, y - minY) for every marked
  * pixel (x, y) of the selection inside the box (stride ceil((maxX - minX) / 8)). Box parts
  * outside the selected bitmap stay 0. Pixels that would lie beyond `size` bytes are not written.
- * Without a live selection state only the clearing happens. */
+ * Without a live selection state only the clearing happens; a null buffer or a size that is not
+ * positive does nothing. */
 PIXMEND_API void VXDllGetDelBuffer(int size, unsigned char *buffer);
 
 /* Releases the selection state's mark bitmap and work copy. The box survives. Calling it again,
