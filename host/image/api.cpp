@@ -112,11 +112,7 @@ int mdlImage_rotate(unsigned char** out, Point2d* outSize, const unsigned char* 
 int mdlImage_mirror(unsigned char* image, const Point2d* size, int format, int direction, int) {
   if (!validBitmap(image, size, format) || (direction != 0 && direction != 1)) return MDLERR_INVALIDIMAGE;
   const BitmapView view(image, size->x, size->y);
-  if (direction == 0) {
-    mirrorRows(view);
-    return 0;
-  }
-  return guarded([&] { return mirrorColumns(view); });
+  return guarded([&] { return direction == 0 ? mirrorRows(view) : mirrorColumns(view); });
 }
 
 int mdlImage_setMapPolygon(unsigned char* image, const Point2d* size, int format, const DPoint2d* points, int nPoints,

@@ -38,6 +38,7 @@ void ImageDiagnostics::notef(const char* format, ...) {
 }
 
 void ImageDiagnostics::addTiff(bool error, const char* module, const char* format, va_list ap) {
+  if (muted_) return;
   char text[512];
   std::vsnprintf(text, sizeof text, format != nullptr ? format : "", ap);
   if (error) {

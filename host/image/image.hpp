@@ -87,6 +87,9 @@ class ImageDiagnostics {
   // Keeps the collected messages from reaching the text window (for probes whose failure is
   // expected, such as type detection).
   void silence() { silent_ = true; }
+  // While muted, libtiff's messages are neither kept nor counted (for a second decoding pass
+  // that repeats what the first one already said).
+  void mute(bool on) { muted_ = on; }
   const std::vector<std::string>& messages() const { return messages_; }
 
  private:
@@ -100,6 +103,7 @@ class ImageDiagnostics {
   int errors_ = 0;
   int prematureEnds_ = 0;
   bool silent_ = false;
+  bool muted_ = false;
   TIFFOpenOptions* options_ = nullptr;
 };
 

@@ -383,8 +383,12 @@ int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, Image
   }
   if (h.orientation != 4)
     diag.notef("scanline orientation %u read with the first line at the top, left to right", h.orientation);
+  // Runs paint only ink, so those bitmaps start cleared; a Group 4 stream is only accepted
+  // when it wrote every line.
   ImageBuffer image;
-  if (const int rc = allocateImage(static_cast<int>(h.pixelsPerLine), static_cast<int>(h.lines), image); rc != 0)
+  if (const int rc = allocateImage(static_cast<int>(h.pixelsPerLine), static_cast<int>(h.lines), image,
+                                   h.dataType == 65 || type == 9);
+      rc != 0)
     return rc;
   int rc = 0;
   if (h.dataType == 65) {

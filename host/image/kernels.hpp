@@ -17,7 +17,8 @@ namespace pixmend::host {
 int rotateImage(const ConstBitmapView& in, int quarterTurns, ImageBuffer& out, ImageStopFunc stop);
 
 // Exchanges top and bottom in place. Padding bits stay in their rows' places.
-void mirrorRows(const BitmapView& image);
+// 0 or MDLERR_INSFMEMORY.
+int mirrorRows(const BitmapView& image);
 // Exchanges left and right in place; padding bits are untouched. 0 or MDLERR_INSFMEMORY.
 int mirrorColumns(const BitmapView& image);
 

@@ -1,5 +1,5 @@
-// Mirroring in place. Top-bottom swaps rows (pixel bytes only; a row's padding bits stay where
-// they are). Left-right reverses each row: the bytes are taken in reverse order through a
+// Mirroring in place. Top-bottom exchanges rows through a scratch row (a row's padding bits
+// stay where they are). Left-right reverses each row: the bytes are taken in reverse order through a
 // bit-reversal table into a scratch row, which then lands shifted by the row's padding width
 // with 64-bit word shifts, so the pixels start at the left edge again; the padding bits of the
 // row's last byte are put back as they were.
@@ -24,22 +24,26 @@ inline void storeBig64(std::uint8_t* p, std::uint64_t w) {
 
 }  // namespace
 
-void mirrorRows(const BitmapView& image) {
-  if (image.empty()) return;
+int mirrorRows(const BitmapView& image) {
+  if (image.empty()) return 0;
   const std::size_t n = rowBytes(image.width);
   const unsigned pad = static_cast<unsigned>(n * 8 - static_cast<std::size_t>(image.width));
-  const std::size_t whole = pad == 0 ? n : n - 1;
-  const auto pixelMask = static_cast<std::uint8_t>(0xFF00u >> (8 - pad));  // pixel bits of the last byte
+  const auto padMask = static_cast<std::uint8_t>((1u << pad) - 1u);
+  ImageBytes scratch(allocateImageBytes(n, false));
+  if (!scratch) return MDLERR_INSFMEMORY;
+  std::uint8_t* t = scratch.get();
   for (int top = 0, bottom = image.height - 1; top < bottom; ++top, --bottom) {
     std::uint8_t* a = image.row(top);
     std::uint8_t* b = image.row(bottom);
-    std::swap_ranges(a, a + whole, b);
-    if (pad != 0) {
-      const std::uint8_t x = static_cast<std::uint8_t>((a[n - 1] ^ b[n - 1]) & pixelMask);
-      a[n - 1] ^= x;
-      b[n - 1] ^= x;
-    }
+    // Whole rows move through the scratch row; each row's padding bits are then put back.
+    const std::uint8_t padA = a[n - 1] & padMask, padB = b[n - 1] & padMask;
+    std::memcpy(t, a, n);
+    std::memcpy(a, b, n);
+    std::memcpy(b, t, n);
+    a[n - 1] = static_cast<std::uint8_t>((a[n - 1] & ~padMask) | padA);
+    b[n - 1] = static_cast<std::uint8_t>((b[n - 1] & ~padMask) | padB);
   }
+  return 0;
 }
 
 int mirrorColumns(const BitmapView& image) {

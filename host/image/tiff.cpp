@@ -28,7 +28,27 @@ bool plausibleForFile(std::uint64_t width, std::uint64_t height, std::uint16_t c
   return bytes / 4096 <= fileSize + 1;
 }
 
-int readStrips(TIFF* tif, const ImageBuffer& out, ImageDiagnostics& diag, ImageStopFunc stop) {
+// Codecs known to write every byte of a strip they decode in full.
+bool fillsWholeStrips(std::uint16_t compression) {
+  switch (compression) {
+    case COMPRESSION_NONE:
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_PACKBITS:
+    case COMPRESSION_LZW:
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_ADOBE_DEFLATE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+int readStrips(TIFF* tif, std::uint16_t compression, const ImageBuffer& out, ImageDiagnostics& diag,
+               ImageStopFunc stop) {
+  const bool clearFirst = !fillsWholeStrips(compression);
   std::uint32_t rowsPerStrip = 0;
   TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
   const auto height = static_cast<std::uint64_t>(out.height);
@@ -40,11 +60,22 @@ int readStrips(TIFF* tif, const ImageBuffer& out, ImageDiagnostics& diag, ImageS
     const std::uint64_t row0 = static_cast<std::uint64_t>(s) * rowsPerStrip;
     if (row0 >= height) break;
     const std::uint64_t rows = std::min<std::uint64_t>(rowsPerStrip, height - row0);
-    const int errors = diag.errors();
-    TIFFReadEncodedStrip(tif, s, out.data.get() + row0 * stride, static_cast<tmsize_t>(rows * stride));
+    std::uint8_t* first = out.data.get() + row0 * stride;
+    const auto bytes = static_cast<tmsize_t>(rows * stride);
+    if (clearFirst) std::memset(first, 0, static_cast<std::size_t>(bytes));
+    const int errors = diag.errors(), ends = diag.prematureEnds();
+    const tmsize_t got = TIFFReadEncodedStrip(tif, s, first, bytes);
     // Damage is refused; a stream that merely stops early keeps what it decoded (real fax files
     // do this, and libtiff reads them the same way).
     if (diag.errors() > errors) return MDLERR_CORRUPTIMAGE;
+    if (got != bytes || diag.prematureEnds() > ends) {
+      // The bitmap is not cleared beforehand (that would cost a pass over it): a strip that
+      // stopped early is decoded again into cleared rows, so that what it lacks is background.
+      std::memset(first, 0, static_cast<std::size_t>(bytes));
+      diag.mute(true);
+      TIFFReadEncodedStrip(tif, s, first, bytes);
+      diag.mute(false);
+    }
     covered = row0 + rows;
     if (stop != nullptr && stop() != 0) return MDLERR_IMAGESTOPPED;
   }
@@ -234,9 +265,11 @@ int readTiff(const std::uint8_t* data, std::size_t size, ImageBuffer& out, Image
     diag.notef("%u x %u pixels cannot be held in a file of %zu bytes", width, height, size);
     return MDLERR_CORRUPTIMAGE;
   }
+  // Not cleared: every pixel is written by a strip or a tile (see readStrips), padding below.
   ImageBuffer image;
-  if (const int rc = allocateImage(static_cast<int>(width), static_cast<int>(height), image); rc != 0) return rc;
-  const int rc = TIFFIsTiled(tif) ? readTiles(tif, image, diag, stop) : readStrips(tif, image, diag, stop);
+  if (const int rc = allocateImage(static_cast<int>(width), static_cast<int>(height), image, false); rc != 0)
+    return rc;
+  const int rc = TIFFIsTiled(tif) ? readTiles(tif, image, diag, stop) : readStrips(tif, compression, image, diag, stop);
   if (rc != 0) return rc;
   clearPadding(image.view());
   out = std::move(image);
