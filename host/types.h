@@ -36,6 +36,18 @@ typedef struct BSIRect {
   Point2d corner;
 } BSIRect;
 
+/* An element image in the host's layout, 16-bit words: word 0 holds the element type in bits 8-14
+ * and the level in bits 0-5, word 1 the number of words that follow it. The rest is laid out per
+ * type (docs/host.md). Big enough for every element the applications build. */
+#define MAX_ELEMENT_WORDS 65536
+typedef union MSElement {
+  unsigned short buf[MAX_ELEMENT_WORDS];
+  double alignment; /* keeps the doubles inside an image aligned */
+} MSElement;
+
+/* Size of a buffer that receives a file name from the host, terminating zero included. */
+#define MAXFILELENGTH 256
+
 /* Status values of host calls: 0 is success, failures are negative. Groups add theirs here. */
 #define SUCCESS 0
 #define MDLERR_BADARG (-102)
@@ -44,6 +56,8 @@ typedef struct BSIRect {
 #define MDLERR_OUTOFDESIGNPLANE (-105)
 #define MDLERR_INSFMEMORY (-116)
 #define MDLERR_NOSUCHCOMMAND (-131)
+#define MDLERR_CFGVARNOTFOUND (-132)
+#define MDLERR_TOOLARGE (-133)
 
 #ifdef __cplusplus
 }

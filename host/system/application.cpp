@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 
 #include "host/lifecycle.hpp"
+#include "host/system/api.h"
 #include "host/system/registry.hpp"
 
 namespace pixmend::host {
@@ -88,8 +89,16 @@ const std::string& applicationResourcePath(const Application* app) {
   return app != nullptr ? app->resourcePath : emptyText();
 }
 
-AppScope::AppScope(Application* app) : previous_(registry().current) { registry().current = app; }
-AppScope::~AppScope() { registry().current = previous_; }
+AppScope::AppScope(Application* app) : previous_(registry().current) {
+  registry().current = app;
+  if (app != nullptr) ++app->activeScopes;
+}
+
+// Scopes nest, so the application this scope made current is the current one now.
+AppScope::~AppScope() {
+  if (registry().current != nullptr) --registry().current->activeScopes;
+  registry().current = previous_;
+}
 
 Application* addApplication(const std::string& name, const std::string& path, const std::string& resourcePath) {
   auto& reg = registry();
@@ -144,3 +153,47 @@ const bool registered = registerReset("system.applications", [] {
 }  // namespace
 
 }  // namespace pixmend::host
+
+using namespace pixmend::host;
+
+extern "C" {
+
+MdlDesc* mdlSystem_getCurrMdlDesc(void) { return descriptorOf(currentApplication()); }
+
+MdlDesc* mdlSystem_getMdlDescFromProcessNumber(int processNumber) { return descriptorForProcessNumber(processNumber); }
+
+int mdlSystem_getProcessNumberFromMdlDesc(MdlDesc* desc) {
+  Application* app = applicationOf(desc);
+  return app != nullptr ? app->processNumber : -1;
+}
+
+MdlDesc* mdlSystem_findMdlDesc(const char* taskId) {
+  if (taskId == nullptr) return nullptr;
+  return descriptorOf(findApplication(taskId));
+}
+
+const char* mdlSystem_getCurrTaskID(void) {
+  Application* app = currentApplication();
+  return app != nullptr ? app->taskId.c_str() : "";
+}
+
+int mdlSystem_setMdlAppVersionNumber(MdlDesc* desc, const VersionNumber* version) {
+  Application* app = desc != nullptr ? applicationOf(desc) : currentApplication();
+  if (app == nullptr || version == nullptr) return MDLERR_BADARG;
+  app->version = {version->release, version->major, version->minor, version->subMinor};
+  return SUCCESS;
+}
+
+int mdlSystem_getMdlAppVersionNumber(MdlDesc* desc, VersionNumber* version) {
+  Application* app = desc != nullptr ? applicationOf(desc) : currentApplication();
+  if (app == nullptr || version == nullptr) return MDLERR_BADARG;
+  version->release = app->version[0];
+  version->major = app->version[1];
+  version->minor = app->version[2];
+  version->subMinor = app->version[3];
+  return SUCCESS;
+}
+
+void mdlSystem_enterGraphics(int flags) { (void)flags; }
+
+}  // extern "C"

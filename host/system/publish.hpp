@@ -40,6 +40,10 @@ std::optional<FieldType> fieldTypeFromName(std::string_view name);
 void placeFields(StructLayout& layout);
 std::string checkLayout(const StructLayout& layout);
 
+// A layout from its resource source or compiled form (see layouts.cpp); throws
+// std::runtime_error naming the problem.
+StructLayout parseStructLayout(const std::string& json);
+
 // A number in its shortest form that reads back as the same double ("5", "0.1", "1e+20").
 std::string formatNumber(double value);
 

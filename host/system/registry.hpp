@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string_view>
+#include <vector>
 #include <string>
 
 #include "host/system/application.hpp"
@@ -31,7 +32,11 @@ struct Application {
   std::array<unsigned char, 4> version{};
   bool unloading = false;      // unload under way: its handlers are no longer called
   bool exitRequested = false;  // mdlSystem_exit was called: unload once control is back
+  int exitUnloadType = 0;      // the slot-2 argument of that deferred unload
+  int activeScopes = 0;        // AppScopes open for it: its code may be on the stack
   std::map<int, void*> eventSlots;  // mdlSystem_setFunction
+  std::vector<std::string> arguments;  // argv of MdlMain, kept while the application lives
+  std::vector<char*> argv;
 };
 
 // Registers an application record without loading a library: the host's own use and tests

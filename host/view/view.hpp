@@ -1,0 +1,44 @@
+// The view group's C++ side: view rotations for scripts and tests, the reading of the element
+// images built by the element calls, and the dynamics flag that routes displays to "dynamics".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/types.h"
+
+namespace pixmend::host {
+
+// Sets a view's rotation (false for a view out of range). rotateViewAboutZ turns a top view by
+// `degrees` counter-clockwise.
+bool setViewRotation(int view, const RotMatrix& matrix);
+bool rotateViewAboutZ(int view, double degrees);
+
+// What an element image of the view group holds.
+struct ElementInfo {
+  int type = 0;
+  int level = 0;
+  unsigned color = 0, weight = 0;
+  int style = 0;
+  bool filled = false;
+  std::vector<DPoint3d> vertices;
+};
+std::optional<ElementInfo> readElement(const MSElement& element);
+// "shape mode 1 color 0 weight 0 style 2 filled: 0,0 10,0 ..." (the words journaled for a
+// display); the mode is left out when negative.
+std::string describeElement(const ElementInfo& info, int drawMode = -1);
+// Clears an image to "no element" (type 0, no words).
+void clearElement(MSElement& element);
+
+// While a DynamicsScope is open, displays journal on "dynamics".
+class DynamicsScope {
+ public:
+  DynamicsScope();
+  ~DynamicsScope();
+  DynamicsScope(const DynamicsScope&) = delete;
+  DynamicsScope& operator=(const DynamicsScope&) = delete;
+};
+bool inDynamics();
+
+}  // namespace pixmend::host
