@@ -1,2 +1,237 @@
-// TIFF tag tests, photometric interpretation, read-only test, inversion and file deletion.
+// TIFF tag tests, photometric interpretation, read-only test, inversion and file deletion: the
+// VXDll helpers the raster session uses to decide whether a file can be edited.
+//
+// Each TIFF helper opens the file by path, does one thing and closes it. libtiff's messages are
+// captured for that one call (per-handle handlers, no process-wide state) and written to the
+// host's text window. Changing the photometric interpretation rewrites the file through a
+// temporary copy beside it that replaces the original only when complete.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <tiffio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/output/api.h"
 #include "include/pixmend/vxdll.h"
+
+namespace {
+
+// libtiff's messages of one call, printed to the text window when the call ends.
+class TiffMessages {
+ public:
+  explicit TiffMessages(const char* path) : path_(path != nullptr ? path : "") {}
+  ~TiffMessages() {
+    if (options_ != nullptr) TIFFOpenOptionsFree(options_);
+    for (const std::string& line : lines_) toolSubsystem_printf("tiff: %s: %s\n", path_.c_str(), line.c_str());
+    if (dropped_ > 0) toolSubsystem_printf("tiff: %s: %d further messages not shown\n", path_.c_str(), dropped_);
+  }
+  TiffMessages(const TiffMessages&) = delete;
+  TiffMessages& operator=(const TiffMessages&) = delete;
+
+  TIFF* open(const char* path, const char* mode) {
+    if (options_ == nullptr) {
+      options_ = TIFFOpenOptionsAlloc();
+      if (options_ == nullptr) return nullptr;
+      TIFFOpenOptionsSetErrorHandlerExtR(options_, &TiffMessages::onError, this);
+      TIFFOpenOptionsSetWarningHandlerExtR(options_, &TiffMessages::onWarning, this);
+    }
+    return TIFFOpenExt(path, mode, options_);
+  }
+  void note(const char* text) { add(text); }
+
+ private:
+  static constexpr std::size_t kShown = 8;
+  static int onError(TIFF*, void* user, const char* module, const char* format, va_list ap) {
+    static_cast<TiffMessages*>(user)->add("libtiff error: ", module, format, ap);
+    return 1;  // handled here: nothing reaches the terminal
+  }
+  static int onWarning(TIFF*, void* user, const char* module, const char* format, va_list ap) {
+    static_cast<TiffMessages*>(user)->add("libtiff warning: ", module, format, ap);
+    return 1;
+  }
+  void add(const char* kind, const char* module, const char* format, va_list ap) {
+    char text[512];
+    std::vsnprintf(text, sizeof text, format != nullptr ? format : "", ap);
+    std::string line = kind;
+    if (module != nullptr && *module != '\0') line += std::string(module) + ": ";
+    add((line + text).c_str());
+  }
+  void add(const char* line) {
+    if (lines_.size() < kShown)
+      lines_.emplace_back(line);
+    else
+      ++dropped_;
+  }
+
+  std::string path_;
+  std::vector<std::string> lines_;
+  int dropped_ = 0;
+  TIFFOpenOptions* options_ = nullptr;
+};
+
+bool hasWriteBit(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
+
+bool readWhole(const char* path, std::vector<unsigned char>& bytes) {
+  std::FILE* f = std::fopen(path, "rb");
+  if (f == nullptr) return false;
+  unsigned char chunk[65536];
+  std::size_t n = 0;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  const bool ok = std::ferror(f) == 0;
+  std::fclose(f);
+  return ok;
+}
+
+bool writeWhole(int fd, const std::vector<unsigned char>& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// 64-bit XOR over `count` bytes.
+void invertBytes(unsigned char* p, std::size_t count) {
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    w = ~w;
+    std::memcpy(p + i, &w, 8);
+  }
+  for (; i < count; ++i) p[i] = static_cast<unsigned char>(~p[i]);
+}
+
+}  // namespace
+
+extern "C" {
+
+PIXMEND_API int VXDllIsTiffTiled(const char* path) {
+  if (path == nullptr) return 0;
+  TiffMessages messages(path);
+  TIFF* tif = messages.open(path, "r");
+  if (tif == nullptr) return 0;
+  const int tiled = TIFFIsTiled(tif) != 0 ? 1 : 0;
+  TIFFClose(tif);
+  return tiled;
+}
+
+PIXMEND_API int VXDllGetPhotometric(const char* path) {
+  if (path == nullptr) return -1;
+  TiffMessages messages(path);
+  TIFF* tif = messages.open(path, "r");
+  if (tif == nullptr) return -1;
+  std::uint16_t value = 0;  // a missing tag reads as min-is-white, the default for bilevel files
+  if (TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &value) == 0) value = PHOTOMETRIC_MINISWHITE;
+  TIFFClose(tif);
+  return value;
+}
+
+PIXMEND_API void VXDllSetPhotometric(const char* path, int photometric) {
+  if (path == nullptr || photometric < 0 || photometric > 65535) return;
+  TiffMessages messages(path);
+  struct stat st {};
+  if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) {
+    messages.note("no such file");
+    return;
+  }
+  if (!hasWriteBit(st)) {
+    messages.note("the file is read-only; photometric interpretation not changed");
+    return;
+  }
+  {
+    TIFF* tif = messages.open(path, "r");
+    if (tif == nullptr) return;
+    std::uint16_t current = 0;
+    const bool set = TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &current) != 0;
+    TIFFClose(tif);
+    if (set && current == photometric) return;
+  }
+  // The change is made on a copy beside the file, which then takes the file's place.
+  std::vector<unsigned char> bytes;
+  if (!readWhole(path, bytes)) {
+    messages.note("cannot read the file");
+    return;
+  }
+  std::string temp = std::string(path) + ".pixmend-XXXXXX";
+  const std::size_t slash = temp.rfind('/');
+  temp.insert(slash == std::string::npos ? 0 : slash + 1, ".");
+  std::vector<char> name(temp.begin(), temp.end());
+  name.push_back('\0');
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) {
+    messages.note("cannot create a temporary file beside it");
+    return;
+  }
+  bool ok = writeWhole(fd, bytes);
+  if (ok) {
+    TIFF* tif = messages.open(name.data(), "r+");
+    ok = tif != nullptr && TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, static_cast<std::uint16_t>(photometric)) != 0 &&
+         TIFFRewriteDirectory(tif) != 0;
+    if (tif != nullptr) TIFFClose(tif);
+  }
+  ok = ok && ::fsync(fd) == 0;
+  if (ok) {
+    (void)::fchown(fd, st.st_uid, st.st_gid);
+    (void)::fchmod(fd, st.st_mode & 07777);
+  }
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && ::rename(name.data(), path) == 0;
+  if (!ok) {
+    ::unlink(name.data());
+    messages.note("photometric interpretation not changed; the file is as it was");
+  }
+}
+
+PIXMEND_API int VXDllIsReadOnly(const char* path) {
+  if (path == nullptr) return 1;
+  // We run as root, whom permission bits do not stop: a file without any write bit is
+  // read-only whoever asks.
+  struct stat st {};
+  if (::stat(path, &st) != 0 || !hasWriteBit(st)) return 1;
+  std::FILE* f = std::fopen(path, "r+");
+  if (f == nullptr) return 1;
+  std::fclose(f);
+  return 0;
+}
+
+PIXMEND_API void VXDllInvertRaster(unsigned char* bitmap, int width, int height) {
+  if (bitmap == nullptr || width <= 0 || height <= 0) return;
+  const std::size_t stride = (static_cast<std::size_t>(width) + 7) / 8;
+  const unsigned rest = static_cast<unsigned>(width) & 7u;
+  if (rest == 0) {
+    invertBytes(bitmap, stride * static_cast<std::size_t>(height));
+    return;
+  }
+  // Whole bytes word by word, then only the pixel bits of each row's last byte.
+  const auto lastMask = static_cast<unsigned char>(0xFF00u >> rest);
+  for (int y = 0; y < height; ++y) {
+    unsigned char* row = bitmap + static_cast<std::size_t>(y) * stride;
+    invertBytes(row, stride - 1);
+    row[stride - 1] ^= lastMask;
+  }
+}
+
+PIXMEND_API int VXDllDeleteFile(const char* path) {
+  if (path == nullptr) return 0;
+  // As on the platform this comes from, a read-only file is not deleted; we run as root, whom
+  // the permission bits would not stop, so the bits are checked here.
+  struct stat st {};
+  if (::lstat(path, &st) != 0 || S_ISDIR(st.st_mode)) return 0;
+  if (S_ISREG(st.st_mode) && !hasWriteBit(st)) return 0;
+  return ::unlink(path) == 0 ? 1 : 0;
+}
+
+}  // extern "C"
