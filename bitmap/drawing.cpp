@@ -9,6 +9,7 @@
 #include "bitmap/drawing.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -158,19 +159,26 @@ void drawLetter(Canvas& c, int x, int y, int letter) {
 }
 
 // Ink of each letter, measured once on a scratch sheet.
-std::vector<int> letterInk() {
-  std::vector<int> ink(kLetterCount);
+std::array<int, kLetterCount> letterInk() {
+  std::array<int, kLetterCount> ink{};
   for (int l = 0; l < kLetterCount; ++l) {
     Drawing scratch;
     scratch.width = kGlyphW;
     scratch.height = kGlyphH;
-    scratch.bits.assign(bitmapBytes(kGlyphW, kGlyphH), 0);
+    scratch.bits = std::vector<std::uint8_t>(bitmapBytes(kGlyphW, kGlyphH), 0);
     Canvas c(scratch);
     drawLetter(c, 0, 0, l);
     ink[l] = static_cast<int>(c.ink());
   }
   return ink;
 }
+
+// A ruled line's position. Lists of it rather than of plain ints: this code goes into the
+// application library, where a growing std::vector<int> would be instantiated with default
+// visibility and leak into its export table; a vector of a local type stays local.
+struct Line {
+  int at;
+};
 
 // A run of lettering positions: glyph tops at y, from x0 up to x1 (exclusive).
 struct Slot {
@@ -207,7 +215,7 @@ Drawing makeDrawing(int width, int height, std::uint32_t seed) {
   if (area > 2147483648.0) return d;
   d.width = width;
   d.height = height;
-  d.bits.assign(bitmapBytes(width, height), 0);
+  d.bits = std::vector<std::uint8_t>(bitmapBytes(width, height), 0);
   Canvas c(d);
   Prng rng(0x5EEDull * 1000003u + seed);
 
@@ -253,22 +261,22 @@ Drawing makeDrawing(int width, int height, std::uint32_t seed) {
     const int tw = ix1 - tx0;
     const int cols[4] = {tx0, tx0 + tw * 2 / 5, tx0 + tw * 3 / 4, ix1};
     for (int k = 1; k < 3; ++k) c.fill(cols[k], ty + kGrid, cols[k] + kGrid, iy1);
-    std::vector<int> rows{ty + kGrid};
+    std::vector<Line> rows{{ty + kGrid}};
     for (int y = ty + kGrid + 64; y + kGrid + 48 <= iy1; y += 64 + kGrid) {
       c.fill(tx0, y, ix1, y + kGrid);
-      rows.push_back(y + kGrid);
+      rows.push_back({y + kGrid});
     }
     for (std::size_t r = 0; r < rows.size(); ++r) {
-      const int yb = r + 1 < rows.size() ? rows[r + 1] - kGrid : iy1;
-      for (int k = 0; k < 3; ++k) addCell(slots, cols[k] + (k ? kGrid : 0), rows[r], cols[k + 1], yb);
+      const int yb = r + 1 < rows.size() ? rows[r + 1].at - kGrid : iy1;
+      for (int k = 0; k < 3; ++k) addCell(slots, cols[k] + (k ? kGrid : 0), rows[r].at, cols[k + 1], yb);
     }
   }
 
   // Schedule: columns of random widths, then rows at the pitch that completes the network.
-  std::vector<int> colLines;
+  std::vector<Line> colLines;
   for (int x = ix0 + rng.range(colMin, colMax); x + kGrid + colMin / 2 < sx; x += kGrid + rng.range(colMin, colMax)) {
     c.fill(x, iy0, x + kGrid, iy1);
-    colLines.push_back(x);
+    colLines.push_back({x});
   }
   {
     const double missing = networkTarget - static_cast<double>(c.ink());
@@ -276,18 +284,18 @@ Drawing makeDrawing(int width, int height, std::uint32_t seed) {
     int pitch = ih;
     if (missing > 0 && perLine > 0) pitch = static_cast<int>(ih / (missing / perLine + 1));
     pitch = std::max(pitch, kGlyphH + 8 + kGrid);
-    std::vector<int> rowTops{iy0};
+    std::vector<Line> rowTops{{iy0}};
     for (int y = iy0 + pitch - kGrid; y + kGrid + kGlyphH + 8 <= iy1; y += pitch) {
       c.fill(ix0, y, sx, y + kGrid);
-      rowTops.push_back(y + kGrid);
+      rowTops.push_back({y + kGrid});
     }
-    std::vector<int> cellLeft{ix0};
-    for (int x : colLines) cellLeft.push_back(x + kGrid);
+    std::vector<Line> cellLeft{{ix0}};
+    for (const Line& x : colLines) cellLeft.push_back({x.at + kGrid});
     for (std::size_t r = 0; r < rowTops.size(); ++r) {
-      const int yb = r + 1 < rowTops.size() ? rowTops[r + 1] - kGrid : iy1;
+      const int yb = r + 1 < rowTops.size() ? rowTops[r + 1].at - kGrid : iy1;
       for (std::size_t k = 0; k < cellLeft.size(); ++k) {
-        const int xr = k < colLines.size() ? colLines[k] : sx;
-        addCell(slots, cellLeft[k], rowTops[r], xr, yb);
+        const int xr = k < colLines.size() ? colLines[k].at : sx;
+        addCell(slots, cellLeft[k].at, rowTops[r].at, xr, yb);
       }
     }
   }
@@ -336,7 +344,7 @@ Drawing makeDrawing(int width, int height, std::uint32_t seed) {
   addNoteRows(slots, dx0, shelfBottom + gap, dx1, dy1);
 
   // Lettering, in random places, until the sheet holds its share of ink.
-  const std::vector<int> ink = letterInk();
+  const std::array<int, kLetterCount> ink = letterInk();
   double missing = kTotalShare * area - static_cast<double>(c.ink());
   for (std::size_t i = slots.size(); i > 1; --i) {
     std::swap(slots[i - 1], slots[static_cast<std::size_t>(rng.next() % i)]);

@@ -321,11 +321,13 @@ void combineBitsAt(KernelLevel level, std::uint8_t* dest, std::size_t destBit, c
   }
 }
 
-std::vector<KernelLevel> kernelLevels() {
-  std::vector<KernelLevel> levels{KernelLevel::Words};
-  if (haveSse2()) levels.push_back(KernelLevel::Sse2);
-  if (haveAvx2()) levels.push_back(KernelLevel::Avx2);
-  return levels;
+bool kernelLevelAvailable(KernelLevel level) {
+  switch (level) {
+    case KernelLevel::Words: return true;
+    case KernelLevel::Sse2: return haveSse2();
+    case KernelLevel::Avx2: return haveAvx2();
+  }
+  return false;
 }
 
 void blit(BitmapView dest, int dx, int dy, ConstBitmapView src, int sx, int sy, int w, int h, RasterOp op) {

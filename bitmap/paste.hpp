@@ -12,7 +12,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "bitmap/bitmap.hpp"
 
@@ -64,7 +63,7 @@ void combineBits(std::uint8_t* dest, std::size_t destBit, const std::uint8_t* sr
 // with SSE2 and 32-byte blocks with AVX2 on x86. combineBits and blit use the best one the
 // processor has; tests run each level there is against the pixel loops.
 enum class KernelLevel { Words, Sse2, Avx2 };
-std::vector<KernelLevel> kernelLevels();  // the levels this build and processor can run
+bool kernelLevelAvailable(KernelLevel level);  // can this build and processor run it?
 void combineBitsAt(KernelLevel level, std::uint8_t* dest, std::size_t destBit, const std::uint8_t* src,
                    std::size_t srcBit, std::size_t n, RasterOp op);
 

@@ -183,7 +183,8 @@ TEST(CombineBits, LongRunsAtEveryPairOfBitOffsetsAndEveryKernelLevel) {
   // 8 and 1 bytes at a time) runs, for each pair of source and destination bit offsets, with each
   // instruction set this processor has; the destination keeps its bits before and after the run.
   Rng rng(8);
-  for (KernelLevel level : kernelLevels()) {
+  for (KernelLevel level : {KernelLevel::Words, KernelLevel::Sse2, KernelLevel::Avx2}) {
+    if (!kernelLevelAvailable(level)) continue;
     for (int s = 0; s < 8; ++s) {
       for (int d = 0; d < 8; ++d) {
         for (int n = 1; n <= 520; n += n < 300 ? 1 : 37) {
