@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/commands.hpp"
+#include "cli/session.hpp"
 
 namespace {
 
@@ -30,6 +31,15 @@ void printUsage(std::FILE* out) {
                "       pixmend --help | --version\n\n"
                "Pixmend edits 1-bit scanned drawings. Commands:\n");
   for (const auto& sub : kSubcommands) std::fprintf(out, "  %s\n", sub.synopsis);
+  std::fprintf(out,
+               "\nSession scripts (pixmend run): one step per line, '#' at the start of a line\n"
+               "begins a comment. The journal goes to standard output, one line per event,\n"
+               "\"channel: text\"; problems go to standard error with their line numbers. Exit\n"
+               "status: 0, 1 when a step failed or an expectation did not hold, 2 for a bad\n"
+               "script. Verbs:\n");
+  for (const auto& verb : pixmend::cli::verbs()) {
+    std::fprintf(out, "  %-32s %s\n", verb.synopsis.c_str(), verb.help.c_str());
+  }
 }
 
 }  // namespace
