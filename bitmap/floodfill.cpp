@@ -1,6 +1,6 @@
 // Flood-fill area selection with cut lines.
 //
-//   initFloodFill   -- selection state: zeroed mark bitmap (calloc) + snapshot of the raster
+//   initFloodFill   -- selection state: a mark bitmap that arrives zeroed + snapshot of the raster
 //   burnCutLine     -- column and row pass of a cut line; ink under it becomes a barrier
 //   floodFill       -- span fill of the seed's 4-connected ink through unmarked pixels
 //   VXDllInitFloodFill, VXDllInitFloodFill2, VXDllFloodFill -- the C exports
@@ -17,8 +17,10 @@
 //
 // Rows are scanned 64 columns at a time: a word is assembled from eight bytes in big-endian order
 // so that bit 63 is the leftmost column, free = work & ~mark & columns-inside-the-bitmap, and
-// count-leading/trailing-zeros find where runs start and end. Marking a run sets the partial
-// bytes at its ends and fills the whole bytes between them.
+// count-leading/trailing-zeros find where runs start and end. A run inside one word is marked
+// with one masked OR; a longer one sets its partial end bytes and fills the whole bytes between.
+// The word under a scan is kept while the scan stays in it, and the common case -- one word,
+// nothing free there -- is settled inline without entering the run-collecting loop.
 #include "bitmap/floodfill.hpp"
 
 #include <cmath>
@@ -27,12 +29,40 @@
 #include <new>
 #include <vector>
 
+#include <sys/mman.h>
+
 #include "pixmend/vxdll.h"
 
 namespace pixmend {
 namespace {
 
 std::size_t gAllocationLimit = 0;
+
+constexpr std::uint64_t kAll = ~std::uint64_t{0};
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t kMapFrom = std::size_t{4} << 20;
+
+// A buffer of `bytes` bytes, zero-filled when `zeroed`; null when memory cannot be had.
+// Sheets of some megabytes take their buffers straight from the kernel, aligned to 2 MB and
+// asking for 2 MB pages: fresh anonymous memory is zero already (the mark bitmap is then free
+// until the fill touches it), and large pages cut the cost of first touching it by about three.
+// Small buffers come from calloc / malloc.
+SelectionBuffer allocateBuffer(std::size_t bytes, bool zeroed) {
+  if (bytes < kMapFrom) {
+    return SelectionBuffer(static_cast<std::uint8_t*>(zeroed ? std::calloc(bytes, 1) : std::malloc(bytes)));
+  }
+  const std::size_t length = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* raw = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return SelectionBuffer();
+  const auto base = reinterpret_cast<std::uintptr_t>(raw);
+  const std::uintptr_t aligned = (base + kHugePage - 1) / kHugePage * kHugePage;
+  if (aligned > base) munmap(raw, aligned - base);
+  if (base + kHugePage > aligned)
+    munmap(reinterpret_cast<void*>(aligned + length), base + kHugePage - aligned);
+  madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);  // a hint; 4 KB pages otherwise
+  return SelectionBuffer(reinterpret_cast<std::uint8_t*>(aligned), SelectionBufferDeleter(length));
+}
 
 // The eight bytes at base[offset...] as a big-endian word: bit 63 is the first byte's most
 // significant bit, which is the leftmost pixel. Bytes at or beyond `bytes` read as 0.
@@ -52,6 +82,25 @@ inline std::uint64_t loadWord(const std::uint8_t* base, std::size_t offset, std:
   return v;
 }
 
+// ORs `bits` (big-endian, as loadWord reads them) into the eight bytes at base[offset...]; bytes
+// at or beyond `bytes` are left alone (the caller's bits there are 0).
+inline void orWord(std::uint8_t* base, std::size_t offset, std::size_t bytes, std::uint64_t bits) {
+  if (offset + 8 <= bytes) {
+    std::uint64_t v;
+    std::memcpy(&v, base + offset, 8);
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    v |= __builtin_bswap64(bits);
+#else
+    v |= bits;
+#endif
+    std::memcpy(base + offset, &v, 8);
+    return;
+  }
+  for (std::size_t i = 0; i < 8 && offset + i < bytes; ++i) {
+    base[offset + i] = static_cast<std::uint8_t>(base[offset + i] | (bits >> (56 - 8 * i)));
+  }
+}
+
 struct Span {
   int y;
   int l, r;    // inclusive columns of the run
@@ -59,11 +108,17 @@ struct Span {
   int dir;     // +1 found from the row above, -1 from the row below, 0 the seed's run
 };
 
+// The span stack outlives a fill so that small fills (a glyph, a symbol) allocate nothing; what a
+// large fill grew beyond kKeptSpans is given back when it ends.
+constexpr std::size_t kKeptSpans = 4096;
+thread_local std::vector<Span> tSpanStack;
+
 class SpanFill {
  public:
   // `s` is live and at least one pixel wide and one row high.
   explicit SpanFill(SelectionState& s)
-      : state_(s),
+      : stack_(tSpanStack),
+        state_(s),
         work_(s.work.get()),
         mark_(s.mark.get()),
         bytes_(s.size),
@@ -72,7 +127,7 @@ class SpanFill {
         height_(s.usableHeight()),
         lastWord_((s.width - 1) >> 6) {
     const int tail = width_ - (lastWord_ << 6);  // 1 .. 64 columns in the last word
-    tailMask_ = tail == 64 ? ~std::uint64_t{0} : ~(~std::uint64_t{0} >> tail);
+    tailMask_ = tail == 64 ? kAll : ~(kAll >> tail);
   }
 
   void run(int x, int y) {
@@ -86,11 +141,9 @@ class SpanFill {
     state_.minY = y;
     state_.maxY = y;
     markRun(row, l, r);
-    stack_.reserve(256);
-    stack_.push_back(Span{y, l, r, 1, 0, 0});
-    while (!stack_.empty()) {
-      const Span s = stack_.back();
-      stack_.pop_back();
+    push(Span{y, l, r, 1, 0, 0});
+    while (depth_ != 0) {
+      const Span s = stack_[--depth_];
       if (s.dir >= 0) scanRow(s.y + 1, s.l, s.r, s, +1);
       if (s.dir <= 0) scanRow(s.y - 1, s.l, s.r, s, -1);
       if (s.dir != 0) {
@@ -103,6 +156,12 @@ class SpanFill {
   }
 
  private:
+  void push(const Span& s) {
+    if (depth_ == stack_.size()) grow();
+    stack_[depth_++] = s;
+  }
+  __attribute__((noinline)) void grow() { stack_.resize(stack_.size() < 64 ? 64 : 2 * stack_.size()); }
+
   // Free pixels of word k (columns 64k .. 64k + 63) of the row starting at byte `row`.
   std::uint64_t freeWord(std::size_t row, int k) const {
     const std::size_t offset = row + (static_cast<std::size_t>(k) << 3);
@@ -110,23 +169,10 @@ class SpanFill {
     return k == lastWord_ ? f & tailMask_ : f;
   }
 
-  // First free column in [a, b], or -1.
-  int firstFree(std::size_t row, int a, int b) const {
-    int k = a >> 6;
-    const int kb = b >> 6;
-    std::uint64_t w = freeWord(row, k) & (~std::uint64_t{0} >> (a & 63));
-    for (;;) {
-      if (k == kb) w &= ~std::uint64_t{0} << (63 - (b & 63));
-      if (w != 0) return (k << 6) + __builtin_clzll(w);
-      if (k == kb) return -1;
-      w = freeWord(row, ++k);
-    }
-  }
-
   // Last column of the run of free pixels that follows column c (c itself when c + 1 is not free).
   int runEnd(std::size_t row, int c) const {
     int k = c >> 6;
-    std::uint64_t stop = ~freeWord(row, k) & ((~std::uint64_t{0} >> (c & 63)) >> 1);
+    std::uint64_t stop = ~freeWord(row, k) & ((kAll >> (c & 63)) >> 1);
     while (stop == 0) {
       if (++k > lastWord_) return width_ - 1;
       stop = ~freeWord(row, k);
@@ -137,7 +183,7 @@ class SpanFill {
   // First column of the run of free pixels that precedes column c (c itself when c - 1 is not free).
   int runStart(std::size_t row, int c) const {
     int k = c >> 6;
-    std::uint64_t stop = ~freeWord(row, k) & ~(~std::uint64_t{0} >> (c & 63));
+    std::uint64_t stop = ~freeWord(row, k) & ~(kAll >> (c & 63));
     while (stop == 0) {
       if (--k < 0) return 0;
       stop = ~freeWord(row, k);
@@ -146,6 +192,11 @@ class SpanFill {
   }
 
   void markRun(std::size_t row, int l, int r) {
+    if (l >> 6 == r >> 6) {
+      orWord(mark_, row + (static_cast<std::size_t>(l >> 6) << 3), bytes_,
+             (kAll >> (l & 63)) & (kAll << (63 - (r & 63))));
+      return;
+    }
     std::uint8_t* p = mark_ + row;
     const int bl = l >> 3;
     const int br = r >> 3;
@@ -160,29 +211,62 @@ class SpanFill {
     }
   }
 
-  // Finds, marks and pushes every run of row ny that touches columns [a, b].
-  void scanRow(int ny, int a, int b, const Span& parent, int dir) {
-    if (ny < 0 || ny >= height_) return;
+  // Finds, marks and pushes every run of row ny that touches columns [a, b]. Most calls look at
+  // a single word and find nothing there: that case is settled inline, the rest out of line.
+  __attribute__((always_inline)) void scanRow(int ny, int a, int b, const Span& parent, int dir) {
+    if (static_cast<unsigned>(ny) >= static_cast<unsigned>(height_)) return;
     const std::size_t row = static_cast<std::size_t>(ny) * stride_;
-    int x = a;
+    const int k = a >> 6;
+    const std::uint64_t f = freeWord(row, k);
+    if (k == b >> 6 && (f & (kAll >> (a & 63)) & (kAll << (63 - (b & 63)))) == 0) return;
+    collectRuns(ny, row, a, b, k, f, parent, dir);
+  }
+
+  // The runs of row ny (starting at byte `row`) that touch columns [a, b]; f holds the free
+  // pixels of word k = a / 64. The word under the scan is kept, so a run that starts and ends
+  // inside it costs no further loads.
+  __attribute__((always_inline)) void collectRuns(int ny, std::size_t row, int a, int b, int k,
+                                                  std::uint64_t f, const Span& parent, int dir) {
+    const int kb = b >> 6;
+    std::uint64_t w = f & (kAll >> (a & 63));
     for (;;) {
-      const int c = firstFree(row, x, b);
-      if (c < 0) return;
-      // Only a run found at the first column can reach further left: elsewhere the column
-      // before it was scanned and is not free.
-      const int l = c == a ? runStart(row, c) : c;
-      const int r = runEnd(row, c);
+      if (k == kb) w &= kAll << (63 - (b & 63));
+      if (w == 0) {
+        if (k == kb) return;
+        f = freeWord(row, ++k);
+        w = f;
+        continue;
+      }
+      const int cb = __builtin_clzll(w);
+      const int c = (k << 6) + cb;
+      int l = c;
+      if (c == a) {
+        // Only a run found at the first column can reach further left: elsewhere the column
+        // before it was scanned and is not free.
+        const std::uint64_t stop = ~f & ~(kAll >> cb);
+        l = stop != 0 ? (k << 6) + 64 - __builtin_ctzll(stop) : runStart(row, k << 6);
+      }
+      const std::uint64_t stop = ~f & ((kAll >> cb) >> 1);
+      const int r = stop != 0 ? (k << 6) + __builtin_clzll(stop) - 1 : runEnd(row, (k << 6) + 63);
       markRun(row, l, r);
       if (l < state_.minX) state_.minX = l;
       if (r > state_.maxX) state_.maxX = r;
       if (ny < state_.minY) state_.minY = ny;
       if (ny > state_.maxY) state_.maxY = ny;
-      stack_.push_back(Span{ny, l, r, parent.l, parent.r, dir});
+      push(Span{ny, l, r, parent.l, parent.r, dir});
       if (r >= b - 1) return;  // column r + 1 is not free
-      x = r + 2;
+      const int x = r + 2;
+      if ((x >> 6) != k) {
+        k = x >> 6;
+        f = freeWord(row, k);
+      }
+      // Columns before x are left out, so the marks just made do not matter.
+      w = f & (kAll >> (x & 63));
     }
   }
 
+  std::vector<Span>& stack_;  // spans found and marked whose neighbour rows are still to be searched
+  std::size_t depth_ = 0;     // spans on the stack: stack_[0 .. depth_)
   SelectionState& state_;
   const std::uint8_t* work_;
   std::uint8_t* mark_;
@@ -192,7 +276,6 @@ class SpanFill {
   int height_;
   int lastWord_;
   std::uint64_t tailMask_ = 0;
-  std::vector<Span> stack_;
 };
 
 // Whole pixel coordinate of v truncated toward zero, or false when v is not finite or does not
@@ -212,7 +295,9 @@ void markIfInk(const SelectionState& s, int height, int x, int y) {
 
 }  // namespace
 
-void setFloodFillAllocationLimit(std::size_t bytes) { gAllocationLimit = bytes; }
+void setFloodFillAllocationLimit(std::size_t bytes) {
+  gAllocationLimit = bytes;
+}
 
 int initFloodFill(SelectionState& state, const std::uint8_t* src, int width, int height, int size) {
   state.release();
@@ -222,11 +307,11 @@ int initFloodFill(SelectionState& state, const std::uint8_t* src, int width, int
   if (size <= 0 || whole == 0 || src == nullptr) return 0;
   const std::size_t used = whole < static_cast<std::size_t>(size) ? whole : static_cast<std::size_t>(size);
   if (gAllocationLimit != 0 && used > gAllocationLimit) return 0;
-  // calloc hands out fresh pages already zeroed, so clearing the mark bitmap costs nothing until
-  // the fill touches it; the snapshot is the one pass over memory creation needs.
-  SelectionBuffer mark(static_cast<std::uint8_t*>(std::calloc(used, 1)));
-  SelectionBuffer work(static_cast<std::uint8_t*>(std::malloc(used)));
-  if (!mark || !work) return 0;
+  // The mark bitmap arrives zeroed; the snapshot is the one pass over memory creation makes.
+  SelectionBuffer mark = allocateBuffer(used, true);
+  if (!mark) return 0;
+  SelectionBuffer work = allocateBuffer(used, false);
+  if (!work) return 0;
   std::memcpy(work.get(), src, used);
   state.mark = std::move(mark);
   state.work = std::move(work);
@@ -262,6 +347,11 @@ void floodFill(SelectionState& state, int x, int y) {
   // Rows beyond the bytes the creator was given do not exist for the selection: a seed there is
   // outside the bitmap.
   if (x < 0 || y < 0 || x >= state.width || y >= state.usableHeight()) return;
+  struct KeepSmall {
+    ~KeepSmall() {
+      if (tSpanStack.size() > kKeptSpans) std::vector<Span>().swap(tSpanStack);
+    }
+  } keepSmall;
   SpanFill(state).run(x, y);
 }
 

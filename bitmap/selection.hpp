@@ -11,20 +11,27 @@
 #include <cstdlib>
 #include <memory>
 
+#include <sys/mman.h>
+
 #include "bitmap/bitmap.hpp"
 
 namespace pixmend {
 
-// Frees a selection buffer with the function that allocated it. The creator takes the buffers
-// from calloc / malloc, so that a zeroed mark bitmap costs nothing until the fill touches it;
-// buffers made with new[] (std::make_unique) convert and are released with delete[].
+// Frees a selection buffer with the function that allocated it. The creator takes small buffers
+// from calloc / malloc and large ones straight from the kernel (mmap), so that a zeroed mark
+// bitmap costs nothing until the fill touches it; buffers made with new[] (std::make_unique)
+// convert and are released with delete[].
 struct SelectionBufferDeleter {
   bool fromNew = false;
+  std::size_t mapped = 0;  // length of the mapping for buffers from mmap, else 0
   SelectionBufferDeleter() = default;
+  explicit SelectionBufferDeleter(std::size_t mappedBytes) : mapped(mappedBytes) {}
   SelectionBufferDeleter(std::default_delete<std::uint8_t[]>) : fromNew(true) {}  // NOLINT
   void operator()(std::uint8_t* p) const {
     if (fromNew) {
       delete[] p;
+    } else if (mapped != 0) {
+      munmap(p, mapped);
     } else {
       std::free(p);
     }
