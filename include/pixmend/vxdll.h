@@ -74,20 +74,37 @@ PIXMEND_API void VXDllFreeDelBuffer(void);
 PIXMEND_API void VXDllDeleteSelected(unsigned char *dest);
 
 /* ---- Flood-fill selection --------------------------------------------------------------------
- * (Documented with their implementation in bitmap/floodfill.cpp.) */
+ * Creates and fills the area selection that the functions above read. Calling order:
+ * VXDllInitFloodFill once, VXDllInitFloodFill2 for every cut line, VXDllFloodFill with the seed.
+ * Within one selection state, cut lines and fills accumulate in the same mark bitmap; only a new
+ * VXDllInitFloodFill starts from a clear one. */
 
-/* Creates the selection state for a width x height bitmap of `size` bytes: a cleared mark
- * bitmap and a snapshot of src. Returns the bytes initialised (size, or 0 when size is not
- * positive or memory cannot be had: the state then stays empty and later calls do nothing). */
+/* Creates the selection state for a width x height bitmap whose first `size` bytes are at src
+ * (the value mdlImage_memorySize gives for it): a cleared mark bitmap and a snapshot of src that
+ * the fill reads, both owned by the selection state and released by VXDllFreeDelBuffer. src is
+ * borrowed and never read beyond `size` bytes; when `size` holds fewer than `height` rows, only
+ * the whole rows it holds belong to the selection. A state still live is released first; the
+ * selection box is kept until the next fill.
+ * Returns size. Returns 0 when size, width or height is not positive, src is null, or the memory
+ * cannot be had: there is then no selection state, and VXDllInitFloodFill2, VXDllFloodFill and
+ * the selection functions above do nothing with it until a later call succeeds. */
 PIXMEND_API int VXDllInitFloodFill(const unsigned char *src, int width, int height, int size);
 
-/* Burns a cut line between pixels (x1, y1) and (x2, y2), given as y = slope * x + intercept
- * (vertical lines: slope 0, intercept x1), into the mark bitmap: only ink under it is marked. */
+/* Burns a cut line into the mark bitmap as a barrier for the fill. The line runs between pixels
+ * (x1, y1) and (x2, y2) and is given as y = slope * x + intercept; for a vertical line (x1 == x2)
+ * pass slope 0 and x1 as intercept. Each pair is put in order first. Where the snapshot has ink,
+ * it marks (x, trunc(slope * x + intercept)) for every column x from x1 to x2 unless the line is
+ * vertical, and (trunc((y - intercept) / slope), y) for every row y from y1 to y2 (x1 when slope
+ * is 0), truncating toward zero. Pixels outside the bitmap and values that are not finite are
+ * skipped. Marked cut-line ink inside the widened box is taken by VXDllGetDelBuffer and cleared
+ * by VXDllDeleteSelected like the selection itself. */
 PIXMEND_API void VXDllInitFloodFill2(double slope, double intercept, int x1, int x2, int y1, int y2);
 
-/* Selects the 4-connected ink of the snapshot around the seed (x, y) that does not cross
- * pixels marked before, and sets the selection box to it. A seed outside the bitmap does
- * nothing, not even to the box. */
+/* Selects from the seed (x, y): marks the seed (its ink is not tested; callers check it) and every
+ * ink pixel of the snapshot 4-connected to it through pixels not marked before (cut lines,
+ * earlier fills), then sets the selection box to the seed and the pixels this call marked, bounds
+ * inclusive (VXDllGetCopyBufferSize widens it for extraction). A seed outside the bitmap changes
+ * nothing, not even the box. Any area, up to the whole bitmap, is filled without deep recursion. */
 PIXMEND_API void VXDllFloodFill(int x, int y);
 
 /* ---- TIFF utilities and inversion ------------------------------------------------------------ */

@@ -198,7 +198,7 @@ int session(Generator& g, int width, int height, std::size_t* deferred = nullptr
 TEST(FloodFillDifferential, SmallBitmaps) {
   Generator g(20240611);
   int calls = 0;
-  for (int i = 0; i < 2500; ++i) {
+  for (int i = 0; i < 4000; ++i) {
     const int n = session(g, g.uniform(1, 70), g.uniform(1, 40));
     ASSERT_GE(n, 0) << "session " << i;
     calls += n;
@@ -208,7 +208,7 @@ TEST(FloodFillDifferential, SmallBitmaps) {
 
 TEST(FloodFillDifferential, MediumBitmaps) {
   Generator g(7);
-  for (int i = 0; i < 600; ++i) {
+  for (int i = 0; i < 800; ++i) {
     ASSERT_GE(session(g, g.uniform(60, 260), g.uniform(20, 120)), 0) << "session " << i;
   }
 }

@@ -343,5 +343,26 @@ TEST(FloodFillLarge, AllInk20000Square) {
   EXPECT_EQ(unmarked, 0u);
 }
 
+TEST(FloodFillLarge, WidestRowReachesItsLastColumn) {
+  // INT_MAX columns in one row of 256 MB: the column arithmetic at the top of the int range.
+  const int w = INT_MAX;
+  std::vector<std::uint8_t> src(rowBytes(w), 0);
+  const BitmapView v(src.data(), w, 1);
+  for (int x = w - 300; x < w; ++x) v.set(x, 0);
+  v.clear(w - 100, 0);
+  SelectionState s;
+  const int size = static_cast<int>(src.size());
+  ASSERT_EQ(initFloodFill(s, src.data(), w, 1, size), size);
+  src = {};
+  floodFill(s, w - 50, 0);
+  EXPECT_EQ(boxOf(s), (Box{w - 99, 0, w - 1, 0}));
+  burnCutLine(s, 0.0, 0.0, w - 250, INT_MAX, 0, 0);  // marks the ink left from w - 250 on
+  floodFill(s, w - 280, 0);
+  EXPECT_EQ(boxOf(s), (Box{w - 300, 0, w - 251, 0}));
+  const ConstBitmapView m(s.mark.get(), w, 1);
+  EXPECT_TRUE(m.get(w - 250, 0) && m.get(w - 101, 0) && m.get(w - 1, 0));
+  EXPECT_FALSE(m.get(w - 100, 0) || m.get(w - 301, 0));
+}
+
 }  // namespace
 }  // namespace pixmend
