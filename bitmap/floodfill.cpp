@@ -43,24 +43,21 @@ constexpr std::uint64_t kAll = ~std::uint64_t{0};
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 constexpr std::size_t kMapFrom = std::size_t{4} << 20;
 
-// A buffer of `bytes` bytes, zero-filled when `zeroed`; null when memory cannot be had.
-// Sheets of some megabytes take their buffers straight from the kernel, aligned to 2 MB and
-// asking for 2 MB pages: fresh anonymous memory is zero already (the mark bitmap is then free
-// until the fill touches it), and large pages cut the cost of first touching it by about three.
-// Small buffers come from calloc / malloc.
-SelectionBuffer allocateBuffer(std::size_t bytes, bool zeroed) {
-  if (bytes < kMapFrom) {
-    return SelectionBuffer(static_cast<std::uint8_t*>(zeroed ? std::calloc(bytes, 1) : std::malloc(bytes)));
-  }
+// A zero-filled buffer of `bytes` bytes for the mark bitmap, or null when memory cannot be had.
+// From some megabytes on it comes straight from the kernel, aligned to 2 MB and asking for 2 MB
+// pages: fresh anonymous memory is zero already, so nothing is written until the fill marks a
+// pixel, and the first touch of a large page costs about a third of touching its 512 small ones.
+// Smaller bitmaps come from calloc.
+SelectionBuffer allocateMarks(std::size_t bytes) {
+  if (bytes < kMapFrom) return SelectionBuffer(static_cast<std::uint8_t*>(std::calloc(bytes, 1)));
   const std::size_t length = (bytes + kHugePage - 1) / kHugePage * kHugePage;
   void* raw = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) return SelectionBuffer();
   const auto base = reinterpret_cast<std::uintptr_t>(raw);
   const std::uintptr_t aligned = (base + kHugePage - 1) / kHugePage * kHugePage;
   if (aligned > base) munmap(raw, aligned - base);
-  if (base + kHugePage > aligned)
-    munmap(reinterpret_cast<void*>(aligned + length), base + kHugePage - aligned);
-  madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);  // a hint; 4 KB pages otherwise
+  munmap(reinterpret_cast<void*>(aligned + length), base + kHugePage - aligned);
+  madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);  // a hint; small pages otherwise
   return SelectionBuffer(reinterpret_cast<std::uint8_t*>(aligned), SelectionBufferDeleter(length));
 }
 
@@ -307,10 +304,11 @@ int initFloodFill(SelectionState& state, const std::uint8_t* src, int width, int
   if (size <= 0 || whole == 0 || src == nullptr) return 0;
   const std::size_t used = whole < static_cast<std::size_t>(size) ? whole : static_cast<std::size_t>(size);
   if (gAllocationLimit != 0 && used > gAllocationLimit) return 0;
-  // The mark bitmap arrives zeroed; the snapshot is the one pass over memory creation makes.
-  SelectionBuffer mark = allocateBuffer(used, true);
+  // The mark bitmap arrives zeroed; the snapshot is the one pass over memory creation makes,
+  // into heap memory that the allocator hands back selection after selection.
+  SelectionBuffer mark = allocateMarks(used);
   if (!mark) return 0;
-  SelectionBuffer work = allocateBuffer(used, false);
+  SelectionBuffer work(static_cast<std::uint8_t*>(std::malloc(used)));
   if (!work) return 0;
   std::memcpy(work.get(), src, used);
   state.mark = std::move(mark);
