@@ -265,7 +265,21 @@ void PlayContext::report(int line, const std::string& message) const {
   if (errors != nullptr) *errors << scriptName << ":" << line << ": " << message << '\n';
 }
 
+namespace {
+
+// The built-in verbs go in first, so a group's verb of the same name replaces them, whenever it
+// registers.
+void ensureBuiltinVerbs() {
+  static bool added = false;
+  if (added) return;
+  added = true;
+  addBuiltinVerbs();
+}
+
+}  // namespace
+
 void registerVerb(Verb verb) {
+  ensureBuiltinVerbs();
   auto& table = verbTable();
   for (auto& v : table) {
     if (v.name == verb.name) {
@@ -277,8 +291,7 @@ void registerVerb(Verb verb) {
 }
 
 const std::vector<Verb>& verbs() {
-  static const bool builtins = (addBuiltinVerbs(), true);
-  (void)builtins;
+  ensureBuiltinVerbs();
   return verbTable();
 }
 
