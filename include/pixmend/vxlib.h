@@ -79,7 +79,23 @@ PIXMEND_API const char *vxlibUpf_getUpfFileName(void);
 PIXMEND_API RscFileHandle vxlibUpf_getHandle(void);
 PIXMEND_API VxlibRscFile *vxlibUpf_getVxHandle(void);
 PIXMEND_API int vxlibUpf_initialize(VxlibGlobalData *block);
+/* Records a chosen file in the remembered-file record of `dialogId` in the preference file
+ * `preferenceFile`: current name, filter and directory, and the lists of recent ones. */
 PIXMEND_API int vxlibUpf_saveFileName(const char *fileName, RscFileHandle preferenceFile, int dialogId);
+/* The host's file dialogs (mdlDialog_defFileOpen / ...Create), remembering the choice in the
+ * calling application's preference file under `dialogId`; the name remembered there is offered
+ * as the default. `fileName` receives the choice (256 bytes). 0 when a file was chosen, 1 when
+ * the user cancelled. */
+PIXMEND_API int vxlibUpf_defFileOpen(char *fileName, const char *suggestedName, const char *filter,
+                                     const char *defaultDirectory, const char *title, int dialogId);
+PIXMEND_API int vxlibUpf_defFileCreate(char *fileName, const char *suggestedName, const char *filter,
+                                       const char *defaultDirectory, const char *title, int dialogId);
+/* The host's file list editor (mdlFileList_edit) starting in the remembered directory and filter
+ * of `dialogId`; when the user confirms (*result 3) the directory and filter are remembered.
+ * `directory` (256 bytes, in and out) and `filter` (may be null) are the defaults. Returns the
+ * edited list (a new one when `list` is null; the caller destroys it). */
+PIXMEND_API StringList *vxlibUpf_defFileListEdit(int *result, StringList *list, const char *title, char *directory,
+                                                 const char *filter, int dialogId);
 
 PIXMEND_API int vxlibResource_openFile(VxlibRscFile *record, const char *fileName, int create);
 PIXMEND_API int vxlibResource_closeFile(VxlibRscFile *record);
@@ -89,6 +105,13 @@ PIXMEND_API int vxlibResource_load(VxlibRscFile *record, unsigned int type, int 
                                    unsigned int size);
 PIXMEND_API int vxlibResource_addStringList(VxlibRscFile *record, int id, StringList *list);
 PIXMEND_API StringList *vxlibResource_loadStringList(VxlibRscFile *record, int id);
+
+/* ---- PlotScale: the plot-scale list shared by the applications -------------------------------- */
+
+/* Reads the list from string list 20001 of an open resource file (0x8000 when it has none; the
+ * list then stays as it was) and saves it there. */
+PIXMEND_API int vxlibPlotScale_readSettings(VxlibRscFile *resourceFile);
+PIXMEND_API int vxlibPlotScale_saveSettings(VxlibRscFile *resourceFile);
 
 /* ---- Intro: version and about box ------------------------------------------------------------ */
 

@@ -1,0 +1,162 @@
+// The active model: its active parameters, its line-style table and the level style list built
+// from it (see api.h and design.hpp).
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/design/api.h"
+#include "host/design/design.hpp"
+#include "host/lifecycle.hpp"
+#include "host/output/journal.hpp"
+
+namespace pixmend::host {
+namespace {
+
+constexpr int kStandardStyles = 8;
+constexpr long kFirstNamedNumber = 8;
+
+struct Model {
+  DgnModelRef ref;
+  std::vector<LineStyle> styles;
+  long nextNumber = kFirstNamedNumber;
+  int activeStyle = 0;
+};
+
+Model freshModel() {
+  Model m;
+  for (int i = 0; i < kStandardStyles; ++i) m.styles.push_back({std::to_string(i), i});
+  return m;
+}
+
+Model& model() {
+  static Model instance = freshModel();
+  return instance;
+}
+
+std::string lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+LineStyle* findByName(const std::string& name) {
+  const std::string wanted = lower(name);
+  for (auto& s : model().styles) {
+    if (lower(s.name) == wanted) return &s;
+  }
+  return nullptr;
+}
+
+// Only the host's one model is a model; anything else is refused.
+bool knownModel(DgnModelRefP ref) { return ref == nullptr || ref == &model().ref; }
+
+void setActiveStyle(const LineStyle& style) {
+  model().activeStyle = static_cast<int>(*style.number);
+  journal().append("design", "active line style " + std::to_string(*style.number) + " \"" + style.name + "\"");
+}
+
+const bool registered = registerReset("design", [] { model() = freshModel(); });
+
+}  // namespace
+
+const std::vector<LineStyle>& lineStyles() { return model().styles; }
+
+bool defineNamedLineStyle(const std::string& name) {
+  if (name.empty() || name.size() >= LINESTYLE_NAME_MAX || findByName(name) != nullptr) return false;
+  model().styles.push_back({name, std::nullopt});
+  return true;
+}
+
+const LineStyle* findLineStyle(long number) {
+  for (const auto& s : model().styles) {
+    if (s.number && *s.number == number) return &s;
+  }
+  return nullptr;
+}
+
+const LineStyle* findLineStyle(const std::string& name) { return findByName(name); }
+
+long numberLineStyle(const std::string& name) {
+  LineStyle* style = findByName(name);
+  if (style == nullptr) return MDLERR_BADARG;
+  if (!style->number) style->number = model().nextNumber++;
+  return *style->number;
+}
+
+int activeLineStyle() { return model().activeStyle; }
+
+}  // namespace pixmend::host
+
+using namespace pixmend::host;
+
+extern "C" {
+
+DgnModelRefP mdlModelRef_getActive(void) { return &model().ref; }
+
+int mdlParams_getActive(void* valueP, int paramName) {
+  if (valueP == nullptr) return MDLERR_BADARG;
+  switch (paramName) {
+    case ACTIVEPARAM_LINESTYLE:
+      *static_cast<int*>(valueP) = model().activeStyle;
+      return SUCCESS;
+    case ACTIVEPARAM_LINESTYLENAME: {
+      const LineStyle* style = findLineStyle(model().activeStyle);
+      std::snprintf(static_cast<char*>(valueP), LINESTYLE_NAME_MAX, "%s", style != nullptr ? style->name.c_str() : "");
+      return SUCCESS;
+    }
+    default:
+      return MDLERR_BADARG;
+  }
+}
+
+int mdlParams_setActive(const void* valueP, int paramName) {
+  if (valueP == nullptr) return MDLERR_BADARG;
+  switch (paramName) {
+    case ACTIVEPARAM_LINESTYLE: {
+      const LineStyle* style = findLineStyle(*static_cast<const int*>(valueP));
+      if (style == nullptr) return MDLERR_BADARG;
+      setActiveStyle(*style);
+      return SUCCESS;
+    }
+    case ACTIVEPARAM_LINESTYLENAME: {
+      const char* text = static_cast<const char*>(valueP);
+      const std::string name(text, strnlen(text, LINESTYLE_NAME_MAX));
+      if (findByName(name) == nullptr) return MDLERR_BADARG;
+      numberLineStyle(name);
+      setActiveStyle(*findByName(name));
+      return SUCCESS;
+    }
+    default:
+      return MDLERR_BADARG;
+  }
+}
+
+int mdlLineStyle_nameFromNumber(char* name, long styleNumber, DgnModelRefP modelRef) {
+  if (name == nullptr) return MDLERR_BADARG;
+  name[0] = '\0';
+  const LineStyle* style = knownModel(modelRef) ? findLineStyle(styleNumber) : nullptr;
+  if (style == nullptr) return MDLERR_BADARG;
+  std::snprintf(name, LINESTYLE_NAME_MAX, "%s", style->name.c_str());
+  return SUCCESS;
+}
+
+long mdlLineStyle_numberFromName(const char* name, DgnModelRefP modelRef) {
+  if (name == nullptr || !knownModel(modelRef)) return MDLERR_BADARG;
+  return numberLineStyle(std::string(name, strnlen(name, LINESTYLE_NAME_MAX)));
+}
+
+int mdlLevelList_getStyleListModel(ListModel* listModel, DgnModelRefP modelRef) {
+  if (!knownModel(modelRef) || mdlListModel_getColumnCount(listModel) < 1) return MDLERR_BADARG;
+  for (const auto& style : model().styles) {
+    ListRow* row = mdlListModel_insertNewRow(listModel, -1);
+    ListCell* cell = mdlListRow_getCellAtIndex(row, 0);
+    if (cell == nullptr) return MDLERR_BADARG;
+    mdlListCell_setStringValue(cell, style.name.c_str(), 1);
+    mdlListCell_setLongValue(cell, style.number ? *style.number : LINESTYLE_NOT_NUMBERED);
+  }
+  return SUCCESS;
+}
+
+}  // extern "C"
