@@ -29,7 +29,9 @@ function(pixmend_add_application target)
   add_library(${target} SHARED ${APP_SOURCES})
   pixmend_hidden(${target})
   target_link_libraries(${target} PRIVATE ${APP_LINK} pixmend_host "$<LINK_LIBRARY:WHOLE_ARCHIVE,vxlib>")
-  target_link_options(${target} PRIVATE -Wl,-Bsymbolic)
+  target_link_options(${target} PRIVATE -Wl,-Bsymbolic
+                      -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/application.exports)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/application.exports)
   if(NOT PIXMEND_BUILD_FUZZ)  # clang's sanitizer runtimes come with the executable
     target_link_options(${target} PRIVATE -Wl,--no-undefined)
   endif()
