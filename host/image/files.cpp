@@ -79,7 +79,19 @@ int MappedFile::open(const char* path) {
   return 0;
 }
 
+namespace {
+int writeAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag);
+}  // namespace
+
 int writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag) {
+  const int rc = writeAtomically(path, bytes, diag);
+  journal().append("file", (rc == 0 ? "wrote " : "could not write ") + path);
+  return rc;
+}
+
+namespace {
+
+int writeAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag) {
   const std::size_t limit = writeLimit();
   writeLimit() = static_cast<std::size_t>(-1);  // the hook fires once
 
@@ -154,8 +166,9 @@ int writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>
     diag.notef("cannot write: %s; the old file is unchanged", std::strerror(failure));
     return MDLERR_IMAGEWRITEFAILED;
   }
-  journal().append("file", "wrote " + path);
   return 0;
 }
+
+}  // namespace
 
 }  // namespace pixmend::host

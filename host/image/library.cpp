@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "host/image/formats.hpp"
+#include "host/output/journal.hpp"
 
 namespace pixmend::host {
 
@@ -236,6 +237,7 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
   }
   if (rc != 0) {
     diag.note("not written; the old file is unchanged");
+    journal().append("file", std::string("could not write ") + path);
     return rc;
   }
   return writeFileAtomically(path, bytes, diag);

@@ -508,7 +508,12 @@ TEST_F(ImageFiles, WriteArgumentsAndTypes) {
   EXPECT_EQ(writeImage(tmp.file("runs.tif"), IMAGEFILE_FROM_FILE, image), 0);
   EXPECT_EQ(mdlImage_typeFromFile(tmp.file("runs.tif").c_str()), IMAGEFILE_RLE);
   EXPECT_EQ(writeImage(tmp.file("noext"), IMAGEFILE_FROM_FILE, image), MDLERR_UNKNOWNIMAGETYPE);
-  EXPECT_EQ(host::journal().texts("file").size(), 3u);
+  const std::vector<std::string> files = host::journal().texts("file");
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[0], "wrote " + tmp.file("by-ext.cit"));
+  host::failImageWriteAfter(0);
+  EXPECT_EQ(writeImage(tmp.file("full.cit"), IMAGEFILE_CIT, image), MDLERR_IMAGEWRITEFAILED);
+  EXPECT_EQ(host::journal().last("file")->text, "could not write " + tmp.file("full.cit"));
 }
 
 TEST_F(ImageFiles, OutOfMemoryAndTheSizeLimitGive116) {
