@@ -37,7 +37,8 @@ class Timed {
  public:
   Timed(const char* name, const char* peer = nullptr) : name_(name), peer_(peer), start_(threadSeconds()) {}
   void report(benchmark::State& state, std::size_t bytes) {
-    const double per = (threadSeconds() - start_) / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    const double per = (threadSeconds() - start_) /
+                       static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
     seconds()[name_] = per;
     state.counters["MB/s"] = static_cast<double>(bytes) / per / 1e6;
     state.counters["x_memcpy"] = per / memcpySeconds(bytes);
@@ -54,9 +55,15 @@ class Timed {
   double start_;
 };
 
-const Drawing& sheet() { return a0Sheet(); }
-std::size_t sheetBytes() { return sheet().bits.size(); }
-Point2d sheetSize() { return {sheet().width, sheet().height}; }
+const Drawing& sheet() {
+  return a0Sheet();
+}
+std::size_t sheetBytes() {
+  return sheet().bits.size();
+}
+Point2d sheetSize() {
+  return {sheet().width, sheet().height};
+}
 
 // A folder for the files, removed at exit.
 const std::string& folder() {
@@ -75,7 +82,9 @@ const std::string& sheetFile(int type) {
   static std::map<int, std::string> files;
   auto found = files.find(type);
   if (found != files.end()) return found->second;
-  const std::string path = folder() + (type == IMAGEFILE_TIFF ? "/sheet.tif" : type == IMAGEFILE_RLE ? "/sheet.rle" : "/sheet.cit");
+  const std::string path = folder() + (type == IMAGEFILE_TIFF  ? "/sheet.tif"
+                                       : type == IMAGEFILE_RLE ? "/sheet.rle"
+                                                               : "/sheet.cit");
   const Point2d size = sheetSize();
   if (mdlImage_createFileFromBitMap(path.c_str(), type, &size, sheet().bits.data(), 0, 0, 0, nullptr) != 0)
     std::fprintf(stderr, "cannot write %s\n", path.c_str());
@@ -146,14 +155,17 @@ void readWithLibrary(benchmark::State& state, int type, const char* name, const 
   for (auto _ : state) {
     unsigned char* image = nullptr;
     Point2d size{0, 0};
-    if (mdlImage_readFileToBitMap(&image, &size, path.c_str(), type, 0, nullptr) != 0) state.SkipWithError("read failed");
+    if (mdlImage_readFileToBitMap(&image, &size, path.c_str(), type, 0, nullptr) != 0)
+      state.SkipWithError("read failed");
     benchmark::DoNotOptimize(image);
     mdlImage_freeImage(image, &size, 1);
   }
   t.report(state, sheetBytes());
 }
 
-void BM_TiffG4Read_Pixmend(benchmark::State& state) { readWithLibrary(state, IMAGEFILE_TIFF, "tiff read", "libtiff read"); }
+void BM_TiffG4Read_Pixmend(benchmark::State& state) {
+  readWithLibrary(state, IMAGEFILE_TIFF, "tiff read", "libtiff read");
+}
 
 void BM_TiffG4Write_Libtiff(benchmark::State& state) {
   const std::string path = folder() + "/libtiff-out.tif";
@@ -167,7 +179,8 @@ void BM_TiffG4Write_Libtiff(benchmark::State& state) {
     TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, sheet().height);
-    TIFFWriteEncodedStrip(tif, 0, const_cast<std::uint8_t*>(sheet().bits.data()), static_cast<tmsize_t>(sheetBytes()));
+    TIFFWriteEncodedStrip(tif, 0, const_cast<std::uint8_t*>(sheet().bits.data()),
+                          static_cast<tmsize_t>(sheetBytes()));
     TIFFClose(tif);
   }
   t.report(state, sheetBytes());
@@ -183,7 +196,8 @@ void BM_TiffG4Write_Leptonica(benchmark::State& state) {
 }
 #endif
 
-void writeWithLibrary(benchmark::State& state, int type, const char* file, const char* name, const char* peer) {
+void writeWithLibrary(benchmark::State& state, int type, const char* file, const char* name,
+                      const char* peer) {
   const std::string path = folder() + file;
   const Point2d size = sheetSize();
   Timed t(name, peer);
@@ -200,11 +214,15 @@ void BM_TiffG4Write_Pixmend(benchmark::State& state) {
 
 // ---- Intergraph ---------------------------------------------------------------------------------
 
-void BM_CitRead_Pixmend(benchmark::State& state) { readWithLibrary(state, IMAGEFILE_CIT, "cit read", "tiff read"); }
+void BM_CitRead_Pixmend(benchmark::State& state) {
+  readWithLibrary(state, IMAGEFILE_CIT, "cit read", "tiff read");
+}
 void BM_CitWrite_Pixmend(benchmark::State& state) {
   writeWithLibrary(state, IMAGEFILE_CIT, "/out.cit", "cit write", "tiff write");
 }
-void BM_RleRead_Pixmend(benchmark::State& state) { readWithLibrary(state, IMAGEFILE_RLE, "rle read", "tiff read"); }
+void BM_RleRead_Pixmend(benchmark::State& state) {
+  readWithLibrary(state, IMAGEFILE_RLE, "rle read", "tiff read");
+}
 void BM_RleWrite_Pixmend(benchmark::State& state) {
   writeWithLibrary(state, IMAGEFILE_RLE, "/out.rle", "rle write", "tiff write");
 }

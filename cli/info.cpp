@@ -51,9 +51,9 @@ int typeFromWord(const std::string& word) {
 }
 
 const char* orientationName(int code) {
-  static const char* const names[] = {"upper-left vertical",   "upper-right vertical",  "lower-left vertical",
-                                      "lower-right vertical",  "upper-left horizontal", "upper-right horizontal",
-                                      "lower-left horizontal", "lower-right horizontal"};
+  static const char* const names[] = {
+      "upper-left vertical",   "upper-right vertical",   "lower-left vertical",   "lower-right vertical",
+      "upper-left horizontal", "upper-right horizontal", "lower-left horizontal", "lower-right horizontal"};
   return code >= 0 && code < 8 ? names[code] : "unknown";
 }
 
@@ -79,7 +79,8 @@ int runInfo(const Args& args) {
   std::printf("compression:   %s\n", info.compression.c_str());
   if (info.type == IMAGEFILE_TIFF) {
     std::printf("photometric:   %s (%d)\n", info.photometricName.c_str(), info.photometric);
-    std::printf("fill order:    %d (%s significant bit first)\n", info.fillOrder, info.fillOrder == 2 ? "least" : "most");
+    std::printf("fill order:    %d (%s significant bit first)\n", info.fillOrder,
+                info.fillOrder == 2 ? "least" : "most");
   }
   if (info.tiled)
     std::printf("layout:        tiles of %d x %d\n", info.tileWidth, info.tileHeight);
@@ -87,7 +88,8 @@ int runInfo(const Args& args) {
     std::printf("layout:        %s\n", info.type == IMAGEFILE_TIFF ? "strips" : "lines");
   if (info.type == IMAGEFILE_TIFF) std::printf("pages:         %d\n", info.pages);
   if (info.hasResolution)
-    std::printf("resolution:    %g x %g %s\n", info.xResolution, info.yResolution, info.resolutionUnit.c_str());
+    std::printf("resolution:    %g x %g %s\n", info.xResolution, info.yResolution,
+                info.resolutionUnit.c_str());
   if (!info.documentName.empty()) std::printf("document:      %s\n", info.documentName.c_str());
   if (!info.description.empty()) std::printf("description:   %s\n", info.description.c_str());
   if (info.type != IMAGEFILE_TIFF) {
@@ -95,16 +97,16 @@ int runInfo(const Args& args) {
     std::printf("line headers:  %s\n", info.scannable == 1 ? "yes" : "no");
     std::printf("header:        %d bytes\n", info.headerBytes);
     if (info.hasPlacement)
-      std::printf("placement:     origin (%.10g, %.10g), extent %.10g x %.10g%s\n", info.originX, info.originY,
-                  info.extentX, info.extentY, info.rotated ? ", rotated or skewed" : "");
+      std::printf("placement:     origin (%.10g, %.10g), extent %.10g x %.10g%s\n", info.originX,
+                  info.originY, info.extentX, info.extentY, info.rotated ? ", rotated or skewed" : "");
     else
       std::printf("placement:     none\n");
   }
   const bool oneBit = info.bitsPerSample == 1 && info.samplesPerPixel == 1;
   const bool tiledTiff = info.type == IMAGEFILE_TIFF && info.tiled;
-  std::printf("editable:      %s\n", !oneBit      ? "no: not a 1-bit image"
-                                    : tiledTiff ? "no: tiled TIFF (convert it to strips first)"
-                                                : "yes");
+  std::printf("editable:      %s\n", !oneBit     ? "no: not a 1-bit image"
+                                     : tiledTiff ? "no: tiled TIFF (convert it to strips first)"
+                                                 : "yes");
   return 0;
 }
 
@@ -141,7 +143,8 @@ int runConvert(const Args& args) {
   } else {
     type = host::imageTypeFromExtension(out);
     if (type == IMAGEFILE_UNKNOWN) {
-      std::fprintf(stderr, "pixmend convert: cannot tell the type of %s from its name; use --type tif|rle|cit\n",
+      std::fprintf(stderr,
+                   "pixmend convert: cannot tell the type of %s from its name; use --type tif|rle|cit\n",
                    out.c_str());
       return 2;
     }
@@ -164,7 +167,7 @@ int runConvert(const Args& args) {
     return 1;
   }
   std::printf("%s: %d x %d pixels written as %s\n", out.c_str(), size.x, size.y,
-              type == IMAGEFILE_TIFF ? "TIFF (CCITT Group 4)"
+              type == IMAGEFILE_TIFF  ? "TIFF (CCITT Group 4)"
               : type == IMAGEFILE_RLE ? "Intergraph run-length"
                                       : "Intergraph CIT (CCITT Group 4)");
   return 0;

@@ -29,8 +29,10 @@ class TiffMessages {
   explicit TiffMessages(const char* path) : path_(path != nullptr ? path : "") {}
   ~TiffMessages() {
     if (options_ != nullptr) TIFFOpenOptionsFree(options_);
-    for (const std::string& line : lines_) toolSubsystem_printf("tiff: %s: %s\n", path_.c_str(), line.c_str());
-    if (dropped_ > 0) toolSubsystem_printf("tiff: %s: %d further messages not shown\n", path_.c_str(), dropped_);
+    for (const std::string& line : lines_)
+      toolSubsystem_printf("tiff: %s: %s\n", path_.c_str(), line.c_str());
+    if (dropped_ > 0)
+      toolSubsystem_printf("tiff: %s: %d further messages not shown\n", path_.c_str(), dropped_);
   }
   TiffMessages(const TiffMessages&) = delete;
   TiffMessages& operator=(const TiffMessages&) = delete;
@@ -76,7 +78,9 @@ class TiffMessages {
   TIFFOpenOptions* options_ = nullptr;
 };
 
-bool hasWriteBit(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
+bool hasWriteBit(const struct stat& st) {
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
 
 bool readWhole(const char* path, std::vector<unsigned char>& bytes) {
   std::FILE* f = std::fopen(path, "rb");
@@ -178,7 +182,8 @@ PIXMEND_API void VXDllSetPhotometric(const char* path, int photometric) {
   bool ok = writeWhole(fd, bytes);
   if (ok) {
     TIFF* tif = messages.open(name.data(), "r+");
-    ok = tif != nullptr && TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, static_cast<std::uint16_t>(photometric)) != 0 &&
+    ok = tif != nullptr &&
+         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, static_cast<std::uint16_t>(photometric)) != 0 &&
          TIFFRewriteDirectory(tif) != 0;
     if (tif != nullptr) TIFFClose(tif);
   }

@@ -15,7 +15,8 @@ using namespace pixmend::host;
 namespace {
 
 bool validBitmap(const void* image, const Point2d* size, int format) {
-  return image != nullptr && size != nullptr && format == IMAGEFORMAT_BITMAP && imageSizeAllowed(size->x, size->y);
+  return image != nullptr && size != nullptr && format == IMAGEFORMAT_BITMAP &&
+         imageSizeAllowed(size->x, size->y);
 }
 
 // Runs `body`, turning an escaped allocation failure into its result code.
@@ -42,7 +43,9 @@ void deliver(unsigned char** out, Point2d* outSize, const unsigned char* in, Ima
 
 extern "C" {
 
-int mdlImage_checkStop(void) { return 0; }
+int mdlImage_checkStop(void) {
+  return 0;
+}
 
 int mdlImage_typeFromFile(const char* fileName) {
   if (fileName == nullptr || *fileName == '\0') return IMAGEFILE_UNKNOWN;
@@ -61,10 +64,12 @@ int mdlImage_memorySize(const Point2d* size, int format) {
   return static_cast<int>(bitmapBytes(size->x, size->y));
 }
 
-void mdlImage_freeImage(void* image, const Point2d*, int) { std::free(image); }
+void mdlImage_freeImage(void* image, const Point2d*, int) {
+  std::free(image);
+}
 
-int mdlImage_readFileToBitMap(unsigned char** imageOut, Point2d* sizeOut, const char* fileName, int fileType, int,
-                              ImageStopFunc stop) {
+int mdlImage_readFileToBitMap(unsigned char** imageOut, Point2d* sizeOut, const char* fileName, int fileType,
+                              int, ImageStopFunc stop) {
   if (imageOut == nullptr || sizeOut == nullptr || fileName == nullptr) return MDLERR_BADARG;
   return guarded([&] {
     ImageBuffer image;
@@ -76,15 +81,16 @@ int mdlImage_readFileToBitMap(unsigned char** imageOut, Point2d* sizeOut, const 
   });
 }
 
-int mdlImage_createFileFromBitMap(const char* fileName, int fileType, const Point2d* size, const unsigned char* image,
-                                  int, int, int, ImageStopFunc stop) {
+int mdlImage_createFileFromBitMap(const char* fileName, int fileType, const Point2d* size,
+                                  const unsigned char* image, int, int, int, ImageStopFunc stop) {
   if (fileName == nullptr || *fileName == '\0') return MDLERR_BADARG;
   if (!validBitmap(image, size, IMAGEFORMAT_BITMAP)) return MDLERR_INVALIDIMAGE;
-  return guarded([&] { return writeImageFile(fileName, fileType, ConstBitmapView(image, size->x, size->y), stop); });
+  return guarded(
+      [&] { return writeImageFile(fileName, fileType, ConstBitmapView(image, size->x, size->y), stop); });
 }
 
-int mdlImage_extractSubImage(unsigned char* out, Point2d* outSize, const unsigned char* in, const Point2d* inSize,
-                             const BSIRect* rect, int format) {
+int mdlImage_extractSubImage(unsigned char* out, Point2d* outSize, const unsigned char* in,
+                             const Point2d* inSize, const BSIRect* rect, int format) {
   if (!validBitmap(in, inSize, format) || out == nullptr || rect == nullptr) return MDLERR_INVALIDIMAGE;
   const long long w = static_cast<long long>(rect->corner.x) - rect->origin.x;
   const long long h = static_cast<long long>(rect->corner.y) - rect->origin.y;
@@ -95,8 +101,8 @@ int mdlImage_extractSubImage(unsigned char* out, Point2d* outSize, const unsigne
   return 0;
 }
 
-int mdlImage_rotate(unsigned char** out, Point2d* outSize, const unsigned char* in, const Point2d* inSize, int format,
-                    int angle, ImageStopFunc stop) {
+int mdlImage_rotate(unsigned char** out, Point2d* outSize, const unsigned char* in, const Point2d* inSize,
+                    int format, int angle, ImageStopFunc stop) {
   if (out == nullptr || !validBitmap(in, inSize, format)) return MDLERR_INVALIDIMAGE;
   const int turn = ((angle % 360) + 360) % 360;
   if (turn % 90 != 0) return MDLERR_INVALIDIMAGE;
@@ -115,16 +121,16 @@ int mdlImage_mirror(unsigned char* image, const Point2d* size, int format, int d
   return guarded([&] { return direction == 0 ? mirrorRows(view) : mirrorColumns(view); });
 }
 
-int mdlImage_setMapPolygon(unsigned char* image, const Point2d* size, int format, const DPoint2d* points, int nPoints,
-                           int outside, int value) {
+int mdlImage_setMapPolygon(unsigned char* image, const Point2d* size, int format, const DPoint2d* points,
+                           int nPoints, int outside, int value) {
   if (!validBitmap(image, size, format)) return MDLERR_INVALIDIMAGE;
   return guarded([&] {
     return fillPolygon(BitmapView(image, size->x, size->y), points, nPoints, outside != 0, value != 0);
   });
 }
 
-int mdlImage_warp(unsigned char** out, Point2d* outSize, const unsigned char* in, const Point2d* inSize, int format,
-                  const Transform* transform, const unsigned char* option, ImageStopFunc stop) {
+int mdlImage_warp(unsigned char** out, Point2d* outSize, const unsigned char* in, const Point2d* inSize,
+                  int format, const Transform* transform, const unsigned char* option, ImageStopFunc stop) {
   (void)option;
   if (out == nullptr || outSize == nullptr || transform == nullptr || !validBitmap(in, inSize, format))
     return MDLERR_INVALIDIMAGE;

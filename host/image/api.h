@@ -31,8 +31,8 @@ extern "C" {
 /* Host image file types (not the codes stored inside the files). */
 #define IMAGEFILE_UNKNOWN 0
 #define IMAGEFILE_TIFF 3
-#define IMAGEFILE_RLE 13 /* Intergraph run-length bitonal (data type 9) */
-#define IMAGEFILE_CIT 19 /* Intergraph CCITT Group 4 (data type 24) */
+#define IMAGEFILE_RLE 13         /* Intergraph run-length bitonal (data type 9) */
+#define IMAGEFILE_CIT 19         /* Intergraph CCITT Group 4 (data type 24) */
 #define IMAGEFILE_FROM_FILE (-1) /* readFileToBitMap / createFileFromBitMap: take the type from the file */
 
 /* Bitmap formats: only the 1-bit format exists here. */
@@ -51,12 +51,12 @@ extern "C" {
 #ifndef MDLERR_INSFMEMORY
 #define MDLERR_INSFMEMORY (-116) /* memory cannot be had, or the image exceeds the pixel limit */
 #endif
-#define MDLERR_NOTMONOCHROME (-119)     /* the file holds no 1-bit-per-pixel image */
-#define MDLERR_INVALIDIMAGE (-126)      /* null or empty bitmap, bad size, format other than 1 */
-#define MDLERR_CORRUPTIMAGE (-140)      /* malformed, truncated or implausible file contents */
-#define MDLERR_IMAGEWRITEFAILED (-141)  /* the file could not be written; an old one is intact */
-#define MDLERR_UNKNOWNIMAGETYPE (-142)  /* not a TIFF or Intergraph raster, or a type not handled */
-#define MDLERR_IMAGESTOPPED (-143)      /* the stop-check function asked to stop */
+#define MDLERR_NOTMONOCHROME (-119)    /* the file holds no 1-bit-per-pixel image */
+#define MDLERR_INVALIDIMAGE (-126)     /* null or empty bitmap, bad size, format other than 1 */
+#define MDLERR_CORRUPTIMAGE (-140)     /* malformed, truncated or implausible file contents */
+#define MDLERR_IMAGEWRITEFAILED (-141) /* the file could not be written; an old one is intact */
+#define MDLERR_UNKNOWNIMAGETYPE (-142) /* not a TIFF or Intergraph raster, or a type not handled */
+#define MDLERR_IMAGESTOPPED (-143)     /* the stop-check function asked to stop */
 
 /* Stop-check: called now and then during long operations; non-zero stops the operation, which
  * then fails with MDLERR_IMAGESTOPPED and changes nothing. Null means "never stop". */
@@ -69,14 +69,14 @@ int mdlImage_checkStop(void);
  * .cit 19, case-insensitive); IMAGEFILE_UNKNOWN otherwise. An Intergraph file gives 19 for
  * CCITT Group 4 data (also inside tiles) and 13 for every other data type, which then reads
  * as MDLERR_NOTMONOCHROME unless it is run-length bitonal. */
-int mdlImage_typeFromFile(const char *fileName);
+int mdlImage_typeFromFile(const char* fileName);
 
 /* Bytes of a bitmap of `size` in `format` (1: size->y * ceil(size->x / 8)); 0 for a null or
  * non-positive size, an unknown format, or a bitmap beyond the pixel limit. */
-int mdlImage_memorySize(const Point2d *size, int format);
+int mdlImage_memorySize(const Point2d* size, int format);
 
 /* Releases a bitmap (null is fine). `size` and `format` are accepted for their callers' sake. */
-void mdlImage_freeImage(void *image, const Point2d *size, int format);
+void mdlImage_freeImage(void* image, const Point2d* size, int format);
 
 /* Reads the first image of `fileName` into a new bitmap (*imageOut, owned by the caller) and
  * its size (*sizeOut). `fileType` is 3, 13, 19 or IMAGEFILE_FROM_FILE; when the content shows
@@ -85,7 +85,7 @@ void mdlImage_freeImage(void *image, const Point2d *size, int format);
  * Results: MDLERR_NOTMONOCHROME for anything not 1 bit per pixel, MDLERR_INSFMEMORY when memory
  * cannot be had, MDLERR_FILENOTFOUND, MDLERR_CANNOTOPENFILE, MDLERR_CORRUPTIMAGE,
  * MDLERR_UNKNOWNIMAGETYPE, MDLERR_IMAGESTOPPED, MDLERR_BADARG for null pointers. */
-int mdlImage_readFileToBitMap(unsigned char **imageOut, Point2d *sizeOut, const char *fileName, int fileType,
+int mdlImage_readFileToBitMap(unsigned char** imageOut, Point2d* sizeOut, const char* fileName, int fileType,
                               int reserved, ImageStopFunc stop);
 
 /* Writes `image` (`size`) to `fileName` as `fileType` (3: TIFF, CCITT Group 4, strips,
@@ -97,16 +97,17 @@ int mdlImage_readFileToBitMap(unsigned char **imageOut, Point2d *sizeOut, const 
  * multi-page TIFF are kept after the new first page. `option1` to `option3`: pass 0.
  * Results: 0, MDLERR_INVALIDIMAGE, MDLERR_UNKNOWNIMAGETYPE, MDLERR_INSFMEMORY,
  * MDLERR_IMAGEWRITEFAILED, MDLERR_IMAGESTOPPED, MDLERR_BADARG. */
-int mdlImage_createFileFromBitMap(const char *fileName, int fileType, const Point2d *size, const unsigned char *image,
-                                  int option1, int option2, int option3, ImageStopFunc stop);
+int mdlImage_createFileFromBitMap(const char* fileName, int fileType, const Point2d* size,
+                                  const unsigned char* image, int option1, int option2, int option3,
+                                  ImageStopFunc stop);
 
 /* Copies the pixels of `rect` (origin = left, top inclusive; corner = right, bottom exclusive)
  * of `in` (inSize) into `out`, a caller-owned buffer of mdlImage_memorySize(rect size) bytes,
  * and sets *outSize (may be null) to the rectangle's size. Parts of the rectangle outside `in`
  * come out as 0; padding bits of `out` are set to 0. A rectangle with corner <= origin in
  * either direction gives MDLERR_INVALIDIMAGE. */
-int mdlImage_extractSubImage(unsigned char *out, Point2d *outSize, const unsigned char *in, const Point2d *inSize,
-                             const BSIRect *rect, int format);
+int mdlImage_extractSubImage(unsigned char* out, Point2d* outSize, const unsigned char* in,
+                             const Point2d* inSize, const BSIRect* rect, int format);
 
 /* Turns `in` (inSize) counter-clockwise as displayed (row 0 at the top) by `angle` degrees, a
  * multiple of 90 (negative and >= 360 fold into 0..359). The result is a new bitmap stored in
@@ -114,13 +115,13 @@ int mdlImage_extractSubImage(unsigned char *out, Point2d *outSize, const unsigne
  * `in` on entry (turning in place), the old block is released. Results: 0, MDLERR_INSFMEMORY
  * (nothing changed), MDLERR_INVALIDIMAGE (bad bitmap, size, format, or an angle that is not a
  * quarter turn), MDLERR_IMAGESTOPPED. */
-int mdlImage_rotate(unsigned char **out, Point2d *outSize, const unsigned char *in, const Point2d *inSize, int format,
-                    int angle, ImageStopFunc stop);
+int mdlImage_rotate(unsigned char** out, Point2d* outSize, const unsigned char* in, const Point2d* inSize,
+                    int format, int angle, ImageStopFunc stop);
 
 /* Mirrors `image` in place: direction 0 exchanges top and bottom (rows), 1 left and right
  * (columns). `reserved`: pass 0. Results: 0, MDLERR_INSFMEMORY, MDLERR_INVALIDIMAGE (also for a
  * direction other than 0 and 1). */
-int mdlImage_mirror(unsigned char *image, const Point2d *size, int format, int direction, int reserved);
+int mdlImage_mirror(unsigned char* image, const Point2d* size, int format, int direction, int reserved);
 
 /* Sets to `value` (0, or 1 for any non-zero value) every pixel of `image` whose centre lies
  * inside (outside = 0) or outside (outside != 0) the polygon of `nPoints` pixel-space vertices
@@ -128,8 +129,8 @@ int mdlImage_mirror(unsigned char *image, const Point2d *size, int format, int d
  * even-odd rule, and the polygon closes itself. Fewer than 3 vertices enclose nothing.
  * Results: 0, MDLERR_INSFMEMORY, MDLERR_INVALIDIMAGE (bad bitmap, size or format, null or
  * non-finite vertices). */
-int mdlImage_setMapPolygon(unsigned char *image, const Point2d *size, int format, const DPoint2d *points, int nPoints,
-                           int outside, int value);
+int mdlImage_setMapPolygon(unsigned char* image, const Point2d* size, int format, const DPoint2d* points,
+                           int nPoints, int outside, int value);
 
 /* Resamples `in` (inSize) into a new bitmap of *outSize (read: the size wanted) stored in *out.
  * `transform` maps output pixel positions (X, Y), measured from the output's lower-left corner
@@ -140,8 +141,8 @@ int mdlImage_setMapPolygon(unsigned char *image, const Point2d *size, int format
  * When *out equals `in` on entry, the old block is released. `option`: may be null, else 0.
  * Results: 0, MDLERR_INSFMEMORY, MDLERR_INVALIDIMAGE (bad bitmaps or sizes, non-finite
  * transform), MDLERR_IMAGESTOPPED. */
-int mdlImage_warp(unsigned char **out, Point2d *outSize, const unsigned char *in, const Point2d *inSize, int format,
-                  const Transform *transform, const unsigned char *option, ImageStopFunc stop);
+int mdlImage_warp(unsigned char** out, Point2d* outSize, const unsigned char* in, const Point2d* inSize,
+                  int format, const Transform* transform, const unsigned char* option, ImageStopFunc stop);
 
 /* Writes a placement into the header of the Intergraph raster `fileName`: lower-left corner
  * `origin` (z ignored) and `extent` (design units), stored as the header's matrix with the
@@ -150,7 +151,7 @@ int mdlImage_warp(unsigned char **out, Point2d *outSize, const unsigned char *in
  * converted to IEEE as a whole. Written atomically. Results: 0, MDLERR_BADARG,
  * MDLERR_FILENOTFOUND, MDLERR_UNKNOWNIMAGETYPE (not an Intergraph raster), MDLERR_CORRUPTIMAGE,
  * MDLERR_IMAGEWRITEFAILED. */
-int mdlImage_updateIngrAttach(const DPoint3d *origin, const DPoint2d *extent, const char *fileName);
+int mdlImage_updateIngrAttach(const DPoint3d* origin, const DPoint2d* extent, const char* fileName);
 
 #ifdef __cplusplus
 }

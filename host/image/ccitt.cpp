@@ -57,7 +57,9 @@ toff_t memSeek(thandle_t h, toff_t offset, int whence) {
   return target;
 }
 
-int memClose(thandle_t) { return 0; }
+int memClose(thandle_t) {
+  return 0;
+}
 
 toff_t memSize(thandle_t h) {
   auto* m = static_cast<Memory*>(h);
@@ -91,7 +93,9 @@ void put32(std::uint8_t* p, std::uint32_t v) {
 
 }  // namespace
 
-TiffHandle::~TiffHandle() { close(); }
+TiffHandle::~TiffHandle() {
+  close();
+}
 
 bool TiffHandle::close() {
   if (tif_ == nullptr) return !memory_.failed;
@@ -108,19 +112,20 @@ bool openTiffMemory(TiffHandle& handle, const std::uint8_t* data, std::size_t si
   handle.memory_.size = size;
   TIFFOpenOptions* options = diag.tiffOptions(allocationCap(size));
   if (options == nullptr) return false;
-  handle.tif_ = TIFFClientOpenExt(name, "r", &handle.memory_, memRead, memWrite, memSeek, memClose, memSize, memMap,
-                                  memUnmap, options);
+  handle.tif_ = TIFFClientOpenExt(name, "r", &handle.memory_, memRead, memWrite, memSeek, memClose, memSize,
+                                  memMap, memUnmap, options);
   return handle.tif_ != nullptr;
 }
 
-bool openTiffOutput(TiffHandle& handle, std::vector<std::uint8_t>& out, const char* name, ImageDiagnostics& diag) {
+bool openTiffOutput(TiffHandle& handle, std::vector<std::uint8_t>& out, const char* name,
+                    ImageDiagnostics& diag) {
   handle.close();
   handle.memory_ = Memory{};
   handle.memory_.out = &out;
   TIFFOpenOptions* options = diag.tiffOptions(std::uint64_t{1} << 30);
   if (options == nullptr) return false;
-  handle.tif_ = TIFFClientOpenExt(name, "w", &handle.memory_, memRead, memWrite, memSeek, memClose, memSize, memMap,
-                                  memUnmap, options);
+  handle.tif_ = TIFFClientOpenExt(name, "w", &handle.memory_, memRead, memWrite, memSeek, memClose, memSize,
+                                  memMap, memUnmap, options);
   return handle.tif_ != nullptr;
 }
 
@@ -153,7 +158,8 @@ int decodeG4(const std::uint8_t* data, std::size_t size, const BitmapView& out, 
       {TIFFTAG_BITSPERSAMPLE, TIFF_SHORT, 1},
       {TIFFTAG_COMPRESSION, TIFF_SHORT, COMPRESSION_CCITTFAX4},
       {TIFFTAG_PHOTOMETRIC, TIFF_SHORT, PHOTOMETRIC_MINISWHITE},
-      {TIFFTAG_FILLORDER, TIFF_SHORT, static_cast<std::uint32_t>(lsbFirst ? FILLORDER_LSB2MSB : FILLORDER_MSB2LSB)},
+      {TIFFTAG_FILLORDER, TIFF_SHORT,
+       static_cast<std::uint32_t>(lsbFirst ? FILLORDER_LSB2MSB : FILLORDER_MSB2LSB)},
       {TIFFTAG_STRIPOFFSETS, TIFF_LONG, static_cast<std::uint32_t>(kDataOffset)},
       {TIFFTAG_SAMPLESPERPIXEL, TIFF_SHORT, 1},
       {TIFFTAG_ROWSPERSTRIP, TIFF_LONG, H},

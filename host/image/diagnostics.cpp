@@ -14,7 +14,8 @@ ImageDiagnostics::ImageDiagnostics(std::string subject) : subject_(std::move(sub
 ImageDiagnostics::~ImageDiagnostics() {
   if (options_ != nullptr) TIFFOpenOptionsFree(options_);
   if (silent_) return;
-  for (const std::string& text : messages_) journal().append("text", "image: " + subject_ + ": " + text + "\n");
+  for (const std::string& text : messages_)
+    journal().append("text", "image: " + subject_ + ": " + text + "\n");
   if (total_ > static_cast<int>(messages_.size())) {
     char line[96];
     std::snprintf(line, sizeof line, "%d further messages not shown",

@@ -55,7 +55,9 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size, std::size_t li
 
 }  // namespace
 
-void failImageWriteAfter(std::size_t bytes) { writeLimit() = bytes; }
+void failImageWriteAfter(std::size_t bytes) {
+  writeLimit() = bytes;
+}
 
 MappedFile::~MappedFile() {
   if (map_ != nullptr) ::munmap(map_, size_);
@@ -83,7 +85,8 @@ namespace {
 int writeAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag);
 }  // namespace
 
-int writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag) {
+int writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                        ImageDiagnostics& diag) {
   const int rc = writeAtomically(path, bytes, diag);
   journal().append("file", (rc == 0 ? "wrote " : "could not write ") + path);
   return rc;
@@ -121,7 +124,8 @@ int writeAtomically(const std::string& path, const std::vector<std::uint8_t>& by
   }
 
   const std::size_t slash = target.rfind('/');
-  const std::string dir = slash == std::string::npos ? std::string(".") : target.substr(0, slash == 0 ? 1 : slash);
+  const std::string dir =
+      slash == std::string::npos ? std::string(".") : target.substr(0, slash == 0 ? 1 : slash);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   std::string temp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + "." + base +
                      ".pixmend-XXXXXX";

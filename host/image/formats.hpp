@@ -35,7 +35,7 @@ class TiffHandle {
 
   // The memory behind the handle (public for libtiff's callbacks).
   struct Memory {
-    const std::uint8_t* data = nullptr;  // reading
+    const std::uint8_t* data = nullptr;        // reading
     std::vector<std::uint8_t>* out = nullptr;  // writing
     std::uint64_t size = 0;
     std::uint64_t pos = 0;
@@ -53,7 +53,8 @@ class TiffHandle {
 bool openTiffMemory(TiffHandle& handle, const std::uint8_t* data, std::size_t size, const char* name,
                     ImageDiagnostics& diag);
 // Opens a new TIFF that is written into `out`.
-bool openTiffOutput(TiffHandle& handle, std::vector<std::uint8_t>& out, const char* name, ImageDiagnostics& diag);
+bool openTiffOutput(TiffHandle& handle, std::vector<std::uint8_t>& out, const char* name,
+                    ImageDiagnostics& diag);
 
 // ---- CCITT Group 4 ------------------------------------------------------------------------------
 
@@ -92,7 +93,8 @@ struct CarriedProperties {
 
 // ---- TIFF ---------------------------------------------------------------------------------------
 
-int readTiff(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag, ImageStopFunc stop);
+int readTiff(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag,
+             ImageStopFunc stop);
 int writeTiff(const ConstBitmapView& image, const CarriedProperties& carry, std::vector<std::uint8_t>& out,
               ImageDiagnostics& diag, ImageStopFunc stop);
 // Fills the TIFF part of `carry` from an existing file's bytes.
@@ -110,10 +112,10 @@ struct IngrHeader {
   std::uint8_t orientation = 0;
   std::uint8_t scannable = 0;
   std::uint8_t version = 0;
-  bool vax = false;          // doubles are VAX D-float
-  double matrix[16] = {};    // IEEE values
+  bool vax = false;        // doubles are VAX D-float
+  double matrix[16] = {};  // IEEE values
   std::size_t headerBytes = 0;
-  std::size_t dataEnd = 0;   // end of this image's data (next image or end of file)
+  std::size_t dataEnd = 0;  // end of this image's data (next image or end of file)
   // Tiled files: the tile directory.
   std::uint16_t tileDataType = 0;
   std::uint32_t tileSize = 0;
@@ -123,7 +125,8 @@ struct IngrHeader {
 // MDLERR_CORRUPTIMAGE (one, but damaged).
 int parseIngrHeader(const std::uint8_t* data, std::size_t size, IngrHeader& header, ImageDiagnostics* diag);
 
-int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag, ImageStopFunc stop);
+int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag,
+             ImageStopFunc stop);
 // `dataType` 9 (run-length, with line headers) or 24 (Group 4).
 int writeIngr(const ConstBitmapView& image, int dataType, const CarriedProperties& carry,
               std::vector<std::uint8_t>& out, ImageDiagnostics& diag, ImageStopFunc stop);
@@ -150,13 +153,13 @@ int imageTypeFromExtension(const std::string& path);
 // What `pixmend info` shows about a raster file.
 struct ImageFileInfo {
   int type = IMAGEFILE_UNKNOWN;
-  std::string format;       // "TIFF", "Intergraph run-length (type 9)", ...
+  std::string format;  // "TIFF", "Intergraph run-length (type 9)", ...
   int width = 0, height = 0;
   int bitsPerSample = 0, samplesPerPixel = 0;
   std::string compression;  // "CCITT Group 4", "none", ...
   int photometric = -1;     // TIFF only
   std::string photometricName;
-  int fillOrder = 0;        // TIFF only
+  int fillOrder = 0;  // TIFF only
   bool tiled = false;
   int tileWidth = 0, tileHeight = 0;
   int pages = 0;

@@ -77,7 +77,7 @@ class ImageDiagnostics {
   void note(const std::string& text);
   void notef(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-  int errors() const { return errors_; }             // libtiff errors and overrun lines
+  int errors() const { return errors_; }                // libtiff errors and overrun lines
   int prematureEnds() const { return prematureEnds_; }  // streams that stopped before their last line
 
   // Open options with this object's handlers and a cap on libtiff's single allocations.
@@ -133,14 +133,16 @@ class MappedFile {
 // A target that exists without any write permission bit is refused (we run as root, whom the
 // bits do not stop, so the library honours them itself). On failure the temporary file is
 // removed and an existing target is untouched. 0 or MDLERR_IMAGEWRITEFAILED (with a message).
-int writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag);
+int writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                        ImageDiagnostics& diag);
 
 // ---- Bits ---------------------------------------------------------------------------------------
 
 // Copies `count` bits from bit `srcBit` of `src` to bit `dstBit` of `dst` (bit 0 = most
 // significant bit of byte 0). Reads only the source bytes that hold those bits and changes only
 // the destination bits named.
-void copyBits(std::uint8_t* dst, std::size_t dstBit, const std::uint8_t* src, std::size_t srcBit, std::size_t count);
+void copyBits(std::uint8_t* dst, std::size_t dstBit, const std::uint8_t* src, std::size_t srcBit,
+              std::size_t count);
 
 // Sets bits [from, to) of a row to `ink`.
 void fillBits(std::uint8_t* row, std::size_t from, std::size_t to, bool ink);

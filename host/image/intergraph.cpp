@@ -19,7 +19,9 @@ constexpr std::uint16_t kLineHeaderTag = 0x5900;
 constexpr std::size_t kMatrixOffset = 56;
 constexpr std::uint32_t kMaxTileSize = 1u << 15;
 
-std::uint16_t get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t get16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 std::uint32_t get32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
          (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
@@ -46,7 +48,7 @@ void putIeee(std::uint8_t* p, double v) {
 
 // The doubles of header block 1 that a version 1 or 2 file may hold in VAX form: view origin
 // and extent (6), the matrix (16), rotation and skew angles.
-const std::size_t kDoubleOffsets[] = {8,  16, 24, 32, 40, 48, 56,  64,  72,  80,  88,  96,
+const std::size_t kDoubleOffsets[] = {8,   16,  24,  32,  40,  48,  56,  64,  72,  80,  88,  96,
                                       104, 112, 120, 128, 136, 144, 152, 160, 168, 176, 196, 204};
 
 bool headerUsesVax(const std::uint8_t* block1) {
@@ -184,7 +186,8 @@ int readTiled(const IngrHeader& h, const std::uint8_t* file, const ImageBuffer& 
       }
       const std::uint64_t begin = dirOffset + static_cast<std::uint64_t>(start);
       if (begin + used > h.dataEnd) {
-        diag.notef("tile %llu lies beyond the end of the file", static_cast<unsigned long long>(ty * across + tx));
+        diag.notef("tile %llu lies beyond the end of the file",
+                   static_cast<unsigned long long>(ty * across + tx));
         return MDLERR_CORRUPTIMAGE;
       }
       ImageBuffer tile;
@@ -195,14 +198,16 @@ int readTiled(const IngrHeader& h, const std::uint8_t* file, const ImageBuffer& 
         ImageBuffer full;
         if (allocateImage(static_cast<int>(ts), static_cast<int>(ts), full) == 0 &&
             decodeTile(h, file + begin, used, full.view(), diag) == 0) {
-          diag.notef("edge tile %llu is stored at full size", static_cast<unsigned long long>(ty * across + tx));
+          diag.notef("edge tile %llu is stored at full size",
+                     static_cast<unsigned long long>(ty * across + tx));
           for (int r = 0; r < th; ++r) copyBits(tile.view().row(r), 0, full.constView().row(r), 0, tw);
           rc = 0;
         }
       }
       if (rc != 0) return rc;
       for (int r = 0; r < th; ++r)
-        copyBits(out.view().row(static_cast<int>(y0) + r), x0, tile.constView().row(r), 0, static_cast<std::size_t>(tw));
+        copyBits(out.view().row(static_cast<int>(y0) + r), x0, tile.constView().row(r), 0,
+                 static_cast<std::size_t>(tw));
     }
     if (stop != nullptr && stop() != 0) return MDLERR_IMAGESTOPPED;
   }
@@ -215,9 +220,11 @@ double vaxToIeee(const std::uint8_t* bytes) {
   const std::uint16_t w0 = get16(bytes), w1 = get16(bytes + 2), w2 = get16(bytes + 4), w3 = get16(bytes + 6);
   const int exponent = (w0 >> 7) & 0xFF;
   if (exponent == 0) return 0.0;
-  const std::uint64_t fraction = (static_cast<std::uint64_t>(w0 & 0x7F) << 48) | (static_cast<std::uint64_t>(w1) << 32) |
+  const std::uint64_t fraction = (static_cast<std::uint64_t>(w0 & 0x7F) << 48) |
+                                 (static_cast<std::uint64_t>(w1) << 32) |
                                  (static_cast<std::uint64_t>(w2) << 16) | w3;
-  const double value = std::ldexp(1.0 + static_cast<double>(fraction) / 36028797018963968.0 /* 2^55 */, exponent - 129);
+  const double value =
+      std::ldexp(1.0 + static_cast<double>(fraction) / 36028797018963968.0 /* 2^55 */, exponent - 129);
   return (w0 & 0x8000) != 0 ? -value : value;
 }
 
@@ -263,7 +270,8 @@ int parseIngrHeader(const std::uint8_t* data, std::size_t size, IngrHeader& h, I
       if (diag != nullptr) diag->note("the tile directory is cut short");
       return MDLERR_CORRUPTIMAGE;
     }
-    if (get16(data + d) != 1 || get16(data + d + 2) != 7 || get16(data + d + 8) != 1 || get16(data + d + 10) != 1) {
+    if (get16(data + d) != 1 || get16(data + d + 2) != 7 || get16(data + d + 8) != 1 ||
+        get16(data + d + 10) != 1) {
       if (diag != nullptr) diag->note("not a tile directory");
       return MDLERR_CORRUPTIMAGE;
     }
@@ -352,7 +360,8 @@ void encodeIngrRuns(const ConstBitmapView& in, bool lineHeaders, std::vector<std
   }
 }
 
-int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag, ImageStopFunc stop) {
+int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag,
+             ImageStopFunc stop) {
   IngrHeader h;
   if (const int rc = parseIngrHeader(data, size, h, &diag); rc != 0) return rc;
   const int type = h.dataType == 65 ? h.tileDataType : h.dataType;
@@ -378,7 +387,8 @@ int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, Image
       return MDLERR_CORRUPTIMAGE;
     }
   } else if ((type == 9 && h.lines > dataBytes / 2) || (type == 24 && h.lines > dataBytes * 8 + 8)) {
-    diag.notef("%u lines cannot be held in %llu bytes of data", h.lines, static_cast<unsigned long long>(dataBytes));
+    diag.notef("%u lines cannot be held in %llu bytes of data", h.lines,
+               static_cast<unsigned long long>(dataBytes));
     return MDLERR_CORRUPTIMAGE;
   }
   if (h.orientation != 4)

@@ -32,6 +32,7 @@ int fillPolygon(const BitmapView& image, const DPoint2d* points, int count, bool
 
 // Resamples `in` into `out` (already sized and cleared) with the mapping of mdlImage_warp.
 // 0, MDLERR_INVALIDIMAGE (non-finite transform), MDLERR_IMAGESTOPPED.
-int warpImage(const ConstBitmapView& in, const Transform& transform, const BitmapView& out, ImageStopFunc stop);
+int warpImage(const ConstBitmapView& in, const Transform& transform, const BitmapView& out,
+              ImageStopFunc stop);
 
 }  // namespace pixmend::host

@@ -138,11 +138,13 @@ int describeIngr(const std::uint8_t* data, std::size_t size, ImageFileInfo& info
   info.dataType = h.dataType;
   const int type = h.dataType == 65 ? h.tileDataType : h.dataType;
   info.tiled = h.dataType == 65;
-  if (info.tiled) info.tileWidth = info.tileHeight = static_cast<int>(std::min<std::uint32_t>(h.tileSize, 0x7FFFFFFF));
+  if (info.tiled)
+    info.tileWidth = info.tileHeight = static_cast<int>(std::min<std::uint32_t>(h.tileSize, 0x7FFFFFFF));
   info.bitsPerSample = (type == 9 || type == 24) ? 1 : 0;
   info.samplesPerPixel = 1;
-  info.compression = type == 9 ? "run-length (type 9)" : type == 24 ? "CCITT Group 4 (type 24)"
-                                                                     : "data type " + std::to_string(type);
+  info.compression = type == 9    ? "run-length (type 9)"
+                     : type == 24 ? "CCITT Group 4 (type 24)"
+                                  : "data type " + std::to_string(type);
   info.format = std::string("Intergraph raster") + (info.tiled ? ", tiled (type 65)" : "");
   info.orientation = h.orientation;
   info.scannable = h.scannable;
@@ -220,7 +222,8 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
     if (oldType == IMAGEFILE_RLE || oldType == IMAGEFILE_CIT) carryFromIngr(old.data(), old.size(), carry);
   }
   int type = fileType;
-  if (type == IMAGEFILE_FROM_FILE) type = oldType != IMAGEFILE_UNKNOWN ? oldType : imageTypeFromExtension(path);
+  if (type == IMAGEFILE_FROM_FILE)
+    type = oldType != IMAGEFILE_UNKNOWN ? oldType : imageTypeFromExtension(path);
   if (type != IMAGEFILE_TIFF && type != IMAGEFILE_RLE && type != IMAGEFILE_CIT) {
     diag.notef("cannot write file type %d", type);
     return MDLERR_UNKNOWNIMAGETYPE;
@@ -249,7 +252,8 @@ int describeImageFile(const char* path, ImageFileInfo& info) {
   if (const int rc = file.open(path); rc != 0) return rc;
   info.type = detectImageType(file.data(), file.size());
   if (info.type == IMAGEFILE_TIFF) return describeTiff(file.data(), file.size(), info);
-  if (info.type == IMAGEFILE_RLE || info.type == IMAGEFILE_CIT) return describeIngr(file.data(), file.size(), info);
+  if (info.type == IMAGEFILE_RLE || info.type == IMAGEFILE_CIT)
+    return describeIngr(file.data(), file.size(), info);
   return MDLERR_UNKNOWNIMAGETYPE;
 }
 

@@ -25,8 +25,12 @@ const bool registered = registerReset("image", [] { resetImageHooks(); });
 
 }  // namespace
 
-void failImageAllocation(int skip) { hooks().failAt = hooks().count + (skip < 0 ? 0 : skip); }
-long long imageAllocationCount() { return hooks().count; }
+void failImageAllocation(int skip) {
+  hooks().failAt = hooks().count + (skip < 0 ? 0 : skip);
+}
+long long imageAllocationCount() {
+  return hooks().count;
+}
 
 std::uint64_t setImagePixelLimit(std::uint64_t pixels) {
   const std::uint64_t previous = hooks().pixelLimit;
@@ -39,7 +43,9 @@ void resetImageHooks() {
   failImageWriteAfter(static_cast<std::size_t>(-1));
 }
 
-std::uint64_t imagePixelLimit() { return hooks().pixelLimit; }
+std::uint64_t imagePixelLimit() {
+  return hooks().pixelLimit;
+}
 
 bool imageSizeAllowed(long long width, long long height) {
   if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
@@ -115,7 +121,8 @@ const std::uint8_t kReverseBits[256] = {
 #undef R
 };
 
-void copyBits(std::uint8_t* dst, std::size_t dstBit, const std::uint8_t* src, std::size_t srcBit, std::size_t count) {
+void copyBits(std::uint8_t* dst, std::size_t dstBit, const std::uint8_t* src, std::size_t srcBit,
+              std::size_t count) {
   if (count == 0) return;
   // Bring the destination to a byte boundary one bit at a time (at most 7 bits).
   while ((dstBit & 7) != 0 && count > 0) {

@@ -71,7 +71,9 @@ int quarterTurn(const ConstBitmapView& in, bool clockwise, const BitmapView& out
                                   : static_cast<long long>(8 * q) + k;
     return (r >= 0 && r < H) ? in.row(static_cast<int>(r)) : zero.get();
   };
-  auto destRow = [&](std::size_t c) { return out.row(clockwise ? static_cast<int>(c) : W - 1 - static_cast<int>(c)); };
+  auto destRow = [&](std::size_t c) {
+    return out.row(clockwise ? static_cast<int>(c) : W - 1 - static_cast<int>(c));
+  };
   // Vertical strips of the source, top to bottom, keep the destination rows being filled (one
   // per source column of the strip) few enough to stay in cache until each line is complete.
   constexpr std::size_t kStrip = 64;
@@ -94,8 +96,8 @@ int quarterTurn(const ConstBitmapView& in, bool clockwise, const BitmapView& out
         for (std::size_t h = 0; h < halves; ++h) {
           __m128i v[16];
           for (int k = 0; k < 16; ++k)
-            v[15 - k] =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[16 * h + static_cast<std::size_t>(k)] + bx));
+            v[15 - k] = _mm_loadu_si128(
+                reinterpret_cast<const __m128i*>(rows[16 * h + static_cast<std::size_t>(k)] + bx));
           transpose16x16(v);
           for (int b = 0; b < 16; ++b) {
             __m128i column = v[b];
@@ -107,7 +109,8 @@ int quarterTurn(const ConstBitmapView& in, bool clockwise, const BitmapView& out
           }
         }
         const std::size_t c0 = 8 * bx;
-        const std::size_t columns = static_cast<std::size_t>(W) - c0 < 128 ? static_cast<std::size_t>(W) - c0 : 128;
+        const std::size_t columns =
+            static_cast<std::size_t>(W) - c0 < 128 ? static_cast<std::size_t>(W) - c0 : 128;
         if (qn == 8) {
           for (std::size_t c = 0; c < columns; ++c) std::memcpy(destRow(c0 + c) + q0, block[c], 8);
         } else {
@@ -145,7 +148,8 @@ int rotateImage(const ConstBitmapView& in, int quarterTurns, ImageBuffer& out, I
   quarterTurns &= 3;
   const bool swap = quarterTurns == 1 || quarterTurns == 3;
   ImageBuffer result;
-  if (const int rc = allocateImage(swap ? in.height : in.width, swap ? in.width : in.height, result, false); rc != 0)
+  if (const int rc = allocateImage(swap ? in.height : in.width, swap ? in.width : in.height, result, false);
+      rc != 0)
     return rc;
   const BitmapView dst = result.view();
   int rc = 0;

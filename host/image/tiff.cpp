@@ -18,7 +18,8 @@ bool isCcitt(std::uint16_t compression) {
 
 // Whether a width x height image is plausible for `fileSize` bytes under `compression`: the
 // check that keeps a tiny hostile file from making us allocate a huge bitmap.
-bool plausibleForFile(std::uint64_t width, std::uint64_t height, std::uint16_t compression, std::uint64_t fileSize) {
+bool plausibleForFile(std::uint64_t width, std::uint64_t height, std::uint16_t compression,
+                      std::uint64_t fileSize) {
   const std::uint64_t bytes = ((width + 7) / 8) * height;
   if (compression == COMPRESSION_NONE) return bytes <= fileSize;
   // A Group 3/4 line costs at least one bit, whatever its width.
@@ -128,11 +129,13 @@ int readTiles(TIFF* tif, const ImageBuffer& out, ImageDiagnostics& diag, ImageSt
 }
 
 // Tags a rewrite keeps on the further pages it copies, besides the image structure.
-const ttag_t kPageTags16[] = {TIFFTAG_SUBFILETYPE, TIFFTAG_ORIENTATION, TIFFTAG_RESOLUTIONUNIT, TIFFTAG_THRESHHOLDING,
-                              TIFFTAG_PREDICTOR};
-const ttag_t kPageTagsFloat[] = {TIFFTAG_XRESOLUTION, TIFFTAG_YRESOLUTION, TIFFTAG_XPOSITION, TIFFTAG_YPOSITION};
-const ttag_t kPageTagsText[] = {TIFFTAG_DOCUMENTNAME, TIFFTAG_IMAGEDESCRIPTION, TIFFTAG_PAGENAME, TIFFTAG_SOFTWARE,
-                                TIFFTAG_DATETIME, TIFFTAG_ARTIST, TIFFTAG_HOSTCOMPUTER, TIFFTAG_MAKE, TIFFTAG_MODEL};
+const ttag_t kPageTags16[] = {TIFFTAG_SUBFILETYPE, TIFFTAG_ORIENTATION, TIFFTAG_RESOLUTIONUNIT,
+                              TIFFTAG_THRESHHOLDING, TIFFTAG_PREDICTOR};
+const ttag_t kPageTagsFloat[] = {TIFFTAG_XRESOLUTION, TIFFTAG_YRESOLUTION, TIFFTAG_XPOSITION,
+                                 TIFFTAG_YPOSITION};
+const ttag_t kPageTagsText[] = {
+    TIFFTAG_DOCUMENTNAME, TIFFTAG_IMAGEDESCRIPTION, TIFFTAG_PAGENAME, TIFFTAG_SOFTWARE, TIFFTAG_DATETIME,
+    TIFFTAG_ARTIST,       TIFFTAG_HOSTCOMPUTER,     TIFFTAG_MAKE,     TIFFTAG_MODEL};
 
 bool rawCopyable(std::uint16_t compression) {
   switch (compression) {
@@ -157,9 +160,11 @@ bool rawCopyable(std::uint16_t compression) {
 // Copies the current directory of `src` into a new directory of `dst`, image data byte for byte.
 bool copyPage(TIFF* src, TIFF* dst, ImageDiagnostics& diag) {
   std::uint32_t width = 0, length = 0;
-  std::uint16_t bps = 1, spp = 1, compression = COMPRESSION_NONE, photometric = 0, planar = PLANARCONFIG_CONTIG;
+  std::uint16_t bps = 1, spp = 1, compression = COMPRESSION_NONE, photometric = 0,
+                planar = PLANARCONFIG_CONTIG;
   std::uint16_t fillOrder = FILLORDER_MSB2LSB;
-  if (!TIFFGetField(src, TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(src, TIFFTAG_IMAGELENGTH, &length)) return false;
+  if (!TIFFGetField(src, TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(src, TIFFTAG_IMAGELENGTH, &length))
+    return false;
   TIFFGetFieldDefaulted(src, TIFFTAG_BITSPERSAMPLE, &bps);
   TIFFGetFieldDefaulted(src, TIFFTAG_SAMPLESPERPIXEL, &spp);
   TIFFGetFieldDefaulted(src, TIFFTAG_COMPRESSION, &compression);
@@ -196,7 +201,8 @@ bool copyPage(TIFF* src, TIFF* dst, ImageDiagnostics& diag) {
     if (TIFFGetField(src, tag, &v) && v != nullptr) TIFFSetField(dst, tag, v);
   }
   std::uint16_t page[2] = {0, 0};
-  if (TIFFGetField(src, TIFFTAG_PAGENUMBER, &page[0], &page[1])) TIFFSetField(dst, TIFFTAG_PAGENUMBER, page[0], page[1]);
+  if (TIFFGetField(src, TIFFTAG_PAGENUMBER, &page[0], &page[1]))
+    TIFFSetField(dst, TIFFTAG_PAGENUMBER, page[0], page[1]);
   if (photometric == PHOTOMETRIC_PALETTE && bps <= 16) {
     std::uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
     if (TIFFGetField(src, TIFFTAG_COLORMAP, &r, &g, &b)) TIFFSetField(dst, TIFFTAG_COLORMAP, r, g, b);
@@ -224,7 +230,8 @@ bool copyPage(TIFF* src, TIFF* dst, ImageDiagnostics& diag) {
     const tmsize_t got = tiled ? TIFFReadRawTile(src, i, raw.data(), static_cast<tmsize_t>(size))
                                : TIFFReadRawStrip(src, i, raw.data(), static_cast<tmsize_t>(size));
     if (got < 0) return false;
-    const tmsize_t put = tiled ? TIFFWriteRawTile(dst, i, raw.data(), got) : TIFFWriteRawStrip(dst, i, raw.data(), got);
+    const tmsize_t put =
+        tiled ? TIFFWriteRawTile(dst, i, raw.data(), got) : TIFFWriteRawStrip(dst, i, raw.data(), got);
     if (put != got) return false;
   }
   return TIFFWriteDirectory(dst) != 0;
@@ -232,7 +239,8 @@ bool copyPage(TIFF* src, TIFF* dst, ImageDiagnostics& diag) {
 
 }  // namespace
 
-int readTiff(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag, ImageStopFunc stop) {
+int readTiff(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag,
+             ImageStopFunc stop) {
   TiffHandle handle;
   if (!openTiffMemory(handle, data, size, "tiff", diag)) return MDLERR_CORRUPTIMAGE;
   TIFF* tif = handle.get();
@@ -269,7 +277,8 @@ int readTiff(const std::uint8_t* data, std::size_t size, ImageBuffer& out, Image
   ImageBuffer image;
   if (const int rc = allocateImage(static_cast<int>(width), static_cast<int>(height), image, false); rc != 0)
     return rc;
-  const int rc = TIFFIsTiled(tif) ? readTiles(tif, image, diag, stop) : readStrips(tif, compression, image, diag, stop);
+  const int rc =
+      TIFFIsTiled(tif) ? readTiles(tif, image, diag, stop) : readStrips(tif, compression, image, diag, stop);
   if (rc != 0) return rc;
   clearPadding(image.view());
   out = std::move(image);
@@ -304,7 +313,8 @@ void carryFromTiff(const std::uint8_t* data, std::size_t size, CarriedProperties
     carry.hasDescription = true;
     carry.description = text;
   }
-  if (TIFFGetField(tif, TIFFTAG_PAGENUMBER, &carry.pageNumber[0], &carry.pageNumber[1])) carry.hasPageNumber = true;
+  if (TIFFGetField(tif, TIFFTAG_PAGENUMBER, &carry.pageNumber[0], &carry.pageNumber[1]))
+    carry.hasPageNumber = true;
   const tdir_t pages = TIFFNumberOfDirectories(tif);
   if (pages > 1) {
     carry.pagesSource = data;
@@ -350,7 +360,8 @@ int writeTiff(const ConstBitmapView& image, const CarriedProperties& carry, std:
   if (!TIFFWriteDirectory(tif)) return MDLERR_INSFMEMORY;
   if (carry.furtherPages > 0) {
     TiffHandle source;
-    if (!openTiffMemory(source, carry.pagesSource, carry.pagesSourceSize, "tiff", diag)) return MDLERR_IMAGEWRITEFAILED;
+    if (!openTiffMemory(source, carry.pagesSource, carry.pagesSourceSize, "tiff", diag))
+      return MDLERR_IMAGEWRITEFAILED;
     for (int page = 1; page <= carry.furtherPages; ++page) {
       if (!TIFFSetDirectory(source.get(), static_cast<tdir_t>(page)) || !copyPage(source.get(), tif, diag)) {
         diag.notef("page %d of the old file cannot be kept; not written", page + 1);

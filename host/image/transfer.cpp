@@ -16,8 +16,8 @@ void extractRect(const ConstBitmapView& in, int left, int top, const BitmapView&
     std::memset(row, 0, rowBytes(out.width));
     const long long sy = static_cast<long long>(top) + j;
     if (sy < 0 || sy >= in.height || x1 <= x0) continue;
-    copyBits(row, static_cast<std::size_t>(x0 - left), in.row(static_cast<int>(sy)), static_cast<std::size_t>(x0),
-             static_cast<std::size_t>(x1 - x0));
+    copyBits(row, static_cast<std::size_t>(x0 - left), in.row(static_cast<int>(sy)),
+             static_cast<std::size_t>(x0), static_cast<std::size_t>(x1 - x0));
   }
 }
 

@@ -53,7 +53,8 @@ TEST_F(ImageCommands, ConvertRoundTripsAndInfoDescribes) {
   pixmend::test::Rng rng(71);
   const pixmend::test::RandomBitmap b = pixmend::test::randomBitmap(rng, 123, 45, 0.3);
   const Point2d size{b.width, b.height};
-  ASSERT_EQ(mdlImage_createFileFromBitMap(file("a.tif").c_str(), IMAGEFILE_TIFF, &size, b.bits.data(), 0, 0, 0, nullptr),
+  ASSERT_EQ(mdlImage_createFileFromBitMap(file("a.tif").c_str(), IMAGEFILE_TIFF, &size, b.bits.data(), 0, 0,
+                                          0, nullptr),
             0);
   Outcome r = pixmend("convert " + file("a.tif") + " " + file("b.rle"));
   ASSERT_EQ(r.status, 0) << r.out;

@@ -35,7 +35,9 @@ class TiffUtilities : public ::testing::Test {
     pixmend::host::resetHost();
   }
   std::string file(const std::string& name) const { return dir_ + "/" + name; }
-  std::string scan(const std::string& relative) const { return std::string(PIXMEND_TESTDATA_DIR) + "/" + relative; }
+  std::string scan(const std::string& relative) const {
+    return std::string(PIXMEND_TESTDATA_DIR) + "/" + relative;
+  }
   bool haveScans() const {
     struct stat st {};
     return std::string(PIXMEND_TESTDATA_DIR).size() > 0 && ::stat(scan("README.md").c_str(), &st) == 0;
@@ -104,7 +106,8 @@ TEST_F(TiffUtilities, PhotometricReadsTheFirstDirectoryAndDefaultsToMinIsWhite) 
   // Without the tag (its entry renamed to the next tag number, keeping the order).
   std::vector<char> bytes = bytesOf(file("w.tif"));
   const auto u16 = [&](std::size_t at) {
-    return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8));
+    return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) |
+                                 (static_cast<unsigned char>(bytes[at + 1]) << 8));
   };
   std::size_t ifd = 0;
   std::memcpy(&ifd, bytes.data() + 4, 4);
@@ -194,7 +197,8 @@ TEST_F(TiffUtilities, InversionTogglesPixelsAndLeavesPadding) {
   pixmend::test::Rng rng(61);
   for (int w = 1; w <= 70; ++w) {
     for (int h : {1, 2, 7}) {
-      pixmend::test::RandomBitmap b = pixmend::test::randomBitmap(rng, w, h, 0.5, pixmend::test::Padding::Random);
+      pixmend::test::RandomBitmap b =
+          pixmend::test::randomBitmap(rng, w, h, 0.5, pixmend::test::Padding::Random);
       const std::vector<std::uint8_t> expected = referenceInvert(b.bits, w, h);
       const std::vector<std::uint8_t> original = b.bits;
       VXDllInvertRaster(b.bits.data(), w, h);

@@ -120,7 +120,8 @@ TEST_F(ImageFiles, DamagedG4PageReadsAsFarAsLibtiffDecodesItAndSaysSo) {
   ASSERT_TRUE(libtiffDecode(path, reference));
   EXPECT_TRUE(r.bits == reference);
   bool reported = false;
-  for (const std::string& line : textWindow()) reported |= line.find("Premature EOL at line 1361") != std::string::npos;
+  for (const std::string& line : textWindow())
+    reported |= line.find("Premature EOL at line 1361") != std::string::npos;
   EXPECT_TRUE(reported);
 }
 
@@ -142,7 +143,8 @@ TEST_F(ImageFiles, IntergraphSamplesDecodeToTheRecordedPixels) {
     SCOPED_TRACE(name);
     const ReadResult runs = readImage(testdata(std::string("derived/") + name + ".rle"));
     Bits reference;
-    const std::string tiff = std::string("tiff/") + name + (std::strcmp(name, "form1") == 0 ? ".tif" : ".tiff");
+    const std::string tiff =
+        std::string("tiff/") + name + (std::strcmp(name, "form1") == 0 ? ".tif" : ".tiff");
     ASSERT_TRUE(libtiffDecode(testdata(tiff), reference));
     ASSERT_EQ(runs.rc, 0);
     EXPECT_TRUE(runs.bits == reference);
@@ -150,7 +152,8 @@ TEST_F(ImageFiles, IntergraphSamplesDecodeToTheRecordedPixels) {
 
   // The worked examples: plain runs, runs with line headers, Group 4.
   const std::string samples = std::string(PIXMEND_TESTDATA_DIR) + "/../formats/intergraph-samples/";
-  for (const char* name : {"example-16x4-rle-plain.rle", "example-16x4-rle-lineheaders.rle", "example-16x4-g4.cit"}) {
+  for (const char* name :
+       {"example-16x4-rle-plain.rle", "example-16x4-rle-lineheaders.rle", "example-16x4-g4.cit"}) {
     SCOPED_TRACE(name);
     const ReadResult r = readImage(samples + name);
     ASSERT_EQ(r.rc, 0);
@@ -220,6 +223,26 @@ TEST_F(ImageFiles, RoundTripThroughEveryFormatKeepsThePixels) {
   }
 }
 
+TEST_F(ImageFiles, RealScansSurviveEveryFormat) {
+  SKIP_WITHOUT_TESTDATA();
+  // A text page, a fax in the other fill order, a min-is-black page, a tiled file.
+  for (const char* scan :
+       {"tiff/feyn.tif", "tiff/CCITT_1.TIF", "tiff/witten.tif", "derived/char_tiled16_g4.tif"}) {
+    SCOPED_TRACE(scan);
+    const ReadResult original = readImage(testdata(scan));
+    ASSERT_EQ(original.rc, 0);
+    Bits current = original.bits;
+    for (int type : {IMAGEFILE_CIT, IMAGEFILE_RLE, IMAGEFILE_TIFF}) {
+      const std::string path = tmp.file("scan" + std::to_string(type));
+      ASSERT_EQ(writeImage(path, type, current), 0);
+      const ReadResult r = readImage(path);
+      ASSERT_EQ(r.rc, 0);
+      current = r.bits;
+    }
+    EXPECT_TRUE(current == original.bits);
+  }
+}
+
 TEST_F(ImageFiles, WrittenFilesHaveTheDocumentedLayout) {
   // TIFF: Group 4 strips, min-is-white, as libtiff sees them; padding bits are not pixels.
   Bits image = workedExample();
@@ -248,12 +271,11 @@ TEST_F(ImageFiles, WrittenFilesHaveTheDocumentedLayout) {
   const std::vector<std::uint8_t> r = readBytes(rle), c = readBytes(cit);
   ASSERT_EQ(r.size(), 1084u);
   ASSERT_EQ(c.size(), 1035u);
-  const std::vector<std::uint8_t> runs = {0x00, 0x59, 0x03, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x00,
-                                          0x00, 0x59, 0x07, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x00,
-                                          0x04, 0x00, 0x04, 0x00, 0x01, 0x00, 0x05, 0x00, 0x00, 0x59,
-                                          0x05, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
-                                          0x00, 0x00, 0x00, 0x59, 0x07, 0x00, 0x04, 0x00, 0x00, 0x00,
-                                          0x00, 0x00, 0x02, 0x00, 0x0C, 0x00, 0x02, 0x00, 0x00, 0x00};
+  const std::vector<std::uint8_t> runs = {
+      0x00, 0x59, 0x03, 0x00, 0x01, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x59, 0x07, 0x00, 0x02,
+      0x00, 0x00, 0x00, 0x02, 0x00, 0x04, 0x00, 0x04, 0x00, 0x01, 0x00, 0x05, 0x00, 0x00, 0x59,
+      0x05, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00, 0x59, 0x07,
+      0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x0C, 0x00, 0x02, 0x00, 0x00, 0x00};
   EXPECT_EQ(std::vector<std::uint8_t>(r.begin() + 1024, r.end()), runs);
   const std::vector<std::uint8_t> g4 = {0xE9, 0x66, 0x2B, 0x84, 0x24, 0xD6, 0x9C, 0x08, 0x80, 0x00, 0x08};
   EXPECT_EQ(std::vector<std::uint8_t>(c.begin() + 1024, c.end()), g4);
@@ -494,11 +516,13 @@ TEST_F(ImageFiles, WritingThroughALinkReplacesTheFileItPointsTo) {
 TEST_F(ImageFiles, WriteArgumentsAndTypes) {
   const Bits image = workedExample();
   const Point2d size = image.size();
-  EXPECT_EQ(mdlImage_createFileFromBitMap(nullptr, 3, &size, image.bytes.data(), 0, 0, 0, nullptr), MDLERR_BADARG);
+  EXPECT_EQ(mdlImage_createFileFromBitMap(nullptr, 3, &size, image.bytes.data(), 0, 0, 0, nullptr),
+            MDLERR_BADARG);
   EXPECT_EQ(mdlImage_createFileFromBitMap(tmp.file("a.tif").c_str(), 3, &size, nullptr, 0, 0, 0, nullptr),
             MDLERR_INVALIDIMAGE);
   const Point2d empty{0, 4};
-  EXPECT_EQ(mdlImage_createFileFromBitMap(tmp.file("a.tif").c_str(), 3, &empty, image.bytes.data(), 0, 0, 0, nullptr),
+  EXPECT_EQ(mdlImage_createFileFromBitMap(tmp.file("a.tif").c_str(), 3, &empty, image.bytes.data(), 0, 0, 0,
+                                          nullptr),
             MDLERR_INVALIDIMAGE);
   EXPECT_EQ(writeImage(tmp.file("a.png"), 7, image), MDLERR_UNKNOWNIMAGETYPE);
   // Type -1: the existing file's type, else the extension.

@@ -51,7 +51,8 @@ bool patchTag(std::vector<std::uint8_t>& b, std::uint16_t tag, std::uint32_t val
 }
 
 // A small TIFF made by libtiff: 1 bit, `compression`, strips or 16 x 16 tiles.
-std::vector<std::uint8_t> makeTiff(const std::string& path, const Bits& image, std::uint16_t compression, bool tiled) {
+std::vector<std::uint8_t> makeTiff(const std::string& path, const Bits& image, std::uint16_t compression,
+                                   bool tiled) {
   TIFF* t = quietOpen(path, "w");
   TIFFSetField(t, TIFFTAG_IMAGEWIDTH, image.width);
   TIFFSetField(t, TIFFTAG_IMAGELENGTH, image.height);
@@ -329,8 +330,9 @@ TEST_F(HostileImages, MutatedFilesNeverCrash) {
       const int flips = rng.uniform(1, 8);
       for (int f = 0; f < flips; ++f) {
         // Header bytes are where the interesting damage is.
-        const std::size_t at = rng.chance(0.6) ? static_cast<std::size_t>(rng.uniform(0, 600)) % b.size()
-                                               : static_cast<std::size_t>(rng.uniform(0, static_cast<int>(b.size()) - 1));
+        const std::size_t at = rng.chance(0.6)
+                                   ? static_cast<std::size_t>(rng.uniform(0, 600)) % b.size()
+                                   : static_cast<std::size_t>(rng.uniform(0, static_cast<int>(b.size()) - 1));
         b[at] = static_cast<std::uint8_t>(rng.next());
       }
       host::ImageBuffer out;

@@ -51,12 +51,12 @@ inline std::string testdata(const std::string& relative) {
   return dir.empty() ? std::string() : dir + "/" + relative;
 }
 
-#define SKIP_WITHOUT_TESTDATA()                                                     \
-  do {                                                                              \
-    struct stat st_ {};                                                             \
-    if (std::string(PIXMEND_TESTDATA_DIR).empty() ||                                \
+#define SKIP_WITHOUT_TESTDATA()                                                        \
+  do {                                                                                 \
+    struct stat st_ {};                                                                \
+    if (std::string(PIXMEND_TESTDATA_DIR).empty() ||                                   \
         ::stat((std::string(PIXMEND_TESTDATA_DIR) + "/README.md").c_str(), &st_) != 0) \
-      GTEST_SKIP() << "the shared test scans are not available";                    \
+      GTEST_SKIP() << "the shared test scans are not available";                       \
   } while (0)
 
 inline std::vector<std::uint8_t> readBytes(const std::string& path) {
@@ -69,7 +69,9 @@ inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>&
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline void copyFile(const std::string& from, const std::string& to) { writeBytes(to, readBytes(from)); }
+inline void copyFile(const std::string& from, const std::string& to) {
+  writeBytes(to, readBytes(from));
+}
 
 // An owned bitmap with its size.
 struct Bits {
@@ -120,7 +122,8 @@ inline ReadResult readImage(const std::string& path, int type = IMAGEFILE_FROM_F
 
 inline int writeImage(const std::string& path, int type, const Bits& bits) {
   const Point2d size = bits.size();
-  return mdlImage_createFileFromBitMap(path.c_str(), type, &size, bits.bytes.data(), 0, 0, 0, mdlImage_checkStop);
+  return mdlImage_createFileFromBitMap(path.c_str(), type, &size, bits.bytes.data(), 0, 0, 0,
+                                       mdlImage_checkStop);
 }
 
 // Opens a TIFF with libtiff, its messages dropped (tests look at pixels and tags).
@@ -153,10 +156,12 @@ inline bool libtiffDecode(const std::string& path, Bits& out) {
     for (std::uint32_t y = 0; y < h; y += tl)
       for (std::uint32_t x = 0; x < w; x += tw) {
         std::fill(tile.begin(), tile.end(), 0);
-        TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, 0), tile.data(), static_cast<tmsize_t>(tile.size()));
+        TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, 0), tile.data(),
+                            static_cast<tmsize_t>(tile.size()));
         for (std::uint32_t r = 0; r < tl && y + r < h; ++r)
           for (std::uint32_t c = 0; c < tw && x + c < w; ++c)
-            out.put(static_cast<int>(x + c), static_cast<int>(y + r), (tile[r * ts + c / 8] >> (7 - c % 8)) & 1);
+            out.put(static_cast<int>(x + c), static_cast<int>(y + r),
+                    (tile[r * ts + c / 8] >> (7 - c % 8)) & 1);
       }
   } else {
     std::uint32_t rps = h;
@@ -169,7 +174,8 @@ inline bool libtiffDecode(const std::string& path, Bits& out) {
       TIFFReadEncodedStrip(tif, s, out.bytes.data() + row0 * stride, static_cast<tmsize_t>(rows * stride));
     }
     if (w % 8 != 0)
-      for (std::uint32_t y = 0; y < h; ++y) out.bytes[y * stride + stride - 1] &= static_cast<std::uint8_t>(0xFF00u >> (w % 8));
+      for (std::uint32_t y = 0; y < h; ++y)
+        out.bytes[y * stride + stride - 1] &= static_cast<std::uint8_t>(0xFF00u >> (w % 8));
   }
   TIFFClose(tif);
   return true;
@@ -185,10 +191,18 @@ inline Bits refRotate(const Bits& in, int quarterTurns) {
     for (int x = 0; x < out.width; ++x) {
       bool v = false;
       switch (quarterTurns & 3) {
-        case 0: v = in.get(x, y); break;
-        case 1: v = in.get(W - 1 - y, x); break;
-        case 2: v = in.get(W - 1 - x, H - 1 - y); break;
-        default: v = in.get(y, H - 1 - x); break;
+        case 0:
+          v = in.get(x, y);
+          break;
+        case 1:
+          v = in.get(W - 1 - y, x);
+          break;
+        case 2:
+          v = in.get(W - 1 - x, H - 1 - y);
+          break;
+        default:
+          v = in.get(y, H - 1 - x);
+          break;
       }
       out.put(x, y, v);
     }

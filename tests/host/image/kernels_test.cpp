@@ -127,8 +127,8 @@ TEST_F(ImageKernels, ExtractionClipsToTheSourceAtEveryBitOffset) {
     for (int trial = 0; trial < 40; ++trial) {
       const int left = rng.uniform(-10, w + 2), top = rng.uniform(-3, h + 1);
       const int right = left + rng.uniform(1, w + 12), bottom = top + rng.uniform(1, h + 4);
-      SCOPED_TRACE(::testing::Message() << w << " x " << h << " rect " << left << "," << top << " - " << right << ","
-                                        << bottom);
+      SCOPED_TRACE(::testing::Message()
+                   << w << " x " << h << " rect " << left << "," << top << " - " << right << "," << bottom);
       const Point2d inSize = in.size();
       const BSIRect rect{{left, top}, {right, bottom}};
       const Point2d want{right - left, bottom - top};
@@ -145,9 +145,12 @@ TEST_F(ImageKernels, ExtractionClipsToTheSourceAtEveryBitOffset) {
   const Point2d inSize = in.size();
   std::vector<unsigned char> out(8);
   const BSIRect empty{{3, 3}, {3, 5}}, inverted{{5, 5}, {2, 7}};
-  EXPECT_EQ(mdlImage_extractSubImage(out.data(), nullptr, in.bytes.data(), &inSize, &empty, 1), MDLERR_INVALIDIMAGE);
-  EXPECT_EQ(mdlImage_extractSubImage(out.data(), nullptr, in.bytes.data(), &inSize, &inverted, 1), MDLERR_INVALIDIMAGE);
-  EXPECT_EQ(mdlImage_extractSubImage(out.data(), nullptr, in.bytes.data(), &inSize, nullptr, 1), MDLERR_INVALIDIMAGE);
+  EXPECT_EQ(mdlImage_extractSubImage(out.data(), nullptr, in.bytes.data(), &inSize, &empty, 1),
+            MDLERR_INVALIDIMAGE);
+  EXPECT_EQ(mdlImage_extractSubImage(out.data(), nullptr, in.bytes.data(), &inSize, &inverted, 1),
+            MDLERR_INVALIDIMAGE);
+  EXPECT_EQ(mdlImage_extractSubImage(out.data(), nullptr, in.bytes.data(), &inSize, nullptr, 1),
+            MDLERR_INVALIDIMAGE);
 }
 
 TEST_F(ImageKernels, PolygonFillCoversExactlyThePixelCentresInside) {
@@ -171,8 +174,8 @@ TEST_F(ImageKernels, PolygonFillCoversExactlyThePixelCentresInside) {
       SCOPED_TRACE(::testing::Message() << w << " x " << h << " trial " << trial);
       Bits work = in;
       const Point2d size = work.size();
-      ASSERT_EQ(mdlImage_setMapPolygon(work.bytes.data(), &size, 1, poly.data(), static_cast<int>(poly.size()),
-                                       outside, ink),
+      ASSERT_EQ(mdlImage_setMapPolygon(work.bytes.data(), &size, 1, poly.data(),
+                                       static_cast<int>(poly.size()), outside, ink),
                 0);
       EXPECT_TRUE(work == refPolygon(in, poly, outside, ink));
     }
@@ -280,15 +283,19 @@ TEST_F(ImageKernels, WarpRefusalsAndInPlace) {
   Point2d outSize{10, 10};
   Transform t = affine(1, 0, 0, 0, 1, 0);
   t.form3d[1][2] = INFINITY;
-  EXPECT_EQ(mdlImage_warp(&out, &outSize, in.bytes.data(), &inSize, 1, &t, nullptr, nullptr), MDLERR_INVALIDIMAGE);
+  EXPECT_EQ(mdlImage_warp(&out, &outSize, in.bytes.data(), &inSize, 1, &t, nullptr, nullptr),
+            MDLERR_INVALIDIMAGE);
   EXPECT_EQ(out, nullptr);
   t = affine(1, 0, 0, 0, 1, 0);
   Point2d empty{0, 5};
-  EXPECT_EQ(mdlImage_warp(&out, &empty, in.bytes.data(), &inSize, 1, &t, nullptr, nullptr), MDLERR_INVALIDIMAGE);
+  EXPECT_EQ(mdlImage_warp(&out, &empty, in.bytes.data(), &inSize, 1, &t, nullptr, nullptr),
+            MDLERR_INVALIDIMAGE);
   Point2d enormous{1 << 24, 1 << 24};
-  EXPECT_EQ(mdlImage_warp(&out, &enormous, in.bytes.data(), &inSize, 1, &t, nullptr, nullptr), MDLERR_INSFMEMORY);
+  EXPECT_EQ(mdlImage_warp(&out, &enormous, in.bytes.data(), &inSize, 1, &t, nullptr, nullptr),
+            MDLERR_INSFMEMORY);
   host::failImageAllocation();
-  EXPECT_EQ(mdlImage_warp(&out, &outSize, in.bytes.data(), &inSize, 1, &t, nullptr, nullptr), MDLERR_INSFMEMORY);
+  EXPECT_EQ(mdlImage_warp(&out, &outSize, in.bytes.data(), &inSize, 1, &t, nullptr, nullptr),
+            MDLERR_INSFMEMORY);
   EXPECT_EQ(out, nullptr);
   // In place: the old block goes, the new size is the one asked for.
   unsigned char* image = mallocCopy(in);
