@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "host/dialog/dialog.hpp"
+#include "host/output/journal.hpp"
 #include "host/resource/files.hpp"
 #include "host/resource/images.hpp"
 #include "host/system/publish.hpp"
@@ -190,6 +191,8 @@ int mdlWindow_iconDraw(MSWindow* window, int x, int y, unsigned int iconType, in
 
 int mdlWindow_textDraw(MSWindow* window, const char* text, int x, int y, int colour) {
   if (!liveDialog(window) || text == nullptr) return RSC_ERR_BAD_ARGUMENT;
+  // What a hook writes into a dialog is what the user reads there (a message box's lines).
+  journal().append("dialog", "text " + std::to_string(window->id) + " \"" + text + "\"");
   window->canvas.text(text, clampCoordinate(x), clampCoordinate(y), colour);
   return RSC_SUCCESS;
 }

@@ -138,15 +138,12 @@ int openPath(GlobalData* b, VxlibRscFile* copyTarget, const char* path) {
   return status;
 }
 
-// The remembered name of `dialogId`, offered as the default when there is one.
+// The remembered name of `dialogId`, offered as the default when there is one. (The record
+// stays where it is: the host's dialog stores the new choice in it.)
 std::string rememberedName(int dialogId) {
-  GlobalData* b = block();
   const RscFileHandle handle = vxlibUpf_getHandle();
   if (handle == 0) return "";
-  Record r = readRecord(handle, dialogId);
-  const std::string name = getText(r, kCurrentNameAt);
-  if (!name.empty() && writable(b)) mdlUserPrefs_saveFileName(r.data(), handle, dialogId);
-  return name;
+  return getText(readRecord(handle, dialogId), kCurrentNameAt);
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 //   KEY recent                        the remembered-file record of dialog 7001
 //   KEY memory N                      vxlibMem_mallocRscErrorPrintf of N bytes
 //   KEY scales save|read FILE         plot scales to or from a resource file
+//   KEY write FILE TEXT               writes TEXT as a one-line text file (a session's test data)
+//   KEY read FILE                     prints a text file's lines
 //   KEY unload                        shuts down and asks the host to unload it
 #include <cstdio>
 #include <cstdlib>
@@ -193,6 +195,26 @@ void scales(char* unparsed) {
   vxlibResource_closeFile(&file);
 }
 
+void writeFile(char* unparsed) {
+  const char* rest = unparsed;
+  const std::string file = takeWord(rest);
+  MdlTextFile* out = mdlTextFile_open(file.c_str(), TEXTFILE_WRITE);
+  if (out == nullptr) return;
+  mdlTextFile_putString(rest, out, 0);
+  mdlTextFile_close(out);
+}
+
+void readFile(char* unparsed) {
+  MdlTextFile* in = mdlTextFile_open(unparsed, TEXTFILE_READ);
+  if (in == nullptr) {
+    toolSubsystem_printf("%s: cannot read %s\n", kTitle, unparsed);
+    return;
+  }
+  char line[512];
+  while (mdlTextFile_getString(line, sizeof line, in, 0) != nullptr) toolSubsystem_printf("%s: | %s\n", kTitle, line);
+  mdlTextFile_close(in);
+}
+
 void scaleChanged(double from, double to) {
   toolSubsystem_printf("%s: the plot scale went from %g to %g\n", kTitle, from, to);
 }
@@ -217,7 +239,8 @@ MdlCommandNumber commandNumbers[] = {
     {box, kBase | 0x0100},     {rscBox, kBase | 0x0200},  {list, kBase | 0x0300},    {rscList, kBase | 0x0400},
     {title, kBase | 0x0500},   {set, kBase | 0x0600},     {show, kBase | 0x0700},    {save, kBase | 0x0800},
     {defer, kBase | 0x0900},   {open, kBase | 0x0a00},    {recent, kBase | 0x0b00},  {memory, kBase | 0x0c00},
-    {scales, kBase | 0x0d00},  {unload, kBase | 0x0e00},  {nullptr, 0}};
+    {scales, kBase | 0x0d00},  {unload, kBase | 0x0e00},  {writeFile, kBase | 0x0f00},
+    {readFile, kBase | 0x1000}, {nullptr, 0}};
 
 }  // namespace
 

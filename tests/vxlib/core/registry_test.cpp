@@ -245,8 +245,8 @@ TEST_F(Registry, TheInstallationFolderIsProposedThreeLevelsAboveTheApplicationsF
   const auto from = mark();
   start(app);
   EXPECT_EQ(mdlSystem_getenv("VX_DIR"), nullptr) << "declined";
-  EXPECT_NE(std::find(texts("dialog", from).begin(), texts("dialog", from).end(), "modal 20011 -> 4 (answered)"),
-            texts("dialog", from).end());
+  const auto said = texts("dialog", from);
+  EXPECT_NE(std::find(said.begin(), said.end(), "modal 20011 -> 4 (answered)"), said.end());
 
   Application* again = addApp("Accepter", "/a/b/c/d/e/libAccepter.so");
   host::queueAnswer("ok");
