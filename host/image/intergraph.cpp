@@ -190,10 +190,21 @@ int readTiled(const IngrHeader& h, const std::uint8_t* file, const ImageBuffer& 
                    static_cast<unsigned long long>(ty * across + tx));
         return MDLERR_CORRUPTIMAGE;
       }
+      // The same bound as for whole images: a word per run-length line, a bit per G4 line.
+      if ((h.tileDataType == 9 && static_cast<std::uint64_t>(th) > used / 2) ||
+          (h.tileDataType == 24 && static_cast<std::uint64_t>(th) > std::uint64_t{used} * 8 + 8)) {
+        diag.notef("tile %llu: %d lines cannot be held in %u bytes",
+                   static_cast<unsigned long long>(ty * across + tx), th, used);
+        return MDLERR_CORRUPTIMAGE;
+      }
       ImageBuffer tile;
       if (const int rc = allocateImage(tw, th, tile); rc != 0) return rc;
       int rc = decodeTile(h, file + begin, used, tile.view(), diag);
-      if (rc == MDLERR_CORRUPTIMAGE && (tw != static_cast<int>(ts) || th != static_cast<int>(ts))) {
+      const std::uint64_t fullLines = ts;
+      const bool fullFits =
+          h.tileDataType == 9 ? fullLines <= used / 2 : fullLines <= std::uint64_t{used} * 8 + 8;
+      if (rc == MDLERR_CORRUPTIMAGE && fullFits &&
+          (tw != static_cast<int>(ts) || th != static_cast<int>(ts))) {
         // Some writers store edge tiles at full size: try that before giving up.
         ImageBuffer full;
         if (allocateImage(static_cast<int>(ts), static_cast<int>(ts), full) == 0 &&

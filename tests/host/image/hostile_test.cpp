@@ -82,8 +82,9 @@ std::vector<std::uint8_t> makeTiff(const std::string& path, const Bits& image, s
   return readBytes(path);
 }
 
-// A tiled Intergraph file: tiles of `size` pixels as run-length (9) or Group 4 (24) data.
-std::vector<std::uint8_t> makeTiledIngr(const Bits& image, int size, int tileType) {
+// A tiled Intergraph file: tiles of `size` pixels as run-length (9) or Group 4 (24) data; edge
+// tiles cropped to the image, or stored at full size as some writers do.
+std::vector<std::uint8_t> makeTiledIngr(const Bits& image, int size, int tileType, bool fullEdges = false) {
   host::ImageDiagnostics diag("test");
   diag.silence();
   const int across = (image.width + size - 1) / size, down = (image.height + size - 1) / size;
@@ -92,10 +93,12 @@ std::vector<std::uint8_t> makeTiledIngr(const Bits& image, int size, int tileTyp
   const std::size_t dirBytes = 128 + 12 * static_cast<std::size_t>(across * down);
   for (int ty = 0; ty < down; ++ty)
     for (int tx = 0; tx < across; ++tx) {
-      const int w = std::min(size, image.width - tx * size), h = std::min(size, image.height - ty * size);
+      const int w = fullEdges ? size : std::min(size, image.width - tx * size);
+      const int h = fullEdges ? size : std::min(size, image.height - ty * size);
       Bits tile = blank(w, h);
-      for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) tile.put(x, y, image.get(tx * size + x, ty * size + y));
+      for (int y = 0; y < h && ty * size + y < image.height; ++y)
+        for (int x = 0; x < w && tx * size + x < image.width; ++x)
+          tile.put(x, y, image.get(tx * size + x, ty * size + y));
       std::vector<std::uint8_t> data;
       const ConstBitmapView view(tile.bytes.data(), w, h);
       if (tileType == 24)
@@ -144,6 +147,15 @@ TEST_F(HostileImages, TiledIntergraphFilesReadTileByTile) {
     const ReadResult r = readImage(path);
     ASSERT_EQ(r.rc, 0);
     EXPECT_TRUE(r.bits == image);
+    // Edge tiles stored at full size are read too (and the text window says so).
+    writeBytes(path, makeTiledIngr(image, 64, type, true));
+    const ReadResult full = readImage(path);
+    ASSERT_EQ(full.rc, 0);
+    EXPECT_TRUE(full.bits == image);
+    bool said = false;
+    for (const std::string& line : host::journal().texts("text"))
+      said |= line.find("stored at full size") != std::string::npos;
+    EXPECT_TRUE(said);
     // A tile that is not stored holds the value of its "used" field.
     std::vector<std::uint8_t> sparse = file;
     put32(sparse, 1024 + 128, 0);
