@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
-#include <optional>
 #include <cstdlib>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -60,8 +60,12 @@ std::string checkPoint(const Step& step, const std::string& usage) {
   return "";
 }
 
-DPoint3d pointOf(const Step& step) { return {*toDouble(step.words[0]), *toDouble(step.words[1]), 0}; }
-int viewOf(const Step& step) { return step.words.size() == 4 ? static_cast<int>(*toLong(step.words[3], 0, 7)) : 0; }
+DPoint3d pointOf(const Step& step) {
+  return {*toDouble(step.words[0]), *toDouble(step.words[1]), 0};
+}
+int viewOf(const Step& step) {
+  return step.words.size() == 4 ? static_cast<int>(*toLong(step.words[3], 0, 7)) : 0;
+}
 
 // The rest of a line after its first `count` words.
 std::string restAfterWords(const std::string& rest, std::size_t count) {
@@ -129,7 +133,8 @@ void addBuiltinVerbs() {
   registerVerb({"command", "command NUMBER [TEXT]", "run a command by its number, e.g. command 0x01030400",
                 [](const Step& s) -> std::string {
                   if (s.words.empty()) return "usage: command NUMBER [TEXT]";
-                  if (!toLong(s.words[0], 1, 0xffffffffL)) return "'" + s.words[0] + "' is not a command number";
+                  if (!toLong(s.words[0], 1, 0xffffffffL))
+                    return "'" + s.words[0] + "' is not a command number";
                   return "";
                 },
                 [](const Step& s, PlayContext&) -> std::string {
@@ -154,17 +159,19 @@ void addBuiltinVerbs() {
                   host::deliverReset();
                   return "";
                 }});
-  registerVerb({"answer", "answer WORD|NUMBER|PATH",
-                "queue the answer for the next message box, modal dialog or file dialog",
-                [](const Step& s) -> std::string { return s.rest.empty() ? "usage: answer WORD|NUMBER|PATH" : ""; },
-                [](const Step& s, PlayContext&) -> std::string {
-                  host::queueAnswer(s.rest);
-                  return "";
-                }});
+  registerVerb(
+      {"answer", "answer WORD|NUMBER|PATH",
+       "queue the answer for the next message box, modal dialog or file dialog",
+       [](const Step& s) -> std::string { return s.rest.empty() ? "usage: answer WORD|NUMBER|PATH" : ""; },
+       [](const Step& s, PlayContext&) -> std::string {
+         host::queueAnswer(s.rest);
+         return "";
+       }});
   registerVerb({"item", "item DIALOG ITEM VALUE", "set a dialog item's value as a user would",
                 [](const Step& s) -> std::string {
                   if (s.words.size() < 2) return "usage: item DIALOG ITEM VALUE";
-                  if (!toLong(s.words[0], INT32_MIN, INT32_MAX) || !toLong(s.words[1], INT32_MIN, INT32_MAX)) {
+                  if (!toLong(s.words[0], INT32_MIN, INT32_MAX) ||
+                      !toLong(s.words[1], INT32_MIN, INT32_MAX)) {
                     return "DIALOG and ITEM are numbers";
                   }
                   return "";
@@ -178,49 +185,52 @@ void addBuiltinVerbs() {
                   }
                   return "";
                 }});
-  registerVerb({"press", "press DIALOG ITEM", "press a button item",
-                [](const Step& s) -> std::string {
-                  if (s.words.size() != 2) return "usage: press DIALOG ITEM";
-                  if (!toLong(s.words[0], INT32_MIN, INT32_MAX) || !toLong(s.words[1], INT32_MIN, INT32_MAX)) {
-                    return "DIALOG and ITEM are numbers";
-                  }
-                  return "";
-                },
-                [](const Step& s, PlayContext&) -> std::string {
-                  std::string error;
-                  if (!host::pressButton(static_cast<int>(*toLong(s.words[0], INT32_MIN, INT32_MAX)),
-                                         static_cast<int>(*toLong(s.words[1], INT32_MIN, INT32_MAX)), &error)) {
-                    return error.empty() ? "the button cannot be pressed" : error;
-                  }
-                  return "";
-                }});
+  registerVerb(
+      {"press", "press DIALOG ITEM", "press a button item",
+       [](const Step& s) -> std::string {
+         if (s.words.size() != 2) return "usage: press DIALOG ITEM";
+         if (!toLong(s.words[0], INT32_MIN, INT32_MAX) || !toLong(s.words[1], INT32_MIN, INT32_MAX)) {
+           return "DIALOG and ITEM are numbers";
+         }
+         return "";
+       },
+       [](const Step& s, PlayContext&) -> std::string {
+         std::string error;
+         if (!host::pressButton(static_cast<int>(*toLong(s.words[0], INT32_MIN, INT32_MAX)),
+                                static_cast<int>(*toLong(s.words[1], INT32_MIN, INT32_MAX)), &error)) {
+           return error.empty() ? "the button cannot be pressed" : error;
+         }
+         return "";
+       }});
   registerVerb({"tick", "tick N", "advance the host clock by N units (60 to the second); due timers fire",
                 [](const Step& s) -> std::string {
                   if (s.words.size() != 1) return "usage: tick N";
-                  if (!toLong(s.words[0], 0, kMaxTicks)) return "N is a number from 0 to " + std::to_string(kMaxTicks);
+                  if (!toLong(s.words[0], 0, kMaxTicks))
+                    return "N is a number from 0 to " + std::to_string(kMaxTicks);
                   return "";
                 },
                 [](const Step& s, PlayContext&) -> std::string {
                   host::advanceClock(*toLong(s.words[0], 0, kMaxTicks));
                   return "";
                 }});
-  registerVerb({"expect", "expect CHANNEL TEXT",
-                "fail the session unless the last entry on CHANNEL is TEXT (as printed, escapes included)",
-                [](const Step& s) -> std::string { return s.words.empty() ? "usage: expect CHANNEL TEXT" : ""; },
-                [](const Step& s, PlayContext& context) -> std::string {
-                  const std::string& channel = s.words[0];
-                  const std::string want = restAfterWords(s.rest, 1);
-                  const host::JournalEntry* last = journal().last(channel);
-                  if (last == nullptr) {
-                    context.report(s.line, "expect " + channel + ": nothing was journaled on " + channel);
-                    context.failed = true;
-                  } else if (host::Journal::escape(last->text) != want) {
-                    context.report(s.line, "expect " + channel + ": wanted \"" + want + "\", the last entry is \"" +
-                                               host::Journal::escape(last->text) + "\"");
-                    context.failed = true;
-                  }
-                  return "";
-                }});
+  registerVerb(
+      {"expect", "expect CHANNEL TEXT",
+       "fail the session unless the last entry on CHANNEL is TEXT (as printed, escapes included)",
+       [](const Step& s) -> std::string { return s.words.empty() ? "usage: expect CHANNEL TEXT" : ""; },
+       [](const Step& s, PlayContext& context) -> std::string {
+         const std::string& channel = s.words[0];
+         const std::string want = restAfterWords(s.rest, 1);
+         const host::JournalEntry* last = journal().last(channel);
+         if (last == nullptr) {
+           context.report(s.line, "expect " + channel + ": nothing was journaled on " + channel);
+           context.failed = true;
+         } else if (host::Journal::escape(last->text) != want) {
+           context.report(s.line, "expect " + channel + ": wanted \"" + want + "\", the last entry is \"" +
+                                      host::Journal::escape(last->text) + "\"");
+           context.failed = true;
+         }
+         return "";
+       }});
   registerVerb({"event", "event SLOT STATE [TEXT]",
                 "raise a host event for the applications' event-slot handlers (slot 1: new design file)",
                 [](const Step& s) -> std::string {
@@ -250,7 +260,8 @@ void addBuiltinVerbs() {
                 }});
   registerVerb({"failalloc", "failalloc N", "make the next N memory requests of the applications fail",
                 [](const Step& s) -> std::string {
-                  if (s.words.size() != 1 || !toLong(s.words[0], 0, 1000000)) return "usage: failalloc N (0 to 1000000)";
+                  if (s.words.size() != 1 || !toLong(s.words[0], 0, 1000000))
+                    return "usage: failalloc N (0 to 1000000)";
                   return "";
                 },
                 [](const Step& s, PlayContext&) -> std::string {

@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<pixmend::cli::Step> steps;
   std::vector<pixmend::cli::ScriptError> errors;
-  const bool ok = pixmend::cli::readScript(std::string_view(reinterpret_cast<const char*>(data), size), &steps, &errors);
+  const bool ok =
+      pixmend::cli::readScript(std::string_view(reinterpret_cast<const char*>(data), size), &steps, &errors);
   // Either every line became a step or some problem names a line of the text.
   if (!ok && errors.empty()) __builtin_trap();
   for (const auto& e : errors) {

@@ -17,6 +17,9 @@
 #if __has_include("host/design/api.h")
 #include "host/design/api.h"
 #endif
+#if __has_include("host/external/api.h")
+#include "host/external/api.h"
+#endif
 #if __has_include("host/dialog/api.h")
 #include "host/dialog/api.h"
 #endif

@@ -46,7 +46,8 @@ State& state() {
       const char* eq = std::strchr(*env, '=');
       if (eq == nullptr) continue;
       const std::string_view name(*env, static_cast<std::size_t>(eq - *env));
-      if (isVariableName(name)) s.variables[std::string(name)].levels[kCfgLevelEnvironment] = std::string(eq + 1);
+      if (isVariableName(name))
+        s.variables[std::string(name)].levels[kCfgLevelEnvironment] = std::string(eq + 1);
     }
   }
   return s;
@@ -141,6 +142,7 @@ struct Expander {
 
 bool isVariableName(std::string_view name) {
   if (name.empty() || name.size() > 255) return false;
+  if (std::isdigit(static_cast<unsigned char>(name[0]))) return false;
   for (char c : name) {
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
   }

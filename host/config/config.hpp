@@ -19,7 +19,8 @@ constexpr int kCfgLevelProject = 4;
 constexpr int kCfgLevelUser = 5;
 constexpr int kCfgLevelMax = 7;
 
-// Names are letters, digits and '_' (case-sensitive, as in the environment). False (nothing
+// Names are letters, digits and '_', not starting with a digit (case-sensitive, as in the
+// environment). False (nothing
 // defined) for a bad name or level.
 bool defineVariable(std::string_view name, std::string_view value, int level);
 // Removes the definition at `level`, or at every level when level < 0. False when none was there.

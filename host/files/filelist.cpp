@@ -22,7 +22,9 @@ bool wanted(const struct stat& st, int attributes) {
   return !dir;
 }
 
-bool hasWildcards(const std::string& text) { return text.find_first_of("*?[") != std::string::npos; }
+bool hasWildcards(const std::string& text) {
+  return text.find_first_of("*?[") != std::string::npos;
+}
 
 // Entries of `dir` whose names match `pattern`, with their subdirectories' when recursing.
 bool scan(const std::string& dir, const std::string& pattern, int attributes, bool recurse, int depth,
@@ -36,7 +38,8 @@ bool scan(const std::string& dir, const std::string& pattern, int attributes, bo
     const std::string path = (dir == "/" ? "" : dir) + "/" + name;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) continue;
-    if (::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD) == 0 && wanted(st, attributes)) out.push_back(path);
+    if (::fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD) == 0 && wanted(st, attributes))
+      out.push_back(path);
     if (recurse && S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) subdirs.push_back(path);
     if (out.size() >= STRINGLIST_MAX_MEMBERS) break;
   }
@@ -57,9 +60,10 @@ using namespace pixmend::host;
 
 extern "C" {
 
-int mdlFileList_get(struct StringList* list, int attributes, const char* path, const char* filter, int recurse,
-                    int sorted) {
-  if (list == nullptr || path == nullptr || *path == '\0' || mdlStringList_size(list) < 0) return MDLERR_BADARG;
+int mdlFileList_get(struct StringList* list, int attributes, const char* path, const char* filter,
+                    int recurse, int sorted) {
+  if (list == nullptr || path == nullptr || *path == '\0' || mdlStringList_size(list) < 0)
+    return MDLERR_BADARG;
   std::string where = path;
   while (where.size() > 1 && where.back() == '/') where.pop_back();
   std::vector<std::string> found;

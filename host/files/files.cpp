@@ -111,7 +111,8 @@ int mdlFile_find(char* found, const char* name, const char* cfgVar, const char* 
   } else {
     if (cfgVar != nullptr) {
       if (auto dirs = expandedVariable(cfgVar)) {
-        for (auto& dir : splitPathList(*dirs)) candidates.push_back(dir + (dir.back() == '/' ? "" : "/") + wanted);
+        for (auto& dir : splitPathList(*dirs))
+          candidates.push_back(dir + (dir.back() == '/' ? "" : "/") + wanted);
       }
     }
     candidates.push_back(wanted);
@@ -145,8 +146,10 @@ int mdlFile_parseName(const char* fileName, char* device, char* directory, char*
 }
 
 int mdlFile_copy(const char* destination, const char* source) {
-  if (destination == nullptr || source == nullptr || *destination == '\0' || *source == '\0') return MDLERR_BADARG;
-  struct stat from {}, to {};
+  if (destination == nullptr || source == nullptr || *destination == '\0' || *source == '\0')
+    return MDLERR_BADARG;
+  struct stat from {
+  }, to{};
   if (::stat(source, &from) != 0 || S_ISDIR(from.st_mode)) return MDLERR_FILENOTFOUND;
   if (::stat(destination, &to) == 0 && to.st_dev == from.st_dev && to.st_ino == from.st_ino) return SUCCESS;
   std::FILE* in = std::fopen(source, "rb");

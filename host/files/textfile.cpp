@@ -65,7 +65,8 @@ void closeAll(Application* owner, bool everyOwner) {
 
 const bool registeredReset = registerReset("files.text", [] { openFiles().clear(); });
 // A file its application left open is closed for it, as the C library would at exit.
-const bool registeredUnload = registerUnloadHook("files.text", [](Application* app) { closeAll(app, false); });
+const bool registeredUnload =
+    registerUnloadHook("files.text", [](Application* app) { closeAll(app, false); });
 
 }  // namespace
 }  // namespace pixmend::host
@@ -144,6 +145,8 @@ int mdlTextFile_rewind(MdlTextFile* file) {
   return SUCCESS;
 }
 
-int mdlTextFile_close(MdlTextFile* file) { return closeFile(file); }
+int mdlTextFile_close(MdlTextFile* file) {
+  return closeFile(file);
+}
 
 }  // extern "C"

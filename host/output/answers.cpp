@@ -18,7 +18,9 @@ const bool registered = registerReset("output.answers", [] { queue().clear(); })
 
 }  // namespace
 
-void queueAnswer(std::string text) { queue().push_back({std::move(text)}); }
+void queueAnswer(std::string text) {
+  queue().push_back({std::move(text)});
+}
 
 std::optional<Answer> takeAnswer() {
   auto& q = queue();
@@ -28,8 +30,12 @@ std::optional<Answer> takeAnswer() {
   return answer;
 }
 
-bool answersPending() { return !queue().empty(); }
+bool answersPending() {
+  return !queue().empty();
+}
 
-void clearAnswers() { queue().clear(); }
+void clearAnswers() {
+  queue().clear();
+}
 
 }  // namespace pixmend::host

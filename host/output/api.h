@@ -23,29 +23,29 @@ extern "C" {
 
 /* Shows a formatted text in a message field. 0, or MDLERR_BADARG for an unknown field or a
  * null format (nothing shown). */
-int mdlOutput_printf(int field, const char *format, ...);
+int mdlOutput_printf(int field, const char* format, ...);
 /* The same with message `number` of message list `listId` (resource file handle, 0: the current
  * application's) as the format. MDLERR_BADARG or the resource error when it cannot be had. */
 int mdlOutput_rscPrintf(int field, unsigned int rscFile, int listId, int number, ...);
 /* Formats message `number` of list `listId` into `out`, which must hold OUTPUT_RSC_MAX bytes.
  * 0, or the resource error (out = ""). */
 #define OUTPUT_RSC_MAX 1024
-int mdlOutput_rscsPrintf(char *out, unsigned int rscFile, int listId, int number, ...);
+int mdlOutput_rscsPrintf(char* out, unsigned int rscFile, int listId, int number, ...);
 /* Adds an entry to the message centre. `openAlert` non-zero also shows it in an alert box,
  * which needs no answer. */
-void mdlOutput_messageCenter(int priority, const char *brief, const char *detail, int openAlert);
+void mdlOutput_messageCenter(int priority, const char* brief, const char* detail, int openAlert);
 /* Writes a formatted text to the host's text window (channel "text"). Returns the characters
  * of the whole text. */
-int toolSubsystem_printf(const char *format, ...);
+int toolSubsystem_printf(const char* format, ...);
 
 /* ---- Completion bars --------------------------------------------------------------------------
  * A progress bar with a message and a percentage (0 to 100). The handle belongs to the host until
  * mdlDialog_completionBarClose; calls with a handle that is not open do nothing. An update is
  * journaled when its whole percentage or its message changes. */
 typedef struct CompletionBar CompletionBar;
-CompletionBar *mdlDialog_openCompletionBar(const char *message);
-void mdlDialog_completionBarUpdate(void *bar, const char *message, int percent);
-void mdlDialog_completionBarClose(void *bar);
+CompletionBar* mdlDialog_openCompletionBar(const char* message);
+void mdlDialog_completionBarUpdate(void* bar, const char* message, int percent);
+void mdlDialog_completionBarClose(void* bar);
 
 /* ---- Message boxes ----------------------------------------------------------------------------
  * The box's buttons by identifier; the result is the action value of the button chosen. The
@@ -63,7 +63,7 @@ void mdlDialog_completionBarClose(void *bar);
 #define ACTIONBUTTON_YES 6
 #define ACTIONBUTTON_NO 7
 
-int mdlDialog_openMessageBox(int boxId, const char *text, int icon);
+int mdlDialog_openMessageBox(int boxId, const char* text, int icon);
 
 #ifdef __cplusplus
 }

@@ -25,7 +25,8 @@ std::vector<std::uint8_t> compileCommandTable(const std::string& json) {
   if (!entries) throw std::runtime_error(error);
   nlohmann::json out;
   out["commands"] = nlohmann::json::array();
-  for (const auto& entry : *entries) out["commands"].push_back({{"keyin", entry.keyin}, {"number", entry.number}});
+  for (const auto& entry : *entries)
+    out["commands"].push_back({{"keyin", entry.keyin}, {"number", entry.number}});
   const std::string text = out.dump();
   return std::vector<std::uint8_t>(text.begin(), text.end());
 }

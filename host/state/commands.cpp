@@ -262,7 +262,8 @@ std::optional<std::vector<CommandTableEntry>> parseCommandTable(const std::strin
   if (doc.is_discarded() || !doc.is_object()) return fail("a command table is a JSON object");
   auto list = doc.find("commands");
   if (list == doc.end() || !list->is_array()) return fail("\"commands\" must be a list");
-  if (list->size() > kMaxTableEntries) return fail("more than " + std::to_string(kMaxTableEntries) + " commands");
+  if (list->size() > kMaxTableEntries)
+    return fail("more than " + std::to_string(kMaxTableEntries) + " commands");
   std::vector<CommandTableEntry> entries;
   for (std::size_t i = 0; i < list->size(); ++i) {
     const auto& item = (*list)[i];
@@ -314,7 +315,8 @@ int mdlSystem_registerCommandNumbers(MdlCommandNumber* table) {
   return MDLERR_BADARG;
 }
 
-void mdlDialog_cmdNumberQueue(int atFront, unsigned int commandNumber, const char* unparsed, int fromKeyboard) {
+void mdlDialog_cmdNumberQueue(int atFront, unsigned int commandNumber, const char* unparsed,
+                              int fromKeyboard) {
   (void)fromKeyboard;
   Queued item;
   item.number = commandNumber;
@@ -342,8 +344,12 @@ void mdlInput_sendKeyin(const char* keyin, int literal, int position, const char
   }
 }
 
-void mdlInput_sendResume(int position) { (void)position; }
+void mdlInput_sendResume(int position) {
+  (void)position;
+}
 
-void mdlInput_waitForMessage(void) { runInputQueue(); }
+void mdlInput_waitForMessage(void) {
+  runInputQueue();
+}
 
 }  // extern "C"

@@ -71,7 +71,7 @@ bool runPendingRestart() {
   if (!m.restartPending) return false;
   m.restartPending = false;
   const CommandStart start = m.start;
-  clearHandlers(m);
+  endCommand();  // the command ends (its cleanup runs) before it starts again
   if (start.function != nullptr) {
     runCommandFunction(start.app, reinterpret_cast<void*>(start.function), start.unparsed);
   }
@@ -152,7 +152,9 @@ bool commandActive() {
   return m.dataPoint != nullptr || m.reset != nullptr || m.dynamics != nullptr;
 }
 
-bool dynamicsActive() { return machine().dynamics != nullptr; }
+bool dynamicsActive() {
+  return machine().dynamics != nullptr;
+}
 
 }  // namespace pixmend::host
 
@@ -205,7 +207,9 @@ void mdlState_dynamicUpdate(StateFunc_Dynamics dynamics, int options) {
   if (dynamics != nullptr) m.app = currentApplication();
 }
 
-void mdlState_restartCurrentCommand(void) { machine().restartPending = true; }
+void mdlState_restartCurrentCommand(void) {
+  machine().restartPending = true;
+}
 
 void mdlState_startDefaultCommand(void) {
   endCommand();

@@ -26,22 +26,22 @@ typedef struct VersionNumber {
 } VersionNumber;
 
 /* The descriptor of the application whose code the host is running, or null. */
-MdlDesc *mdlSystem_getCurrMdlDesc(void);
+MdlDesc* mdlSystem_getCurrMdlDesc(void);
 /* The live descriptor with that process number, or null. */
-MdlDesc *mdlSystem_getMdlDescFromProcessNumber(int processNumber);
+MdlDesc* mdlSystem_getMdlDescFromProcessNumber(int processNumber);
 /* The process number of a live descriptor, or -1. */
-int mdlSystem_getProcessNumberFromMdlDesc(MdlDesc *desc);
+int mdlSystem_getProcessNumberFromMdlDesc(MdlDesc* desc);
 /* The descriptor of the loaded application with that task identifier or name (any case), or null. */
-MdlDesc *mdlSystem_findMdlDesc(const char *taskId);
+MdlDesc* mdlSystem_findMdlDesc(const char* taskId);
 /* The current application's task identifier (its name in capitals), host-owned; "" for none. */
-const char *mdlSystem_getCurrTaskID(void);
+const char* mdlSystem_getCurrTaskID(void);
 
 /* Loads an application: `fileName`, or `taskId` when fileName is null, is a library path or a
  * name looked up along MS_MDLAPPS (NAME, libNAME.so, NAME.so). `arguments` (may be null) are
  * split at blanks into argv[1...]. 0 when loaded and MdlMain has run; MDLERR_FILENOTFOUND,
  * MDLERR_CANNOTOPENFILE (not a loadable library or no MdlMain) or MDLERR_BADARG otherwise.
  * Loading an application that is loaded already does nothing and returns 0. */
-int mdlSystem_loadMdlProgram(const char *taskId, const char *fileName, const char *arguments);
+int mdlSystem_loadMdlProgram(const char* taskId, const char* fileName, const char* arguments);
 
 /* Ends the current application: once control is back in the host it is unloaded (its slot-2
  * handler is called first, unless it is being unloaded already). Called while no application
@@ -50,8 +50,8 @@ void mdlSystem_exit(int status, int freeProgram);
 
 /* Stores or reads the 4-byte version record of an application (null: the current one).
  * 0, or MDLERR_BADARG for no application or a null record. */
-int mdlSystem_setMdlAppVersionNumber(MdlDesc *desc, const VersionNumber *version);
-int mdlSystem_getMdlAppVersionNumber(MdlDesc *desc, VersionNumber *version);
+int mdlSystem_setMdlAppVersionNumber(MdlDesc* desc, const VersionNumber* version);
+int mdlSystem_getMdlAppVersionNumber(MdlDesc* desc, VersionNumber* version);
 
 /* The host has no separate text and graphics modes: accepted and does nothing. */
 void mdlSystem_enterGraphics(int flags);
@@ -66,11 +66,11 @@ void mdlSystem_enterGraphics(int flags);
 #define SYSTEM_MAX_SLOT 63
 
 /* The unloadType given to slot-2 handlers. */
-#define SYSTEM_UNLOAD_BY_USER 1     /* an unload key-in, script step or mdlSystem_loadMdlProgram peer */
-#define SYSTEM_UNLOAD_HOST_EXIT 2   /* the host's session ends */
-#define SYSTEM_UNLOAD_APP_EXIT 3    /* the application called mdlSystem_exit */
+#define SYSTEM_UNLOAD_BY_USER 1   /* an unload key-in, script step or mdlSystem_loadMdlProgram peer */
+#define SYSTEM_UNLOAD_HOST_EXIT 2 /* the host's session ends */
+#define SYSTEM_UNLOAD_APP_EXIT 3  /* the application called mdlSystem_exit */
 
-void *mdlSystem_setFunction(int slot, void *function);
+void* mdlSystem_setFunction(int slot, void* function);
 
 /* ---- Calling into applications --------------------------------------------------------------
  * Calls `function` as the application of `desc` (null: the current one) with the arguments
@@ -78,17 +78,17 @@ void *mdlSystem_setFunction(int slot, void *function);
  * 6 arguments). The function returns int (a void function's result is meaningless). An unknown
  * letter or a longer signature calls nothing, is reported on the text channel and returns
  * MDLERR_BADARG; so does a null function. */
-int dlmSystem_callAnyFunction(MdlDesc *desc, void *function, const char *signature, ...);
+int dlmSystem_callAnyFunction(MdlDesc* desc, void* function, const char* signature, ...);
 /* The same call, kept under the name that callers of application callbacks use. */
-int dlmSystem_callMdlFunction(MdlDesc *desc, void *function, const char *signature, ...);
+int dlmSystem_callMdlFunction(MdlDesc* desc, void* function, const char* signature, ...);
 
 /* ---- Memory ---------------------------------------------------------------------------------
  * The host's heap: blocks from malloc, released with dlmSystem_mdlFree (or free). Requests over
  * 2 GiB are refused. A failed request returns null and is journaled on channel "memory". */
-void *dlmSystem_mdlMalloc(size_t size);
-void *dlmSystem_mdlCalloc(size_t count, size_t size);
-void *dlmSystem_mdlRealloc(void *block, size_t size);
-void dlmSystem_mdlFree(void *block);
+void* dlmSystem_mdlMalloc(size_t size);
+void* dlmSystem_mdlCalloc(size_t count, size_t size);
+void* dlmSystem_mdlRealloc(void* block, size_t size);
+void dlmSystem_mdlFree(void* block);
 /* Test switch: the next `count` requests fail as if memory were exhausted (0 switches it off). */
 void mdlSystem_failNextAllocations(int count);
 
@@ -98,8 +98,8 @@ void mdlSystem_failNextAllocations(int count);
  * its application once `ticks` units have passed, and again every `ticks` units when `repeat` is
  * non-zero (at least 1 unit apart). The handle goes to *handleOut (may be null). 0, or
  * MDLERR_BADARG for a null function. */
-typedef void (*MdlTimerFunc)(void *argument, int handle);
-int mdlSystem_setTimerFunction(int *handleOut, int ticks, MdlTimerFunc function, void *argument, int repeat);
+typedef void (*MdlTimerFunc)(void* argument, int handle);
+int mdlSystem_setTimerFunction(int* handleOut, int ticks, MdlTimerFunc function, void* argument, int repeat);
 /* Cancels a timer: 0, or MDLERR_BADARG when no such timer runs. */
 int mdlSystem_cancelTimer(int handle);
 /* The host clock in timer units. */
@@ -113,26 +113,26 @@ long mdlSystem_getTicks(void);
 
 /* A symbol set to publish into. The arguments are accepted for their callers' sake; the host
  * keeps one name space. Owned by the host. */
-SymbolSet *mdlCExpression_initializeSet(int visibility, int hashEntries, int ignoreCase);
+SymbolSet* mdlCExpression_initializeSet(int visibility, int hashEntries, int ignoreCase);
 
 /* Publishes the pointer variable at `pointerAddress`: the record is wherever that pointer points
  * at the time of each access (a null pointer makes the record unavailable). 0, or MDLERR_BADARG
  * for a null or empty argument. */
-int mdlDialog_publishComplexPtr(SymbolSet *set, const char *structName, const char *variableName,
-                                void *pointerAddress);
+int mdlDialog_publishComplexPtr(SymbolSet* set, const char* structName, const char* variableName,
+                                void* pointerAddress);
 
 /* Publishes the record at `recordAddress` itself. 0, or MDLERR_BADARG. */
-int mdlDialog_publishComplexVariable(SymbolSet *set, const char *structName, const char *variableName,
-                                     void *recordAddress);
+int mdlDialog_publishComplexVariable(SymbolSet* set, const char* structName, const char* variableName,
+                                     void* recordAddress);
 
 /* The address published under a variable name (for a pointer publication: the address of the
  * pointer variable), or null when nothing is published under that name. */
-void *mdlCExpression_symbolAddress(const char *name);
+void* mdlCExpression_symbolAddress(const char* name);
 
 /* A pointer-sized slot owned by the host, named `name`, created holding null on first use. It
  * stays while the process lives, whichever application unloads, so copies of a library linked
  * into several applications find one shared record through it. Null for a null or empty name. */
-void **mdlSystem_sharedPointer(const char *name);
+void** mdlSystem_sharedPointer(const char* name);
 
 #ifdef __cplusplus
 }

@@ -48,7 +48,9 @@ std::string upper(std::string text) {
   return text;
 }
 
-bool sameName(const std::string& a, const std::string& b) { return upper(a) == upper(b); }
+bool sameName(const std::string& a, const std::string& b) {
+  return upper(a) == upper(b);
+}
 
 const std::string& emptyText() {
   static const std::string empty;
@@ -57,7 +59,9 @@ const std::string& emptyText() {
 
 }  // namespace
 
-Application* currentApplication() { return registry().current; }
+Application* currentApplication() {
+  return registry().current;
+}
 
 std::vector<Application*> loadedApplications() {
   std::vector<Application*> out;
@@ -72,7 +76,9 @@ Application* findApplication(const std::string& name) {
   return nullptr;
 }
 
-MdlDesc* descriptorOf(Application* app) { return app != nullptr ? app->desc : nullptr; }
+MdlDesc* descriptorOf(Application* app) {
+  return app != nullptr ? app->desc : nullptr;
+}
 
 Application* applicationOf(const MdlDesc* desc) {
   if (desc == nullptr) return nullptr;
@@ -83,8 +89,12 @@ Application* applicationOf(const MdlDesc* desc) {
   return nullptr;
 }
 
-const std::string& applicationName(const Application* app) { return app != nullptr ? app->name : emptyText(); }
-const std::string& applicationPath(const Application* app) { return app != nullptr ? app->path : emptyText(); }
+const std::string& applicationName(const Application* app) {
+  return app != nullptr ? app->name : emptyText();
+}
+const std::string& applicationPath(const Application* app) {
+  return app != nullptr ? app->path : emptyText();
+}
 const std::string& applicationResourcePath(const Application* app) {
   return app != nullptr ? app->resourcePath : emptyText();
 }
@@ -100,7 +110,8 @@ AppScope::~AppScope() {
   registry().current = previous_;
 }
 
-Application* addApplication(const std::string& name, const std::string& path, const std::string& resourcePath) {
+Application* addApplication(const std::string& name, const std::string& path,
+                            const std::string& resourcePath) {
   auto& reg = registry();
   auto app = std::make_unique<Application>();
   app->name = name;
@@ -143,13 +154,16 @@ MdlDesc* descriptorForProcessNumber(int processNumber) {
 }
 
 namespace {
-const bool registered = registerReset("system.applications", [] {
-  auto& reg = registry();
-  // Newest first, as a host shutting down would.
-  while (!reg.apps.empty()) removeApplication(reg.apps.back().get());
-  reg.current = nullptr;
-  reg.nextProcessNumber = 1;
-}, -100);
+const bool registered = registerReset(
+    "system.applications",
+    [] {
+      auto& reg = registry();
+      // Newest first, as a host shutting down would.
+      while (!reg.apps.empty()) removeApplication(reg.apps.back().get());
+      reg.current = nullptr;
+      reg.nextProcessNumber = 1;
+    },
+    -100);
 }  // namespace
 
 }  // namespace pixmend::host
@@ -158,9 +172,13 @@ using namespace pixmend::host;
 
 extern "C" {
 
-MdlDesc* mdlSystem_getCurrMdlDesc(void) { return descriptorOf(currentApplication()); }
+MdlDesc* mdlSystem_getCurrMdlDesc(void) {
+  return descriptorOf(currentApplication());
+}
 
-MdlDesc* mdlSystem_getMdlDescFromProcessNumber(int processNumber) { return descriptorForProcessNumber(processNumber); }
+MdlDesc* mdlSystem_getMdlDescFromProcessNumber(int processNumber) {
+  return descriptorForProcessNumber(processNumber);
+}
 
 int mdlSystem_getProcessNumberFromMdlDesc(MdlDesc* desc) {
   Application* app = applicationOf(desc);
@@ -194,6 +212,8 @@ int mdlSystem_getMdlAppVersionNumber(MdlDesc* desc, VersionNumber* version) {
   return SUCCESS;
 }
 
-void mdlSystem_enterGraphics(int flags) { (void)flags; }
+void mdlSystem_enterGraphics(int flags) {
+  (void)flags;
+}
 
 }  // extern "C"

@@ -35,7 +35,9 @@ int dispatch(void* function, const std::vector<CallArgument>& values, std::size_
   }
 }
 
-void refuse(const std::string& why) { journal().append("text", "dlmSystem_callAnyFunction: " + why + "\n"); }
+void refuse(const std::string& why) {
+  journal().append("text", "dlmSystem_callAnyFunction: " + why + "\n");
+}
 
 int callVariadic(MdlDesc* desc, void* function, const char* signature, va_list ap) {
   if (signature == nullptr) signature = "";

@@ -92,8 +92,8 @@ StructLayout parseStructLayout(const std::string& json) {
     if (auto size = item.find("size"); size != item.end()) {
       const std::size_t given = sizeValue(*size, where + ": \"size\"");
       if (field.size != 0 && given != field.size) {
-        throw std::runtime_error(where + ": a " + ftype->get<std::string>() + " takes " + std::to_string(field.size) +
-                                 " bytes");
+        throw std::runtime_error(where + ": a " + ftype->get<std::string>() + " takes " +
+                                 std::to_string(field.size) + " bytes");
       }
       field.size = given;
     }
@@ -123,7 +123,8 @@ std::vector<std::uint8_t> compileStruct(const std::string& json) {
   out["size"] = layout.size;
   out["fields"] = nlohmann::json::array();
   for (const auto& f : layout.fields) {
-    out["fields"].push_back({{"name", f.name}, {"type", typeWord(f.type)}, {"offset", f.offset}, {"size", f.size}});
+    out["fields"].push_back(
+        {{"name", f.name}, {"type", typeWord(f.type)}, {"offset", f.offset}, {"size", f.size}});
   }
   const std::string text = out.dump();
   return std::vector<std::uint8_t>(text.begin(), text.end());
@@ -145,8 +146,8 @@ bool layoutsFromResources(Application* owner, const std::string& structName) {
       if (layout.name == structName) found = true;
       if (findStructLayout(layout.name) == nullptr) defineStructLayout(std::move(layout));
     } catch (const std::exception& e) {
-      journal().append("text", "Struct layout " + std::to_string(key.second) + " of " + applicationName(owner) +
-                                   " is broken: " + e.what() + "\n");
+      journal().append("text", "Struct layout " + std::to_string(key.second) + " of " +
+                                   applicationName(owner) + " is broken: " + e.what() + "\n");
     }
   }
   return found;

@@ -71,7 +71,8 @@ std::string executableDirectory() {
 
 std::string hostLibraryDirectory() {
   Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&applicationSearchPath), &info) == 0 || info.dli_fname == nullptr) return "";
+  if (dladdr(reinterpret_cast<void*>(&applicationSearchPath), &info) == 0 || info.dli_fname == nullptr)
+    return "";
   return directoryOf(info.dli_fname);
 }
 
@@ -196,7 +197,8 @@ void unloadAllApplications(int unloadType) {
 }
 
 int raiseSystemEvent(int slot, const std::string& text, int state) {
-  journal().append("event", std::to_string(slot) + " state " + std::to_string(state) + (text.empty() ? "" : " " + text));
+  journal().append(
+      "event", std::to_string(slot) + " state " + std::to_string(state) + (text.empty() ? "" : " " + text));
   int called = 0;
   for (Application* app : loadedApplications()) {
     if (!isRegistered(app) || app->unloading) continue;  // gone while an earlier handler ran
@@ -213,8 +215,12 @@ int raiseSystemEvent(int slot, const std::string& text, int state) {
   return called;
 }
 
-bool hostExitRequested() { return hostExit().requested; }
-int hostExitStatus() { return hostExit().status; }
+bool hostExitRequested() {
+  return hostExit().requested;
+}
+int hostExitStatus() {
+  return hostExit().status;
+}
 
 }  // namespace pixmend::host
 
@@ -252,7 +258,8 @@ void mdlSystem_exit(int status, int freeProgram) {
 void* mdlSystem_setFunction(int slot, void* function) {
   Application* app = currentApplication();
   if (app == nullptr || slot < 0 || slot > SYSTEM_MAX_SLOT) {
-    journal().append("text", "mdlSystem_setFunction: no application or slot " + std::to_string(slot) + " out of range\n");
+    journal().append(
+        "text", "mdlSystem_setFunction: no application or slot " + std::to_string(slot) + " out of range\n");
     return nullptr;
   }
   void* previous = nullptr;

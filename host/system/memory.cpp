@@ -68,8 +68,12 @@ void* dlmSystem_mdlRealloc(void* block, size_t size) {
   return grown != nullptr ? grown : failed(size);
 }
 
-void dlmSystem_mdlFree(void* block) { std::free(block); }
+void dlmSystem_mdlFree(void* block) {
+  std::free(block);
+}
 
-void mdlSystem_failNextAllocations(int count) { failuresToCome() = count > 0 ? count : 0; }
+void mdlSystem_failNextAllocations(int count) {
+  failuresToCome() = count > 0 ? count : 0;
+}
 
 }  // extern "C"

@@ -33,8 +33,8 @@ namespace {
 struct Published {
   std::string structName;
   std::string variableName;
-  void* address = nullptr;   // the variable: the record itself or, for a pointer, the pointer
-  bool isPointer = false;    // true: the record is where the pointer variable points now
+  void* address = nullptr;  // the variable: the record itself or, for a pointer, the pointer
+  bool isPointer = false;   // true: the record is where the pointer variable points now
   Application* owner = nullptr;
 };
 
@@ -170,16 +170,17 @@ std::string checkLayout(const StructLayout& layout) {
     if (f.name.empty()) return "field " + std::to_string(i) + " of '" + layout.name + "' has no name";
     const std::size_t fixed = fieldTypeSize(f.type);
     if (fixed != 0 && f.size != fixed) {
-      return "field '" + f.name + "' of '" + layout.name + "' has size " + std::to_string(f.size) + ", its type takes " +
-             std::to_string(fixed);
+      return "field '" + f.name + "' of '" + layout.name + "' has size " + std::to_string(f.size) +
+             ", its type takes " + std::to_string(fixed);
     }
     if (f.size == 0) return "field '" + f.name + "' of '" + layout.name + "' has no size";
     if (f.offset > layout.size || f.size > layout.size - f.offset) {
-      return "field '" + f.name + "' of '" + layout.name + "' lies outside the struct's " + std::to_string(layout.size) +
-             " bytes";
+      return "field '" + f.name + "' of '" + layout.name + "' lies outside the struct's " +
+             std::to_string(layout.size) + " bytes";
     }
     for (std::size_t j = 0; j < i; ++j) {
-      if (layout.fields[j].name == f.name) return "field '" + f.name + "' of '" + layout.name + "' is named twice";
+      if (layout.fields[j].name == f.name)
+        return "field '" + f.name + "' of '" + layout.name + "' is named twice";
     }
   }
   return "";
@@ -215,7 +216,9 @@ const StructLayout* findStructLayout(std::string_view structName) {
   return it != layouts.end() ? &it->second : nullptr;
 }
 
-void registerLayoutSource(LayoutSource source) { state().layoutSources.push_back(std::move(source)); }
+void registerLayoutSource(LayoutSource source) {
+  state().layoutSources.push_back(std::move(source));
+}
 
 std::optional<FieldRef> resolveAccess(std::string_view access) {
   std::string_view recordName;
@@ -413,7 +416,8 @@ const bool registeredReset = registerReset("system.published", [] {
 });
 
 // An unloaded application's records point into memory that is gone.
-const bool registeredUnload = registerUnloadHook("system.published", [](Application* app) { unpublishRecords(app); });
+const bool registeredUnload =
+    registerUnloadHook("system.published", [](Application* app) { unpublishRecords(app); });
 
 }  // namespace
 }  // namespace pixmend::host
@@ -431,7 +435,8 @@ SymbolSet* mdlCExpression_initializeSet(int visibility, int hashEntries, int ign
   return state().sets.back().get();
 }
 
-int mdlDialog_publishComplexPtr(SymbolSet* set, const char* structName, const char* variableName, void* pointerAddress) {
+int mdlDialog_publishComplexPtr(SymbolSet* set, const char* structName, const char* variableName,
+                                void* pointerAddress) {
   (void)set;
   if (structName == nullptr || variableName == nullptr || pointerAddress == nullptr || *structName == '\0' ||
       *variableName == '\0') {

@@ -6,9 +6,9 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <string>
 #include <string_view>
 #include <vector>
-#include <string>
 
 #include "host/system/application.hpp"
 
@@ -30,18 +30,19 @@ struct Application {
   int processNumber = 0;
   void* library = nullptr;  // dlopen handle
   std::array<unsigned char, 4> version{};
-  bool unloading = false;      // unload under way: its handlers are no longer called
-  bool exitRequested = false;  // mdlSystem_exit was called: unload once control is back
-  int exitUnloadType = 0;      // the slot-2 argument of that deferred unload
-  int activeScopes = 0;        // AppScopes open for it: its code may be on the stack
-  std::map<int, void*> eventSlots;  // mdlSystem_setFunction
+  bool unloading = false;              // unload under way: its handlers are no longer called
+  bool exitRequested = false;          // mdlSystem_exit was called: unload once control is back
+  int exitUnloadType = 0;              // the slot-2 argument of that deferred unload
+  int activeScopes = 0;                // AppScopes open for it: its code may be on the stack
+  std::map<int, void*> eventSlots;     // mdlSystem_setFunction
   std::vector<std::string> arguments;  // argv of MdlMain, kept while the application lives
   std::vector<char*> argv;
 };
 
 // Registers an application record without loading a library: the host's own use and tests
 // ("an application named NAME whose resource file is RSC"). The record is owned by the registry.
-Application* addApplication(const std::string& name, const std::string& path, const std::string& resourcePath);
+Application* addApplication(const std::string& name, const std::string& path,
+                            const std::string& resourcePath);
 
 // Runs the unload hooks for `app` (so every group forgets its state for it), removes it from the
 // registry, marks its descriptor dead and closes its library. Does not call its slot-2 handler;

@@ -44,7 +44,9 @@ const bool registeredUnload = registerUnloadHook("system.timers", [](Application
 
 }  // namespace
 
-long hostClock() { return clock().now; }
+long hostClock() {
+  return clock().now;
+}
 
 int advanceClock(long units) {
   auto& c = clock();
@@ -56,7 +58,8 @@ int advanceClock(long units) {
     });
     if (next == c.timers.end() || next->due > target) break;
     if (fired == kMaxFirings) {
-      journal().append("text", "Timers keep firing; stopped after " + std::to_string(kMaxFirings) + " firings\n");
+      journal().append("text",
+                       "Timers keep firing; stopped after " + std::to_string(kMaxFirings) + " firings\n");
       break;
     }
     c.now = next->due;
@@ -105,6 +108,8 @@ int mdlSystem_cancelTimer(int handle) {
   return SUCCESS;
 }
 
-long mdlSystem_getTicks(void) { return hostClock(); }
+long mdlSystem_getTicks(void) {
+  return hostClock();
+}
 
 }  // extern "C"

@@ -14,11 +14,11 @@ extern "C" {
 
 /* The rotation of a view: view coordinates = matrix x design coordinates. 0, or MDLERR_BADARG
  * for a view out of range or a null matrix. `reserved` is not used. */
-int mdlRMatrix_fromView(RotMatrix *matrix, int view, int reserved);
+int mdlRMatrix_fromView(RotMatrix* matrix, int view, int reserved);
 /* point = matrix x point (design to view). */
-void mdlRMatrix_rotatePoint(DPoint3d *point, const RotMatrix *matrix);
+void mdlRMatrix_rotatePoint(DPoint3d* point, const RotMatrix* matrix);
 /* point = transpose(matrix) x point (view back to design). */
-void mdlRMatrix_unrotatePoint(DPoint3d *point, const RotMatrix *matrix);
+void mdlRMatrix_unrotatePoint(DPoint3d* point, const RotMatrix* matrix);
 
 /* Display controls: flags 0 to 63 per view, all off at first. Journaled. 0 or MDLERR_BADARG. */
 int mdlView_setDisplayControl(int control, int view, int value);
@@ -44,16 +44,17 @@ int mdlView_updateSingle(int view);
 #define DRAW_MODE_Hilite 2
 #define DRAW_MODE_TempDraw 3
 
-int mdlLine_create(MSElement *out, const MSElement *templ, const DPoint3d *points);
-int mdlLineString_create(MSElement *out, const MSElement *templ, const DPoint3d *points, int numVerts);
-int mdlShape_create(MSElement *out, const MSElement *templ, const DPoint3d *points, int numVerts, int fillMode);
+int mdlLine_create(MSElement* out, const MSElement* templ, const DPoint3d* points);
+int mdlLineString_create(MSElement* out, const MSElement* templ, const DPoint3d* points, int numVerts);
+int mdlShape_create(MSElement* out, const MSElement* templ, const DPoint3d* points, int numVerts,
+                    int fillMode);
 /* Sets colour (0-255), weight (0-31) and line style (0-7); a null pointer keeps that value.
  * MDLERR_BADARG for a value out of range (nothing changed) or an element of no known type. */
-int mdlElement_setSymbology(MSElement *element, const unsigned int *color, const unsigned int *weight,
-                            const int *style);
+int mdlElement_setSymbology(MSElement* element, const unsigned int* color, const unsigned int* weight,
+                            const int* style);
 /* Displays an element: journaled on "display", or on "dynamics" while a dynamics function runs,
  * with its type, draw mode, symbology and vertices. MDLERR_BADARG for an empty or broken image. */
-int mdlElement_display(const MSElement *element, int drawMode);
+int mdlElement_display(const MSElement* element, int drawMode);
 
 #ifdef __cplusplus
 }

@@ -17,7 +17,7 @@ namespace pixmend::host {
 namespace {
 
 constexpr int kHeaderWords = 20;
-constexpr int kWordsPerVertex = 12;  // three doubles
+constexpr int kWordsPerVertex = 12;                  // three doubles
 constexpr double kDesignPlane = 9007199254740992.0;  // 2^53: beyond it doubles skip whole units
 
 int& dynamicsDepth() {
@@ -116,9 +116,15 @@ std::string describeElement(const ElementInfo& info, int drawMode) {
   return text;
 }
 
-DynamicsScope::DynamicsScope() { ++dynamicsDepth(); }
-DynamicsScope::~DynamicsScope() { --dynamicsDepth(); }
-bool inDynamics() { return dynamicsDepth() > 0; }
+DynamicsScope::DynamicsScope() {
+  ++dynamicsDepth();
+}
+DynamicsScope::~DynamicsScope() {
+  --dynamicsDepth();
+}
+bool inDynamics() {
+  return dynamicsDepth() > 0;
+}
 
 }  // namespace pixmend::host
 
@@ -135,7 +141,8 @@ int mdlLineString_create(MSElement* out, const MSElement* templ, const DPoint3d*
   return build(out, templ, LINE_STRING_ELM, points, numVerts, false);
 }
 
-int mdlShape_create(MSElement* out, const MSElement* templ, const DPoint3d* points, int numVerts, int fillMode) {
+int mdlShape_create(MSElement* out, const MSElement* templ, const DPoint3d* points, int numVerts,
+                    int fillMode) {
   if (numVerts < 3 || numVerts > MAX_VERTICES) return MDLERR_BADARG;
   return build(out, templ, SHAPE_ELM, points, numVerts, fillMode != 0);
 }

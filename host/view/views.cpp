@@ -24,7 +24,9 @@ std::array<View, MAX_VIEWS>& views() {
   return all;
 }
 
-bool validView(int view) { return view >= 0 && view < MAX_VIEWS; }
+bool validView(int view) {
+  return view >= 0 && view < MAX_VIEWS;
+}
 
 const bool registered = registerReset("view", [] { views() = {}; });
 
@@ -76,7 +78,8 @@ void mdlRMatrix_unrotatePoint(DPoint3d* point, const RotMatrix* m) {
 int mdlView_setDisplayControl(int control, int view, int value) {
   if (!validView(view) || control < 0 || control >= kControls) return MDLERR_BADARG;
   views()[static_cast<std::size_t>(view)].controls[static_cast<std::size_t>(control)] = value != 0;
-  journal().append("view", std::to_string(view) + " control " + std::to_string(control) + (value != 0 ? " on" : " off"));
+  journal().append(
+      "view", std::to_string(view) + " control " + std::to_string(control) + (value != 0 ? " on" : " off"));
   return SUCCESS;
 }
 

@@ -67,7 +67,9 @@ void lineStart(DPoint3d* point, int) {
   mdlOutput_printf(MSG_PROMPT, "Line > Enter end point");
 }
 
-void restartCommand() { mdlState_restartCurrentCommand(); }
+void restartCommand() {
+  mdlState_restartCurrentCommand();
+}
 
 void startLine(char*) {
   mdlState_startPrimitive(lineStart, restartCommand, 0, 0);
@@ -125,7 +127,9 @@ void boxStart(DPoint3d* point, int view) {
   mdlOutput_printf(MSG_PROMPT, "Box > Enter opposite corner");
 }
 
-void boxCleanup() { mdlOutput_printf(MSG_STATUS, "Box > done"); }
+void boxCleanup() {
+  mdlOutput_printf(MSG_STATUS, "Box > done");
+}
 
 void startBox(char*) {
   mdlState_startPrimitive(boxStart, restartCommand, 0, 0);
@@ -159,7 +163,8 @@ void dialog(char*) {
 // Dialog 1: its hook reports opening and closing; the mode item's hook reports changes; the
 // Apply button's hook prints the record.
 void dialogHook(DialogMessage* message) {
-  if (message->messageType == DIALOG_MESSAGE_INIT) toolSubsystem_printf("testapp: dialog %d open\n", message->dialogId);
+  if (message->messageType == DIALOG_MESSAGE_INIT)
+    toolSubsystem_printf("testapp: dialog %d open\n", message->dialogId);
   if (message->messageType == DIALOG_MESSAGE_DESTROY) {
     toolSubsystem_printf("testapp: dialog %d closed\n", message->dialogId);
   }
@@ -193,11 +198,13 @@ void hello(char* unparsed) {
   if (mdlOutput_rscPrintf(MSG_MESSAGE, 0, 1, 1, unparsed) != 0) mdlOutput_printf(MSG_ERROR, "No message 1");
 }
 
-int addScaled(double a, double b) { return static_cast<int>(a * 10 + b); }
+int addScaled(double a, double b) {
+  return static_cast<int>(a * 10 + b);
+}
 
 void call(char*) {
-  const int result = dlmSystem_callAnyFunction(mdlSystem_getCurrMdlDesc(), reinterpret_cast<void*>(addScaled), "DD",
-                                               1.5, 2.0);
+  const int result = dlmSystem_callAnyFunction(mdlSystem_getCurrMdlDesc(), reinterpret_cast<void*>(addScaled),
+                                               "DD", 1.5, 2.0);
   mdlOutput_printf(MSG_MESSAGE, "call returned %d", result);
   dlmSystem_callAnyFunction(nullptr, reinterpret_cast<void*>(addScaled), "DQ");
 }
@@ -223,9 +230,13 @@ void cfg(char* unparsed) {
   dlmSystem_mdlFree(value);
 }
 
-void send(char* unparsed) { mdlInput_sendKeyin(unparsed, 0, 0, nullptr); }
+void send(char* unparsed) {
+  mdlInput_sendKeyin(unparsed, 0, 0, nullptr);
+}
 
-void exitCommand(char*) { mdlSystem_exit(0, 1); }
+void exitCommand(char*) {
+  mdlSystem_exit(0, 1);
+}
 
 int unloadApplication(int reason) {
   toolSubsystem_printf("testapp: shutting down (%d)\n", reason);
@@ -238,16 +249,18 @@ int unloadApplication(int reason) {
   return 1;
 }
 
-void unloadCommand(char*) { unloadApplication(-1); }
+void unloadCommand(char*) {
+  unloadApplication(-1);
+}
 
 void newDesignFile(const char* name, int state) {
   toolSubsystem_printf("testapp: design file %s, state %d\n", name, state);
 }
 
 MdlCommandNumber commandNumbers[] = {
-    {startLine, 0x7e010100}, {startBox, 0x7e010200}, {ask, 0x7e010300},      {progress, 0x7e010400},
-    {settings, 0x7e010500},  {dialog, 0x7e010600},   {timer, 0x7e010700},    {hello, 0x7e010800},
-    {call, 0x7e010900},      {memory, 0x7e010a00},   {cfg, 0x7e010b00},      {send, 0x7e010c00},
+    {startLine, 0x7e010100},   {startBox, 0x7e010200},      {ask, 0x7e010300},   {progress, 0x7e010400},
+    {settings, 0x7e010500},    {dialog, 0x7e010600},        {timer, 0x7e010700}, {hello, 0x7e010800},
+    {call, 0x7e010900},        {memory, 0x7e010a00},        {cfg, 0x7e010b00},   {send, 0x7e010c00},
     {exitCommand, 0x7e010d00}, {unloadCommand, 0x7e010e00}, {nullptr, 0}};
 
 }  // namespace

@@ -24,9 +24,10 @@ class Sessions : public ::testing::Test {
 TEST_F(Sessions, StepsKeepTheirLinesWordsAndRest) {
   std::vector<Step> steps;
   std::vector<ScriptError> errors;
-  ASSERT_TRUE(readScript("# a comment\r\n\n   # indented comment\nset  NAME  two  words  \r\n"
-                         "keyin raster attach #1\npoint 1.5 -2 view 3\n",
-                         &steps, &errors));
+  ASSERT_TRUE(
+      readScript("# a comment\r\n\n   # indented comment\nset  NAME  two  words  \r\n"
+                 "keyin raster attach #1\npoint 1.5 -2 view 3\n",
+                 &steps, &errors));
   ASSERT_EQ(steps.size(), 3u);
   EXPECT_EQ(steps[0].line, 4);
   EXPECT_EQ(steps[0].verb, "set");
@@ -40,10 +41,11 @@ TEST_F(Sessions, StepsKeepTheirLinesWordsAndRest) {
 TEST_F(Sessions, EveryProblemIsReportedWithItsLine) {
   std::vector<Step> steps;
   std::vector<ScriptError> errors;
-  EXPECT_FALSE(readScript("reset now\npoint x 1\ncursor 1 2 view\ntick 99999999\nload\nanswer\n"
-                          "command 0x100000000\nexpect\nunset A B\nfailalloc -1\nitem 1\npress 1 2 3\n"
-                          "reset\nevent 99 1\nunload\nfoo\n",
-                          &steps, &errors));
+  EXPECT_FALSE(
+      readScript("reset now\npoint x 1\ncursor 1 2 view\ntick 99999999\nload\nanswer\n"
+                 "command 0x100000000\nexpect\nunset A B\nfailalloc -1\nitem 1\npress 1 2 3\n"
+                 "reset\nevent 99 1\nunload\nfoo\n",
+                 &steps, &errors));
   std::vector<int> lines;
   for (const auto& e : errors) lines.push_back(e.line);
   EXPECT_EQ(lines, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16}));

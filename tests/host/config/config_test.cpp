@@ -71,8 +71,8 @@ TEST_F(Config, ExpansionThatWouldExplodeIsCut) {
   // Each level doubles the text: 2^40 characters unless the expansion is bounded.
   defineVariable("V0", "xxxxxxxxxxxxxxxx", kCfgLevelUser);
   for (int i = 1; i <= 40; ++i) {
-    defineVariable("V" + std::to_string(i), "$(V" + std::to_string(i - 1) + ")$(V" + std::to_string(i - 1) + ")",
-                   kCfgLevelUser);
+    defineVariable("V" + std::to_string(i),
+                   "$(V" + std::to_string(i - 1) + ")$(V" + std::to_string(i - 1) + ")", kCfgLevelUser);
   }
   bool complete = true;
   const std::string out = expandText("$(V40)", &complete);

@@ -96,7 +96,8 @@ TEST_F(Files, CopyIsAtomicAndKeepsTheOldFileOnFailure) {
   EXPECT_EQ(mdlFile_copy((dir + "/dst.tif").c_str(), (dir + "/dst.tif").c_str()), 0);  // onto itself
   EXPECT_EQ(read("dst.tif"), "new content");
   EXPECT_EQ(mdlFile_copy((dir + "/dst.tif").c_str(), (dir + "/nothing").c_str()), MDLERR_FILENOTFOUND);
-  EXPECT_EQ(mdlFile_copy((dir + "/no/such/dir/x").c_str(), (dir + "/src.tif").c_str()), MDLERR_CANNOTOPENFILE);
+  EXPECT_EQ(mdlFile_copy((dir + "/no/such/dir/x").c_str(), (dir + "/src.tif").c_str()),
+            MDLERR_CANNOTOPENFILE);
   EXPECT_EQ(mdlFile_copy((dir + "/x").c_str(), dir.c_str()), MDLERR_FILENOTFOUND);  // a directory
   EXPECT_EQ(mdlFile_copy(nullptr, "x"), MDLERR_BADARG);
   EXPECT_EQ(read("dst.tif"), "new content");

@@ -93,8 +93,8 @@ TEST_F(Output, CompletionBarsJournalChangesOnlyAndIgnoreStaleHandles) {
   int local = 0;
   mdlDialog_completionBarUpdate(&local, "foreign", 5);
   EXPECT_EQ(journal().texts("progress"),
-            (std::vector<std::string>{"open Rotating...", "Rotating... 0%", "Rotating... 1%", "Rotating... 2%",
-                                      "Rotating... 100%", "close Rotating..."}));
+            (std::vector<std::string>{"open Rotating...", "Rotating... 0%", "Rotating... 1%",
+                                      "Rotating... 2%", "Rotating... 100%", "close Rotating..."}));
 }
 
 }  // namespace

@@ -28,8 +28,12 @@ std::string pointText(const DPoint3d* p, int view) {
          std::to_string(view);
 }
 
-void onReset() { record("reset"); }
-void onCleanup() { record("cleanup"); }
+void onReset() {
+  record("reset");
+}
+void onCleanup() {
+  record("cleanup");
+}
 void onDynamics(DPoint3d* p, int view, int) {
   record("dyn " + pointText(p, view));
   DPoint3d line[2] = {{0, 0, 0}, {p->x, p->y, 0}};
@@ -52,7 +56,9 @@ void startDraw(char* unparsed) {
   mdlState_startPrimitive(firstPoint, onReset, 0, 0);
   mdlState_setFunction(STATE_COMMAND_CLEANUP, reinterpret_cast<void*>(onCleanup));
 }
-void otherCommand(char* unparsed) { record(std::string("other [") + unparsed + "]"); }
+void otherCommand(char* unparsed) {
+  record(std::string("other [") + unparsed + "]");
+}
 void sendTwo(char*) {
   mdlInput_sendKeyin("draw", 0, 0, nullptr);
   mdlInput_sendKeyin("draw other first", 0, 1, nullptr);  // to the front
@@ -166,15 +172,18 @@ TEST_F(State, BrokenCommandNumberTablesAndTablesAreRefused) {
   EXPECT_FALSE(parseCommandTable("[]", &error));
   EXPECT_FALSE(parseCommandTable("{\"commands\": [{\"keyin\": \"\", \"number\": 1}]}", &error));
   EXPECT_FALSE(parseCommandTable("{\"commands\": [{\"keyin\": \"a\", \"number\": 0}]}", &error));
-  EXPECT_FALSE(parseCommandTable("{\"commands\": [{\"keyin\": \"a\", \"number\": \"0x1ffffffff\"}]}", &error));
+  EXPECT_FALSE(
+      parseCommandTable("{\"commands\": [{\"keyin\": \"a\", \"number\": \"0x1ffffffff\"}]}", &error));
   EXPECT_FALSE(parseCommandTable("{\"commands\": [{\"keyin\": \"a\", \"number\": \"12x\"}]}", &error));
-  EXPECT_FALSE(parseCommandTable("{\"commands\": [{\"keyin\": \"a b\", \"number\": 1}, {\"keyin\": \"A  B\", "
-                                 "\"number\": 2}]}",
-                                 &error));
+  EXPECT_FALSE(
+      parseCommandTable("{\"commands\": [{\"keyin\": \"a b\", \"number\": 1}, {\"keyin\": \"A  B\", "
+                        "\"number\": 2}]}",
+                        &error));
   EXPECT_NE(error.find("twice"), std::string::npos);
-  const auto table = parseCommandTable("{\"commands\": [{\"keyin\": \"a\", \"number\": \"0x79020000\"}, "
-                                       "{\"keyin\": \"b\", \"number\": 7}]}",
-                                       &error);
+  const auto table = parseCommandTable(
+      "{\"commands\": [{\"keyin\": \"a\", \"number\": \"0x79020000\"}, "
+      "{\"keyin\": \"b\", \"number\": 7}]}",
+      &error);
   ASSERT_TRUE(table);
   EXPECT_EQ((*table)[0].number, 0x79020000u);
   EXPECT_EQ((*table)[1].number, 7u);

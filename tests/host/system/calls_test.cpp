@@ -23,10 +23,12 @@ int noArguments() {
   seenApp = currentApplication();
   return 41;
 }
-int twoDoubles(double a, double b) { return static_cast<int>(a * 10 + b); }
+int twoDoubles(double a, double b) {
+  return static_cast<int>(a * 10 + b);
+}
 int pageFunction(int index, void* name, void* out, int flag) {
-  seen.push_back(std::to_string(index) + " " + static_cast<const char*>(name) + " " + (out ? "out" : "null") + " " +
-                 std::to_string(flag));
+  seen.push_back(std::to_string(index) + " " + static_cast<const char*>(name) + " " + (out ? "out" : "null") +
+                 " " + std::to_string(flag));
   return index + flag;
 }
 int mixed(int i, void* p, void* q, void* r, double d, double e) {
@@ -52,7 +54,8 @@ TEST_F(System, CallsDecodeTheirSignature) {
   EXPECT_EQ(dlmSystem_callAnyFunction(desc, reinterpret_cast<void*>(twoDoubles), "DD", 1.5, 2.0), 17);
   char name[] = "Page 1";
   void* slot = nullptr;
-  EXPECT_EQ(dlmSystem_callAnyFunction(desc, reinterpret_cast<void*>(pageFunction), "IPPI", 3, name, &slot, 1), 4);
+  EXPECT_EQ(dlmSystem_callAnyFunction(desc, reinterpret_cast<void*>(pageFunction), "IPPI", 3, name, &slot, 1),
+            4);
   EXPECT_EQ(seen, (std::vector<std::string>{"3 Page 1 out 1"}));
   EXPECT_EQ(dlmSystem_callMdlFunction(nullptr, reinterpret_cast<void*>(mixed), "IPPPDD", 1, name, name,
                                       static_cast<void*>(nullptr), 0.5, 0.5),
@@ -62,7 +65,8 @@ TEST_F(System, CallsDecodeTheirSignature) {
 TEST_F(System, UnknownSignaturesAndDeadDescriptorsCallNothing) {
   EXPECT_EQ(dlmSystem_callAnyFunction(nullptr, reinterpret_cast<void*>(noArguments), "IX"), MDLERR_BADARG);
   EXPECT_EQ(journal().last("text")->text, "dlmSystem_callAnyFunction: unknown argument signature \"IX\"\n");
-  EXPECT_EQ(dlmSystem_callAnyFunction(nullptr, reinterpret_cast<void*>(noArguments), "IIIIIII"), MDLERR_BADARG);
+  EXPECT_EQ(dlmSystem_callAnyFunction(nullptr, reinterpret_cast<void*>(noArguments), "IIIIIII"),
+            MDLERR_BADARG);
   EXPECT_EQ(dlmSystem_callAnyFunction(nullptr, nullptr, ""), MDLERR_BADARG);
   Application* app = addApplication("gone", "", "");
   MdlDesc* desc = descriptorOf(app);
@@ -91,7 +95,8 @@ TEST_F(System, HeapRequestsFailOnDemandAndWhenAbsurd) {
   dlmSystem_mdlFree(nullptr);
   EXPECT_EQ(journal().texts("memory"),
             (std::vector<std::string>{"refused 272 bytes (test switch)", "refused 32 bytes (test switch)",
-                                      "refused 1099511627776 bytes", "refused 1099511627776 x 1099511627776 bytes"}));
+                                      "refused 1099511627776 bytes",
+                                      "refused 1099511627776 x 1099511627776 bytes"}));
 }
 
 void timerFunction(void* argument, int handle) {
@@ -110,7 +115,8 @@ TEST_F(System, TimersFireInOrderOnTheSimulatedClock) {
   ASSERT_EQ(mdlSystem_setTimerFunction(&second, 30, timerFunction, repeat, 1), 0);
   EXPECT_EQ(advanceClock(29), 0);
   EXPECT_EQ(advanceClock(100), 4);  // equal due times fire in handle order
-  EXPECT_EQ(seen, (std::vector<std::string>{"repeat 2 at 30", "once 1 at 60", "repeat 2 at 60", "repeat 2 at 90"}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"repeat 2 at 30", "once 1 at 60", "repeat 2 at 60", "repeat 2 at 90"}));
   EXPECT_EQ(hostClock(), 129);
   EXPECT_EQ(mdlSystem_cancelTimer(first), MDLERR_BADARG);  // fired and gone
   EXPECT_EQ(mdlSystem_setTimerFunction(nullptr, 1, nullptr, nullptr, 0), MDLERR_BADARG);
@@ -128,7 +134,8 @@ TEST_F(System, TimersFireInOrderOnTheSimulatedClock) {
 }
 
 void slotHandler(const char* text, int state) {
-  seen.push_back(std::string(text) + " " + std::to_string(state) + " as " + applicationName(currentApplication()));
+  seen.push_back(std::string(text) + " " + std::to_string(state) + " as " +
+                 applicationName(currentApplication()));
 }
 int unloadHandler(int type) {
   seen.push_back("unload " + std::to_string(type));
@@ -174,7 +181,24 @@ TEST_F(System, ExitUnloadsOnceTheApplicationsCodeHasReturned) {
   EXPECT_FALSE(hostExitRequested());
   mdlSystem_exit(0, 0);  // no application runs: the host's session ends
   EXPECT_TRUE(hostExitRequested());
-  EXPECT_EQ(journal().texts("system"), (std::vector<std::string>{"exit leaving 3", "unload leaving", "exit 0"}));
+  EXPECT_EQ(journal().texts("system"),
+            (std::vector<std::string>{"exit leaving 3", "unload leaving", "exit 0"}));
+}
+
+int unloadsItself() {
+  unloadApplication(currentApplication(), SYSTEM_UNLOAD_BY_USER);
+  seen.push_back(findApplication("self") != nullptr ? "still loaded" : "gone");
+  return 0;
+}
+
+TEST_F(System, AnUnloadAskedForByRunningCodeWaitsUntilItHasReturned) {
+  Application* app = addApplication("self", "", "");
+  callFunction(app, reinterpret_cast<void*>(unloadsItself), "", {});
+  EXPECT_EQ(seen, (std::vector<std::string>{"still loaded"}));
+  EXPECT_EQ(findApplication("self"), app);
+  runIdle();
+  EXPECT_EQ(findApplication("self"), nullptr);
+  EXPECT_EQ(journal().texts("system"), (std::vector<std::string>{"unload self"}));
 }
 
 TEST_F(System, DescriptorsTaskIdsAndVersions) {

@@ -61,8 +61,9 @@ TEST_F(Loader, FilesThatAreNotApplicationsAreRefusedAndNothingIsRegistered) {
   EXPECT_EQ(mdlSystem_loadMdlProgram("absent", nullptr, "a b"), MDLERR_FILENOTFOUND);
   EXPECT_EQ(mdlSystem_loadMdlProgram(nullptr, nullptr, nullptr), MDLERR_BADARG);
   // A real shared library without MdlMain: the C library itself.
-  EXPECT_EQ(mdlSystem_loadMdlProgram(nullptr, "/lib/x86_64-linux-gnu/libm.so.6", nullptr),
-            access("/lib/x86_64-linux-gnu/libm.so.6", R_OK) == 0 ? MDLERR_CANNOTOPENFILE : MDLERR_FILENOTFOUND);
+  EXPECT_EQ(
+      mdlSystem_loadMdlProgram(nullptr, "/lib/x86_64-linux-gnu/libm.so.6", nullptr),
+      access("/lib/x86_64-linux-gnu/libm.so.6", R_OK) == 0 ? MDLERR_CANNOTOPENFILE : MDLERR_FILENOTFOUND);
   EXPECT_TRUE(loadedApplications().empty());
   const auto lines = journal().texts("system");
   ASSERT_GE(lines.size(), 2u);

@@ -64,8 +64,7 @@ TEST_F(Views, ElementsCarryTheirVerticesAndSymbology) {
   const int style = 2;
   ASSERT_EQ(mdlElement_setSymbology(element.get(), &color, &weight, &style), 0);
   ASSERT_EQ(mdlElement_display(element.get(), DRAW_MODE_Normal), 0);
-  EXPECT_EQ(journal().last("display")->text,
-            "shape mode 0 color 0 weight 0 style 2: 0,0 10,0 10,5 0,5 0,0");
+  EXPECT_EQ(journal().last("display")->text, "shape mode 0 color 0 weight 0 style 2: 0,0 10,0 10,5 0,5 0,0");
 
   // A template gives its symbology to the next element; null keeps a value.
   const unsigned red = 3;
@@ -85,7 +84,8 @@ TEST_F(Views, ElementsCarryTheirVerticesAndSymbology) {
     DynamicsScope dynamics;
     mdlElement_display(element.get(), DRAW_MODE_TempDraw);
   }
-  EXPECT_EQ(journal().last("dynamics")->text, "shape mode 3 color 0 weight 0 style 0 filled: 0,0 10,0 10,5 0,5 0,0");
+  EXPECT_EQ(journal().last("dynamics")->text,
+            "shape mode 3 color 0 weight 0 style 0 filled: 0,0 10,0 10,5 0,5 0,0");
 }
 
 TEST_F(Views, BadElementsAndArgumentsAreRefused) {
