@@ -115,6 +115,8 @@ class SpanFill {
   // `s` is live and at least one pixel wide and one row high.
   explicit SpanFill(SelectionState& s)
       : stack_(tSpanStack),
+        spans_(tSpanStack.data()),
+        capacity_(tSpanStack.size()),
         state_(s),
         work_(s.work.get()),
         mark_(s.mark.get()),
@@ -127,20 +129,38 @@ class SpanFill {
     tailMask_ = tail == 64 ? kAll : ~(kAll >> tail);
   }
 
+  ~SpanFill() {
+    if (!started_) return;
+    state_.minX = minX_;
+    state_.maxX = maxX_;
+    state_.minY = minY_;
+    state_.maxY = maxY_;
+  }
+  SpanFill(const SpanFill&) = delete;
+  SpanFill& operator=(const SpanFill&) = delete;
+
   void run(int x, int y) {
     const std::size_t row = static_cast<std::size_t>(y) * stride_;
     // The seed belongs to the selection whatever it holds; the run around it is the free pixels
     // touching it on either side.
     const int l = runStart(row, x);
     const int r = runEnd(row, x);
-    state_.minX = l;
-    state_.maxX = r;
-    state_.minY = y;
-    state_.maxY = y;
+    minX_ = l;
+    maxX_ = r;
+    minY_ = maxY_ = y;
+    started_ = true;
     markRun(row, l, r);
     push(Span{y, l, r, 1, 0, 0});
-    while (depth_ != 0) {
-      const Span s = stack_[--depth_];
+    for (;;) {
+      Span s;
+      if (hasTop_) {
+        s = top_;
+        hasTop_ = false;
+      } else if (depth_ != 0) {
+        s = spans_[--depth_];
+      } else {
+        break;
+      }
       if (s.dir >= 0) scanRow(s.y + 1, s.l, s.r, s, +1);
       if (s.dir <= 0) scanRow(s.y - 1, s.l, s.r, s, -1);
       if (s.dir != 0) {
@@ -154,10 +174,20 @@ class SpanFill {
 
  private:
   void push(const Span& s) {
-    if (depth_ == stack_.size()) grow();
-    stack_[depth_++] = s;
+    if (hasTop_) {
+      if (depth_ == capacity_) grow();
+      spans_[depth_++] = top_;
+    }
+    top_ = s;
+    hasTop_ = true;
   }
-  __attribute__((noinline)) void grow() { stack_.resize(stack_.size() < 64 ? 64 : 2 * stack_.size()); }
+  __attribute__((noinline)) void grow() {
+    const std::size_t size = stack_.size() < 64 ? 64 : 2 * stack_.size();
+    if (gAllocationLimit != 0 && size * sizeof(Span) > gAllocationLimit) throw std::bad_alloc();
+    stack_.resize(size);
+    spans_ = stack_.data();
+    capacity_ = stack_.size();
+  }
 
   // Free pixels of word k (columns 64k .. 64k + 63) of the row starting at byte `row`.
   std::uint64_t freeWord(std::size_t row, int k) const {
@@ -246,10 +276,10 @@ class SpanFill {
       const std::uint64_t stop = ~f & ((kAll >> cb) >> 1);
       const int r = stop != 0 ? (k << 6) + __builtin_clzll(stop) - 1 : runEnd(row, (k << 6) + 63);
       markRun(row, l, r);
-      if (l < state_.minX) state_.minX = l;
-      if (r > state_.maxX) state_.maxX = r;
-      if (ny < state_.minY) state_.minY = ny;
-      if (ny > state_.maxY) state_.maxY = ny;
+      minX_ = l < minX_ ? l : minX_;
+      maxX_ = r > maxX_ ? r : maxX_;
+      minY_ = ny < minY_ ? ny : minY_;
+      maxY_ = ny > maxY_ ? ny : maxY_;
       push(Span{ny, l, r, parent.l, parent.r, dir});
       if (r >= b - 1) return;  // column r + 1 is not free
       const int x = r + 2;
@@ -263,7 +293,17 @@ class SpanFill {
   }
 
   std::vector<Span>& stack_;  // spans found and marked whose neighbour rows are still to be searched
-  std::size_t depth_ = 0;     // spans on the stack: stack_[0 .. depth_)
+  Span* spans_;
+  std::size_t capacity_;
+  std::size_t depth_ = 0;  // spans on the stack: spans_[0 .. depth_), then top_ if hasTop_
+  // The span pushed last, usually popped next: kept out of memory, where reading a record just
+  // written field by field stalls the processor.
+  Span top_{};
+  bool hasTop_ = false;
+  // The box, kept here while the fill runs and stored in the state when it ends (also when the
+  // stack cannot grow: what was marked stays selected, with its box).
+  bool started_ = false;
+  int minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
   SelectionState& state_;
   const std::uint8_t* work_;
   std::uint8_t* mark_;

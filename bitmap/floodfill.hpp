@@ -37,8 +37,8 @@ void burnCutLine(SelectionState& state, double slope, double intercept, int x1, 
 // Throws std::bad_alloc only if its span stack cannot grow (the exports catch it).
 void floodFill(SelectionState& state, int x, int y);
 
-// For tests: buffers of more than `bytes` bytes are refused by initFloodFill as if memory had
-// run out. 0 (the default) removes the limit.
+// For tests: buffers of more than `bytes` bytes (the mark bitmap, the work copy, the span stack)
+// are refused as if memory had run out. 0 (the default) removes the limit.
 void setFloodFillAllocationLimit(std::size_t bytes);
 
 }  // namespace pixmend

@@ -328,6 +328,38 @@ TEST(FloodFillExports, CallingOrderOnTheProcessSelection) {
   EXPECT_FALSE(s.live());
 }
 
+TEST(FloodFillExports, SpanStackThatCannotGrowLeavesAConsistentSelection) {
+  // A comb: a spine along the bottom row and 10000 teeth, all found at once from the spine, so
+  // the span stack must hold 10000 runs. Refusing that memory stops the fill part way; the export
+  // returns normally, and what is marked is part of the component, inside the box it reports.
+  const int w = 20000, h = 40;
+  Picture p(w, h);
+  for (int x = 0; x < w; ++x) p.set(x, h - 1);
+  for (int x = 0; x < w; x += 2)
+    for (int y = 0; y < h - 1; ++y) p.set(x, y);
+  SelectionState& s = selectionState();
+  ASSERT_EQ(VXDllInitFloodFill(p.bits.data(), w, h, p.size()), p.size());
+  setFloodFillAllocationLimit(4096 * 24 + 1);
+  VXDllFloodFill(0, h - 1);
+  setFloodFillAllocationLimit(0);
+  const ConstBitmapView m(s.mark.get(), w, h);
+  int count = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (m.get(x, y)) {
+        ++count;
+        ASSERT_TRUE(ConstBitmapView(p.bits.data(), w, h).get(x, y)) << x << "," << y;
+        ASSERT_TRUE(x >= s.minX && x <= s.maxX && y >= s.minY && y <= s.maxY) << x << "," << y;
+      }
+  EXPECT_GE(count, w);                      // at least the spine
+  EXPECT_LT(count, w + (w / 2) * (h - 1));  // but not every tooth: the fill did stop
+  // Without the limit the same fill completes.
+  ASSERT_EQ(VXDllInitFloodFill(p.bits.data(), w, h, p.size()), p.size());
+  VXDllFloodFill(0, h - 1);
+  EXPECT_EQ(boxOf(s), (Box{0, 0, w - 1, h - 1}));
+  s.release();
+}
+
 // ---- The largest bitmaps ---------------------------------------------------------------------
 
 TEST(FloodFillLarge, AllInk20000Square) {
