@@ -41,26 +41,51 @@ typedef struct VxlibGlobalData VxlibGlobalData;
 
 /* ---- Main: start-up, registry, queries ------------------------------------------------------ */
 
+/* Starts the library for the calling application (from its MdlMain, with its argc/argv; argv[1]
+ * "MS_DGNAPPS" or "MS_INITAPPS" marks an application loaded at host start). openMode is the mode
+ * its own resource file is opened in (0 read-only). Returns 0. */
 PIXMEND_API int vxlibMain_initVxLib(const char *applicationName, int argc, char *argv[]);
 PIXMEND_API int vxlibMain_initVxLibExtended(const char *applicationName, int argc, char *argv[], int openMode);
+/* The calling application's block, or null (reported on the host's text window). */
 PIXMEND_API VxlibGlobalData *vxlibMain_getGlobalDataP(void);
+/* Texts in the calling application's block, or "" without one. */
 PIXMEND_API const char *vxlibMain_getApplicationName(void);
+/* "vxlib version 6.14" (language text 57), in a static buffer. */
 PIXMEND_API const char *vxlibMain_getVxlibVersion(void);
 /* The fixed text "Statically Linked", in a static buffer. */
 PIXMEND_API const char *vxlibMain_getVxlibLocation(void);
+/* Non-zero while the application was loaded at host start and no design file has opened since. */
 PIXMEND_API int vxlibMain_currentAppIsInitApp(void);
+/* Functions run when the first design file opens (at most 10; more are dropped); the second
+ * runs the function at once unless the application is an init application. */
 PIXMEND_API void vxlibMain_addInitApp(VxlibFunction function);
 PIXMEND_API void vxlibMain_execFuncOrAddToInitApps(VxlibFunction function);
+/* The new-design-file handler (host event slot 1; acts on state 1). */
 PIXMEND_API void vxlibMain_newDesignFile(const char *fileName, int state);
+/* The function told (old, new) when another application changes the active plot scale. */
 PIXMEND_API void vxlibMain_setScaleFunction(VxlibScaleFunction function);
+/* Before a library dialog opens: the caller's block becomes the published one, and that dialog
+ * is closed in every other application. */
 PIXMEND_API void vxlibMain_updateBeforeDialogOpen(int dialogId);
 
 /* ---- Error and Mem: message boxes, message lists, memory ------------------------------------ */
 
+/* A modal box of the formatted text (at most 25 lines shown; longer texts are cut). boxKind is a
+ * bit mask: bits 0-3 the kind (1, 2, 4, 8; none: 1), bits 4-6 the first button's label (16, 32,
+ * 64; none: 16), bits 7-9 the second button's (128, 256, 512; none: no second button). Common
+ * kinds: 17 (OK), 145 (OK/Cancel), 152 (question), 577 (Continue/Exit). Returns the action of
+ * the button pressed: 3 for the first, 4 for the second; the rsc form returns 20000 when the
+ * numbered message is missing (nothing is shown). */
 PIXMEND_API int vxlibError_msgBoxPrintf(int boxKind, const char *format, ...);
 PIXMEND_API int vxlibError_rscMsgBoxPrintf(int boxKind, int listId, int messageNumber, ...);
+/* The message list. Mode 0: each line of the text is added (20001; 20000 when the list is full
+ * and cannot make room); 1: the list is shown in a modal dialog with the text as its heading
+ * (returns the dialog's action; closing empties the list); 2: nothing (20001); other modes print
+ * the text on the host's text window (20001). The rsc form returns 20000 for a missing message. */
 PIXMEND_API int vxlibError_listPrintf(int listMode, const char *format, ...);
 PIXMEND_API int vxlibError_rscListPrintf(int listMode, int listId, int messageNumber, ...);
+/* The title of box kind 1, 2, 4 or 8 (at most 512 characters); returns its length. Another kind
+ * is reported on the text window and changes nothing (0). */
 PIXMEND_API int vxlibError_setTitle(int kind, const char *format, ...);
 /* Zero-filled memory from the host's heap (free it with dlmSystem_mdlFree), or null after the
  * user was told with message (listId, messageNumber). */
@@ -70,9 +95,15 @@ PIXMEND_API void *vxlibMem_reallocRscErrorPrintf(void *memory, size_t oldSize, s
 
 /* ---- Upf and Resource: user preference files and resource files ----------------------------- */
 
+/* Opens the calling application's preference file in the directory of the host's own (MS_USERPREF):
+ * named by the configuration variable `variableName` (may be null), else `defaultFileName`.
+ * Created when missing; used read-only when it cannot be written. The file record (handle and
+ * name) is copied to copyTarget (may be null) when the file is open. */
 PIXMEND_API void vxlibUpf_open(VxlibRscFile *copyTarget, const char *variableName, const char *defaultFileName);
 PIXMEND_API int vxlibUpf_openWithPath(VxlibRscFile *copyTarget, const char *path);
 PIXMEND_API void vxlibUpf_close(void);
+/* A record of exactly `size` bytes (0, or 0x8000 when there is none of that size or no file is
+ * open) and its save (0 also when skipped for a read-only file). */
 PIXMEND_API int vxlibUpf_load(unsigned int type, int id, void *buffer, unsigned int size);
 PIXMEND_API int vxlibUpf_save(unsigned int type, int id, const void *buffer, unsigned int size);
 PIXMEND_API const char *vxlibUpf_getUpfFileName(void);
@@ -97,6 +128,11 @@ PIXMEND_API int vxlibUpf_defFileCreate(char *fileName, const char *suggestedName
 PIXMEND_API StringList *vxlibUpf_defFileListEdit(int *result, StringList *list, const char *title, char *directory,
                                                  const char *filter, int dialogId);
 
+/* Resource files by record (handle and name, for the library's messages, which these calls show
+ * in an OK box on failure). openFile: create non-zero opens read-write and creates a missing
+ * file; 0 or 0x8000. add writes a record (replacing one of that type and identifier); load reads
+ * one of exactly `size` bytes; 0 or 0x8000. String lists: added or replaced; the loaded list
+ * belongs to the caller (mdlStringList_destroy). */
 PIXMEND_API int vxlibResource_openFile(VxlibRscFile *record, const char *fileName, int create);
 PIXMEND_API int vxlibResource_closeFile(VxlibRscFile *record);
 PIXMEND_API int vxlibResource_add(VxlibRscFile *record, unsigned int type, int id, const void *data,
