@@ -53,6 +53,27 @@ long mdlLineStyle_numberFromName(const char *name, DgnModelRefP modelRef);
  * least one column. 0, or MDLERR_BADARG. */
 int mdlLevelList_getStyleListModel(ListModel *listModel, DgnModelRefP modelRef);
 
+/* ---- Work files ----------------------------------------------------------------------------------
+ * Another design file opened beside the active one, to look at it without making it active.
+ * Until the design file itself is built, any existing regular file can be opened this way. A work
+ * file is read-only when it was opened read-only, or when the file cannot be opened for writing
+ * or has no write permission bit (so a file kept read-only stays so for root as well). */
+typedef struct DgnFileObj DgnFileObj;
+typedef DgnFileObj *DgnFileObjP;
+
+/* Opens `fileName` as a work file: its model goes to *modelRefP and the file to *fileP (either
+ * may be null). `modelName` (null: the default model) and `formatP` (receives 0, the host's one
+ * format; may be null) are accepted for callers' sake. `readOnly` non-zero opens it read-only.
+ * 0; MDLERR_BADARG for a null or empty name; MDLERR_FILENOTFOUND; MDLERR_CANNOTOPENFILE when it
+ * is not a regular file or cannot be read. */
+int mdlWorkDgn_openFile(DgnModelRefP *modelRefP, DgnFileObjP *fileP, const char *fileName, const char *modelName,
+                        int *formatP, int readOnly);
+/* Closes the work file of that model. 0, or MDLERR_BADARG when it is not an open work file. */
+int mdlWorkDgn_closeFile(DgnModelRefP modelRef);
+/* Non-zero when nothing may be written through the model: a read-only work file, or a model
+ * reference the host does not know. The active model (or null) is writable: 0. */
+int mdlModelRef_isReadOnly(DgnModelRefP modelRef);
+
 #ifdef __cplusplus
 }
 #endif

@@ -151,6 +151,7 @@ struct HookTable {
   int count;
 };
 HookTable errorHookTable();  // the message box and the message list dialogs
+HookTable introHookTable();  // the about box and the library dialog
 // Test support: forgets the list dialog's state (its dialog gone with a host reset).
 void forgetListDialogState();
 

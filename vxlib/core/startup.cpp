@@ -25,6 +25,7 @@ namespace {
 // The dialog hook tables of the library's families, published in this order at start-up: one
 // table per family (the about box's goes first once it is built, then the services' families).
 HookTable (*const kHookTables[])() = {
+    introHookTable,
     errorHookTable,
 };
 
