@@ -85,7 +85,11 @@ void releaseGlobalData(GlobalData* block) {
   dlmSystem_mdlFree(block);
 }
 
-void releaseProcessStateForTesting() {
+namespace {
+
+// Frees the process-wide record and everything it owns, and forgets it. The plot-scale list is
+// the host's: destroyed only when `destroyList` (the host may be going away when it is not).
+void releaseShared(bool destroyList) {
   void** slot = sharedSlot();
   Shared* s = shared();
   if (s != nullptr) {
@@ -93,11 +97,35 @@ void releaseProcessStateForTesting() {
     dlmSystem_mdlFree(s->printerSetup);
     dlmSystem_mdlFree(s->project);
     dlmSystem_mdlFree(s->page);
-    if (s->plotScale != nullptr && s->plotScale->list != nullptr) mdlListModel_destroy(s->plotScale->list);
+    if (destroyList && s->plotScale != nullptr && s->plotScale->list != nullptr) mdlListModel_destroy(s->plotScale->list);
     dlmSystem_mdlFree(s->plotScale);
     dlmSystem_mdlFree(s);
   }
   if (slot != nullptr) *slot = nullptr;
+}
+
+// When the last application that uses the library is unloaded, what the applications shared goes
+// with it: each copy of the library holds one of these, destroyed when its application's code is
+// unloaded (by then the host counts it as gone). A later application starts afresh.
+struct ReleaseWithTheLastApplication {
+  ~ReleaseWithTheLastApplication() {
+    Shared* s = shared();
+    if (s == nullptr) return;
+    for (int i = 0; i < s->count && i < kRegistrySize; ++i) {
+      if (entryIsLive(s->entries[i])) return;
+    }
+    releaseShared(false);
+  }
+};
+
+// Armed once the host's records this relies on exist, so that it is destroyed before them even
+// when the process ends with the library still loaded.
+void armRelease() { static ReleaseWithTheLastApplication release; }
+
+}  // namespace
+
+void releaseProcessStateForTesting() {
+  releaseShared(true);
   destroyMessageList();
   forgetListDialogState();
 }
@@ -108,6 +136,7 @@ GlobalData* createGlobalData() {
   Shared* s = sharedOrCreate();
   MdlDesc* desc = mdlSystem_getCurrMdlDesc();
   if (s == nullptr) return nullptr;
+  armRelease();
   int slot = -1;
   if (s->count <= 0) {
     for (auto& entry : s->entries) clearEntry(entry);

@@ -422,6 +422,16 @@ TEST_F(Registry, TwoLoadedApplicationsShareOneRegistryThroughTheHost) {
   ASSERT_NE(three.app, nullptr);
   EXPECT_EQ(shared()->count, 2) << "the unloaded application's entry is reused";
   EXPECT_EQ(shared()->entries[0].desc, host::descriptorOf(three.app));
+  // What they shared goes with the last of them; the next one starts afresh.
+  host::unloadApplication(two.app, SYSTEM_UNLOAD_BY_USER);
+  EXPECT_NE(shared(), nullptr);
+  host::unloadApplication(three.app, SYSTEM_UNLOAD_BY_USER);
+  EXPECT_EQ(shared(), nullptr);
+  auto four = host::loadApplication("vxcoretwo", {});
+  ASSERT_NE(four.app, nullptr);
+  ASSERT_NE(shared(), nullptr);
+  EXPECT_EQ(shared()->count, 1);
+  EXPECT_EQ(mdlListModel_getRowCount(shared()->plotScale->list), 15);
 }
 
 }  // namespace
