@@ -6,6 +6,7 @@
 // host's text window. Changing the photometric interpretation rewrites the file through a
 // temporary copy beside it that replaces the original only when complete.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <tiffio.h>
 #include <unistd.h>
@@ -208,8 +209,16 @@ PIXMEND_API int VXDllIsReadOnly(const char* path) {
   if (::stat(path, &st) != 0 || !hasWriteBit(st)) return 1;
   std::FILE* f = std::fopen(path, "r+");
   if (f == nullptr) return 1;
-  std::fclose(f);
-  return 0;
+  // A file another program holds locked for writing counts as read-only too, as a file opened
+  // elsewhere for exclusive writing does on the platform this comes from.
+  const int fd = ::fileno(f);
+  struct flock probe {};
+  probe.l_type = F_WRLCK;
+  probe.l_whence = SEEK_SET;
+  bool locked = ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+  if (!locked && ::flock(fd, LOCK_EX | LOCK_NB) != 0) locked = errno == EWOULDBLOCK;
+  std::fclose(f);  // also releases the probe's lock
+  return locked ? 1 : 0;
 }
 
 PIXMEND_API void VXDllInvertRaster(unsigned char* bitmap, int width, int height) {

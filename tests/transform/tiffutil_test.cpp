@@ -1,5 +1,7 @@
 // The TIFF helpers of the raster session and the inversion and deletion helpers.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <tiffio.h>
 #include <unistd.h>
@@ -175,6 +177,13 @@ TEST_F(TiffUtilities, ReadOnlyMeansNoWriteBitOrNoFile) {
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
   EXPECT_EQ(VXDllIsReadOnly(path.c_str()), 1);  // even for root
   ASSERT_EQ(::chmod(path.c_str(), 0200), 0);
+  EXPECT_EQ(VXDllIsReadOnly(path.c_str()), 0);
+  // Held locked for writing elsewhere: read-only while the lock lasts.
+  const int holder = ::open(path.c_str(), O_RDWR);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  EXPECT_EQ(VXDllIsReadOnly(path.c_str()), 1);
+  ::close(holder);
   EXPECT_EQ(VXDllIsReadOnly(path.c_str()), 0);
   EXPECT_EQ(VXDllIsReadOnly(file("missing.tif").c_str()), 1);
   EXPECT_EQ(VXDllIsReadOnly(dir_.c_str()), 1);
