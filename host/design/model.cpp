@@ -50,18 +50,23 @@ LineStyle* findByName(const std::string& name) {
 }
 
 // Only the host's one model is a model; anything else is refused.
-bool knownModel(DgnModelRefP ref) { return ref == nullptr || ref == &model().ref; }
+bool knownModel(DgnModelRefP ref) {
+  return ref == nullptr || ref == &model().ref;
+}
 
 void setActiveStyle(const LineStyle& style) {
   model().activeStyle = static_cast<int>(*style.number);
-  journal().append("design", "active line style " + std::to_string(*style.number) + " \"" + style.name + "\"");
+  journal().append("design",
+                   "active line style " + std::to_string(*style.number) + " \"" + style.name + "\"");
 }
 
 const bool registered = registerReset("design", [] { model() = freshModel(); });
 
 }  // namespace
 
-const std::vector<LineStyle>& lineStyles() { return model().styles; }
+const std::vector<LineStyle>& lineStyles() {
+  return model().styles;
+}
 
 bool defineNamedLineStyle(const std::string& name) {
   if (name.empty() || name.size() >= LINESTYLE_NAME_MAX || findByName(name) != nullptr) return false;
@@ -76,7 +81,9 @@ const LineStyle* findLineStyle(long number) {
   return nullptr;
 }
 
-const LineStyle* findLineStyle(const std::string& name) { return findByName(name); }
+const LineStyle* findLineStyle(const std::string& name) {
+  return findByName(name);
+}
 
 long numberLineStyle(const std::string& name) {
   LineStyle* style = findByName(name);
@@ -85,7 +92,9 @@ long numberLineStyle(const std::string& name) {
   return *style->number;
 }
 
-int activeLineStyle() { return model().activeStyle; }
+int activeLineStyle() {
+  return model().activeStyle;
+}
 
 }  // namespace pixmend::host
 
@@ -93,7 +102,9 @@ using namespace pixmend::host;
 
 extern "C" {
 
-DgnModelRefP mdlModelRef_getActive(void) { return &model().ref; }
+DgnModelRefP mdlModelRef_getActive(void) {
+  return &model().ref;
+}
 
 int mdlParams_getActive(void* valueP, int paramName) {
   if (valueP == nullptr) return MDLERR_BADARG;
@@ -103,7 +114,8 @@ int mdlParams_getActive(void* valueP, int paramName) {
       return SUCCESS;
     case ACTIVEPARAM_LINESTYLENAME: {
       const LineStyle* style = findLineStyle(model().activeStyle);
-      std::snprintf(static_cast<char*>(valueP), LINESTYLE_NAME_MAX, "%s", style != nullptr ? style->name.c_str() : "");
+      std::snprintf(static_cast<char*>(valueP), LINESTYLE_NAME_MAX, "%s",
+                    style != nullptr ? style->name.c_str() : "");
       return SUCCESS;
     }
     default:

@@ -44,25 +44,37 @@ const KindLook& lookOf(int kind) {
   return kLooks[0];
 }
 
-int itemIndex(MSDialog* db, unsigned int type, int id) { return mdlDialog_itemIndexByTypeAndId(db, type, id, 0); }
+int itemIndex(MSDialog* db, unsigned int type, int id) {
+  return mdlDialog_itemIndexByTypeAndId(db, type, id, 0);
+}
 
-int clampSide(int v) { return std::clamp(v, 1, kMaxSide); }
+int clampSide(int v) {
+  return std::clamp(v, 1, kMaxSide);
+}
 
 void setTitleOfKind(MSDialog* db) {
   GlobalData* block = findGlobalData();
   const int slot = titleSlot(boxState().kind);
-  if (block != nullptr && slot >= 0 && block->titles[slot][0] != '\0') mdlDialog_setTitle(db, block->titles[slot]);
+  if (block != nullptr && slot >= 0 && block->titles[slot][0] != '\0')
+    mdlDialog_setTitle(db, block->titles[slot]);
 }
 
 int labelNumber(int button) {
   switch (button) {
-    case 16: return 25;
-    case 32: return 26;
-    case 64: return 27;
-    case 128: return 28;
-    case 256: return 29;
-    case 512: return 30;
-    default: return 0;
+    case 16:
+      return 25;
+    case 32:
+      return 26;
+    case 64:
+      return 27;
+    case 128:
+      return 28;
+    case 256:
+      return 29;
+    case 512:
+      return 30;
+    default:
+      return 0;
   }
 }
 
@@ -95,7 +107,8 @@ void layoutBox(MSDialog* db) {
   const BoxState& b = boxState();
   const int h = mdlWindow_fontHeightGet(db, kBoxFont);
   int widest = 0;
-  for (int i = 0; i < b.lineCount; ++i) widest = std::max(widest, mdlWindow_stringWidthGet(db, b.lines[i], kBoxFont));
+  for (int i = 0; i < b.lineCount; ++i)
+    widest = std::max(widest, mdlWindow_stringWidthGet(db, b.lines[i], kBoxFont));
   const BoxSize size = boxWindowSize(widest, b.lineCount, h);
   const int width = clampSide(size.width), height = clampSide(size.height);
   mdlWindow_extentSet(db, width, height);
@@ -145,7 +158,8 @@ void boxTextHook(DialogItemMessage* m) {
   const int y = m->u.draw.rect.origin.y + kIconInset;
   mdlWindow_iconDraw(m->db, x, y, RTYPE_ICON, look.icon, look.colour, 0);
   const int h = mdlWindow_fontHeightGet(m->db, kBoxFont);
-  for (int i = 0; i < b.lineCount; ++i) mdlWindow_textDraw(m->db, b.lines[i], x + kTextFromIcon, y + i * h, 0);
+  for (int i = 0; i < b.lineCount; ++i)
+    mdlWindow_textDraw(m->db, b.lines[i], x + kTextFromIcon, y + i * h, 0);
   m->msgUnderstood = 1;
 }
 
@@ -166,7 +180,8 @@ void layoutList(MSDialog* db) {
   StringList* list = messageList(false);
   const int h = mdlWindow_fontHeightGet(db, kListFont);
   int widest = 8 * h - 50;
-  for (const auto& line : s.heading) widest = std::max(widest, mdlWindow_stringWidthGet(db, line.c_str(), kListFont));
+  for (const auto& line : s.heading)
+    widest = std::max(widest, mdlWindow_stringWidthGet(db, line.c_str(), kListFont));
   const long members = list != nullptr ? std::max(0L, mdlStringList_size(list)) : 0;
   for (long i = 0; i < members; ++i) {
     char* text = nullptr;
@@ -200,7 +215,8 @@ void layoutList(MSDialog* db) {
     int id = 0;
     if (mdlDialog_itemGetTypeAndId(&type, &id, db, i) == 0 && type == RTYPE_PUSHBTN) buttons.push_back(i);
   }
-  placeButtons(db, buttons, width, std::min(height - buttonHeight - 10, listTop + listHeight + 15), buttonHeight);
+  placeButtons(db, buttons, width, std::min(height - buttonHeight - 10, listTop + listHeight + 15),
+               buttonHeight);
 }
 
 void listDialogHook(DialogMessage* m) {
@@ -270,7 +286,8 @@ void listSaveHook(DialogItemMessage* m) {
   const long members = list != nullptr ? std::max(0L, mdlStringList_size(list)) : 0;
   for (long i = 0; i < members; ++i) {
     char* text = nullptr;
-    if (mdlStringList_getMember(&text, nullptr, list, i) == 0 && text != nullptr) mdlTextFile_putString(text, file, 0);
+    if (mdlStringList_getMember(&text, nullptr, list, i) == 0 && text != nullptr)
+      mdlTextFile_putString(text, file, 0);
   }
   if (mdlTextFile_close(file) != 0) rscMsgBox(kBoxOk, kErrorList, kMsgCannotCreate, fileName);
 }
@@ -291,8 +308,12 @@ BoxSize boxWindowSize(int widestLine, int lines, int fontHeight) {
   return {w + 95, std::max(50, lines * fontHeight) + 3 * fontHeight + 45};
 }
 
-void forgetListDialogState() { listState() = ListDialogState{}; }
+void forgetListDialogState() {
+  listState() = ListDialogState{};
+}
 
-HookTable errorHookTable() { return {kHooks, static_cast<int>(sizeof kHooks / sizeof kHooks[0])}; }
+HookTable errorHookTable() {
+  return {kHooks, static_cast<int>(sizeof kHooks / sizeof kHooks[0])};
+}
 
 }  // namespace pixmend::vxlib

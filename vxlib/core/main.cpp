@@ -22,11 +22,17 @@ constexpr const char* kSharedName = "vxlibRegistry";
 constexpr std::size_t kBuffer92 = 92, kBuffer1480 = 1480, kBuffer8 = 8, kBuffer200 = 200, kBuffer836 = 836,
                       kBuffer256 = 256;
 
-void** sharedSlot() { return mdlSystem_sharedPointer(kSharedName); }
+void** sharedSlot() {
+  return mdlSystem_sharedPointer(kSharedName);
+}
 
-void clearEntry(RegistryEntry& entry) { entry = RegistryEntry{0, nullptr, nullptr}; }
+void clearEntry(RegistryEntry& entry) {
+  entry = RegistryEntry{0, nullptr, nullptr};
+}
 
-void* allocate(std::size_t size) { return vxlibMem_mallocRscErrorPrintf(size, kErrorList, kMsgOutOfMemory); }
+void* allocate(std::size_t size) {
+  return vxlibMem_mallocRscErrorPrintf(size, kErrorList, kMsgOutOfMemory);
+}
 
 }  // namespace
 
@@ -97,7 +103,8 @@ void releaseShared(bool destroyList) {
     dlmSystem_mdlFree(s->printerSetup);
     dlmSystem_mdlFree(s->project);
     dlmSystem_mdlFree(s->page);
-    if (destroyList && s->plotScale != nullptr && s->plotScale->list != nullptr) mdlListModel_destroy(s->plotScale->list);
+    if (destroyList && s->plotScale != nullptr && s->plotScale->list != nullptr)
+      mdlListModel_destroy(s->plotScale->list);
     dlmSystem_mdlFree(s->plotScale);
     dlmSystem_mdlFree(s);
   }
@@ -120,7 +127,9 @@ struct ReleaseWithTheLastApplication {
 
 // Armed once the host's records this relies on exist, so that it is destroyed before them even
 // when the process ends with the library still loaded.
-void armRelease() { static ReleaseWithTheLastApplication release; }
+void armRelease() {
+  static ReleaseWithTheLastApplication release;
+}
 
 }  // namespace
 
@@ -247,7 +256,8 @@ int vxlibMain_currentAppIsInitApp(void) {
 void vxlibMain_addInitApp(VxlibFunction function) {
   GlobalData* block = vxlibMain_getGlobalDataP();
   if (block == nullptr || function == nullptr) return;
-  if (block->deferredCount < 0 || block->deferredCount >= kDeferredFunctions) return;  // an eleventh is dropped
+  if (block->deferredCount < 0 || block->deferredCount >= kDeferredFunctions)
+    return;  // an eleventh is dropped
   block->deferred[block->deferredCount++] = function;
 }
 

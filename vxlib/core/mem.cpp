@@ -36,8 +36,8 @@ void* vxlibMem_mallocRscErrorPrintf(size_t size, int listId, int messageNumber, 
   return nullptr;
 }
 
-void* vxlibMem_reallocRscErrorPrintf(void* memory, size_t oldSize, size_t newSize, int listId, int messageNumber,
-                                     ...) {
+void* vxlibMem_reallocRscErrorPrintf(void* memory, size_t oldSize, size_t newSize, int listId,
+                                     int messageNumber, ...) {
   void* grown = dlmSystem_mdlRealloc(memory, newSize);
   if (grown != nullptr) {
     if (newSize > oldSize) std::memset(static_cast<char*>(grown) + oldSize, 0, newSize - oldSize);

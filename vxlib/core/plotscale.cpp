@@ -18,8 +18,9 @@
 namespace pixmend::vxlib {
 namespace {
 
-constexpr const char* kDefaultScales[] = {"1:1",   "1:2",   "1:5",    "1:10",   "1:20",   "1:25",   "1:50",   "1:100",
-                                          "1:200", "1:250", "1:500", "1:1000", "1:2000", "1:5000", "1:10000"};
+constexpr const char* kDefaultScales[] = {"1:1",   "1:2",    "1:5",    "1:10",   "1:20",
+                                          "1:25",  "1:50",   "1:100",  "1:200",  "1:250",
+                                          "1:500", "1:1000", "1:2000", "1:5000", "1:10000"};
 constexpr int kPlotScaleDialog = 20026;
 constexpr int kPlotScaleListBox = 20010;
 // Scales closer than this are the same scale.
@@ -87,7 +88,8 @@ int vxlibPlotScale_readSettings(VxlibRscFile* resourceFile) {
   if (r == nullptr || resourceFile == nullptr) return VXLIB_ERROR;
   StringList* stored = vxlibResource_loadStringList(resourceFile, kPlotScaleListId);
   if (stored == nullptr) return VXLIB_ERROR;
-  const long strings = std::max(0L, mdlStringList_size(stored)) * std::max(0L, mdlStringList_stringsPerMember(stored));
+  const long strings =
+      std::max(0L, mdlStringList_size(stored)) * std::max(0L, mdlStringList_stringsPerMember(stored));
   const long scales = std::min(strings / 2, kMaxScales);
   ListModel* list = listOf(r);
   mdlListModel_empty(list);
@@ -131,8 +133,10 @@ int vxlibPlotScale_saveSettings(VxlibRscFile* resourceFile) {
     long index = 0;
     if (mdlStringList_insertMember(&index, out, -1, 1) != 0) break;
     const long info[STRINGLIST_INFO_FIELDS] = {i == r->activeIndex ? 1 : 0, 0, 0, 0};
-    mdlStringList_setMember(out, 2 * index, mdlListCell_getStringValue(mdlListRow_getCellAtIndex(row, 0)), info);
-    mdlStringList_setMember(out, 2 * index + 1, mdlListCell_getStringValue(mdlListRow_getCellAtIndex(row, 1)), nullptr);
+    mdlStringList_setMember(out, 2 * index, mdlListCell_getStringValue(mdlListRow_getCellAtIndex(row, 0)),
+                            info);
+    mdlStringList_setMember(out, 2 * index + 1, mdlListCell_getStringValue(mdlListRow_getCellAtIndex(row, 1)),
+                            nullptr);
   }
   const int status = vxlibResource_addStringList(resourceFile, kPlotScaleListId, out);
   mdlStringList_destroy(out);

@@ -20,7 +20,8 @@ constexpr int kCreatedFileFlags = 1;
 
 // Reports a host error of a write: read-only files have their own message.
 int reportWriteError(const VxlibRscFile* record, int status) {
-  rscMsgBox(kBoxOk, kErrorList, status == RSC_ERR_READ_ONLY ? kMsgReadOnly : kMsgWriteFailed, record->fileName);
+  rscMsgBox(kBoxOk, kErrorList, status == RSC_ERR_READ_ONLY ? kMsgReadOnly : kMsgWriteFailed,
+            record->fileName);
   return VXLIB_ERROR;
 }
 

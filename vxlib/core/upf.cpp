@@ -63,7 +63,9 @@ void putText(Record& r, std::size_t at, const std::string& s) {
   std::memcpy(&r[at], s.data(), std::min(s.size(), kText - 1));
 }
 
-bool marked(const Record& r) { return r[kMarkerAt] == kMarker && getU32(r, kFormatAt) == kFormat; }
+bool marked(const Record& r) {
+  return r[kMarkerAt] == kMarker && getU32(r, kFormatAt) == kFormat;
+}
 
 // Puts `value` at the top of a list: entries move down one slot up to the one that held the same
 // value (dropped) or the tenth (which falls off); a new value lengthens a short list by one.
@@ -98,13 +100,18 @@ void startRecordIfForeign(Record& r) {
 
 Record readRecord(RscFileHandle prefFile, int dialogId) {
   Record r(kRecordSize, 0);
-  if (prefFile == 0 || mdlUserPrefs_getFileName(r.data(), prefFile, dialogId) != 0) std::fill(r.begin(), r.end(), 0);
+  if (prefFile == 0 || mdlUserPrefs_getFileName(r.data(), prefFile, dialogId) != 0)
+    std::fill(r.begin(), r.end(), 0);
   return r;
 }
 
-GlobalData* block() { return vxlibMain_getGlobalDataP(); }
+GlobalData* block() {
+  return vxlibMain_getGlobalDataP();
+}
 
-bool writable(const GlobalData* b) { return b != nullptr && b->preferenceFileOpen != 0 && b->preferenceFileReadOnly == 0; }
+bool writable(const GlobalData* b) {
+  return b != nullptr && b->preferenceFileOpen != 0 && b->preferenceFileReadOnly == 0;
+}
 
 // Opens `path` as the calling application's preference file (steps 3 to 6 of opening). Returns
 // the result of the last attempt.
@@ -247,15 +254,15 @@ int vxlibUpf_saveFileName(const char* fileName, RscFileHandle preferenceFile, in
   return mdlUserPrefs_saveFileName(r.data(), preferenceFile, dialogId);
 }
 
-int vxlibUpf_defFileOpen(char* fileName, const char* suggestedName, const char* filter, const char* defaultDirectory,
-                         const char* title, int dialogId) {
+int vxlibUpf_defFileOpen(char* fileName, const char* suggestedName, const char* filter,
+                         const char* defaultDirectory, const char* title, int dialogId) {
   const std::string remembered = rememberedName(dialogId);
   return mdlDialog_defFileOpen(fileName, remembered.empty() ? suggestedName : remembered.c_str(), filter,
                                defaultDirectory, title, vxlibUpf_getHandle(), dialogId);
 }
 
-int vxlibUpf_defFileCreate(char* fileName, const char* suggestedName, const char* filter, const char* defaultDirectory,
-                           const char* title, int dialogId) {
+int vxlibUpf_defFileCreate(char* fileName, const char* suggestedName, const char* filter,
+                           const char* defaultDirectory, const char* title, int dialogId) {
   const std::string remembered = rememberedName(dialogId);
   return mdlDialog_defFileCreate(fileName, remembered.empty() ? suggestedName : remembered.c_str(), filter,
                                  defaultDirectory, title, vxlibUpf_getHandle(), dialogId);
@@ -269,7 +276,8 @@ StringList* vxlibUpf_defFileListEdit(int* result, StringList* list, const char* 
   std::snprintf(folder, sizeof folder, "%s", directory != nullptr ? directory : "");
   std::string chosenFilter = filter != nullptr ? filter : "";
   if (marked(r)) {
-    if (!getText(r, kCurrentDirectoryAt).empty()) std::snprintf(folder, sizeof folder, "%s", getText(r, kCurrentDirectoryAt).c_str());
+    if (!getText(r, kCurrentDirectoryAt).empty())
+      std::snprintf(folder, sizeof folder, "%s", getText(r, kCurrentDirectoryAt).c_str());
     if (!getText(r, kCurrentFilterAt).empty()) chosenFilter = getText(r, kCurrentFilterAt);
   }
   int answer = ACTIONBUTTON_CANCEL;

@@ -129,8 +129,8 @@ void set(char* unparsed) {
 
 void show(char*) {
   const char* upf = vxlibUpf_getUpfFileName();
-  toolSubsystem_printf("%s: counter %d note \"%s\"; name %s; init application %d; preference file %s\n", kTitle,
-                       settings.counter, settings.note, vxlibMain_getApplicationName(),
+  toolSubsystem_printf("%s: counter %d note \"%s\"; name %s; init application %d; preference file %s\n",
+                       kTitle, settings.counter, settings.note, vxlibMain_getApplicationName(),
                        vxlibMain_currentAppIsInitApp(), upf != nullptr ? upf : "(none)");
   toolSubsystem_printf("%s: %s, %s\n", kTitle, vxlibMain_getVxlibVersion(), vxlibMain_getVxlibLocation());
 }
@@ -141,11 +141,17 @@ int saveSettings() {
   return vxlibUpf_save(kSettingsType, 1, bytes, kSettingsSize);
 }
 
-void save(char*) { toolSubsystem_printf("%s: save gave %d\n", kTitle, saveSettings()); }
+void save(char*) {
+  toolSubsystem_printf("%s: save gave %d\n", kTitle, saveSettings());
+}
 
-void deferred() { toolSubsystem_printf("%s: deferred function ran\n", kTitle); }
+void deferred() {
+  toolSubsystem_printf("%s: deferred function ran\n", kTitle);
+}
 
-void defer(char*) { vxlibMain_execFuncOrAddToInitApps(deferred); }
+void defer(char*) {
+  vxlibMain_execFuncOrAddToInitApps(deferred);
+}
 
 void open(char*) {
   char name[MAXFILELENGTH] = {};
@@ -162,7 +168,9 @@ void recent(char*) {
     toolSubsystem_printf("%s: nothing remembered\n", kTitle);
     return;
   }
-  auto u32 = [](const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<unsigned>(p[3]) << 24; };
+  auto u32 = [](const unsigned char* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<unsigned>(p[3]) << 24;
+  };
   const unsigned count = u32(record + 776);
   std::string names;
   for (unsigned i = 0; i < count && i < 10; ++i) {
@@ -211,7 +219,8 @@ void readFile(char* unparsed) {
     return;
   }
   char line[512];
-  while (mdlTextFile_getString(line, sizeof line, in, 0) != nullptr) toolSubsystem_printf("%s: | %s\n", kTitle, line);
+  while (mdlTextFile_getString(line, sizeof line, in, 0) != nullptr)
+    toolSubsystem_printf("%s: | %s\n", kTitle, line);
   mdlTextFile_close(in);
 }
 
@@ -231,16 +240,29 @@ int unloadApplication(int reason) {
   return 1;
 }
 
-void unload(char*) { unloadApplication(-1); }
+void unload(char*) {
+  unloadApplication(-1);
+}
 
 constexpr unsigned kBase = VXCORE_BASE;
 
-MdlCommandNumber commandNumbers[] = {
-    {box, kBase | 0x0100},     {rscBox, kBase | 0x0200},  {list, kBase | 0x0300},    {rscList, kBase | 0x0400},
-    {title, kBase | 0x0500},   {set, kBase | 0x0600},     {show, kBase | 0x0700},    {save, kBase | 0x0800},
-    {defer, kBase | 0x0900},   {open, kBase | 0x0a00},    {recent, kBase | 0x0b00},  {memory, kBase | 0x0c00},
-    {scales, kBase | 0x0d00},  {unload, kBase | 0x0e00},  {writeFile, kBase | 0x0f00},
-    {readFile, kBase | 0x1000}, {nullptr, 0}};
+MdlCommandNumber commandNumbers[] = {{box, kBase | 0x0100},
+                                     {rscBox, kBase | 0x0200},
+                                     {list, kBase | 0x0300},
+                                     {rscList, kBase | 0x0400},
+                                     {title, kBase | 0x0500},
+                                     {set, kBase | 0x0600},
+                                     {show, kBase | 0x0700},
+                                     {save, kBase | 0x0800},
+                                     {defer, kBase | 0x0900},
+                                     {open, kBase | 0x0a00},
+                                     {recent, kBase | 0x0b00},
+                                     {memory, kBase | 0x0c00},
+                                     {scales, kBase | 0x0d00},
+                                     {unload, kBase | 0x0e00},
+                                     {writeFile, kBase | 0x0f00},
+                                     {readFile, kBase | 0x1000},
+                                     {nullptr, 0}};
 
 }  // namespace
 
@@ -256,7 +278,8 @@ extern "C" PIXMEND_API int MdlMain(int argc, char* argv[]) {
   unsigned char bytes[kSettingsSize];
   if (vxlibUpf_load(kSettingsType, 1, bytes, kSettingsSize) == 0) {
     decode(bytes, settings);
-    toolSubsystem_printf("%s: settings read: counter %d note \"%s\"\n", kTitle, settings.counter, settings.note);
+    toolSubsystem_printf("%s: settings read: counter %d note \"%s\"\n", kTitle, settings.counter,
+                         settings.note);
   } else {
     settings = Settings{};
     toolSubsystem_printf("%s: settings are the defaults\n", kTitle);

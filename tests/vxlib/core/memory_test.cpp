@@ -37,12 +37,14 @@ TEST_F(Memory, GrowingLeavesTheNewBytesZeroAndTheOldOnesAsTheyWere) {
   auto* block = static_cast<unsigned char*>(vxlibMem_mallocRscErrorPrintf(100, kErrorList, kMsgOutOfMemory));
   ASSERT_NE(block, nullptr);
   std::memset(block, 0x5a, 100);
-  block = static_cast<unsigned char*>(vxlibMem_reallocRscErrorPrintf(block, 100, 150, kErrorList, kMsgOutOfMemory));
+  block = static_cast<unsigned char*>(
+      vxlibMem_reallocRscErrorPrintf(block, 100, 150, kErrorList, kMsgOutOfMemory));
   ASSERT_NE(block, nullptr);
   EXPECT_TRUE(std::all_of(block, block + 100, [](unsigned char c) { return c == 0x5a; }));
   EXPECT_TRUE(std::all_of(block + 100, block + 150, [](unsigned char c) { return c == 0; }));
   // Shrinking zeroes nothing.
-  block = static_cast<unsigned char*>(vxlibMem_reallocRscErrorPrintf(block, 150, 10, kErrorList, kMsgOutOfMemory));
+  block = static_cast<unsigned char*>(
+      vxlibMem_reallocRscErrorPrintf(block, 150, 10, kErrorList, kMsgOutOfMemory));
   ASSERT_NE(block, nullptr);
   EXPECT_EQ(block[9], 0x5a);
   dlmSystem_mdlFree(block);
@@ -66,7 +68,8 @@ TEST_F(Memory, AFailureAsksAndGoingOnGivesNull) {
   mdlSystem_failNextAllocations(1);
   host::queueAnswer("ok");
   EXPECT_EQ(vxlibMem_reallocRscErrorPrintf(block, 32, 64, kErrorList, kMsgCannotOpen, "the block"), nullptr);
-  EXPECT_STREQ(boxState().text, "Cannot open the resource file\nthe block") << "the caller's message and arguments";
+  EXPECT_STREQ(boxState().text, "Cannot open the resource file\nthe block")
+      << "the caller's message and arguments";
   dlmSystem_mdlFree(block);
 }
 

@@ -14,8 +14,8 @@
 namespace pixmend::vxlib {
 namespace {
 
-using host::AppScope;
 using host::Application;
+using host::AppScope;
 
 class Messages : public VxlibTest {
  protected:
@@ -33,9 +33,9 @@ TEST_F(Messages, BoxKindBitsChooseKindAndButtons) {
     int mask, kind, first, second;
   };
   const Case cases[] = {
-      {0, 1, 16, kNoMessage},   {17, 1, 16, kNoMessage}, {145, 1, 16, 128},  {152, 8, 16, 128},
-      {577, 1, 64, 512},        {0x3ff, 1, 16, 128},     {2 | 32 | 256, 2, 32, 256},
-      {4 | 64, 4, 64, kNoMessage}, {0x400, 1, 16, kNoMessage},
+      {0, 1, 16, kNoMessage},     {17, 1, 16, kNoMessage},     {145, 1, 16, 128},
+      {152, 8, 16, 128},          {577, 1, 64, 512},           {0x3ff, 1, 16, 128},
+      {2 | 32 | 256, 2, 32, 256}, {4 | 64, 4, 64, kNoMessage}, {0x400, 1, 16, kNoMessage},
   };
   for (const auto& c : cases) {
     setBoxKind(c.mask);
@@ -63,9 +63,10 @@ TEST_F(Messages, KindZeroIsKindOneWithOneButtonLabelledWithText25) {
   AppScope scope(app_);
   const auto from = mark();
   EXPECT_EQ(vxlibError_msgBoxPrintf(0, "Nothing %s", "special"), ACTIONBUTTON_OK);
-  EXPECT_EQ(dialogSince(from),
-            (std::vector<std::string>{"opened 20011 \"Boxes\"", "text 20011 \"Nothing special\"",
-                                      "pressed 20011.-3 \"OK\"", "closed 20011", "modal 20011 -> 3 (defaulted)"}));
+  EXPECT_EQ(
+      dialogSince(from),
+      (std::vector<std::string>{"opened 20011 \"Boxes\"", "text 20011 \"Nothing special\"",
+                                "pressed 20011.-3 \"OK\"", "closed 20011", "modal 20011 -> 3 (defaulted)"}));
   EXPECT_STREQ(boxState().text, "Nothing special");
 }
 
@@ -186,8 +187,9 @@ TEST_F(Messages, ALongTextIsCutNeverOverrun) {
 }
 
 TEST_F(Messages, AFormatThatWouldWriteThroughAnArgumentIsShownAsItStands) {
-  Application* app = addApp("Hostile", "/opt/vx/app/bin/lib/libHostile.so",
-                            R"({"resources": [{"kind": "messages", "id": 1, "messages": {"1": "count%n here %s"}}]})");
+  Application* app =
+      addApp("Hostile", "/opt/vx/app/bin/lib/libHostile.so",
+             R"({"resources": [{"kind": "messages", "id": 1, "messages": {"1": "count%n here %s"}}]})");
   start(app);
   AppScope scope(app);
   vxlibError_rscMsgBoxPrintf(17, 1, 1, "text");
@@ -208,7 +210,9 @@ TEST_F(Messages, TitlesOfOtherKindsAreReportedAndChangeNothing) {
   EXPECT_STREQ(findGlobalData()->titles[titleSlot(2)], "Careful, now");
 }
 
-long listSize() { return mdlStringList_size(messageList(false)); }
+long listSize() {
+  return mdlStringList_size(messageList(false));
+}
 
 TEST_F(Messages, ModeZeroCollectsLinesAndShowingTheListEmptiesIt) {
   AppScope scope(app_);
@@ -266,7 +270,8 @@ TEST_F(Messages, TheListDialogShowsTheListAndSavesItAsText) {
   EXPECT_EQ(vxlibError_listPrintf(1, "Heading"), ACTIONBUTTON_OK);
   EXPECT_EQ(readAll(path("saved.txt")), "first line\nsecond line\nthird line\n");
   const auto said = dialogSince(from);
-  EXPECT_NE(std::find(said.begin(), said.end(), "file create \"Save the messages as\" -> " + path("saved.txt") + " (answered)"),
+  EXPECT_NE(std::find(said.begin(), said.end(),
+                      "file create \"Save the messages as\" -> " + path("saved.txt") + " (answered)"),
             said.end());
   // The choice is remembered for the next save.
   unsigned char record[USERPREFS_FILE_RECORD_SIZE];
@@ -294,13 +299,14 @@ TEST_F(Messages, TheListDialogIsSizedToItsLines) {
 // Every numbered text of the library has the conversions its callers pass arguments for.
 TEST_F(Messages, TheLibrarysTextsTakeExactlyTheirCallersArguments) {
   const std::map<std::pair<int, int>, std::string> expected = {
-      {{kStatusList, 5}, "sssss"}, {{kStatusList, 12}, "s"},
-      {{kErrorList, 1}, "s"},      {{kErrorList, 2}, ""},    {{kErrorList, 3}, "d"},  {{kErrorList, 4}, ""},
-      {{kErrorList, 9}, "s"},      {{kErrorList, 10}, "s"},  {{kErrorList, 14}, ""},  {{kErrorList, 16}, "s"},
-      {{kErrorList, 19}, ""},      {{kErrorList, 20}, ""},
-      {{kLanguageList, 25}, ""},   {{kLanguageList, 26}, ""}, {{kLanguageList, 27}, ""}, {{kLanguageList, 28}, ""},
-      {{kLanguageList, 29}, ""},   {{kLanguageList, 30}, ""}, {{kLanguageList, 31}, ""}, {{kLanguageList, 37}, ""},
-      {{kLanguageList, 38}, "s"},  {{kLanguageList, 39}, "s"}, {{kLanguageList, 40}, "s"}, {{kLanguageList, 41}, "s"},
+      {{kStatusList, 5}, "sssss"}, {{kStatusList, 12}, "s"},   {{kErrorList, 1}, "s"},
+      {{kErrorList, 2}, ""},       {{kErrorList, 3}, "d"},     {{kErrorList, 4}, ""},
+      {{kErrorList, 9}, "s"},      {{kErrorList, 10}, "s"},    {{kErrorList, 14}, ""},
+      {{kErrorList, 16}, "s"},     {{kErrorList, 19}, ""},     {{kErrorList, 20}, ""},
+      {{kLanguageList, 25}, ""},   {{kLanguageList, 26}, ""},  {{kLanguageList, 27}, ""},
+      {{kLanguageList, 28}, ""},   {{kLanguageList, 29}, ""},  {{kLanguageList, 30}, ""},
+      {{kLanguageList, 31}, ""},   {{kLanguageList, 37}, ""},  {{kLanguageList, 38}, "s"},
+      {{kLanguageList, 39}, "s"},  {{kLanguageList, 40}, "s"}, {{kLanguageList, 41}, "s"},
       {{kLanguageList, 57}, "s"},  {{kLanguageList, 61}, ""},
   };
   AppScope scope(app_);
@@ -308,7 +314,8 @@ TEST_F(Messages, TheLibrarysTextsTakeExactlyTheirCallersArguments) {
     char text[RSC_MESSAGE_MAX];
     ASSERT_EQ(mdlResource_loadFromStringList(text, 0, key.first, key.second), 0)
         << "list " << key.first << " message " << key.second;
-    EXPECT_EQ(conversionsOf(text), conversions) << "list " << key.first << " message " << key.second << ": " << text;
+    EXPECT_EQ(conversionsOf(text), conversions)
+        << "list " << key.first << " message " << key.second << ": " << text;
     EXPECT_NE(text[0], '\0');
   }
 }

@@ -12,8 +12,8 @@
 namespace pixmend::vxlib {
 namespace {
 
-using host::AppScope;
 using host::Application;
+using host::AppScope;
 
 class Registry : public VxlibTest {};
 
@@ -49,7 +49,8 @@ TEST_F(Registry, EachApplicationSeesItsOwnBlockWithItsCreationValues) {
     EXPECT_EQ(g->preferenceFile.handle, 0u);
     ASSERT_NE(g->buffer836, nullptr);
     EXPECT_STREQ(g->buffer836 + 831, ",");
-    for (void* buffer : {g->buffer92, g->buffer1480, g->buffer8, g->buffer200, g->buffer256}) EXPECT_NE(buffer, nullptr);
+    for (void* buffer : {g->buffer92, g->buffer1480, g->buffer8, g->buffer200, g->buffer256})
+      EXPECT_NE(buffer, nullptr);
     EXPECT_NE(g->resourceFile.handle, 0u) << "the application's own resource file is open";
   }
   // The block published as tgdP is the one of the application started last.
@@ -105,8 +106,14 @@ TEST_F(Registry, AFullRegistryRefusesOneMoreButTakesItOnceAnEntryFallsFree) {
 
 int deferredCalls = 0;
 std::string deferredOrder;
-void deferredA() { deferredOrder += 'a'; ++deferredCalls; }
-void deferredB() { deferredOrder += 'b'; ++deferredCalls; }
+void deferredA() {
+  deferredOrder += 'a';
+  ++deferredCalls;
+}
+void deferredB() {
+  deferredOrder += 'b';
+  ++deferredCalls;
+}
 
 TEST_F(Registry, TheEleventhDeferredFunctionIsDropped) {
   Application* app = startApp("App");
@@ -173,7 +180,7 @@ TEST_F(Registry, SharedRecordsArePublishedOnceWithTheDefaultPlotScales) {
   EXPECT_TRUE(texts("text").empty()) << "every published record has its layout";
 
   ASSERT_EQ(mdlListModel_getRowCount(list), 15);
-  const char* names[] = {"1:1",   "1:2",   "1:5",    "1:10",   "1:20",   "1:25",   "1:50",   "1:100",
+  const char* names[] = {"1:1",   "1:2",   "1:5",   "1:10",   "1:20",   "1:25",   "1:50",   "1:100",
                          "1:200", "1:250", "1:500", "1:1000", "1:2000", "1:5000", "1:10000"};
   for (int i = 0; i < 15; ++i) {
     ListRow* row = mdlListModel_getRowAtIndex(list, i);
@@ -277,8 +284,12 @@ TEST_F(Registry, TheProposalNamesTheFolderTheApplicationAndTheSiteFile) {
 }
 
 std::vector<std::string> scaleCalls;
-void scaleOfA(double a, double b) { scaleCalls.push_back("A " + std::to_string(a) + " " + std::to_string(b)); }
-void scaleOfB(double a, double b) { scaleCalls.push_back("B " + std::to_string(a) + " " + std::to_string(b)); }
+void scaleOfA(double a, double b) {
+  scaleCalls.push_back("A " + std::to_string(a) + " " + std::to_string(b));
+}
+void scaleOfB(double a, double b) {
+  scaleCalls.push_back("B " + std::to_string(a) + " " + std::to_string(b));
+}
 
 TEST_F(Registry, ScaleFunctionsOfTheOtherLiveApplicationsAreNotified) {
   scaleCalls.clear();
@@ -308,7 +319,8 @@ TEST_F(Registry, ScaleFunctionsOfTheOtherLiveApplicationsAreNotified) {
   host::removeApplication(b);
   AppScope scope(c);
   notifyScaleFunctions(2.0, 3.0, 0);
-  EXPECT_EQ(scaleCalls, (std::vector<std::string>{"A 2.000000 3.000000"})) << "an unloaded application is skipped";
+  EXPECT_EQ(scaleCalls, (std::vector<std::string>{"A 2.000000 3.000000"}))
+      << "an unloaded application is skipped";
 }
 
 TEST_F(Registry, OpeningALibraryDialogClosesItInTheOtherApplications) {

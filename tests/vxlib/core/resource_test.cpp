@@ -63,7 +63,8 @@ TEST_F(Resources, RecordsRoundTripByteForByteAndOnlyAtTheirOwnSize) {
   EXPECT_EQ(vxlibResource_load(&file, kType, 9, back, 5), VXLIB_SUCCESS);
   EXPECT_EQ(std::memcmp(back, data, 5), 0);
   unsigned char bigger[64] = {};
-  EXPECT_EQ(vxlibResource_load(&file, kType, 9, bigger, 64), VXLIB_ERROR) << "never read past the stored record";
+  EXPECT_EQ(vxlibResource_load(&file, kType, 9, bigger, 64), VXLIB_ERROR)
+      << "never read past the stored record";
   EXPECT_EQ(vxlibResource_load(&file, kType, 10, back, 5), VXLIB_ERROR);
   const unsigned char changed[5] = {9, 9, 9, 9, 9};
   EXPECT_EQ(vxlibResource_add(&file, kType, 9, changed, 5, nullptr), VXLIB_SUCCESS);
@@ -80,7 +81,8 @@ TEST_F(Resources, WritingAReadOnlyFileShowsItsMessage) {
   ASSERT_EQ(vxlibResource_openFile(&file, path("ro.rsc").c_str(), 0), VXLIB_SUCCESS);
   const unsigned char data[4] = {1, 2, 3, 4};
   EXPECT_EQ(vxlibResource_add(&file, kType, 1, data, 4, nullptr), VXLIB_ERROR);
-  EXPECT_EQ(boxState().text, "The resource file\n" + path("ro.rsc") + "\nis read-only: the change was not saved.");
+  EXPECT_EQ(boxState().text,
+            "The resource file\n" + path("ro.rsc") + "\nis read-only: the change was not saved.");
   // A closed handle is another failure: message 9.
   vxlibResource_closeFile(&file);
   EXPECT_EQ(vxlibResource_add(&file, kType, 1, data, 4, nullptr), VXLIB_ERROR);
@@ -117,10 +119,13 @@ TEST_F(Resources, StringListsAreAddedAndReplaced) {
 // ---- Plot-scale settings --------------------------------------------------------------------------
 
 std::vector<std::string> scaleCalls;
-void scaleWatcher(double from, double to) { scaleCalls.push_back(std::to_string(from) + " " + std::to_string(to)); }
+void scaleWatcher(double from, double to) {
+  scaleCalls.push_back(std::to_string(from) + " " + std::to_string(to));
+}
 
 std::string cell(PlotScale* r, int row, int column) {
-  return mdlListCell_getStringValue(mdlListRow_getCellAtIndex(mdlListModel_getRowAtIndex(r->list, row), column));
+  return mdlListCell_getStringValue(
+      mdlListRow_getCellAtIndex(mdlListModel_getRowAtIndex(r->list, row), column));
 }
 
 TEST_F(Resources, PlotScalesSurviveASaveAndARead) {
@@ -136,7 +141,8 @@ TEST_F(Resources, PlotScalesSurviveASaveAndARead) {
   ASSERT_EQ(vxlibResource_openFile(&file, path("scales.rsc").c_str(), 1), VXLIB_SUCCESS);
   // Make the list different from the defaults: 1:500 active with its value edited.
   r->activeIndex = 10;
-  mdlListCell_setStringValue(mdlListRow_getCellAtIndex(mdlListModel_getRowAtIndex(r->list, 10), 1), "499.500000", 1);
+  mdlListCell_setStringValue(mdlListRow_getCellAtIndex(mdlListModel_getRowAtIndex(r->list, 10), 1),
+                             "499.500000", 1);
   ASSERT_EQ(vxlibPlotScale_saveSettings(&file), VXLIB_SUCCESS);
   buildDefaultPlotScales(r);
   EXPECT_EQ(r->activeScale, 1.0);

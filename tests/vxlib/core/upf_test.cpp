@@ -23,7 +23,9 @@ class Preferences : public VxlibTest {
     std::filesystem::create_directories(path("prefs"));
     app_ = startApp("Prefs");
   }
-  std::vector<unsigned char> record(unsigned char fill) const { return std::vector<unsigned char>(kSize, fill); }
+  std::vector<unsigned char> record(unsigned char fill) const {
+    return std::vector<unsigned char>(kSize, fill);
+  }
   host::Application* app_ = nullptr;
 };
 
@@ -69,9 +71,9 @@ TEST_F(Preferences, WithoutTheHostsPreferenceFileNothingOpensAndTheApplicationRu
   auto buffer = record(0);
   EXPECT_EQ(vxlibUpf_load(kType, 1, buffer.data(), kSize), VXLIB_ERROR);
   EXPECT_EQ(vxlibUpf_save(kType, 1, buffer.data(), kSize), VXLIB_ERROR);
-  EXPECT_EQ(texts("text", from), (std::vector<std::string>{"\"MS_USERPREF\" undefined!\n",
-                                                           "User preference file not open!!\n",
-                                                           "User preference file not open!!\n"}));
+  EXPECT_EQ(texts("text", from),
+            (std::vector<std::string>{"\"MS_USERPREF\" undefined!\n", "User preference file not open!!\n",
+                                      "User preference file not open!!\n"}));
   EXPECT_EQ(vxlibUpf_getUpfFileName(), nullptr);
 }
 
@@ -92,7 +94,8 @@ TEST_F(Preferences, AReadOnlyFileIsReadAndNeverWritten) {
   EXPECT_EQ(buffer, saved);
   auto changed = record(9);
   const auto from = mark();
-  EXPECT_EQ(vxlibUpf_save(kType, 1, changed.data(), kSize), VXLIB_SUCCESS) << "skipped, and says so by success";
+  EXPECT_EQ(vxlibUpf_save(kType, 1, changed.data(), kSize), VXLIB_SUCCESS)
+      << "skipped, and says so by success";
   EXPECT_EQ(vxlibUpf_save(kType, 2, changed.data(), kSize), VXLIB_SUCCESS);
   EXPECT_TRUE(texts("dialog", from).empty());
   vxlibUpf_close();
@@ -121,7 +124,8 @@ TEST_F(Preferences, AGarbageFileIsReportedLeftAloneAndTheDefaultsApply) {
   vxlibUpf_open(nullptr, nullptr, "Prefs.upf");
   EXPECT_EQ(boxState().text, "Cannot open the resource file\n" + file);
   const auto said = texts("dialog", from);
-  EXPECT_EQ(std::count(said.begin(), said.end(), "opened 20011 \"Prefs\""), 1) << "one message: the file is not replaced";
+  EXPECT_EQ(std::count(said.begin(), said.end(), "opened 20011 \"Prefs\""), 1)
+      << "one message: the file is not replaced";
   EXPECT_EQ(vxlibUpf_getUpfFileName(), nullptr);
   auto buffer = record(0);
   EXPECT_EQ(vxlibUpf_load(kType, 1, buffer.data(), kSize), VXLIB_ERROR);
@@ -218,7 +222,8 @@ TEST_F(RememberedFiles, TheSameFileTwiceIsListedOnceAtTheTop) {
 }
 
 TEST_F(RememberedFiles, AnEleventhDistinctFileDropsTheOldest) {
-  for (int i = 1; i <= 11; ++i) vxlibUpf_saveFileName(("/d/f" + std::to_string(i) + ".txt").c_str(), handle_, 1);
+  for (int i = 1; i <= 11; ++i)
+    vxlibUpf_saveFileName(("/d/f" + std::to_string(i) + ".txt").c_str(), handle_, 1);
   const Remembered r = read(1);
   ASSERT_EQ(r.u32(776), 10u);
   EXPECT_EQ(r.names().front(), "/d/f11.txt");
@@ -240,7 +245,8 @@ TEST_F(RememberedFiles, ForeignBytesAreKeptAndForeignCountsAreNotTrusted) {
   ASSERT_EQ(mdlUserPrefs_saveFileName(foreign.bytes.data(), handle_, 3), 0);
   ASSERT_EQ(vxlibUpf_saveFileName("/d/x.dat", handle_, 3), 0);
   Remembered r = read(3);
-  EXPECT_TRUE(std::all_of(r.bytes.begin() + 5904, r.bytes.begin() + 8468, [](unsigned char c) { return c == 0x77; }));
+  EXPECT_TRUE(
+      std::all_of(r.bytes.begin() + 5904, r.bytes.begin() + 8468, [](unsigned char c) { return c == 0x77; }));
   EXPECT_EQ(r.names(), std::vector<std::string>{"/d/x.dat"});
   // A marked record with a damaged count is clamped to the list.
   r.bytes[776] = 200;

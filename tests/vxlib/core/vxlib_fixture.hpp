@@ -61,9 +61,11 @@ class VxlibTest : public ::testing::Test {
   }
 
   // An application known to the host, with the library's resources, loaded from `library`.
-  host::Application* addApp(const std::string& name, const std::string& library = "/opt/vx/app/bin/lib/libapp.so",
+  host::Application* addApp(const std::string& name,
+                            const std::string& library = "/opt/vx/app/bin/lib/libapp.so",
                             const std::string& extraJson = "") {
-    if (!extraJson.empty()) return host::addApplication(name, library, compileResources(name + ".rsc", extraJson));
+    if (!extraJson.empty())
+      return host::addApplication(name, library, compileResources(name + ".rsc", extraJson));
     if (libraryRsc_.empty()) libraryRsc_ = compileResources("library.rsc");
     return host::addApplication(name, library, libraryRsc_);
   }
@@ -76,7 +78,8 @@ class VxlibTest : public ::testing::Test {
     for (auto& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
     host::AppScope scope(app);
-    return vxlibMain_initVxLib(host::applicationName(app).c_str(), static_cast<int>(words.size()), argv.data());
+    return vxlibMain_initVxLib(host::applicationName(app).c_str(), static_cast<int>(words.size()),
+                               argv.data());
   }
 
   // An application registered and started in one step.
