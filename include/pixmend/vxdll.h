@@ -107,7 +107,9 @@ PIXMEND_API void VXDllInitFloodFill2(double slope, double intercept, int x1, int
  * nothing, not even the box. Any area, up to the whole bitmap, is filled without deep recursion. */
 PIXMEND_API void VXDllFloodFill(int x, int y);
 
-/* ---- TIFF utilities and inversion ------------------------------------------------------------ */
+/* ---- TIFF utilities and inversion ------------------------------------------------------------
+ * Each TIFF helper opens the file by path, does one thing and closes it; libtiff's messages of
+ * that call go to the host's text window, never to the terminal. */
 
 /* 1 when the TIFF file is organised in tiles, 0 when in strips or when it cannot be opened. */
 PIXMEND_API int VXDllIsTiffTiled(const char *path);
@@ -116,17 +118,22 @@ PIXMEND_API int VXDllIsTiffTiled(const char *path);
  * 0 when the tag is missing; -1 when the file cannot be opened as TIFF. */
 PIXMEND_API int VXDllGetPhotometric(const char *path);
 
-/* Sets the photometric interpretation of the file without losing its image. */
+/* Sets the photometric interpretation (0 to 65535) of the first directory without losing the
+ * image or further pages: the change is made on a copy beside the file that then replaces it.
+ * Read-only files, files that are not TIFF and other values are left as they are. */
 PIXMEND_API void VXDllSetPhotometric(const char *path, int photometric);
 
-/* 1 when the file cannot be opened for reading and writing (missing, protected, or without any
- * write permission bit, whoever asks), else 0. */
+/* 1 when the file cannot be opened for reading and writing (missing, a directory, protected,
+ * without any write permission bit whoever asks, or held locked for writing by another program),
+ * else 0. */
 PIXMEND_API int VXDllIsReadOnly(const char *path);
 
-/* Toggles every pixel of a width x height bitmap in place; padding bits are left as they are. */
+/* Toggles every pixel of a width x height bitmap in place; padding bits are left as they are.
+ * A null bitmap or a non-positive size does nothing. */
 PIXMEND_API void VXDllInvertRaster(unsigned char *bitmap, int width, int height);
 
-/* Deletes the file: non-zero on success, 0 on failure. */
+/* Deletes the file: non-zero on success, 0 on failure (missing, a directory, or read-only: a
+ * file without any write permission bit is not deleted, whoever asks). */
 PIXMEND_API int VXDllDeleteFile(const char *path);
 
 PIXMEND_END_C
