@@ -16,6 +16,8 @@
 // that includes itself (directly or through others) is reported like a failed include instead of
 // opening files without end; and a physical line longer than the line buffer is never written
 // past it: it is cut, the rest of it is skipped, and vxlibFile_read reports it as too long.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -63,6 +65,9 @@ VxlibTextFile* allocateReader() {
 // when the file cannot be opened.
 VxlibTextFile* openInclude(VxlibTextFile* parent, const std::string& name) {
   if (name.empty() || name.size() >= sizeof parent->fileName) return nullptr;
+  // Only files that end: an include of a device or a pipe would never let the reading finish.
+  struct stat st {};
+  if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
   MdlTextFile* file = mdlTextFile_open(name.c_str(), TEXTFILE_READ);
   if (file == nullptr) return nullptr;
   VxlibTextFile* r = allocateReader();

@@ -121,6 +121,17 @@ TEST_F(TextFile, MissingIncludesOfBothKindsLetReadingGoOn) {
   EXPECT_EQ(boxLines(from), (std::vector<std::string>{"Cannot open or create the file", path("gone.cfg")}));
 }
 
+TEST_F(TextFile, OnlyRegularFilesAreIncluded) {
+  // A device never ends and a folder is no text: both are reported like missing files.
+  writeText(path("dev.cfg"), "before\n%include /dev/zero\n%include " + dir_ + "\nafter\n");
+  const auto from = mark();
+  const auto lines = readAll(path("dev.cfg"), false);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], (Logical{3, "after", ""}));
+  EXPECT_EQ(boxLines(from), (std::vector<std::string>{"Cannot open or create the file", "/dev/zero",
+                                                      "Cannot open or create the file", dir_}));
+}
+
 TEST_F(TextFile, FgetsHandsBackAFailedDirectiveAsACommentLine) {
   writeText(path("f.cfg"), "x\n%if exist include none.cfg\n");
   AppScope scope(app_);
