@@ -23,6 +23,9 @@
 #if __has_include("host/dialog/api.h")
 #include "host/dialog/api.h"
 #endif
+#if __has_include("host/external/api.h")
+#include "host/external/api.h"
+#endif
 #if __has_include("host/image/api.h")
 #include "host/image/api.h"
 #endif
