@@ -1,0 +1,133 @@
+// The application's settings records: the parameter block's start-up values, the user-interface
+// block's defaults, its stored form in the preference file, and loading and saving it.
+//   setStartupParams                          the parameter block at start-up
+//   encodeUserInterface / decodeUserInterface the 272-byte stored form, field by field
+//   defaultTempDirectory                      "MS_TMP" expanded, else the system's temporary folder
+//   loadUserSettings / saveUserSettings       the block in "VXPixmend.upf"
+#include <cstdio>
+#include <cstring>
+
+#include "app/params.hpp"
+#include "app/startup.hpp"
+#include "host/mdl.h"
+#include "pixmend/vxlib.h"
+
+namespace pixmend::app {
+namespace {
+
+constexpr std::size_t kActiveColorAt = 0;
+constexpr std::size_t kOverlayColorAt = 4;
+constexpr std::size_t kSpareSettingAt = 8;
+constexpr std::size_t kAutoWriteBackAt = 12;
+constexpr std::size_t kTempDirectoryAt = 16;
+constexpr std::size_t kTempDirectorySize = 256;
+
+void putInt32(unsigned char* out, std::int32_t value) {
+  const auto v = static_cast<std::uint32_t>(value);
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+std::int32_t getInt32(const unsigned char* in) {
+  const std::uint32_t v = in[0] | in[1] << 8 | in[2] << 16 | static_cast<std::uint32_t>(in[3]) << 24;
+  return static_cast<std::int32_t>(v);
+}
+
+// `directory` followed by '/' unless it ends in one already; false when that does not fit.
+bool withSeparator(char* out, std::size_t size, const char* directory) {
+  const std::size_t length = std::strlen(directory);
+  const bool hasSeparator = length > 0 && directory[length - 1] == '/';
+  const int written = std::snprintf(out, size, "%s%s", directory, hasSeparator ? "" : "/");
+  return written > 0 && static_cast<std::size_t>(written) < size;
+}
+
+}  // namespace
+
+void setStartupParams(VxRasterParams& p) {
+  std::memset(&p, 0, sizeof p);
+  p.deleteRectangleMode = 1;
+  p.dialogOption2 = 1;
+  p.dialogOption3 = 1;
+  p.warpThreePoints = 1;
+  p.copyMoveMode = 3;
+  p.copyRotation = 0;
+  p.dialogOption7 = 1;
+  p.saveAsFileType = 19;
+  p.dialogOption9 = 1;
+  p.dialogOption10 = 0;
+  p.dialogOption11 = 0;
+  p.copyTransparent = 1;
+  p.dialogOption13 = 1;
+  p.dialogOption14 = 0;
+  p.mirrorMode = 1;
+  std::snprintf(p.rotationAngleText, sizeof p.rotationAngleText, "%s", "90");
+  p.deleteRectangleHeight = 5.0;
+  p.deleteRectangleWidth = 5.0;
+  p.dialogOption20 = 1;
+  p.dialogOption21 = 1;
+  p.dialogOption22 = 1;
+  p.dialogOption23 = 4;
+}
+
+void encodeUserInterface(const UserInterfaceData& data, unsigned char out[kUserInterfaceSize]) {
+  std::memset(out, 0, kUserInterfaceSize);
+  putInt32(out + kActiveColorAt, data.activeColor);
+  putInt32(out + kOverlayColorAt, data.overlayColor);
+  putInt32(out + kSpareSettingAt, data.spareSetting);
+  putInt32(out + kAutoWriteBackAt, data.autoWriteBack);
+  std::memcpy(out + kTempDirectoryAt, data.tempDirectory, kTempDirectorySize);
+}
+
+void decodeUserInterface(const unsigned char in[kUserInterfaceSize], UserInterfaceData& data) {
+  data.activeColor = getInt32(in + kActiveColorAt);
+  data.overlayColor = getInt32(in + kOverlayColorAt);
+  data.spareSetting = getInt32(in + kSpareSettingAt);
+  data.autoWriteBack = getInt32(in + kAutoWriteBackAt);
+  std::memcpy(data.tempDirectory, in + kTempDirectoryAt, kTempDirectorySize);
+  // A file written elsewhere may fill the whole field: it is cut, never read past its end.
+  data.tempDirectory[kTempDirectorySize - 1] = '\0';
+}
+
+void defaultTempDirectory(char* out, std::size_t size) {
+  if (size == 0) return;
+  out[0] = '\0';
+  char raw[kTempDirectorySize] = {};
+  const int found = mdlSystem_getCfgVar(raw, "MS_TMP", static_cast<int>(sizeof raw));
+  if (found == SUCCESS) {
+    // The value is taken whole, as the user wrote it; one that does not fit would name another
+    // folder, so it is refused in favour of the system's temporary folder.
+    if (mdlSystem_expandCfgVar(out, static_cast<int>(size), raw) == SUCCESS) return;
+    toolSubsystem_printf("VXRaster: MS_TMP is longer than %d characters; using the system temporary folder\n",
+                         static_cast<int>(size) - 1);
+  } else if (found == MDLERR_TOOLARGE) {
+    toolSubsystem_printf("VXRaster: MS_TMP is longer than %d characters; using the system temporary folder\n",
+                         static_cast<int>(sizeof raw) - 1);
+  }
+  const char* system = mdlSystem_getenv("TMPDIR");
+  if (system == nullptr || *system == '\0' || !withSeparator(out, size, system)) withSeparator(out, size, "/tmp");
+}
+
+void setDefaultUserSettings(UserInterfaceData& data) {
+  std::memset(&data, 0, sizeof data);
+  data.activeColor = 2;
+  data.overlayColor = 1;
+  data.spareSetting = 255;
+  data.autoWriteBack = 1;
+  defaultTempDirectory(data.tempDirectory, sizeof data.tempDirectory);
+}
+
+void loadUserSettings(UserInterfaceData& data) {
+  unsigned char bytes[kUserInterfaceSize] = {};
+  if (vxlibUpf_load(kUserInterfaceType, kUserInterfaceId, bytes, kUserInterfaceSize) == 0) {
+    decodeUserInterface(bytes, data);
+  } else {
+    setDefaultUserSettings(data);
+  }
+}
+
+int saveUserSettings(const UserInterfaceData& data) {
+  unsigned char bytes[kUserInterfaceSize];
+  encodeUserInterface(data, bytes);
+  return vxlibUpf_save(kUserInterfaceType, kUserInterfaceId, bytes, kUserInterfaceSize);
+}
+
+}  // namespace pixmend::app
