@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace pixmend {
 
@@ -24,6 +25,25 @@ constexpr std::size_t bitmapBytes(int width, int height) {
 
 // Mask of pixel x within its byte.
 constexpr std::uint8_t pixelMask(int x) { return static_cast<std::uint8_t>(0x80u >> (x & 7)); }
+
+// Eight bytes of a row as one word in pixel order: bit 63 is the first byte's most significant
+// bit, the leftmost of the 64 pixels. The word kernels read and write rows through these two.
+inline std::uint64_t loadWord(const std::uint8_t* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  return w;
+#else
+  return __builtin_bswap64(w);
+#endif
+}
+
+inline void storeWord(std::uint8_t* p, std::uint64_t w) {
+#if !(defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__)
+  w = __builtin_bswap64(w);
+#endif
+  std::memcpy(p, &w, 8);
+}
 
 template <typename Byte>
 struct BasicBitmapView {

@@ -65,13 +65,7 @@ SelectionBuffer allocateMarks(std::size_t bytes) {
 // significant bit, which is the leftmost pixel. Bytes at or beyond `bytes` read as 0.
 inline std::uint64_t loadWord(const std::uint8_t* base, std::size_t offset, std::size_t bytes) {
   std::uint64_t v = 0;
-  if (offset + 8 <= bytes) {
-    std::memcpy(&v, base + offset, 8);
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    v = __builtin_bswap64(v);
-#endif
-    return v;
-  }
+  if (offset + 8 <= bytes) return pixmend::loadWord(base + offset);
   for (std::size_t i = 0; i < 8; ++i) {
     v <<= 8;
     if (offset + i < bytes) v |= base[offset + i];
@@ -83,14 +77,7 @@ inline std::uint64_t loadWord(const std::uint8_t* base, std::size_t offset, std:
 // at or beyond `bytes` are left alone (the caller's bits there are 0).
 inline void orWord(std::uint8_t* base, std::size_t offset, std::size_t bytes, std::uint64_t bits) {
   if (offset + 8 <= bytes) {
-    std::uint64_t v;
-    std::memcpy(&v, base + offset, 8);
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    v |= __builtin_bswap64(bits);
-#else
-    v |= bits;
-#endif
-    std::memcpy(base + offset, &v, 8);
+    pixmend::storeWord(base + offset, pixmend::loadWord(base + offset) | bits);
     return;
   }
   for (std::size_t i = 0; i < 8 && offset + i < bytes; ++i) {

@@ -33,26 +33,6 @@
 namespace pixmend {
 namespace {
 
-inline std::uint64_t toBitOrder(std::uint64_t v) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-  return v;
-#else
-  return __builtin_bswap64(v);
-#endif
-}
-
-// Eight bytes as one word, the first byte most significant.
-inline std::uint64_t load64(const std::uint8_t* p) {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  return toBitOrder(v);
-}
-
-inline void store64(std::uint8_t* p, std::uint64_t v) {
-  v = toBitOrder(v);
-  std::memcpy(p, &v, 8);
-}
-
 // The first `count` (< 8) bytes of a word, for the ends of a scan.
 inline std::uint64_t loadPartial(const std::uint8_t* p, std::size_t count) {
   std::uint64_t v = 0;
@@ -84,8 +64,8 @@ inline T apply(T d, T s) {
 // a block at another offset would also stall the processor.)
 template <RasterOp op>
 inline std::uint64_t wordValue(const std::uint8_t* dst, const std::uint8_t* src, unsigned r) {
-  const std::uint64_t value = (load64(src) << r) | (src[8] >> (8 - r));  // a byte >> 8 is 0: right for r = 0
-  return apply<op>(op == RasterOp::Copy ? 0 : load64(dst), value);
+  const std::uint64_t value = (loadWord(src) << r) | (src[8] >> (8 - r));  // a byte >> 8 is 0: right for r = 0
+  return apply<op>(op == RasterOp::Copy ? 0 : loadWord(dst), value);
 }
 
 template <RasterOp op>
@@ -97,8 +77,8 @@ void middleWords(std::uint8_t* dst, const std::uint8_t* src, unsigned r, std::si
     return;
   }
   const std::uint64_t last = wordValue<op>(dst + count - 8, src + count - 8, r);
-  for (std::size_t k = 0; k + 8 <= count; k += 8) store64(dst + k, wordValue<op>(dst + k, src + k, r));
-  store64(dst + count - 8, last);
+  for (std::size_t k = 0; k + 8 <= count; k += 8) storeWord(dst + k, wordValue<op>(dst + k, src + k, r));
+  storeWord(dst + count - 8, last);
 }
 
 #ifdef PIXMEND_X86
@@ -264,7 +244,7 @@ int firstInk(const std::uint8_t* row, int from, int to) {
   std::uint64_t keep = ~std::uint64_t{0} >> (from & 7);
   while (b < end) {
     const std::size_t count = std::min<std::size_t>(8, end - b);
-    const std::uint64_t w = (count == 8 ? load64(row + b) : loadPartial(row + b, count)) & keep;
+    const std::uint64_t w = (count == 8 ? loadWord(row + b) : loadPartial(row + b, count)) & keep;
     keep = ~std::uint64_t{0};
     if (w != 0) {
       const int x = static_cast<int>(b * 8) + __builtin_clzll(w);
@@ -284,7 +264,7 @@ int lastInk(const std::uint8_t* row, int from, int to) {
   while (e > start) {
     const std::size_t b = e - start >= 8 ? e - 8 : start;
     const std::size_t count = e - b;
-    std::uint64_t w = count == 8 ? load64(row + b) : loadPartial(row + b, count);
+    std::uint64_t w = count == 8 ? loadWord(row + b) : loadPartial(row + b, count);
     if (rightmost) {  // drop the bits at and after `to` (padding among them)
       const std::size_t keep = static_cast<std::size_t>(to) - b * 8;
       if (keep < 64) w &= ~(~std::uint64_t{0} >> keep);

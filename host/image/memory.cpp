@@ -92,15 +92,6 @@ struct ReverseTable {
 };
 constexpr ReverseTable kTable;
 
-inline std::uint64_t loadBig64(const std::uint8_t* p) {
-  std::uint64_t w;
-  std::memcpy(&w, p, 8);
-  return __builtin_bswap64(w);
-}
-inline void storeBig64(std::uint8_t* p, std::uint64_t w) {
-  w = __builtin_bswap64(w);
-  std::memcpy(p, &w, 8);
-}
 
 // Merges the bits of `value` under `mask` into *p.
 inline void mergeByte(std::uint8_t* p, std::uint8_t value, std::uint8_t mask) {
@@ -147,8 +138,8 @@ void copyBits(std::uint8_t* dst, std::size_t dstBit, const std::uint8_t* src, st
   } else {
     // 8 destination bytes at a time while 9 source bytes are available.
     while (whole >= 8 && s + 8 <= sLast) {
-      const std::uint64_t w = (loadBig64(s) << shift) | (s[8] >> (8 - shift));
-      storeBig64(d, w);
+      const std::uint64_t w = (loadWord(s) << shift) | (s[8] >> (8 - shift));
+      storeWord(d, w);
       d += 8;
       s += 8;
       whole -= 8;

@@ -12,15 +12,6 @@ namespace pixmend::host {
 
 namespace {
 
-inline std::uint64_t loadBig64(const std::uint8_t* p) {
-  std::uint64_t w;
-  std::memcpy(&w, p, 8);
-  return __builtin_bswap64(w);
-}
-inline void storeBig64(std::uint8_t* p, std::uint64_t w) {
-  w = __builtin_bswap64(w);
-  std::memcpy(p, &w, 8);
-}
 
 }  // namespace
 
@@ -65,7 +56,7 @@ int mirrorColumns(const BitmapView& image) {
     }
     // row bits [0, width) = scratch bits [pad, pad + width).
     std::size_t i = 0;
-    for (; i + 8 < n; i += 8) storeBig64(row + i, (loadBig64(r + i) << pad) | (r[i + 8] >> (8 - pad)));
+    for (; i + 8 < n; i += 8) storeWord(row + i, (loadWord(r + i) << pad) | (r[i + 8] >> (8 - pad)));
     for (; i + 1 < n; ++i) row[i] = static_cast<std::uint8_t>((r[i] << pad) | (r[i + 1] >> (8 - pad)));
     row[n - 1] = static_cast<std::uint8_t>((r[n - 1] << pad) | keep);
   }
