@@ -2,6 +2,7 @@
 // the process exit status.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,5 +14,8 @@ int runDemo(const Args& args);     // demo.cpp
 int runSession(const Args& args);  // run.cpp
 int runInfo(const Args& args);     // info.cpp
 int runConvert(const Args& args);  // info.cpp
+
+// The key-ins of VXRaster's command table, for the usage text (keyins.cpp).
+void printApplicationKeyins(std::FILE* out);
 
 }  // namespace pixmend::cli

@@ -1,8 +1,15 @@
-// pixmend demo: a short editing run with the buffer operations on a drawing-like sheet.
+// pixmend demo: VXRaster in the host, then the buffer operations on a drawing.
 //
-// It draws an A4 sheet at 150 dpi, copies the hatched area with its ink box, pastes it opaquely
-// and transparently onto the schedule, then selects the lone letter, extracts it as a delete
-// buffer, deletes it and puts it back lower down with a smart paste: the steps of a move.
+// First it plays a session: the host loads VXRaster (start-up, main dialog, menu, preference
+// file), shows its about box (also written as a picture), changes a user setting in the
+// settings dialog, answers an editing command with nothing attached, unloads it with its unload
+// command (settings saved, menu removed, raster library ended) and starts it again to read the
+// setting back. The script is written beside the pictures so it can be played again, and the
+// session's journal is printed.
+//
+// Then it draws an A4 sheet at 150 dpi, copies the hatched area with its ink box, pastes it
+// opaquely and transparently onto the schedule, then selects the lone letter, extracts it as a
+// delete buffer, deletes it and puts it back lower down with a smart paste: the steps of a move.
 // Every step writes the sheet (or the buffer) as a binary PBM picture and says where it is.
 #include <unistd.h>
 
@@ -10,6 +17,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -19,6 +28,7 @@
 #include "bitmap/paste.hpp"
 #include "bitmap/selection.hpp"
 #include "cli/commands.hpp"
+#include "cli/session.hpp"
 #include "pixmend/vxdll.h"
 
 namespace pixmend::cli {
@@ -93,6 +103,73 @@ int runDown(const Drawing& d, int x, int y) {
   return n;
 }
 
+
+// The session. It runs in the demo's folder, so its names are short and it can be
+// played again there with `pixmend run vxraster.pms`.
+constexpr const char* kSession = R"(# VXRaster in the host: start-up, the about box, a user setting kept in the preference
+# file across an unload and a new start, and a clean shutdown.
+set MS_USERPREF host.upf
+set MS_TMP tmp/
+set VX_DIR ./
+load VXRaster
+keyin vxraster about
+picture 20020 about.png
+press 20020 -3
+keyin vxraster settings
+value userInterfaceData.activeColor
+item 4 1 5
+press 4 -3
+keyin vxraster copy
+keyin vxraster unload
+load VXRaster
+value userInterfaceData.activeColor
+keyin vxraster unload
+)";
+
+// Plays the session in `dir` and prints its script and journal. False when it did not go
+// through (the reason is on standard error).
+bool playDemoSession(const std::string& dir) {
+  std::printf("A. A VXRaster session in the host (the script is %s/vxraster.pms)\n\n", dir.c_str());
+  std::error_code error;
+  const auto previous = std::filesystem::current_path(error);
+  if (error) {
+    std::fprintf(stderr, "pixmend demo: %s\n", error.message().c_str());
+    return false;
+  }
+  std::filesystem::current_path(dir, error);
+  if (error) {
+    std::fprintf(stderr, "pixmend demo: cannot enter %s: %s\n", dir.c_str(), error.message().c_str());
+    return false;
+  }
+  // Each run starts as a first start: no preference file from an earlier run.
+  std::filesystem::remove("VXPixmend.upf", error);
+  {
+    const std::string temporary = "vxraster.pms.tmp";
+    std::ofstream script(temporary, std::ios::binary | std::ios::trunc);
+    script << kSession;
+    script.close();
+    if (!script || std::rename(temporary.c_str(), "vxraster.pms") != 0) {
+      std::remove(temporary.c_str());
+      std::fprintf(stderr, "pixmend demo: cannot write %s/vxraster.pms\n", dir.c_str());
+    }
+  }
+  std::istringstream lines(kSession);
+  for (std::string line; std::getline(lines, line);) std::printf("   > %s\n", line.c_str());
+
+  std::ostringstream journal, problems;
+  const int status = runScript(kSession, "vxraster.pms", journal, problems);
+  std::filesystem::current_path(previous, error);
+
+  std::printf("\n   The journal, one line per event the user saw or the host did:\n");
+  std::istringstream entries(journal.str());
+  for (std::string line; std::getline(entries, line);) std::printf("     %s\n", line.c_str());
+  if (status != 0) {
+    std::fprintf(stderr, "pixmend demo: the session failed:\n%s", problems.str().c_str());
+    return false;
+  }
+  std::printf("   the about box -> %s/about.png\n\n", dir.c_str());
+  return true;
+}
 }  // namespace
 
 int runDemo(const Args& args) {
@@ -108,6 +185,8 @@ int runDemo(const Args& args) {
                  error ? error.message().c_str() : "a file of that name is in the way");
     return 1;
   }
+  if (!playDemoSession(dir)) return 1;
+  std::printf("B. The buffer operations on a drawing\n\n");
   Demo demo(dir);
 
   // 1. The sheet.

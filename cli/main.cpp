@@ -21,7 +21,7 @@ const Subcommand kSubcommands[] = {
     {"info", "info FILE                type, size, compression, photometric, tiling, placement of a raster",
      pixmend::cli::runInfo},
     {"convert", "convert IN OUT [--type tif|rle|cit]   convert a raster file", pixmend::cli::runConvert},
-    {"demo", "demo [OUTDIR]            a short editing run on a drawing; writes pictures to OUTDIR",
+    {"demo", "demo [OUTDIR]            a VXRaster session, then buffer operations on a drawing; pictures in OUTDIR",
      pixmend::cli::runDemo},
 };
 
@@ -40,6 +40,7 @@ void printUsage(std::FILE* out) {
   for (const auto& verb : pixmend::cli::verbs()) {
     std::fprintf(out, "  %-32s %s\n", verb.synopsis.c_str(), verb.help.c_str());
   }
+  pixmend::cli::printApplicationKeyins(out);
 }
 
 }  // namespace

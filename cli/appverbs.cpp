@@ -1,0 +1,59 @@
+// Session verbs that look at what an application shows the user beyond the journal's events:
+//   value ACCESS          journals a field of a published record ("value: ACCESS = VALUE"), so a
+//                         session can show a setting as a dialog would display it
+//   picture DIALOG FILE   writes an open dialog's canvas as a PNG picture ("file: wrote FILE")
+#include <string>
+
+#include "cli/session.hpp"
+#include "host/dialog/manager.hpp"
+#include "host/output/journal.hpp"
+#include "host/system/published.hpp"
+
+namespace pixmend::cli {
+namespace {
+
+bool isDialogNumber(const std::string& text) {
+  if (text.empty() || text.size() > 10) return false;
+  std::size_t i = text[0] == '-' ? 1 : 0;
+  if (i == text.size()) return false;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+  }
+  const long long value = std::stoll(text);
+  return value >= -2147483647LL - 1 && value <= 2147483647LL;
+}
+
+std::string runValue(const Step& step, PlayContext&) {
+  const std::string& access = step.words[0];
+  const auto ref = host::resolveAccess(access);
+  if (!ref) return access + " is not a field of a published record";
+  std::string shown = host::readText(*ref);
+  if (ref->field->type == host::FieldType::Text) shown = "\"" + shown + "\"";
+  host::journal().append("value", access + " = " + shown);
+  return "";
+}
+
+std::string runPicture(const Step& step, PlayContext&) {
+  std::string error;
+  const std::string& file = step.words[1];
+  if (!host::saveDialogPng(static_cast<int>(std::stoll(step.words[0])), file, &error))
+    return error.empty() ? "the picture cannot be written" : error;
+  host::journal().append("file", "wrote " + file);
+  return "";
+}
+
+const bool registered = [] {
+  registerVerb({"value", "value ACCESS", "journal a field of a published record, e.g. value vxrUid.activeColor",
+                [](const Step& s) -> std::string { return s.words.size() == 1 ? "" : "usage: value ACCESS"; },
+                runValue});
+  registerVerb({"picture", "picture DIALOG FILE.png", "write an open dialog as a PNG picture",
+                [](const Step& s) -> std::string {
+                  if (s.words.size() != 2) return "usage: picture DIALOG FILE.png";
+                  return isDialogNumber(s.words[0]) ? "" : "DIALOG is a number";
+                },
+                runPicture});
+  return true;
+}();
+
+}  // namespace
+}  // namespace pixmend::cli
