@@ -20,10 +20,14 @@ constexpr int kMainDialog = 1;
 constexpr int kSaveAsDialog = 2;
 constexpr int kSettingsDialog = 4;
 
-void notAvailable(const char* what) { mdlOutput_printf(MSG_ERROR, "%s is not available in this version", what); }
+void notAvailable(const char* what) {
+  mdlOutput_printf(MSG_ERROR, "%s is not available in this version", what);
+}
 
 // The host's OK box, in which the attachment and backup commands show their refusals.
-void okBox(const char* text, int icon) { mdlDialog_openMessageBox(MSGBOX_OK, text, icon); }
+void okBox(const char* text, int icon) {
+  mdlDialog_openMessageBox(MSGBOX_OK, text, icon);
+}
 
 bool askYesNo(const char* text, int icon) {
   return mdlDialog_openMessageBox(MSGBOX_YESNO, text, icon) == ACTIONBUTTON_YES;
@@ -37,7 +41,9 @@ void openDialogOnce(int dialogId) {
 
 // ---- The application frame ---------------------------------------------------------------------
 
-void attachRaster(char*) { mdlInput_sendKeyin("raster attach interactive", 0, 0, nullptr); }
+void attachRaster(char*) {
+  mdlInput_sendKeyin("raster attach interactive", 0, 0, nullptr);
+}
 
 void detachRaster(char*) {
   if (countAttachedRasters() == 0) {
@@ -57,7 +63,9 @@ void detachAllRasters(char*) {
   mdlInput_sendKeyin("raster detach all", 0, 0, nullptr);
 }
 
-void unload(char*) { unloadApplication(-1); }
+void unload(char*) {
+  unloadApplication(-1);
+}
 
 void selectRaster(char*) {
   const int count = countAttachedRasters();
@@ -74,7 +82,9 @@ void selectRaster(char*) {
   ensureActiveRaster();
 }
 
-void openMainDialog(char*) { openDialogOnce(kMainDialog); }
+void openMainDialog(char*) {
+  openDialogOnce(kMainDialog);
+}
 
 void writeBack(char*) {
   if (!ensureActiveRaster()) return;
@@ -87,11 +97,13 @@ void endEditing(char*) {
 
 void about(char*) {
   vxlibIntro_msgBoxNew("Pixmend", "03.08 - 09.04.2010", "Raster", "editing tools", "for", "MicroStation V8",
-                       "User settings:", vxlibUpf_getUpfFileName(), nullptr, nullptr, nullptr, nullptr, nullptr,
-                       nullptr, 0);
+                       "User settings:", vxlibUpf_getUpfFileName(), nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, 0);
 }
 
-void openSettingsDialog(char*) { openDialogOnce(kSettingsDialog); }
+void openSettingsDialog(char*) {
+  openDialogOnce(kSettingsDialog);
+}
 
 void saveAs(char*) {
   if (!ensureActiveRaster()) return;
@@ -117,7 +129,8 @@ void manual(char*) {
     const char* separator = directory[length - 1] == '/' ? "" : "/";
     char path[MAXFILELENGTH] = {};
     char found[MAXFILELENGTH] = {};
-    const int written = std::snprintf(path, sizeof path, "%s%sdoc/manual/vxpixmend.pdf", directory, separator);
+    const int written =
+        std::snprintf(path, sizeof path, "%s%sdoc/manual/vxpixmend.pdf", directory, separator);
     if (written > 0 && static_cast<std::size_t>(written) < sizeof path &&
         mdlFile_find(found, path, nullptr, nullptr) == 0) {
       vxlibExternal_openFile(found);
@@ -166,7 +179,9 @@ void moveAttachment(char*) {
   notAvailable("Move raster attachment");
 }
 
-void modifyAttachment(char*) { mdlInput_sendKeyin("raster modify", 0, 0, nullptr); }
+void modifyAttachment(char*) {
+  mdlInput_sendKeyin("raster modify", 0, 0, nullptr);
+}
 
 void deleteDynamicRectangle(char*) {
   if (!ensureActiveRaster()) return;
@@ -267,6 +282,8 @@ MdlCommandNumber table[] = {
 
 }  // namespace
 
-MdlCommandNumber* commandNumbers() { return table; }
+MdlCommandNumber* commandNumbers() {
+  return table;
+}
 
 }  // namespace pixmend::app

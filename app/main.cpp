@@ -64,7 +64,9 @@ void newDesignFile(const char* fileName, int state) {
   if (libraryNewDesignHandler != nullptr) libraryNewDesignHandler(fileName, state);
 }
 
-int unloadHandler(int unloadType) { return unloadApplication(unloadType); }
+int unloadHandler(int unloadType) {
+  return unloadApplication(unloadType);
+}
 
 void registerEventHandlers() {
   libraryNewDesignHandler = reinterpret_cast<EventHandler>(
@@ -116,8 +118,12 @@ int startUp(int argc, char* argv[]) {
 
 }  // namespace
 
-VxRasterParams* params() { return VXRasterParamsP; }
-UserInterfaceData* userInterface() { return vxrUid; }
+VxRasterParams* params() {
+  return VXRasterParamsP;
+}
+UserInterfaceData* userInterface() {
+  return vxrUid;
+}
 
 int unloadApplication(int unloadType) {
   // The unload command has done everything already when the host's unload follows it.
@@ -152,4 +158,6 @@ int unloadApplication(int unloadType) {
 
 }  // namespace pixmend::app
 
-extern "C" PIXMEND_API int MdlMain(int argc, char* argv[]) { return pixmend::app::startUp(argc, argv); }
+extern "C" PIXMEND_API int MdlMain(int argc, char* argv[]) {
+  return pixmend::app::startUp(argc, argv);
+}

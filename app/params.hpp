@@ -32,8 +32,8 @@ struct VxRasterParams {
   std::int32_t copyTransparent;  // |value| 1 pastes transparently, else opaquely
   std::int32_t dialogOption13;
   std::int32_t dialogOption14;
-  std::int32_t mirrorMode;     // 1 about a horizontal line, 2 about a vertical line
-  char rotationAngleText[8];   // degrees, as typed
+  std::int32_t mirrorMode;       // 1 about a horizontal line, 2 about a vertical line
+  char rotationAngleText[8];     // degrees, as typed
   double deleteRectangleHeight;  // master units
   double deleteRectangleWidth;   // master units
   char saveAsFileName[1052];

@@ -75,14 +75,16 @@ void cancelHook(DialogItemMessage* message) {
 }
 
 const DialogHookInfo hooks[kSaveAsHookCount] = {
-    {18, reinterpret_cast<void*>(dialogHook)}, {2, reinterpret_cast<void*>(okHook)},
-    {3, reinterpret_cast<void*>(browseHook)},  {5, reinterpret_cast<void*>(cancelHook)},
+    {18, reinterpret_cast<void*>(dialogHook)},   {2, reinterpret_cast<void*>(okHook)},
+    {3, reinterpret_cast<void*>(browseHook)},    {5, reinterpret_cast<void*>(cancelHook)},
     {11, reinterpret_cast<void*>(fileTypeHook)},
 };
 
 }  // namespace
 
-const DialogHookInfo* saveAsHooks() { return hooks; }
+const DialogHookInfo* saveAsHooks() {
+  return hooks;
+}
 
 bool nameWithTypeExtension(char* out, std::size_t size, const char* name, int fileType) {
   const char* extension = nullptr;

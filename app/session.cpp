@@ -32,8 +32,12 @@ int loadActiveRaster() {
 
 }  // namespace
 
-ActiveRaster& activeRaster() { return activeRecord; }
-UndoStore& undoStore() { return undoRecord; }
+ActiveRaster& activeRaster() {
+  return activeRecord;
+}
+UndoStore& undoStore() {
+  return undoRecord;
+}
 
 void resetSession() {
   activeRecord.loaded = 0;
@@ -71,6 +75,8 @@ void releaseActiveRaster() {
   mdlState_clear();
 }
 
-void releaseOnEvent(const char*, int) { releaseActiveRaster(); }
+void releaseOnEvent(const char*, int) {
+  releaseActiveRaster();
+}
 
 }  // namespace pixmend::app

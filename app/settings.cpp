@@ -103,7 +103,8 @@ void defaultTempDirectory(char* out, std::size_t size) {
                          static_cast<int>(sizeof raw) - 1);
   }
   const char* system = mdlSystem_getenv("TMPDIR");
-  if (system == nullptr || *system == '\0' || !withSeparator(out, size, system)) withSeparator(out, size, "/tmp");
+  if (system == nullptr || *system == '\0' || !withSeparator(out, size, system))
+    withSeparator(out, size, "/tmp");
 }
 
 void setDefaultUserSettings(UserInterfaceData& data) {

@@ -43,7 +43,8 @@ std::string runPicture(const Step& step, PlayContext&) {
 }
 
 const bool registered = [] {
-  registerVerb({"value", "value ACCESS", "journal a field of a published record, e.g. value vxrUid.activeColor",
+  registerVerb({"value", "value ACCESS",
+                "journal a field of a published record, e.g. value vxrUid.activeColor",
                 [](const Step& s) -> std::string { return s.words.size() == 1 ? "" : "usage: value ACCESS"; },
                 runValue});
   registerVerb({"picture", "picture DIALOG FILE.png", "write an open dialog as a PNG picture",

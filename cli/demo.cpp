@@ -18,8 +18,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -69,7 +69,8 @@ class Demo {
       return true;
     }
     std::remove(temporary.c_str());
-    std::fprintf(stderr, "pixmend demo: cannot write %s: %s\n", path.c_str(), std::strerror(ok ? errno : error));
+    std::fprintf(stderr, "pixmend demo: cannot write %s: %s\n", path.c_str(),
+                 std::strerror(ok ? errno : error));
     return false;
   }
 
@@ -103,10 +104,10 @@ int runDown(const Drawing& d, int x, int y) {
   return n;
 }
 
-
 // The session. It runs in the demo's folder, so its names are short and it can be
 // played again there with `pixmend run vxraster.pms`.
-constexpr const char* kSession = R"(# VXRaster in the host: start-up, the about box, a user setting kept in the preference
+constexpr const char* kSession =
+    R"(# VXRaster in the host: start-up, the about box, a user setting kept in the preference
 # file across an unload and a new start, and a clean shutdown.
 set MS_USERPREF host.upf
 set MS_TMP tmp/
@@ -191,9 +192,10 @@ int runDemo(const Args& args) {
 
   // 1. The sheet.
   Drawing sheet = makeDrawing(1240, 1754);
-  std::printf("1. Drew a drawing-like sheet of %d x %d pixels (A4 at 150 dpi): border, schedule, title block,\n"
-              "   lettering, a solid region and a hatched area.\n",
-              sheet.width, sheet.height);
+  std::printf(
+      "1. Drew a drawing-like sheet of %d x %d pixels (A4 at 150 dpi): border, schedule, title block,\n"
+      "   lettering, a solid region and a hatched area.\n",
+      sheet.width, sheet.height);
   if (!demo.save("1-sheet.pbm", sheet.bits.data(), sheet.width, sheet.height, "the sheet")) return 1;
 
   // 2. Copy the hatched area with a white margin, then trim the copy to its ink box.
@@ -205,22 +207,27 @@ int runDemo(const Args& args) {
   VXDllSmartPasteInit(loose.bits.data(), &maxX, &minX, &maxY, &minY, loose.width, loose.height);
   Buffer piece(maxX - minX + 1, maxY - minY + 1);
   VXDllPaste(piece.bits.data(), loose.bits.data(), -minX, -minY, loose.width, maxY + 1, piece.width);
-  std::printf("2. Copied %d x %d pixels around the hatched area at (%d, %d); VXDllSmartPasteInit finds its ink\n"
-              "   in columns %d..%d and rows %d..%d, so the copy buffer is trimmed to %d x %d.\n",
-              loose.width, loose.height, hatch.x - margin, hatch.y - margin, minX, maxX, minY, maxY, piece.width,
-              piece.height);
+  std::printf(
+      "2. Copied %d x %d pixels around the hatched area at (%d, %d); VXDllSmartPasteInit finds its ink\n"
+      "   in columns %d..%d and rows %d..%d, so the copy buffer is trimmed to %d x %d.\n",
+      loose.width, loose.height, hatch.x - margin, hatch.y - margin, minX, maxX, minY, maxY, piece.width,
+      piece.height);
   if (!demo.save("2-copy-buffer.pbm", piece, "the copy buffer")) return 1;
 
   // 3. and 4. Paste it onto the schedule, once opaquely and once transparently.
   const int px = sheet.width / 12 + 3, py1 = sheet.height / 4 + 1, py2 = sheet.height / 2 + 5;
   VXDllPaste(sheet.bits.data(), piece.bits.data(), px, py1, piece.width, piece.height, sheet.width);
-  std::printf("3. Pasted it opaquely at (%d, %d) on the schedule: its white cells wipe out the table lines\n"
-              "   under it.\n",
-              px, py1);
+  std::printf(
+      "3. Pasted it opaquely at (%d, %d) on the schedule: its white cells wipe out the table lines\n"
+      "   under it.\n",
+      px, py1);
   if (!demo.save("3-pasted-opaque.pbm", sheet.bits.data(), sheet.width, sheet.height, "the sheet")) return 1;
-  VXDllPasteTransparent(sheet.bits.data(), piece.bits.data(), px, py2, piece.width, piece.height, sheet.width);
-  std::printf("4. Pasted it transparently at (%d, %d): the table lines show through the hatching.\n", px, py2);
-  if (!demo.save("4-pasted-transparent.pbm", sheet.bits.data(), sheet.width, sheet.height, "the sheet")) return 1;
+  VXDllPasteTransparent(sheet.bits.data(), piece.bits.data(), px, py2, piece.width, piece.height,
+                        sheet.width);
+  std::printf("4. Pasted it transparently at (%d, %d): the table lines show through the hatching.\n", px,
+              py2);
+  if (!demo.save("4-pasted-transparent.pbm", sheet.bits.data(), sheet.width, sheet.height, "the sheet"))
+    return 1;
 
   // 5. Select the lone letter as a fill would leave it: its ink marked in a fresh selection
   //    state, the box around it. Then take it out as a delete buffer and delete it.
@@ -242,13 +249,14 @@ int runDemo(const Args& args) {
   selection.maxY = glyph.y - 2 + maxY;
   blit(selection.markView(), selection.minX, selection.minY, sheet.view(), selection.minX, selection.minY,
        selection.maxX - selection.minX + 1, selection.maxY - selection.minY + 1, RasterOp::Copy);
-  std::printf("5. Selected the lone letter: its ink marked, box columns %d..%d, rows %d..%d.\n", selection.minX,
-              selection.maxX, selection.minY, selection.maxY);
+  std::printf("5. Selected the lone letter: its ink marked, box columns %d..%d, rows %d..%d.\n",
+              selection.minX, selection.maxX, selection.minY, selection.maxY);
   VXDllGetCopyBufferSize(&maxX, &minX, &maxY, &minY);
   Buffer taken(maxX - minX, maxY - minY);
   VXDllGetDelBuffer(static_cast<int>(taken.bits.size()), taken.bits.data());
-  std::printf("   VXDllGetCopyBufferSize widens the box to (%d, %d)-(%d, %d), so the delete buffer is %d x %d.\n", minX,
-              minY, maxX, maxY, taken.width, taken.height);
+  std::printf(
+      "   VXDllGetCopyBufferSize widens the box to (%d, %d)-(%d, %d), so the delete buffer is %d x %d.\n",
+      minX, minY, maxX, maxY, taken.width, taken.height);
   if (!demo.save("5-delete-buffer.pbm", taken, "the delete buffer")) return 1;
   VXDllDeleteSelected(sheet.bits.data());
   std::printf("   VXDllDeleteSelected clears the selected pixels from the sheet.\n");
@@ -258,9 +266,10 @@ int runDemo(const Args& args) {
   const int down = 100;
   VXDllSmartPaste(sheet.bits.data(), taken.bits.data(), 0, -down, sheet.width, 0, taken.width, taken.height);
   VXDllFreeDelBuffer();
-  std::printf("6. VXDllSmartPaste pastes the delete buffer transparently at the box's corner moved %d pixels\n"
-              "   down, completing a move; VXDllFreeDelBuffer releases the selection.\n",
-              down);
+  std::printf(
+      "6. VXDllSmartPaste pastes the delete buffer transparently at the box's corner moved %d pixels\n"
+      "   down, completing a move; VXDllFreeDelBuffer releases the selection.\n",
+      down);
   if (!demo.save("6-moved.pbm", sheet.bits.data(), sheet.width, sheet.height, "the sheet")) return 1;
 
   std::printf("The pictures are binary PBM (P4, 1 = black), readable by any netpbm-aware viewer.\n");

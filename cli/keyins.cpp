@@ -33,7 +33,8 @@ void printApplicationKeyins(std::FILE* out) {
       error = "it has no command table";
   }
   if (!table) {
-    std::fprintf(out, "  (cannot read %s: %s; README.md lists the key-ins)\n", resourceFile.c_str(), error.c_str());
+    std::fprintf(out, "  (cannot read %s: %s; README.md lists the key-ins)\n", resourceFile.c_str(),
+                 error.c_str());
     return;
   }
   for (const auto& entry : *table) std::fprintf(out, "  %-32s 0x%08x\n", entry.keyin.c_str(), entry.number);

@@ -74,7 +74,8 @@ TEST_F(Commands, EveryCommandNumberHasOneKeyinAndAFunction) {
     host::clearAnswers();
     // (The host's own key-ins that some commands send are not known to it yet; those are not
     // the application's numbers.)
-    for (const auto& e : texts("error", from)) EXPECT_EQ(e.find("Unknown command 0x"), std::string::npos) << e;
+    for (const auto& e : texts("error", from))
+      EXPECT_EQ(e.find("Unknown command 0x"), std::string::npos) << e;
   }
   host::runCommandNumber(0x01010500, "");
   host::runIdle();
@@ -109,10 +110,10 @@ TEST_F(Commands, TheMenuSitsBeforeTheHostsSettingsAndEachEntryRunsACommandOfTheT
 
 TEST_F(Commands, EditingCommandsWithNothingAttachedSaySoAndDoNothingElse) {
   for (const char* command :
-       {"vxraster write", "vxraster save as", "vxraster move", "vxraster copy", "vxraster mirror", "vxraster warp",
-        "vxraster rotate", "vxraster rotate horizontal", "vxraster move attachment", "vxraster delete dynamic",
-        "vxraster delete rectangle", "vxraster delete fence", "vxraster delete smart",
-        "vxraster delete smart cut", "vxraster select"}) {
+       {"vxraster write", "vxraster save as", "vxraster move", "vxraster copy", "vxraster mirror",
+        "vxraster warp", "vxraster rotate", "vxraster rotate horizontal", "vxraster move attachment",
+        "vxraster delete dynamic", "vxraster delete rectangle", "vxraster delete fence",
+        "vxraster delete smart", "vxraster delete smart cut", "vxraster select"}) {
     EXPECT_EQ(after(command), "error: No raster attached\n") << command;
   }
 }
@@ -129,12 +130,14 @@ TEST_F(Commands, RecoverAndDetachRefuseInTheirBoxes) {
 
 TEST_F(Commands, DetachAllAsksBeforeItLooks) {
   host::queueAnswer("no");
-  EXPECT_EQ(after("vxraster detach all"),
-            "box: yesno icon 2: Are you sure you want to detach ALL raster reference files?\nbox: answer no\n");
+  EXPECT_EQ(
+      after("vxraster detach all"),
+      "box: yesno icon 2: Are you sure you want to detach ALL raster reference files?\nbox: answer no\n");
   host::queueAnswer("yes");
-  EXPECT_EQ(after("vxraster detach all"),
-            "box: yesno icon 2: Are you sure you want to detach ALL raster reference files?\nbox: answer yes\n"
-            "box: ok icon 4: No raster attached\nbox: answer ok (defaulted)\n");
+  EXPECT_EQ(
+      after("vxraster detach all"),
+      "box: yesno icon 2: Are you sure you want to detach ALL raster reference files?\nbox: answer yes\n"
+      "box: ok icon 4: No raster attached\nbox: answer ok (defaulted)\n");
 }
 
 TEST_F(Commands, AttachingAndModifyingAreTheHostsKeyins) {
@@ -142,7 +145,7 @@ TEST_F(Commands, AttachingAndModifyingAreTheHostsKeyins) {
   keyin("vxraster attach");
   keyin("vxraster modify attachment");
   EXPECT_EQ(texts("keyin", from), (std::vector<std::string>{"vxraster attach", "raster attach interactive",
-                                                             "vxraster modify attachment", "raster modify"}));
+                                                            "vxraster modify attachment", "raster modify"}));
 }
 
 TEST_F(Commands, CommandsWithNothingToWorkOnAreQuiet) {

@@ -18,12 +18,14 @@ class Startup : public VXRasterTest {};
 TEST_F(Startup, TheParameterBlockHasItsStartUpValues) {
   load();
   const std::vector<std::pair<std::string, double>> expected = {
-      {"deleteRectangleMode", 1}, {"dialogOption2", 1},   {"dialogOption3", 1},  {"warpThreePoints", 1},
-      {"copyMoveMode", 3},        {"copyRotation", 0},    {"dialogOption7", 1},  {"saveAsFileType", 19},
-      {"dialogOption9", 1},       {"dialogOption10", 0},  {"dialogOption11", 0}, {"copyTransparent", 1},
-      {"dialogOption13", 1},      {"dialogOption14", 0},  {"mirrorMode", 1},     {"deleteRectangleHeight", 5.0},
-      {"deleteRectangleWidth", 5.0}, {"dialogOption20", 1}, {"dialogOption21", 1}, {"dialogOption22", 1},
-      {"dialogOption23", 4},      {"dialogOption0", 0},   {"dialogOption24", 0}};
+      {"deleteRectangleMode", 1},     {"dialogOption2", 1},          {"dialogOption3", 1},
+      {"warpThreePoints", 1},         {"copyMoveMode", 3},           {"copyRotation", 0},
+      {"dialogOption7", 1},           {"saveAsFileType", 19},        {"dialogOption9", 1},
+      {"dialogOption10", 0},          {"dialogOption11", 0},         {"copyTransparent", 1},
+      {"dialogOption13", 1},          {"dialogOption14", 0},         {"mirrorMode", 1},
+      {"deleteRectangleHeight", 5.0}, {"deleteRectangleWidth", 5.0}, {"dialogOption20", 1},
+      {"dialogOption21", 1},          {"dialogOption22", 1},         {"dialogOption23", 4},
+      {"dialogOption0", 0},           {"dialogOption24", 0}};
   for (const auto& [field, value] : expected) EXPECT_EQ(number("vxrasterparams." + field), value) << field;
   EXPECT_EQ(text("VXRasterParamsP->rotationAngleText"), "90");
   EXPECT_EQ(text("vxrasterparams.saveAsFileName"), "");
@@ -67,8 +69,11 @@ TEST_F(Startup, TheLayoutsTheDialogsUseAreTheRecordsOwn) {
   const host::StructLayout* ui = host::findStructLayout("userInterfaceData");
   ASSERT_NE(ui, nullptr);
   EXPECT_EQ(ui->size, kUserInterfaceSize);
-  const Expected uiFields[] = {{"activeColor", 0, 4}, {"overlayColor", 4, 4}, {"spareSetting", 8, 4},
-                               {"autoWriteBack", 12, 4}, {"tempDirectory", 16, 256}};
+  const Expected uiFields[] = {{"activeColor", 0, 4},
+                               {"overlayColor", 4, 4},
+                               {"spareSetting", 8, 4},
+                               {"autoWriteBack", 12, 4},
+                               {"tempDirectory", 16, 256}};
   ASSERT_EQ(ui->fields.size(), 5u);
   for (std::size_t i = 0; i < 5; ++i) {
     EXPECT_EQ(ui->fields[i].name, uiFields[i].name);
@@ -118,7 +123,8 @@ TEST_F(Startup, AnMsTmpTooLongForTheFieldIsNotCutIntoAnotherFolder) {
   load();
   EXPECT_EQ(text("userInterfaceData.tempDirectory"), "/var/scratch/");
   EXPECT_EQ(texts("text", from),
-            std::vector<std::string>{"VXRaster: MS_TMP is longer than 255 characters; using the system temporary folder\n"});
+            std::vector<std::string>{
+                "VXRaster: MS_TMP is longer than 255 characters; using the system temporary folder\n"});
 }
 
 TEST_F(Startup, SettingsAreStoredFieldByFieldAndReadBackAtTheNextStart) {
@@ -178,11 +184,13 @@ TEST_F(Startup, TheHostsUnloadSavesTheSettingsAndLeaves) {
   host::runIdle();
   EXPECT_EQ(journalSince(from),
             "system: unload VXRaster\n"
-            "resource: wrote " + path("VXPixmend.upf") + " (add 'VXR' 1, 272 bytes)\n"
-            "menu: removed VXRaster\n"
-            "raster: terminate VXRaster\n"
-            "system: exit VXRaster 0\n"
-            "dialog: closed 1\n");
+            "resource: wrote " +
+                path("VXPixmend.upf") +
+                " (add 'VXR' 1, 272 bytes)\n"
+                "menu: removed VXRaster\n"
+                "raster: terminate VXRaster\n"
+                "system: exit VXRaster 0\n"
+                "dialog: closed 1\n");
 }
 
 TEST_F(Startup, TheUnloadCommandShutsDownOnceAndHasTheHostUnloadIt) {
@@ -193,13 +201,15 @@ TEST_F(Startup, TheUnloadCommandShutsDownOnceAndHasTheHostUnloadIt) {
   host::runIdle();
   EXPECT_EQ(journalSince(from),
             "keyin: vxraster unload\n"
-            "resource: wrote " + path("VXPixmend.upf") + " (add 'VXR' 1, 272 bytes)\n"
-            "menu: removed VXRaster\n"
-            "raster: terminate VXRaster\n"
-            "keyin: vxraster unload\n"
-            "cmd: 0x79020000 VXRASTER\n"
-            "system: unload VXRaster\n"
-            "dialog: closed 1\n");
+            "resource: wrote " +
+                path("VXPixmend.upf") +
+                " (add 'VXR' 1, 272 bytes)\n"
+                "menu: removed VXRaster\n"
+                "raster: terminate VXRaster\n"
+                "keyin: vxraster unload\n"
+                "cmd: 0x79020000 VXRASTER\n"
+                "system: unload VXRaster\n"
+                "dialog: closed 1\n");
   EXPECT_EQ(host::findApplication("VXRaster"), nullptr);
 }
 
@@ -218,7 +228,8 @@ TEST_F(Startup, AMissingCommandTableIsReportedAndStartUpGoesOn) {
   const auto from = mark();
   load({}, path("app/libVXRaster.so"));
   const auto dialogs = texts("dialog", from);
-  EXPECT_NE(std::find(dialogs.begin(), dialogs.end(), "text 20011 \"Error reading command table\""), dialogs.end());
+  EXPECT_NE(std::find(dialogs.begin(), dialogs.end(), "text 20011 \"Error reading command table\""),
+            dialogs.end());
   EXPECT_NE(std::find(dialogs.begin(), dialogs.end(), "opened 1 \"VXRaster\""), dialogs.end());
   EXPECT_EQ(texts("menu", from), std::vector<std::string>{"inserted VXRaster before Settings"});
   EXPECT_EQ(number("userInterfaceData.activeColor"), 2);

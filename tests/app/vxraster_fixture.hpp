@@ -47,7 +47,8 @@ class VXRasterTest : public ::testing::Test {
   }
 
   // Loads VXRaster (or the library at `library`) with the load arguments `args`.
-  static host::Application* load(const std::vector<std::string>& args = {}, const std::string& library = "VXRaster") {
+  static host::Application* load(const std::vector<std::string>& args = {},
+                                 const std::string& library = "VXRaster") {
     host::LoadResult result = host::loadApplication(library, args);
     EXPECT_NE(result.app, nullptr) << result.error;
     host::runIdle();

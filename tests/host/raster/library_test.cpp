@@ -38,8 +38,8 @@ TEST_F(RasterLibrary, EachApplicationStartsAndEndsItsOwnUse) {
   }
   EXPECT_FALSE(rasterLibraryActive(a));
   EXPECT_EQ(journal().texts("raster"),
-            (std::vector<std::string>{"initialize First", "initialize First", "terminate Second: not initialized",
-                                      "terminate First"}));
+            (std::vector<std::string>{"initialize First", "initialize First",
+                                      "terminate Second: not initialized", "terminate First"}));
 }
 
 TEST_F(RasterLibrary, AnApplicationUnloadedWithoutEndingItIsForgotten) {
