@@ -12,10 +12,12 @@
 // be missing) opens a reader for NAME linked below the current one; lines then come from the
 // innermost open file until it ends, and reading goes on in the file that included it.
 //
-// Two guards the plain algorithm lacks: includes nest at most kMaxIncludeDepth deep, so a file
-// that includes itself (directly or through others) is reported like a failed include instead of
-// opening files without end; and a physical line longer than the line buffer is never written
-// past it: it is cut, the rest of it is skipped, and vxlibFile_read reports it as too long.
+// Guards the plain algorithm lacks: includes nest at most kMaxIncludeDepth deep and one reader
+// opens at most kMaxIncludes of them, so a file that includes itself (directly, through others,
+// or several times over) is reported like a failed include instead of opening files without
+// end; only regular files are included; and a physical line longer than the line buffer is never
+// written past it: it is cut, the rest of it is skipped, and vxlibFile_read reports it as too
+// long.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -38,6 +40,8 @@ struct VxlibTextFile {
   VxlibTextFile* parent;    // for an include: the reader that included it
   std::int32_t depth;       // 0 for the caller's reader, 1 for its includes, ...
   std::int32_t lineCut;     // the last physical line did not fit the line buffer
+  std::int32_t includes;    // includes opened below this reader since it was opened or rewound
+  std::int32_t nestingReported;  // too deep or too many includes has been reported since then
 };
 
 namespace pixmend::vxlib {
@@ -48,6 +52,9 @@ constexpr int kMsgFileClose = 2;    // list 20005
 constexpr int kMsgLineTooLong = 3;  // list 20005: %d longest line
 constexpr int kMsgReadError = 4;    // list 20005
 constexpr int kMaxIncludeDepth = 16;
+// Includes one reader may open in all: a file that includes itself several times would otherwise
+// make the work grow as the number of includes to the power of the depth.
+constexpr int kMaxIncludes = 1000;
 // Line buffers from 2 bytes (one character and the terminator) to 16 MiB.
 constexpr std::uint32_t kMinLineSize = 2;
 constexpr std::uint32_t kMaxLineSize = 16u << 20;
@@ -142,9 +149,10 @@ std::string includePath(const VxlibTextFile* including, const std::string& name)
   return std::string(device) + directory + expanded;
 }
 
-// Handles the directive in `line` (read from `r`). True when the include opened (read on from
-// it); false when the directive line is to be handed back, turned into a comment.
-bool followInclude(VxlibTextFile* r, char* line, std::size_t directiveLength, bool mayBeMissing) {
+// Handles the directive in `line` (read from `r`, below the caller's reader `top`). True when the
+// include opened (read on from it); false when the directive line is to be handed back, turned
+// into a comment.
+bool followInclude(VxlibTextFile* top, VxlibTextFile* r, char* line, std::size_t directiveLength, bool mayBeMissing) {
   std::size_t n = std::strlen(line);
   if (n > 0 && line[n - 1] == '\n') line[--n] = '\0';
   std::string name;
@@ -152,13 +160,22 @@ bool followInclude(VxlibTextFile* r, char* line, std::size_t directiveLength, bo
     if (!isBlank(*p)) name += *p;
   }
   const std::string path = includePath(r, name);
-  if (r->depth + 1 > kMaxIncludeDepth) {
-    // A file that includes itself, directly or through others, ends here.
-    char what[MAXFILELENGTH + 96];
-    std::snprintf(what, sizeof what, "%s\n(includes nested deeper than %d files)", path.empty() ? name.c_str() : path.c_str(),
-                  kMaxIncludeDepth);
-    rscMsgBox(kBoxOk, kErrorList, kMsgFileOpen, what);
+  const char* shown = path.empty() ? name.c_str() : path.c_str();
+  char what[MAXFILELENGTH + 96];
+  // A file that includes itself, directly or through others, ends here; the user hears of it
+  // once per reading, not once for every directive it stops.
+  if (r->depth + 1 > kMaxIncludeDepth || top->includes >= kMaxIncludes) {
+    if (top->nestingReported == 0) {
+      if (r->depth + 1 > kMaxIncludeDepth) {
+        std::snprintf(what, sizeof what, "%s\n(includes nested deeper than %d files)", shown, kMaxIncludeDepth);
+      } else {
+        std::snprintf(what, sizeof what, "%s\n(more than %d includes)", shown, kMaxIncludes);
+      }
+      rscMsgBox(kBoxOk, kErrorList, kMsgFileOpen, what);
+      top->nestingReported = 1;
+    }
   } else if (openInclude(r, path) != nullptr) {
+    ++top->includes;
     return true;
   } else if (!mayBeMissing) {
     rscMsgBox(kBoxOk, kErrorList, kMsgFileOpen, path.empty() ? name.c_str() : path.c_str());
@@ -308,9 +325,9 @@ char* vxlibFile_fgets(char* buffer, int size, VxlibTextFile* reader) {
       return nullptr;
     }
     if (std::strncmp(line, kIfExistInclude, sizeof kIfExistInclude - 1) == 0) {
-      if (followInclude(r, line, sizeof kIfExistInclude - 1, true)) continue;
+      if (followInclude(reader, r, line, sizeof kIfExistInclude - 1, true)) continue;
     } else if (std::strncmp(line, kInclude, sizeof kInclude - 1) == 0) {
-      if (followInclude(r, line, sizeof kInclude - 1, false)) continue;
+      if (followInclude(reader, r, line, sizeof kInclude - 1, false)) continue;
     }
     return line;
   }
@@ -328,6 +345,8 @@ int vxlibFile_read2(char* target, char* comment, VxlibTextFile* reader, int maxL
 void vxlibFile_rewind(VxlibTextFile* reader) {
   if (reader == nullptr) return;
   if (reader->include != nullptr) closeReader(reader->include);
+  reader->includes = 0;
+  reader->nestingReported = 0;
   mdlTextFile_rewind(reader->file);
 }
 

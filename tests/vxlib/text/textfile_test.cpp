@@ -48,7 +48,7 @@ class TextFile : public VxlibTest {
     EXPECT_NE(reader, nullptr) << file;
     if (reader == nullptr) return out;
     std::vector<char> target(static_cast<std::size_t>(max)), comment(static_cast<std::size_t>(max));
-    for (int guard = 0; guard < 1000; ++guard) {
+    for (int guard = 0; guard < 100000; ++guard) {
       const int n = withComments ? vxlibFile_read2(target.data(), comment.data(), reader, max)
                                  : vxlibFile_read(target.data(), reader, max);
       if (last != nullptr) *last = n;
@@ -174,6 +174,32 @@ TEST_F(TextFile, AnIncludeCycleEndsWithAMessageAndReadingGoesOn) {
   ASSERT_EQ(box.size(), 3u) << "one message, for the directive that went too deep";
   EXPECT_EQ(box[0], "Cannot open or create the file");
   EXPECT_EQ(box[2], "(includes nested deeper than 16 files)");
+}
+
+TEST_F(TextFile, AFileIncludingItselfOverAndOverStopsAfterAThousandIncludes) {
+  // Three includes of itself per file would open 3 to the power of 16 files; the reader stops
+  // opening them after 1000 and says so once, and the reading comes to its end.
+  writeText(path("many.cfg"), "line\n%include many.cfg\n%include many.cfg\n%if exist include many.cfg\n");
+  const auto from = mark();
+  int last = 99;
+  const auto lines = readAll(path("many.cfg"), false, &last, 512);
+  EXPECT_EQ(last, 0);
+  EXPECT_EQ(lines.size(), 1001u) << "the caller's file and the thousand it included";
+  const auto box = boxLines(from);
+  ASSERT_EQ(box.size(), 3u);
+  EXPECT_EQ(box[2], "(includes nested deeper than 16 files)");
+  // Rewinding starts the count afresh.
+  AppScope scope(app_);
+  VxlibTextFile* reader = vxlibFile_open(path("many.cfg").c_str(), "r");
+  ASSERT_NE(reader, nullptr);
+  char target[64];
+  int reads = 0;
+  while (vxlibFile_read(target, reader, sizeof target) > 0) ++reads;
+  vxlibFile_rewind(reader);
+  int again = 0;
+  while (vxlibFile_read(target, reader, sizeof target) > 0) ++again;
+  EXPECT_EQ(again, reads);
+  vxlibFile_close(reader);
 }
 
 TEST_F(TextFile, ReadTwoSplitsOffTheCommentOfEachPhysicalLine) {
