@@ -3,7 +3,6 @@
 // to the host, the manual, and the dialogs bound to the published records.
 #include <algorithm>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -93,10 +92,10 @@ TEST_F(Commands, TheMenuSitsBeforeTheHostsSettingsAndEachEntryRunsACommandOfTheT
   std::stringstream text;
   text << source.rdbuf();
   const std::string menu = text.str();
-  const std::regex command("\"command\": \"(0x[0-9a-f]{8})\"");
   std::set<unsigned> numbers;
-  for (auto it = std::sregex_iterator(menu.begin(), menu.end(), command); it != std::sregex_iterator(); ++it)
-    numbers.insert(static_cast<unsigned>(std::stoul((*it)[1].str(), nullptr, 16)));
+  const std::string key = "\"command\": \"";
+  for (std::size_t at = menu.find(key); at != std::string::npos; at = menu.find(key, at + 1))
+    numbers.insert(static_cast<unsigned>(std::stoul(menu.substr(at + key.size(), 10), nullptr, 16)));
   EXPECT_EQ(numbers, kCommandNumbers);
 
   long number = 0;
@@ -175,7 +174,17 @@ TEST_F(Commands, TheManualIsFoundUnderVxDir) {
 }
 
 TEST_F(Commands, TheSettingsDialogsAreBoundToThePublishedRecords) {
-  EXPECT_NE(host::findOpenDialog(1), nullptr) << "the main dialog opens at start-up";
+  // The main dialog opens at start-up, after the parameter block is published: its items show
+  // the block's values from the start.
+  MSDialog* mainDialog = host::findOpenDialog(1);
+  ASSERT_NE(mainDialog, nullptr);
+  char shown[64] = {};
+  mdlDialog_itemGetValue(shown, sizeof shown, mainDialog,
+                         mdlDialog_itemIndexByTypeAndId(mainDialog, RTYPE_OPTIONBTN, 1, 0));
+  EXPECT_STREQ(shown, "3");
+  mdlDialog_itemGetValue(shown, sizeof shown, mainDialog,
+                         mdlDialog_itemIndexByTypeAndId(mainDialog, RTYPE_TEXT, 4, 0));
+  EXPECT_STREQ(shown, "90");
   keyin("vxraster dialog");
   keyin("vxraster settings");
   keyin("vxraster settings");

@@ -19,6 +19,7 @@
 #include "host/output/journal.hpp"
 #include "host/resource/file.hpp"
 #include "host/state/state.hpp"
+#include "host/system/api.h"
 #include "host/system/loader.hpp"
 #include "host/system/published.hpp"
 
@@ -36,6 +37,10 @@ class VXRasterTest : public ::testing::Test {
     define("VX_DIR", path("vx/"));
   }
   void TearDown() override {
+    // As at the end of a session: the applications shut down (their unload handlers free what
+    // they hold) before the host forgets them.
+    host::unloadAllApplications(SYSTEM_UNLOAD_HOST_EXIT);
+    host::runIdle();
     host::resetHost();
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
