@@ -2,6 +2,8 @@
 //   value ACCESS          journals a field of a published record ("value: ACCESS = VALUE"), so a
 //                         session can show a setting as a dialog would display it
 //   picture DIALOG FILE   writes an open dialog's canvas as a PNG picture ("file: wrote FILE")
+//   trace on|off          journals the host calls that set applications up and take them down
+//                         (channel "call"), to show the order of a start-up or a shutdown
 #include <string>
 
 #include "cli/session.hpp"
@@ -42,6 +44,11 @@ std::string runPicture(const Step& step, PlayContext&) {
   return "";
 }
 
+std::string runTrace(const Step& step, PlayContext&) {
+  host::setCallTrace(step.words[0] == "on");
+  return "";
+}
+
 const bool registered = [] {
   registerVerb({"value", "value ACCESS",
                 "journal a field of a published record, e.g. value vxrUid.activeColor",
@@ -53,6 +60,13 @@ const bool registered = [] {
                   return isDialogNumber(s.words[0]) ? "" : "DIALOG is a number";
                 },
                 runPicture});
+  registerVerb({"trace", "trace on|off",
+                "journal the host calls that set applications up and take them down (channel call)",
+                [](const Step& s) -> std::string {
+                  return s.words.size() == 1 && (s.words[0] == "on" || s.words[0] == "off") ? ""
+                                                                                              : "usage: trace on|off";
+                },
+                runTrace});
   return true;
 }();
 

@@ -487,6 +487,7 @@ extern "C" {
 
 int mdlDialog_hookPublish(int count, const DialogHookInfo* table) {
   if (count < 0 || (count > 0 && table == nullptr)) return RSC_ERR_BAD_ARGUMENT;
+  traceCall("mdlDialog_hookPublish " + std::to_string(count));
   auto& hooks = state().hooks[currentApplication()];
   for (int i = 0; i < count; ++i) hooks[table[i].hookId] = table[i].hookFuncP;
   return RSC_SUCCESS;

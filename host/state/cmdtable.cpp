@@ -46,6 +46,7 @@ extern "C" {
 void* mdlParse_loadCommandTable(unsigned int rscFile) {
   Application* app = currentApplication();
   if (app == nullptr) return nullptr;
+  traceCall("mdlParse_loadCommandTable " + std::to_string(rscFile));
   void* resource = mdlResource_load(rscFile, RTYPE_COMMAND_TABLE, 1);
   if (resource == nullptr) return nullptr;
   const std::string json(static_cast<const char*>(resource), mdlResource_size(resource));

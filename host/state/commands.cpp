@@ -306,6 +306,7 @@ extern "C" {
 int mdlSystem_registerCommandNumbers(MdlCommandNumber* table) {
   Application* app = currentApplication();
   if (app == nullptr || table == nullptr) return MDLERR_BADARG;
+  traceCall("mdlSystem_registerCommandNumbers");
   auto& functions = commands().apps[app].functions;
   for (std::size_t i = 0; i < kMaxTableEntries; ++i) {
     if (table[i].cmdFunc == nullptr || table[i].commandNumber == 0) return SUCCESS;
@@ -318,6 +319,9 @@ int mdlSystem_registerCommandNumbers(MdlCommandNumber* table) {
 void mdlDialog_cmdNumberQueue(int atFront, unsigned int commandNumber, const char* unparsed,
                               int fromKeyboard) {
   (void)fromKeyboard;
+  char number[16];
+  std::snprintf(number, sizeof number, "0x%08X", commandNumber);
+  traceCall(std::string("mdlDialog_cmdNumberQueue ") + number + (unparsed != nullptr ? std::string(" ") + unparsed : ""));
   Queued item;
   item.number = commandNumber;
   item.text = unparsed != nullptr ? unparsed : "";

@@ -212,6 +212,7 @@ void mdlState_restartCurrentCommand(void) {
 }
 
 void mdlState_startDefaultCommand(void) {
+  traceCall("mdlState_startDefaultCommand");
   endCommand();
   Machine& m = machine();
   m.start = {};

@@ -10,6 +10,7 @@
 
 #include "host/lifecycle.hpp"
 #include "host/system/api.h"
+#include "host/output/journal.hpp"
 #include "host/system/registry.hpp"
 
 namespace pixmend::host {
@@ -198,6 +199,9 @@ const char* mdlSystem_getCurrTaskID(void) {
 int mdlSystem_setMdlAppVersionNumber(MdlDesc* desc, const VersionNumber* version) {
   Application* app = desc != nullptr ? applicationOf(desc) : currentApplication();
   if (app == nullptr || version == nullptr) return MDLERR_BADARG;
+  traceCall("mdlSystem_setMdlAppVersionNumber " + std::to_string(version->release) + "." +
+            std::to_string(version->major) + "." + std::to_string(version->minor) + "." +
+            std::to_string(version->subMinor));
   app->version = {version->release, version->major, version->minor, version->subMinor};
   return SUCCESS;
 }

@@ -262,6 +262,7 @@ void* mdlSystem_setFunction(int slot, void* function) {
         "text", "mdlSystem_setFunction: no application or slot " + std::to_string(slot) + " out of range\n");
     return nullptr;
   }
+  traceCall("mdlSystem_setFunction " + std::to_string(slot) + (function != nullptr ? " set" : " cleared"));
   void* previous = nullptr;
   auto it = app->eventSlots.find(slot);
   if (it != app->eventSlots.end()) previous = it->second;

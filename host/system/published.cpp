@@ -429,6 +429,7 @@ extern "C" {
 SymbolSet* mdlCExpression_initializeSet(int visibility, int hashEntries, int ignoreCase) {
   (void)hashEntries;
   (void)ignoreCase;
+  traceCall("mdlCExpression_initializeSet " + std::to_string(visibility));
   auto set = std::make_unique<SymbolSet>();
   set->visibility = visibility;
   state().sets.push_back(std::move(set));
@@ -442,6 +443,7 @@ int mdlDialog_publishComplexPtr(SymbolSet* set, const char* structName, const ch
       *variableName == '\0') {
     return MDLERR_BADARG;
   }
+  traceCall(std::string("mdlDialog_publishComplexPtr ") + structName + " " + variableName);
   if (!publishRecord(structName, variableName, pointerAddress, true, currentApplication())) {
     journal().append("text", std::string("No layout for published struct ") + structName + "\n");
   }
@@ -455,6 +457,7 @@ int mdlDialog_publishComplexVariable(SymbolSet* set, const char* structName, con
       *variableName == '\0') {
     return MDLERR_BADARG;
   }
+  traceCall(std::string("mdlDialog_publishComplexVariable ") + structName + " " + variableName);
   if (!publishRecord(structName, variableName, recordAddress, false, currentApplication())) {
     journal().append("text", std::string("No layout for published struct ") + structName + "\n");
   }
