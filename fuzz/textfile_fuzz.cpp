@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "host/output/journal.hpp"
@@ -19,12 +21,17 @@
 
 namespace {
 
+// The folder the inputs are written to; it goes with the process (libFuzzer ends with exit()).
+char folderPath[] = "/tmp/pixmend-textfile-fuzz-XXXXXX";
+
 const std::string& folder() {
   static const std::string dir = [] {
-    char pattern[] = "/tmp/pixmend-textfile-fuzz-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    if (made == nullptr) std::abort();
-    return std::string(made);
+    if (::mkdtemp(folderPath) == nullptr) std::abort();
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(folderPath, ec);
+    });
+    return std::string(folderPath);
   }();
   return dir;
 }

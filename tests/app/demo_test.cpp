@@ -9,14 +9,15 @@
 #include <filesystem>
 #include <string>
 
+#include "support/scratch_dir.hpp"
+
 namespace {
 
 TEST(Demo, TheSessionGoesThroughAndLeavesItsScriptAndPicture) {
   const std::string program = PIXMEND_BUILD_DIR "/bin/pixmend";
   if (!std::filesystem::exists(program)) GTEST_SKIP() << "pixmend is not built (" << program << ")";
-  char pattern[] = "/tmp/pixmend-demo-test-XXXXXX";
-  ASSERT_NE(::mkdtemp(pattern), nullptr);
-  const std::string dir = pattern;
+  const pixmend::testsupport::ScratchDir scratch("demo");
+  const std::string& dir = scratch.path();
 
   std::string output;
   FILE* pipe = popen((program + " demo " + dir + " 2>&1").c_str(), "r");
@@ -34,9 +35,6 @@ TEST(Demo, TheSessionGoesThroughAndLeavesItsScriptAndPicture) {
   EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/vxraster.pms"));
   EXPECT_GT(std::filesystem::file_size(dir + "/about.png"), 1000u);
   EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/6-moved.pbm")) << "the buffer operations follow";
-
-  std::error_code ec;
-  std::filesystem::remove_all(dir, ec);
 }
 
 }  // namespace

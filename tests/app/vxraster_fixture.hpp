@@ -22,6 +22,7 @@
 #include "host/system/api.h"
 #include "host/system/loader.hpp"
 #include "host/system/published.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace pixmend::app {
 
@@ -29,9 +30,6 @@ class VXRasterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     host::resetHost();
-    char pattern[] = "/tmp/pixmend-vxraster-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
     define("MS_USERPREF", path("host.upf"));
     define("MS_TMP", path("tmp/"));
     define("VX_DIR", path("vx/"));
@@ -42,8 +40,6 @@ class VXRasterTest : public ::testing::Test {
     host::unloadAllApplications(SYSTEM_UNLOAD_HOST_EXIT);
     host::runIdle();
     host::resetHost();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
   }
 
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
@@ -103,7 +99,8 @@ class VXRasterTest : public ::testing::Test {
     return found->second;
   }
 
-  std::string dir_;
+  pixmend::testsupport::ScratchDir scratch_{"vxraster"};
+  std::string dir_ = scratch_.path();
 };
 
 }  // namespace pixmend::app

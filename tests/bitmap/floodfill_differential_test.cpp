@@ -15,7 +15,7 @@
 namespace pixmend {
 namespace {
 
-using testing::ReferenceSelection;
+using testsupport::ReferenceSelection;
 
 struct Sheet {
   int width = 0;

@@ -11,6 +11,7 @@
 #include "host/image/api.h"
 #include "host/lifecycle.hpp"
 #include "support/random_bitmap.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace {
 
@@ -39,14 +40,10 @@ class ImageCommands : public ::testing::Test {
     if (::stat((std::string(PIXMEND_BUILD_DIR) + "/bin/pixmend").c_str(), &st) != 0)
       GTEST_SKIP() << "the pixmend program is not built";
     pixmend::host::resetHost();
-    char name[] = "/tmp/pixmend-cli-XXXXXX";
-    dir_ = ::mkdtemp(name);
-  }
-  void TearDown() override {
-    if (!dir_.empty()) (void)std::system(("rm -rf '" + dir_ + "'").c_str());
   }
   std::string file(const std::string& name) const { return dir_ + "/" + name; }
-  std::string dir_;
+  pixmend::testsupport::ScratchDir scratch_{"cli"};
+  std::string dir_ = scratch_.path();
 };
 
 TEST_F(ImageCommands, ConvertRoundTripsAndInfoDescribes) {

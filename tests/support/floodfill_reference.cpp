@@ -6,7 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 
-namespace pixmend::testing {
+namespace pixmend::testsupport {
 namespace {
 
 enum Direction { kRight = 0, kDown = 1, kLeft = 2, kUp = 3, kNone = 4 };
@@ -140,4 +140,4 @@ void ReferenceSelection::fill(int x, int y) {
   runOnLargeStack([&] { fillHere(x, y); });
 }
 
-}  // namespace pixmend::testing
+}  // namespace pixmend::testsupport

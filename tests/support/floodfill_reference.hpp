@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-namespace pixmend::testing {
+namespace pixmend::testsupport {
 
 // Runs `body` to completion on a thread with a 256 MB stack, so that recursion 10000 levels deep
 // is safe in sanitizer builds too.
@@ -53,4 +53,4 @@ class ReferenceSelection {
   std::vector<int> deferred_;
 };
 
-}  // namespace pixmend::testing
+}  // namespace pixmend::testsupport

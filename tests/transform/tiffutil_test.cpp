@@ -18,6 +18,7 @@
 #include "host/output/journal.hpp"
 #include "include/pixmend/vxdll.h"
 #include "support/random_bitmap.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace {
 
@@ -28,14 +29,8 @@ class TiffUtilities : public ::testing::Test {
  protected:
   void SetUp() override {
     pixmend::host::resetHost();
-    char name[] = "/tmp/pixmend-tiffutil-XXXXXX";
-    dir_ = ::mkdtemp(name);
   }
-  void TearDown() override {
-    const std::string command = "rm -rf '" + dir_ + "'";
-    (void)std::system(command.c_str());
-    pixmend::host::resetHost();
-  }
+  void TearDown() override { pixmend::host::resetHost(); }
   std::string file(const std::string& name) const { return dir_ + "/" + name; }
   std::string scan(const std::string& relative) const {
     return std::string(PIXMEND_TESTDATA_DIR) + "/" + relative;
@@ -73,7 +68,8 @@ class TiffUtilities : public ::testing::Test {
     TIFFClose(t);
     return path;
   }
-  std::string dir_;
+  pixmend::testsupport::ScratchDir scratch_{"tiffutil"};
+  std::string dir_ = scratch_.path();
 };
 
 TEST_F(TiffUtilities, TiledOrStripsAndFilesLibtiffCannotOpen) {

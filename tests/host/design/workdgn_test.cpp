@@ -10,6 +10,7 @@
 
 #include "host/design/api.h"
 #include "host/lifecycle.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -18,14 +19,9 @@ class WorkFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     resetHost();
-    char pattern[] = "/tmp/pixmend-workdgn-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
   }
   void TearDown() override {
     resetHost();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
   }
   std::string file(const std::string& name, mode_t mode) {
     const std::string p = dir_ + "/" + name;
@@ -33,7 +29,8 @@ class WorkFiles : public ::testing::Test {
     ::chmod(p.c_str(), mode);
     return p;
   }
-  std::string dir_;
+  pixmend::testsupport::ScratchDir scratch_{"workdgn"};
+  std::string dir_ = scratch_.path();
 };
 
 TEST_F(WorkFiles, ReadOnlyFollowsTheAskAndTheFilesWriteBits) {

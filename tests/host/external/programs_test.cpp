@@ -17,6 +17,7 @@
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/state/state.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -25,15 +26,10 @@ class Programs : public ::testing::Test {
  protected:
   void SetUp() override {
     resetHost();
-    char pattern[] = "/tmp/pixmend-external-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
   }
   void TearDown() override {
     waitForPrograms(10000);
     resetHost();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
   }
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
   static std::vector<std::string> external(std::size_t from = 0) { return journal().texts("external", from); }
@@ -51,7 +47,8 @@ class Programs : public ::testing::Test {
     return exit;
   }
 
-  std::string dir_;
+  pixmend::testsupport::ScratchDir scratch_{"external"};
+  std::string dir_ = scratch_.path();
 };
 
 TEST(ExternalText, ArgumentTextsSplitAtBlanksWithQuotedParts) {

@@ -18,6 +18,7 @@
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/resource/api.h"
+#include "support/scratch_dir.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -26,14 +27,8 @@ class Files : public ::testing::Test {
  protected:
   void SetUp() override {
     resetHost();
-    char pattern[] = "/tmp/pixmend-files-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir = pattern;
   }
-  void TearDown() override {
-    resetHost();
-    std::system(("rm -rf '" + dir + "'").c_str());
-  }
+  void TearDown() override { resetHost(); }
   void write(const std::string& name, const std::string& text) { std::ofstream(dir + "/" + name) << text; }
   std::string read(const std::string& name) {
     std::ifstream in(dir + "/" + name);
@@ -41,7 +36,8 @@ class Files : public ::testing::Test {
     s << in.rdbuf();
     return s.str();
   }
-  std::string dir;
+  pixmend::testsupport::ScratchDir scratch{"files"};
+  std::string dir = scratch.path();
 };
 
 TEST_F(Files, FindLooksAlongTheVariableThenHere) {

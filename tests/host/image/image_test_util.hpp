@@ -24,26 +24,14 @@
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "support/random_bitmap.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace pixmend::imagetest {
 
 // A folder under the system's temporary directory, removed with its contents.
-class TempDir {
+class TempDir : public pixmend::testsupport::ScratchDir {
  public:
-  TempDir() {
-    char name[] = "/tmp/pixmend-image-XXXXXX";
-    const char* made = ::mkdtemp(name);
-    path_ = made != nullptr ? made : "/tmp";
-  }
-  ~TempDir() {
-    const std::string command = "rm -rf '" + path_ + "'";
-    if (path_ != "/tmp") (void)std::system(command.c_str());
-  }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
+  TempDir() : ScratchDir("image") {}
 };
 
 inline std::string testdata(const std::string& relative) {

@@ -13,6 +13,7 @@
 #include "host/resource/resource_fixture.hpp"
 #include "host/system/application.hpp"
 #include "host/system/registry.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -226,13 +227,11 @@ TEST(ResourceFileParser, RejectsDamagedBytesWithoutCrashing) {
   ResourceData data;
   data.description = "d";
   data.resources[{1, 1}] = {1, 2, 3};
-  char dir[] = "/tmp/pixmend-rsc-parse-XXXXXX";
-  ASSERT_NE(::mkdtemp(dir), nullptr);
-  const std::string file = std::string(dir) + "/f.rsc";
+  const pixmend::testsupport::ScratchDir dir("rsc-parse");
+  const std::string file = dir.file("f.rsc");
   ASSERT_TRUE(writeResourceFile(file, data, nullptr));
   std::ifstream in(file, std::ios::binary);
   std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-  std::filesystem::remove_all(dir);
   ResourceData out;
   ASSERT_TRUE(parseResourceFile(bytes.data(), bytes.size(), &out, nullptr));
   EXPECT_EQ(out.resources.at({1, 1}), (std::vector<std::uint8_t>{1, 2, 3}));

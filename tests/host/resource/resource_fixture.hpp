@@ -12,6 +12,7 @@
 
 #include "host/lifecycle.hpp"
 #include "host/resource/compiler.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace pixmend::host {
 
@@ -19,14 +20,9 @@ class ResourceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     resetHost();
-    char pattern[] = "/tmp/pixmend-rsc-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
   }
   void TearDown() override {
     resetHost();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
   }
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
 
@@ -48,7 +44,8 @@ class ResourceTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  std::string dir_;
+  pixmend::testsupport::ScratchDir scratch_{"rsc"};
+  std::string dir_ = scratch_.path();
 };
 
 }  // namespace pixmend::host

@@ -16,6 +16,7 @@
 #include "host/system/api.h"
 #include "host/system/loader.hpp"
 #include "host/system/publish.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -24,18 +25,13 @@ class Loader : public ::testing::Test {
  protected:
   void SetUp() override {
     resetHost();
-    char pattern[] = "/tmp/pixmend-loader-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir = pattern;
   }
-  void TearDown() override {
-    resetHost();
-    std::system(("rm -rf '" + dir + "'").c_str());
-  }
+  void TearDown() override { resetHost(); }
   void touch(const std::string& name, const std::string& text = "not a library") {
     std::ofstream(dir + "/" + name) << text;
   }
-  std::string dir;
+  pixmend::testsupport::ScratchDir scratch{"loader"};
+  std::string dir = scratch.path();
 };
 
 TEST_F(Loader, NamesResolveAlongTheSearchPathInOrder) {

@@ -22,6 +22,7 @@
 #include "host/resource/compiler.hpp"
 #include "host/system/registry.hpp"
 #include "vxlib/core/core.hpp"
+#include "support/scratch_dir.hpp"
 
 namespace pixmend::vxlib {
 
@@ -29,17 +30,12 @@ class VxlibTest : public ::testing::Test {
  protected:
   void SetUp() override {
     host::resetHost();
-    char pattern[] = "/tmp/pixmend-vxlib-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
     // No proposal of an installation folder unless a test asks for one.
     host::defineVariable("VX_DIR", "/opt/vx/", host::kCfgLevelUser);
   }
   void TearDown() override {
     releaseProcessStateForTesting();
     host::resetHost();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
   }
 
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
@@ -109,7 +105,8 @@ class VxlibTest : public ::testing::Test {
     out << text;
   }
 
-  std::string dir_;
+  pixmend::testsupport::ScratchDir scratch_{"vxlib"};
+  std::string dir_ = scratch_.path();
   std::string libraryRsc_;
 };
 
