@@ -6,17 +6,18 @@
 #include "host/types.h"
 
 #include "host/config/api.h"
+#include "host/design/api.h"
 #include "host/files/api.h"
 #include "host/output/api.h"
+#include "host/plot/api.h"
+#include "host/raster/api.h"
 #include "host/resource/api.h"
 #include "host/state/api.h"
 #include "host/system/api.h"
 #include "host/view/api.h"
+#include "host/win32/api.h"
 
 #if defined(__has_include)
-#if __has_include("host/design/api.h")
-#include "host/design/api.h"
-#endif
 #if __has_include("host/external/api.h")
 #include "host/external/api.h"
 #endif
@@ -28,15 +29,6 @@
 #endif
 #if __has_include("host/image/api.h")
 #include "host/image/api.h"
-#endif
-#if __has_include("host/plot/api.h")
-#include "host/plot/api.h"
-#endif
-#if __has_include("host/raster/api.h")
-#include "host/raster/api.h"
-#endif
-#if __has_include("host/win32/api.h")
-#include "host/win32/api.h"
 #endif
 #endif
 
