@@ -94,7 +94,7 @@ typedef struct RasterExtendedInfo {
 #define RASTER_STATE_CLOSING 1
 #define RASTER_STATE_REOPENED 3
 
-PIXMEND_LAYOUT_CHECK(offsetof(RasterFileInfo, fileSpec) == 0, "file specification at 0");
+PIXMEND_LAYOUT_CHECK(offsetof(RasterFileInfo, fileSpec) == 0, "attached name at 0");
 PIXMEND_LAYOUT_CHECK(offsetof(RasterFileInfo, fullPath) == 276, "full path at 276");
 PIXMEND_LAYOUT_CHECK(offsetof(RasterFileInfo, fileType) == 536, "file type at 536");
 PIXMEND_LAYOUT_CHECK(offsetof(RasterFileInfo, fileOpen) == 844, "open flag at 844");
