@@ -46,7 +46,7 @@ typedef DgnRaster* DgnRasterP;
 
 /* File information (read only: there is no set call). */
 typedef struct RasterFileInfo {
-  char fileSpec[276]; /* 0: the name the raster is attached under, as given when attached */
+  char attachedName[276]; /* 0: the name the raster is attached under, as given when attached */
   char fullPath[260]; /* 276: the raster file's full path */
   int fileType;       /* 536: IMAGEFILE_TIFF, IMAGEFILE_RLE or IMAGEFILE_CIT (host/image/api.h) */
   unsigned char reserved1[304];
@@ -94,7 +94,7 @@ typedef struct RasterExtendedInfo {
 #define RASTER_STATE_CLOSING 1
 #define RASTER_STATE_REOPENED 3
 
-PIXMEND_LAYOUT_CHECK(offsetof(RasterFileInfo, fileSpec) == 0, "attached name at 0");
+PIXMEND_LAYOUT_CHECK(offsetof(RasterFileInfo, attachedName) == 0, "attached name at 0");
 PIXMEND_LAYOUT_CHECK(offsetof(RasterFileInfo, fullPath) == 276, "full path at 276");
 PIXMEND_LAYOUT_CHECK(offsetof(RasterFileInfo, fileType) == 536, "file type at 536");
 PIXMEND_LAYOUT_CHECK(offsetof(RasterFileInfo, fileOpen) == 844, "open flag at 844");
