@@ -47,8 +47,8 @@ typedef DgnRaster* DgnRasterP;
 /* File information (read only: there is no set call). */
 typedef struct RasterFileInfo {
   char attachedName[276]; /* 0: the name the raster is attached under, as given when attached */
-  char fullPath[260]; /* 276: the raster file's full path */
-  int fileType;       /* 536: IMAGEFILE_TIFF, IMAGEFILE_RLE or IMAGEFILE_CIT (host/image/api.h) */
+  char fullPath[260];     /* 276: the raster file's full path */
+  int fileType;           /* 536: IMAGEFILE_TIFF, IMAGEFILE_RLE or IMAGEFILE_CIT (host/image/api.h) */
   unsigned char reserved1[304];
   /* 844: non-zero while the raster library has the file open as an attachment of its own (after
    * mdlRaster_fileOpen); 0 for an attachment the design only names, which a caller closes and
