@@ -2,6 +2,7 @@
 #include "host/system/loader.hpp"
 
 #include <climits>
+#include <filesystem>
 #include <cstring>
 #include <sstream>
 
@@ -105,7 +106,9 @@ std::vector<std::string> applicationSearchPath() {
   if (auto list = expandedVariable("MS_MDLAPPS")) return splitPathList(*list);
   std::vector<std::string> dirs;
   const std::string exe = executableDirectory();
-  if (!exe.empty()) dirs.push_back(exe + "/../lib");
+  // Normalised, so that applications report a plain path and the host library's own folder is
+  // recognised as the same place.
+  if (!exe.empty()) dirs.push_back(std::filesystem::path(exe + "/../lib").lexically_normal().string());
   const std::string lib = hostLibraryDirectory();
   if (!lib.empty() && (dirs.empty() || lib != dirs.front())) dirs.push_back(lib);
   return dirs;
