@@ -136,6 +136,89 @@ PIXMEND_API void VXDllInvertRaster(unsigned char *bitmap, int width, int height)
  * file without any write permission bit is not deleted, whoever asks). */
 PIXMEND_API int VXDllDeleteFile(const char *path);
 
+/* ---- Affine warp -----------------------------------------------------------------------------
+ * Resamples a bitmap through x' = a x + b y + c, y' = d x + e y + f (pixel units, x to the right,
+ * y downward) into an output the size of the transformed source's box. Two calls: a set-up
+ * (VXDllWarpAffineRotPre from coefficients, VXDllWarpAffinePre from three point pairs), which
+ * copies the source and fixes the box, then VXDllWarpAffine, which fills the caller's output and
+ * frees the copy. VXDllGetNewMaxAndMin reports the box between them (and after, until the next
+ * set-up). One warp is pending at a time, shared with the perspective warp below: a set-up of
+ * either kind releases the copy of one still pending.
+ *
+ * Box: the four corners (0, 0), (W, 0), (W, H), (0, H) transformed, each coordinate truncated
+ * toward zero; [minX, maxX) x [minY, maxY). Output pixel (x - minX, y - minY) takes source pixel
+ * (trunc(A x + B y + C), trunc(D x + E y + F)) of the inverse transform when that lies inside
+ * the source (the exact mapping: source row 0 is the output's top row under the identity).
+ *
+ * Refused set-ups: no source, a non-positive size, coefficients or an inverse that are not
+ * finite (a singular transform, three collinear points), a box larger than 2^24 pixels a side
+ * or 2^32 pixels, or a copy that cannot be allocated. The box is then empty (all four values 0,
+ * outputs 0 x 0), no copy is held, and the warp writes nothing and frees nothing. A caller
+ * tells a refused set-up by the empty box and must not write an empty bitmap anywhere.
+ *
+ * Ownership: source is borrowed (read during the set-up only); the engine owns its copy and
+ * frees it in VXDllWarpAffine (or at the next set-up); the caller owns the output. */
+
+/* Set-up from the coefficients, given column by column: a, d, b, e, c, f. outputWidth and
+ * outputHeight are accepted and not used. sourceSize is the byte size of source; rows it does
+ * not reach read as background. */
+PIXMEND_API void VXDllWarpAffineRotPre(const unsigned char *source, double a, double d, double b, double e,
+                                       double c, double f, int sourceWidth, int sourceHeight,
+                                       int outputWidth, int outputHeight, int sourceSize);
+
+/* Set-up from three point pairs. xSystem and ySystem are 3 x 4 row-major matrices, one row per
+ * pair: [x_i, y_i, 1, X_i] and [x_i, y_i, 1, Y_i], (x_i, y_i) a source position and (X_i, Y_i)
+ * where it must go. Both are overwritten (solved in place, without pivoting). The box's width
+ * and height are written to outputWidthOut and outputHeightOut (0 x 0 when refused). */
+PIXMEND_API void VXDllWarpAffinePre(const unsigned char *source, int sourceWidth, int sourceHeight,
+                                    int *outputWidthOut, int *outputHeightOut, double *xSystem,
+                                    double *ySystem, int sourceSize);
+
+/* The box of the last set-up: minX, minY inclusive, maxX, maxY exclusive. Null pointers are
+ * skipped. */
+PIXMEND_API void VXDllGetNewMaxAndMin(int *minX, int *minY, int *maxX, int *maxY);
+
+/* Resamples into output (outputWidth x outputHeight, normally all clear: set pixels are ORed in)
+ * and frees the copy. sourceWidth and sourceHeight must be those of the set-up, or nothing is
+ * written. Box positions outside the output are dropped; the output's padding bits are never
+ * touched. outputSize, when positive, is the output's byte size: only the whole rows it holds
+ * are written. progress (may be null) is called as progress(progressContext, progressMessage,
+ * percent) after each box row whose percent = row * 100 / outputHeight is a multiple of 5 and at
+ * most 100, then once with 100 (at once when nothing is pending). */
+PIXMEND_API void VXDllWarpAffine(unsigned char *output, int sourceWidth, int sourceHeight, int outputWidth,
+                                 int outputHeight, int outputSize,
+                                 void (*progress)(void *context, const char *message, int percent),
+                                 void *progressContext, const char *progressMessage);
+
+/* ---- Perspective warp ------------------------------------------------------------------------
+ * Maps a bitmap so that a quadrilateral of the source (the pre-quad) lands on another (the
+ * post-quad), through a projective mapping in triangle coordinates. Two calls: the set-up, then
+ * exactly one VXDllWarpPerspective. Shares the pending-warp slot with the affine warp.
+ *
+ * corners: 16 ints, four records in the order v00, v10, v11, v01 (v00 and v11 opposite), each
+ * pre-quad x, pre-quad y, post-quad x, post-quad y.
+ *
+ * Ownership: source is borrowed; the returned copy belongs to the engine, which frees it in
+ * VXDllWarpPerspective (or at the next set-up of either warp); the caller must not free it. */
+
+/* Fixes the mapping, reports the output size (the largest truncated x and y of the mapped
+ * source corners, never below 0), prints both quads to the host's text window and copies the
+ * source (sourceSize readable bytes). Returns the engine's copy, or null when the set-up is
+ * refused (no source, a non-positive size, a degenerate quad, coefficients or corners that are
+ * not finite or beyond 2^24, no memory): the size is then 0 x 0 and the warp writes nothing. */
+PIXMEND_API unsigned char *VXDllWarpPerspectivePre(const unsigned char *source, int sourceWidth,
+                                                   int sourceHeight, int *outputWidthOut,
+                                                   int *outputHeightOut, int sourceSize,
+                                                   const int *corners);
+
+/* Fills output (outputWidth x outputHeight) from the bottom row up: a position whose source
+ * position lies inside the source's inner part (its outermost rows and columns are never read)
+ * gets that pixel, set or clear; every other pixel keeps what the caller's bitmap held. Then
+ * frees the copy. sourceWidth and sourceHeight must be those of the set-up, or nothing is
+ * written. No progress is reported. */
+PIXMEND_API void VXDllWarpPerspective(unsigned char *output, int sourceWidth, int sourceHeight,
+                                      int outputWidth, int outputHeight);
+
 PIXMEND_END_C
 
 #endif
