@@ -40,6 +40,12 @@ typedef DgnModelRef *DgnModelRefP;
 /* The active model of the open design. Never null. */
 DgnModelRefP mdlModelRef_getActive(void);
 
+/* States of the new-design-file event (system event slot 1) the host raises when another design
+ * is opened or created: first DESIGN_FILE_CLOSING with the old design's file name while its
+ * raster attachments are still there, then DESIGN_FILE_OPENED with the new design's. */
+#define DESIGN_FILE_CLOSING 0
+#define DESIGN_FILE_OPENED 1
+
 /* ---- Active parameters --------------------------------------------------------------------------
  * Each parameter has a fixed type; the value pointer points to a value of that type. */
 #define ACTIVEPARAM_LINESTYLE 3      /* int: the active line style's number */
@@ -90,7 +96,8 @@ int mdlWorkDgn_openFile(DgnModelRefP *modelRefP, DgnFileObjP *fileP, const char 
 /* Closes the work file of that model. 0, or MDLERR_BADARG when it is not an open work file. */
 int mdlWorkDgn_closeFile(DgnModelRefP modelRef);
 /* Non-zero when nothing may be written through the model: a read-only work file, or a model
- * reference the host does not know. The active model (or null) is writable: 0. */
+ * reference the host does not know. The active model (or null) is writable (0) unless its design
+ * file was opened read-only. */
 int mdlModelRef_isReadOnly(DgnModelRefP modelRef);
 
 /* ---- Failures of the design calls (the shared ones are in host/types.h) ------------------------ */

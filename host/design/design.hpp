@@ -1,11 +1,13 @@
-// The open design as the host's groups and the tests see it: its active model with the active
-// parameters and the line-style table. The C calls are in api.h. Only what the applications use
-// today is here; elements, levels and files come with the design file itself.
+// The open design as the host's groups and the tests see it: the design file (designfile.hpp
+// holds its format), its active model with the active parameters and the line-style table. The
+// C calls are in api.h. Elements and levels come with element storage.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "host/design/designfile.hpp"
 
 extern "C" {
 typedef struct DgnModelRef DgnModelRef;
@@ -34,6 +36,45 @@ long numberLineStyle(const std::string& name);
 
 // The active line style's number (0 at the start).
 int activeLineStyle();
+
+// Puts the active model back to a new design's (standard line styles only, style 0 active);
+// a model reference handed out stays valid.
+void startNewModel();
+
+// The file of a work file's model, or null when `model` is not an open work file.
+const std::string* workFilePath(const DgnModelRef* model);
+
+// ---- The open design file ------------------------------------------------------------------------
+// The host always has a design open: a temporary one without a file (relative raster names are
+// taken in the current folder) until a session creates or opens a design file. Opening another
+// design raises the new-design-file event (slot 1) twice: state DESIGN_FILE_CLOSING with the old
+// file's name while its attachments are still there, then DESIGN_FILE_OPENED with the new one's.
+
+// Creates the design file `path` (refused when anything is there already; nothing else
+// changes) and makes it the open design. False with the reason in `error`.
+bool createDesign(const std::string& path, std::string* error);
+// Opens the existing design file `path`. A file that cannot be read or is not a design file is
+// refused and the open design stays as it was. A file that may not be written opens read-only.
+bool openDesign(const std::string& path, std::string* error);
+// Closes the open design file (its changes written) and goes back to a temporary design.
+void closeDesign();
+
+// The open design file's name as given ("" for a temporary design); its folder with a final
+// '/', or "" for a temporary design or a file in the current folder.
+const std::string& designFileName();
+std::string designFolder();
+bool designReadOnly();
+// The identifier of the active model in the design file.
+std::int64_t activeModelId();
+bool activeModelIs3d();
+
+// Asks for the open design to be written to its file once control is back in the host; the
+// write happens only when the content differs from what the file holds. The raster library's
+// stores (update option RASTER_UPDATE_DESIGN, mdlRaster_fileSave) and the host's attachment
+// commands ask for it.
+void requestDesignStore();
+// Writes the open design now when it changed. False when writing failed (journaled).
+bool storeDesignNow();
 
 }  // namespace pixmend::host
 

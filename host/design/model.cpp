@@ -60,7 +60,7 @@ void setActiveStyle(const LineStyle& style) {
                    "active line style " + std::to_string(*style.number) + " \"" + style.name + "\"");
 }
 
-const bool registered = registerReset("design", [] { model() = freshModel(); });
+const bool registered = registerReset("design", [] { startNewModel(); });
 
 }  // namespace
 
@@ -94,6 +94,10 @@ long numberLineStyle(const std::string& name) {
 
 int activeLineStyle() {
   return model().activeStyle;
+}
+
+void startNewModel() {
+  model() = freshModel();  // the same object: the reference handed out keeps its address
 }
 
 }  // namespace pixmend::host

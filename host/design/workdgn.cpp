@@ -57,6 +57,12 @@ const bool registeredUnload = registerUnloadHook("design.workfiles", [](Applicat
 });
 
 }  // namespace
+
+const std::string* workFilePath(const DgnModelRef* model) {
+  const WorkFile* w = findWorkFile(model);
+  return w != nullptr ? &w->file.path : nullptr;
+}
+
 }  // namespace pixmend::host
 
 using namespace pixmend::host;
@@ -96,7 +102,7 @@ int mdlWorkDgn_closeFile(DgnModelRefP modelRef) {
 }
 
 int mdlModelRef_isReadOnly(DgnModelRefP modelRef) {
-  if (modelRef == nullptr || modelRef == mdlModelRef_getActive()) return 0;
+  if (modelRef == nullptr || modelRef == mdlModelRef_getActive()) return designReadOnly() ? 1 : 0;
   const WorkFile* w = findWorkFile(modelRef);
   return w == nullptr || w->readOnly ? 1 : 0;
 }

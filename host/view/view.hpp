@@ -15,6 +15,21 @@ namespace pixmend::host {
 bool setViewRotation(int view, const RotMatrix& matrix);
 bool rotateViewAboutZ(int view, double degrees);
 
+// The area a view shows, in view coordinates (design coordinates turned by the view's rotation):
+// set by a session, or, while none is set, whatever the view has to show (the raster
+// attachments' extent). A data point outside a view's set area cannot have been given in it.
+struct ViewArea {
+  DPoint2d low{};
+  DPoint2d high{};
+};
+// False for a view out of range or an area without width or height or with non-finite corners
+// (any two opposite corners may be given).
+bool setViewArea(int view, const DPoint2d& corner1, const DPoint2d& corner2);
+void clearViewArea(int view);
+std::optional<ViewArea> viewArea(int view);
+// True when the design point lies in the view's set area, or the view has none.
+bool viewShowsPoint(int view, const DPoint3d& point);
+
 // What an element image of the view group holds.
 struct ElementInfo {
   int type = 0;

@@ -1,0 +1,480 @@
+// Design files on disk: SQLite databases read whole into memory and written whole through a
+// temporary file (see designfile.hpp).
+#include "host/design/designfile.hpp"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <set>
+
+#include "host/files/files.hpp"
+
+namespace pixmend::host {
+namespace {
+
+// 'PXMD' marks a Pixmend design file; the version is the layout of the tables.
+constexpr int kApplicationId = 0x50584D44;
+constexpr int kFormatVersion = 1;
+// Statement steps (in units of 1000) a read may take before it is stopped: a corrupt b-tree
+// must not keep us busy.
+constexpr int kProgressUnits = 50000;
+
+bool gWriteFault = false;
+
+struct DbCloser {
+  void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+struct StmtFinalizer {
+  void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
+};
+using Db = std::unique_ptr<sqlite3, DbCloser>;
+using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+
+Stmt prepare(sqlite3* db, const char* sql) {
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) return Stmt();
+  return Stmt(st);
+}
+
+bool fail(std::string* error, std::string message) {
+  if (error != nullptr) *error = std::move(message);
+  return false;
+}
+
+Db openMemoryDatabase() {
+  sqlite3* raw = nullptr;
+  if (sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    sqlite3_close(raw);
+    return Db();
+  }
+  return Db(raw);
+}
+
+// ---- Little-endian fields -----------------------------------------------------------------------
+
+void putI32(std::vector<std::uint8_t>& b, std::size_t at, std::int32_t value) {
+  const auto v = static_cast<std::uint32_t>(value);
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+void putF64(std::vector<std::uint8_t>& b, std::size_t at, double value) {
+  std::uint64_t v = 0;
+  std::memcpy(&v, &value, sizeof v);
+  for (int i = 0; i < 8; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::int32_t getI32(const std::uint8_t* b, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(b[at + i]) << (8 * i);
+  return static_cast<std::int32_t>(v);
+}
+
+double getF64(const std::uint8_t* b, std::size_t at) {
+  std::uint64_t v = 0;
+  for (int i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(b[at + i]) << (8 * i);
+  double d = 0;
+  std::memcpy(&d, &v, sizeof d);
+  return d;
+}
+
+void putBytes(std::vector<std::uint8_t>& b, std::size_t at, const void* data, std::size_t n) {
+  std::memcpy(b.data() + at, data, n);
+}
+
+// ---- Reading ------------------------------------------------------------------------------------
+
+bool intPragma(sqlite3* db, const char* sql, long long* value) {
+  Stmt st = prepare(db, sql);
+  if (!st || sqlite3_step(st.get()) != SQLITE_ROW) return false;
+  *value = sqlite3_column_int64(st.get(), 0);
+  return true;
+}
+
+bool isTable(sqlite3* db, const char* name) {
+  Stmt st = prepare(db, "SELECT type FROM sqlite_schema WHERE name = ?1");
+  if (!st) return false;
+  sqlite3_bind_text(st.get(), 1, name, -1, SQLITE_STATIC);
+  if (sqlite3_step(st.get()) != SQLITE_ROW) return false;
+  const unsigned char* type = sqlite3_column_text(st.get(), 0);
+  return type != nullptr && std::strcmp(reinterpret_cast<const char*>(type), "table") == 0;
+}
+
+// A text column: present, a text (not a blob or number), within the limit and free of zeros.
+bool textColumn(sqlite3_stmt* st, int column, std::string* out) {
+  if (sqlite3_column_type(st, column) != SQLITE_TEXT) return false;
+  const auto* text = sqlite3_column_text(st, column);
+  const int n = sqlite3_column_bytes(st, column);
+  if (text == nullptr || n < 0 || static_cast<std::size_t>(n) > kMaxDesignText) return false;
+  if (std::memchr(text, 0, static_cast<std::size_t>(n)) != nullptr) return false;
+  out->assign(reinterpret_cast<const char*>(text), static_cast<std::size_t>(n));
+  return true;
+}
+
+bool intColumn(sqlite3_stmt* st, int column, std::int64_t* out) {
+  if (sqlite3_column_type(st, column) != SQLITE_INTEGER) return false;
+  *out = sqlite3_column_int64(st, column);
+  return true;
+}
+
+bool blobColumn(sqlite3_stmt* st, int column, const std::uint8_t** data, std::size_t* size) {
+  if (sqlite3_column_type(st, column) != SQLITE_BLOB) return false;
+  const int n = sqlite3_column_bytes(st, column);
+  *data = static_cast<const std::uint8_t*>(sqlite3_column_blob(st, column));
+  if (n <= 0 || *data == nullptr) return false;
+  *size = static_cast<std::size_t>(n);
+  return true;
+}
+
+bool finiteGeoReference(const RasterGeoReference& g) {
+  for (double v : {g.origin.x, g.origin.y, g.origin.z, g.extentX, g.extentY, g.rotation, g.skew}) {
+    if (!std::isfinite(v)) return false;
+  }
+  return g.extentX > 0 && g.extentY > 0;
+}
+
+bool readRows(sqlite3* db, DesignContent* content, std::string* error) {
+  {
+    Stmt st = prepare(db, "SELECT key, value FROM info ORDER BY key");
+    if (!st) return fail(error, "damaged design file: the info table cannot be read");
+    for (int rc; (rc = sqlite3_step(st.get())) != SQLITE_DONE;) {
+      std::pair<std::string, std::string> row;
+      if (rc != SQLITE_ROW || content->info.size() >= kMaxDesignInfo ||
+          !textColumn(st.get(), 0, &row.first) || !textColumn(st.get(), 1, &row.second)) {
+        return fail(error, "damaged design file: bad info row");
+      }
+      content->info.push_back(std::move(row));
+    }
+  }
+  std::set<std::int64_t> modelIds;
+  {
+    Stmt st = prepare(db, "SELECT id, name, description, is3d FROM models ORDER BY id");
+    if (!st) return fail(error, "damaged design file: the models table cannot be read");
+    for (int rc; (rc = sqlite3_step(st.get())) != SQLITE_DONE;) {
+      StoredModel m;
+      std::int64_t is3d = 0;
+      if (rc != SQLITE_ROW || content->models.size() >= kMaxDesignModels || !intColumn(st.get(), 0, &m.id) ||
+          !textColumn(st.get(), 1, &m.name) || !textColumn(st.get(), 2, &m.description) ||
+          !intColumn(st.get(), 3, &is3d) || (is3d != 0 && is3d != 1) || !modelIds.insert(m.id).second) {
+        return fail(error, "damaged design file: bad model row");
+      }
+      m.is3d = is3d == 1;
+      content->models.push_back(std::move(m));
+    }
+  }
+  if (content->models.empty()) return fail(error, "damaged design file: it holds no model");
+  Stmt st = prepare(db,
+                    "SELECT model, seq, name, path, rendering, georeference, extended FROM rasters "
+                    "ORDER BY model, seq");
+  if (!st) return fail(error, "damaged design file: the rasters table cannot be read");
+  std::int64_t lastModel = 0, lastSeq = 0;
+  for (int rc; (rc = sqlite3_step(st.get())) != SQLITE_DONE;) {
+    StoredRaster r;
+    std::int64_t seq = 0;
+    const std::uint8_t* blob[3] = {};
+    std::size_t size[3] = {};
+    if (rc != SQLITE_ROW || content->rasters.size() >= kMaxDesignRasters ||
+        !intColumn(st.get(), 0, &r.model) || !intColumn(st.get(), 1, &seq) ||
+        !textColumn(st.get(), 2, &r.attachedName) || !textColumn(st.get(), 3, &r.fullPath) ||
+        !blobColumn(st.get(), 4, &blob[0], &size[0]) || !blobColumn(st.get(), 5, &blob[1], &size[1]) ||
+        !blobColumn(st.get(), 6, &blob[2], &size[2])) {
+      return fail(error, "damaged design file: bad raster row");
+    }
+    if (modelIds.count(r.model) == 0) return fail(error, "damaged design file: a raster of an unknown model");
+    if (!content->rasters.empty() && r.model == lastModel && seq == lastSeq) {
+      return fail(error, "damaged design file: two rasters in one place");
+    }
+    lastModel = r.model;
+    lastSeq = seq;
+    // The names must fit the file information the applications read them from.
+    if (r.attachedName.empty() || r.attachedName.size() >= sizeof(RasterFileInfo::attachedName) ||
+        r.fullPath.size() >= sizeof(RasterFileInfo::fullPath)) {
+      return fail(error, "damaged design file: a raster's name is empty or too long");
+    }
+    if (!decodeRendering(blob[0], size[0], &r.rendering) ||
+        !decodeGeoReference(blob[1], size[1], &r.georeference) ||
+        !decodeExtended(blob[2], size[2], &r.extended)) {
+      return fail(error, "damaged design file: a raster record of the wrong size");
+    }
+    if (!finiteGeoReference(r.georeference)) {
+      return fail(error, "damaged design file: a raster placed outside the design");
+    }
+    content->rasters.push_back(std::move(r));
+  }
+  return true;
+}
+
+// ---- Writing ------------------------------------------------------------------------------------
+
+bool bindText(sqlite3_stmt* st, int index, const std::string& text) {
+  return sqlite3_bind_text(st, index, text.c_str(), static_cast<int>(text.size()), SQLITE_STATIC) ==
+         SQLITE_OK;
+}
+
+bool bindBlob(sqlite3_stmt* st, int index, const std::vector<std::uint8_t>& bytes) {
+  return sqlite3_bind_blob(st, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT) ==
+         SQLITE_OK;
+}
+
+bool fillDatabase(sqlite3* db, const DesignContent& content, std::string* error) {
+  char pragmas[160];
+  std::snprintf(pragmas, sizeof pragmas,
+                "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA application_id=%d; "
+                "PRAGMA user_version=%d;",
+                kApplicationId, kFormatVersion);
+  const char* schema =
+      "BEGIN;"
+      "CREATE TABLE info(key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;"
+      "CREATE TABLE models(id INTEGER PRIMARY KEY, name TEXT NOT NULL, description TEXT NOT NULL,"
+      " is3d INTEGER NOT NULL);"
+      "CREATE TABLE rasters(model INTEGER NOT NULL, seq INTEGER NOT NULL, name TEXT NOT NULL,"
+      " path TEXT NOT NULL, rendering BLOB NOT NULL, georeference BLOB NOT NULL, extended BLOB NOT NULL,"
+      " PRIMARY KEY(model, seq)) WITHOUT ROWID;";
+  if (sqlite3_exec(db, pragmas, nullptr, nullptr, nullptr) != SQLITE_OK ||
+      sqlite3_exec(db, schema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    return fail(error, std::string("cannot create tables: ") + sqlite3_errmsg(db));
+  }
+  Stmt info = prepare(db, "INSERT INTO info(key, value) VALUES(?1, ?2)");
+  Stmt model = prepare(db, "INSERT INTO models(id, name, description, is3d) VALUES(?1, ?2, ?3, ?4)");
+  Stmt raster = prepare(db,
+                        "INSERT INTO rasters(model, seq, name, path, rendering, georeference, extended) "
+                        "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+  if (!info || !model || !raster) return fail(error, sqlite3_errmsg(db));
+  for (const auto& [key, value] : content.info) {
+    sqlite3_reset(info.get());
+    bindText(info.get(), 1, key);
+    bindText(info.get(), 2, value);
+    if (sqlite3_step(info.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
+  }
+  for (const auto& m : content.models) {
+    sqlite3_reset(model.get());
+    sqlite3_bind_int64(model.get(), 1, m.id);
+    bindText(model.get(), 2, m.name);
+    bindText(model.get(), 3, m.description);
+    sqlite3_bind_int(model.get(), 4, m.is3d ? 1 : 0);
+    if (sqlite3_step(model.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
+  }
+  std::int64_t seq = 0;
+  for (const auto& r : content.rasters) {
+    sqlite3_reset(raster.get());
+    sqlite3_bind_int64(raster.get(), 1, r.model);
+    sqlite3_bind_int64(raster.get(), 2, ++seq);
+    bindText(raster.get(), 3, r.attachedName);
+    bindText(raster.get(), 4, r.fullPath);
+    bindBlob(raster.get(), 5, encodeRendering(r.rendering));
+    bindBlob(raster.get(), 6, encodeGeoReference(r.georeference));
+    bindBlob(raster.get(), 7, encodeExtended(r.extended));
+    if (sqlite3_step(raster.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
+  }
+  if (sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr) != SQLITE_OK)
+    return fail(error, sqlite3_errmsg(db));
+  return true;
+}
+
+}  // namespace
+
+// ---- Records ------------------------------------------------------------------------------------
+
+std::vector<std::uint8_t> encodeRendering(const RasterRendering& r) {
+  std::vector<std::uint8_t> b(sizeof(RasterRendering), 0);
+  putBytes(b, 0, r.reserved1, sizeof r.reserved1);
+  b[5] = r.color.red;
+  b[6] = r.color.green;
+  b[7] = r.color.blue;
+  putBytes(b, 8, r.reserved2, sizeof r.reserved2);
+  putI32(b, 16, r.invertedDisplay);
+  putI32(b, 20, r.transparentBackground);
+  putI32(b, 24, r.reserved3);
+  putI32(b, 28, r.placementTransformApplied);
+  putBytes(b, 32, r.reserved4, sizeof r.reserved4);
+  putI32(b, 44, r.displayPriority);
+  b[48] = r.backgroundTransparency;
+  putBytes(b, 49, r.reserved5, sizeof r.reserved5);
+  return b;
+}
+
+bool decodeRendering(const std::uint8_t* b, std::size_t size, RasterRendering* r) {
+  if (size != sizeof(RasterRendering)) return false;
+  RasterRendering out{};
+  std::memcpy(out.reserved1, b, sizeof out.reserved1);
+  out.color = RgbColorDef{b[5], b[6], b[7]};
+  std::memcpy(out.reserved2, b + 8, sizeof out.reserved2);
+  out.invertedDisplay = getI32(b, 16);
+  out.transparentBackground = getI32(b, 20);
+  out.reserved3 = getI32(b, 24);
+  out.placementTransformApplied = getI32(b, 28);
+  std::memcpy(out.reserved4, b + 32, sizeof out.reserved4);
+  out.displayPriority = getI32(b, 44);
+  out.backgroundTransparency = b[48];
+  std::memcpy(out.reserved5, b + 49, sizeof out.reserved5);
+  *r = out;
+  return true;
+}
+
+std::vector<std::uint8_t> encodeGeoReference(const RasterGeoReference& g) {
+  std::vector<std::uint8_t> b(sizeof(RasterGeoReference), 0);
+  putF64(b, 0, g.origin.x);
+  putF64(b, 8, g.origin.y);
+  putF64(b, 16, g.origin.z);
+  putF64(b, 24, g.extentX);
+  putF64(b, 32, g.extentY);
+  putF64(b, 40, g.rotation);
+  putF64(b, 48, g.skew);
+  putBytes(b, 56, g.reserved, sizeof g.reserved);
+  return b;
+}
+
+bool decodeGeoReference(const std::uint8_t* b, std::size_t size, RasterGeoReference* g) {
+  if (size != sizeof(RasterGeoReference)) return false;
+  RasterGeoReference out{};
+  out.origin = DPoint3d{getF64(b, 0), getF64(b, 8), getF64(b, 16)};
+  out.extentX = getF64(b, 24);
+  out.extentY = getF64(b, 32);
+  out.rotation = getF64(b, 40);
+  out.skew = getF64(b, 48);
+  std::memcpy(out.reserved, b + 56, sizeof out.reserved);
+  *g = out;
+  return true;
+}
+
+std::vector<std::uint8_t> encodeExtended(const RasterExtendedInfo& e) {
+  std::vector<std::uint8_t> b(sizeof(RasterExtendedInfo), 0);
+  putI32(b, 0, e.state);
+  putBytes(b, 4, e.reserved, sizeof e.reserved);
+  return b;
+}
+
+bool decodeExtended(const std::uint8_t* b, std::size_t size, RasterExtendedInfo* e) {
+  if (size != sizeof(RasterExtendedInfo)) return false;
+  RasterExtendedInfo out{};
+  out.state = getI32(b, 0);
+  std::memcpy(out.reserved, b + 4, sizeof out.reserved);
+  *e = out;
+  return true;
+}
+
+// ---- Content ------------------------------------------------------------------------------------
+
+bool operator==(const DesignContent& a, const DesignContent& b) {
+  if (a.info != b.info || a.models.size() != b.models.size() || a.rasters.size() != b.rasters.size())
+    return false;
+  for (std::size_t i = 0; i < a.models.size(); ++i) {
+    const auto &x = a.models[i], &y = b.models[i];
+    if (x.id != y.id || x.name != y.name || x.description != y.description || x.is3d != y.is3d) return false;
+  }
+  // Records compare in their stored form: that is what the file would hold.
+  for (std::size_t i = 0; i < a.rasters.size(); ++i) {
+    const auto &x = a.rasters[i], &y = b.rasters[i];
+    if (x.model != y.model || x.attachedName != y.attachedName || x.fullPath != y.fullPath ||
+        encodeRendering(x.rendering) != encodeRendering(y.rendering) ||
+        encodeGeoReference(x.georeference) != encodeGeoReference(y.georeference) ||
+        encodeExtended(x.extended) != encodeExtended(y.extended)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+DesignContent newDesignContent() {
+  DesignContent content;
+  content.models.push_back(StoredModel{0, "Default", "", false});
+  return content;
+}
+
+bool parseDesignFile(const std::uint8_t* bytes, std::size_t size, DesignContent* out, std::string* error) {
+  *out = DesignContent();
+  if (size > kMaxDesignFileBytes) return fail(error, "file too large for a design file");
+  if (size < 100 || std::memcmp(bytes, "SQLite format 3", 16) != 0) return fail(error, "not a design file");
+  Db db = openMemoryDatabase();
+  if (!db) return fail(error, "cannot start the database engine");
+  auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(size));
+  if (copy == nullptr) return fail(error, "out of memory");
+  std::memcpy(copy, bytes, size);
+  if (sqlite3_deserialize(db.get(), "main", copy, static_cast<sqlite3_int64>(size),
+                          static_cast<sqlite3_int64>(size),
+                          SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
+    return fail(error, "not a design file");
+  }
+  // Our files hold plain tables: no triggers, views or functions from the file are trusted.
+  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_limit(db.get(), SQLITE_LIMIT_LENGTH, static_cast<int>(kMaxDesignText * 2));
+  int steps = 0;
+  sqlite3_progress_handler(
+      db.get(), 1000,
+      [](void* counter) -> int {
+        int* n = static_cast<int*>(counter);
+        return ++*n > kProgressUnits ? 1 : 0;
+      },
+      &steps);
+  long long appId = 0, version = 0;
+  if (!intPragma(db.get(), "PRAGMA application_id", &appId) || appId != kApplicationId) {
+    return fail(error, "not a design file");
+  }
+  if (!intPragma(db.get(), "PRAGMA user_version", &version) || version != kFormatVersion) {
+    return fail(error, "design file of an unknown format version " + std::to_string(version));
+  }
+  if (!isTable(db.get(), "info") || !isTable(db.get(), "models") || !isTable(db.get(), "rasters")) {
+    return fail(error, "damaged design file: a table is missing");
+  }
+  DesignContent content;
+  if (!readRows(db.get(), &content, error)) return false;
+  *out = std::move(content);
+  return true;
+}
+
+bool readDesignFile(const std::string& path, DesignContent* out, std::string* error) {
+  *out = DesignContent();
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return fail(error, path + ": " + std::strerror(errno));
+  if (!S_ISREG(st.st_mode)) return fail(error, path + " is not a file");
+  if (static_cast<unsigned long long>(st.st_size) > kMaxDesignFileBytes) {
+    return fail(error, path + ": file too large for a design file");
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return fail(error, "cannot open " + path);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size));
+  if (!bytes.empty())
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!in || in.gcount() != static_cast<std::streamsize>(bytes.size()))
+    return fail(error, "cannot read " + path);
+  std::string why;
+  if (!parseDesignFile(bytes.data(), bytes.size(), out, &why)) return fail(error, path + ": " + why);
+  return true;
+}
+
+bool serializeDesign(const DesignContent& content, std::vector<std::uint8_t>* out, std::string* error) {
+  Db db = openMemoryDatabase();
+  if (!db) return fail(error, "cannot start the database engine");
+  if (!fillDatabase(db.get(), content, error)) return false;
+  sqlite3_int64 size = 0;
+  unsigned char* bytes = sqlite3_serialize(db.get(), "main", &size, 0);
+  if (bytes == nullptr || size <= 0) {
+    sqlite3_free(bytes);
+    return fail(error, "out of memory");
+  }
+  out->assign(bytes, bytes + size);
+  sqlite3_free(bytes);
+  return true;
+}
+
+bool writeDesignFile(const std::string& path, const DesignContent& content, std::string* error) {
+  std::vector<std::uint8_t> bytes;
+  if (!serializeDesign(content, &bytes, error)) return false;
+  AtomicFile file(path);
+  if (!file.write(bytes.data(), bytes.size())) return fail(error, std::strerror(errno));
+  if (gWriteFault) return fail(error, "write interrupted (test fault)");  // the target stays untouched
+  if (!file.commit()) return fail(error, std::strerror(errno));
+  return true;
+}
+
+void setDesignWriteFaultForTesting(bool fail) {
+  gWriteFault = fail;
+}
+
+}  // namespace pixmend::host
