@@ -219,6 +219,16 @@ PIXMEND_API unsigned char *VXDllWarpPerspectivePre(const unsigned char *source, 
 PIXMEND_API void VXDllWarpPerspective(unsigned char *output, int sourceWidth, int sourceHeight,
                                       int outputWidth, int outputHeight);
 
+/* ---- Tiled-to-strip conversion ---------------------------------------------------------------
+ * Writes a copy of the TIFF sourcePath to targetPath organised in strips (one strip), CCITT
+ * Group 4, marked min-is-black, with the source's sample bits unchanged and its descriptive tags
+ * copied. The target is written to a temporary file beside it and renamed over it only when
+ * complete: a conversion that fails (missing or unreadable source, a size too large for the
+ * data, damaged tiles or strips, data Group 4 cannot hold such as more than one bit per sample,
+ * a target that cannot be written or has no write permission bit) leaves no new file and an
+ * existing target exactly as it was; the reason goes to the host's text window. */
+PIXMEND_API void VXDllConvertTiledTiff(const char *sourcePath, const char *targetPath);
+
 PIXMEND_END_C
 
 #endif
