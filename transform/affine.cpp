@@ -11,9 +11,11 @@
 // re-anchored from the exact double value at the start of every 64-pixel output word. The fixed
 // value stays within 2^-16 of the double one, so its integer part is the double's whenever it
 // is not that close to a whole number; the rare positions that are (about one in 30000) are
-// computed in doubles exactly as the plain loop does. Rows whose magnitudes are too large for
-// that bound to hold fall back to the plain per-pixel computation. 64 output bits are gathered
-// into a word before they are ORed into the row.
+// computed in doubles exactly as the plain loop does. Coefficients with few fraction bits
+// (scalings by powers of two, whole-pixel shifts, quarter turns) make every double operation
+// exact, and the fixed point then needs no margin at all. Rows whose magnitudes are too large
+// for the bound to hold fall back to the plain per-pixel computation. 64 output bits are
+// gathered into a word before they are ORed into the row.
 #include "transform/affine.hpp"
 
 #include <algorithm>
@@ -54,6 +56,7 @@ constexpr double kFixOne = 4294967296.0;                // 2^32: 32 fraction bit
 constexpr std::int64_t kMargin = std::int64_t{1} << 16;  // 2^-16, the fixed point's error bound
 constexpr std::int64_t kNearMask = 0xFFFE0000;           // fraction bits at and above 2 * margin
 constexpr double kFastBound = 1073741824.0;              // 2^30: magnitudes the bound holds for
+constexpr double kExactBound = 1048576.0;                // 2^20: 32 fraction bits stay exact below it
 
 // One coordinate of the inverse along an output row: value(x) = a x + p + c with p = b y, which
 // is the plain loop's a x + b y + c evaluated in the same order.
@@ -140,29 +143,51 @@ void resampleRow(const ConstBitmapView& src, const AffineTransform& t, int minX,
   if (k0 >= k1) return;
 
   const std::int64_t du = std::llrint(t.a * kFixOne), dv = std::llrint(t.d * kFixOne);
+  // Coefficients with at most 32 fraction bits and small magnitudes (scalings by powers of two,
+  // whole-pixel shifts, quarter turns) make every double operation of the plain loop exact, and
+  // the fixed point then carries the very same values: no margin, no position to recompute.
+  auto dyadic = [](double v) { return std::fabs(v) < kExactBound && v * kFixOne == std::trunc(v * kFixOne); };
+  const bool exact = bound(mu) < kExactBound && bound(mv) < kExactBound && dyadic(mu.a) && dyadic(mu.p) &&
+                     dyadic(mu.c) && dyadic(mv.a) && dyadic(mv.p) && dyadic(mv.c);
+  const std::int64_t margin = exact ? 0 : kMargin;
   for (int w0 = k0 & ~63; w0 < k1; w0 += 64) {
     const int ks = std::max(k0, w0), ke = std::min(k1, w0 + 64);
     // Anchor at the word's first column from the exact double values (inside the span, so
     // they are small and the scaled values fit easily).
-    std::int64_t ub = std::llrint(mu.value(x0 + ks) * kFixOne) + kMargin;
-    std::int64_t vb = std::llrint(mv.value(x0 + ks) * kFixOne) + kMargin;
+    std::int64_t ub = std::llrint(mu.value(x0 + ks) * kFixOne) + margin;
+    std::int64_t vb = std::llrint(mv.value(x0 + ks) * kFixOne) + margin;
     std::uint64_t acc = 0;
-    for (int k = ks; k < ke; ++k) {
-      std::int64_t iu, iv;
-      if (((ub & kNearMask) == 0) | ((vb & kNearMask) == 0)) {
-        // Within the margin of a whole number: the fixed point cannot decide, the doubles do.
-        iu = static_cast<std::int64_t>(mu.value(x0 + k));
-        iv = static_cast<std::int64_t>(mv.value(x0 + k));
-      } else {
-        // floor of a value in (-1, limit); a value in (-1, 0) truncates to 0.
-        iu = ub >> 32;
-        iv = vb >> 32;
-        iu = iu < 0 ? 0 : iu;
-        iv = iv < 0 ? 0 : iv;
+    if (exact && dv == 0) {
+      // Rows map to rows (scalings, shifts, mirrors): one source row for the whole word.
+      const std::uint8_t* srcRow = src.row(static_cast<int>(std::max<std::int64_t>(vb >> 32, 0)));
+      for (int k = ks; k < ke; ++k) {
+        const std::int64_t iu = std::max<std::int64_t>(ub >> 32, 0);
+        acc = (acc << 1) | ((srcRow[iu >> 3] >> (7 - (iu & 7))) & 1u);
+        ub += du;
       }
-      acc = (acc << 1) | static_cast<std::uint64_t>(sourceBit(src, iu, iv));
-      ub += du;
-      vb += dv;
+    } else if (exact) {
+      for (int k = ks; k < ke; ++k) {
+        // floor of a value in (-1, limit); a value in (-1, 0) truncates to 0.
+        const std::int64_t iu = std::max<std::int64_t>(ub >> 32, 0), iv = std::max<std::int64_t>(vb >> 32, 0);
+        acc = (acc << 1) | static_cast<std::uint64_t>(sourceBit(src, iu, iv));
+        ub += du;
+        vb += dv;
+      }
+    } else {
+      for (int k = ks; k < ke; ++k) {
+        std::int64_t iu, iv;
+        if (((ub & kNearMask) == 0) | ((vb & kNearMask) == 0)) {
+          // Within the margin of a whole number: the fixed point cannot decide, the doubles do.
+          iu = static_cast<std::int64_t>(mu.value(x0 + k));
+          iv = static_cast<std::int64_t>(mv.value(x0 + k));
+        } else {
+          iu = std::max<std::int64_t>(ub >> 32, 0);
+          iv = std::max<std::int64_t>(vb >> 32, 0);
+        }
+        acc = (acc << 1) | static_cast<std::uint64_t>(sourceBit(src, iu, iv));
+        ub += du;
+        vb += dv;
+      }
     }
     orWord(out, outStride, w0, acc << (w0 + 64 - ke));
   }

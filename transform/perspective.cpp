@@ -5,8 +5,8 @@
 // into steps without changing results) and restructures around it: everything that depends only
 // on the row is computed once per row, the source rectangle's zero corners drop out of the
 // weighted sum (adding a zero product changes no finite value, and a non-finite one fails the
-// range test either way), two columns go through the same IEEE operations side by side in SSE2
-// registers, and 64 output bits with their mask are merged into the row at once.
+// range test either way), four columns go through the same IEEE operations side by side where
+// the processor has AVX, and 64 output bits with their mask are merged into the row at once.
 #include "transform/perspective.hpp"
 
 #include <algorithm>
@@ -17,8 +17,8 @@
 #include "include/pixmend/vxdll.h"
 #include "transform/affine.hpp"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
 #endif
 
 namespace pixmend {
@@ -87,60 +87,95 @@ inline bool sourceBit(const ConstBitmapView& s, int u, int v) {
 
 }  // namespace
 
+namespace {
+
+// What one output row shares: t and everything computed from it alone.
+struct RowTerms {
+  double q, tk10, tk7, c1, k9, k6, k8, am1, bm1;
+};
+
+// Source pixels of columns j0 .. j0 + count - 1 (count <= 64): px = sigma (a - 1) and
+// py = tau (b - 1), each operation as in the plain loop. Returns the columns whose position lies
+// in [1, a - 1) x [1, b - 1) as bits (bit 63 - i for column j0 + i) and fills u[i], v[i] with
+// the pixel's column and row there (0 elsewhere, so they can be read without a test).
+std::uint64_t positionsScalar(const RowTerms& r, int j0, int count, int* u, int* v) {
+  std::uint64_t inside = 0;
+  for (int i = 0; i < count; ++i) {
+    const double s = (j0 + i - r.q) / r.c1;
+    const double d = s * r.k9 + r.tk10 + r.k8;
+    const double px = s * r.k6 / d * r.am1, py = r.tk7 / d * r.bm1;
+    const bool in = px >= 1 && px < r.am1 && py >= 1 && py < r.bm1;  // false for NaN too
+    u[i] = in ? static_cast<int>(px) : 0;
+    v[i] = in ? static_cast<int>(py) : 0;
+    inside |= static_cast<std::uint64_t>(in) << (63 - i);
+  }
+  return inside;
+}
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define PIXMEND_WARP_AVX 1
+// The same operations four columns at a time (AVX, no fused multiply-add: every result is the
+// scalar one). Chosen at run time where the processor has AVX.
+__attribute__((target("avx"))) std::uint64_t positionsAvx(const RowTerms& r, int j0, int count, int* u, int* v) {
+  const __m256d q = _mm256_set1_pd(r.q), c1 = _mm256_set1_pd(r.c1), k9 = _mm256_set1_pd(r.k9);
+  const __m256d k6 = _mm256_set1_pd(r.k6), k8 = _mm256_set1_pd(r.k8), tk10 = _mm256_set1_pd(r.tk10);
+  const __m256d tk7 = _mm256_set1_pd(r.tk7), am1 = _mm256_set1_pd(r.am1), bm1 = _mm256_set1_pd(r.bm1);
+  const __m256d one = _mm256_set1_pd(1.0), step = _mm256_set_pd(3, 2, 1, 0);
+  std::uint64_t inside = 0;
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m256d j = _mm256_add_pd(_mm256_set1_pd(j0 + i), step);
+    const __m256d s = _mm256_div_pd(_mm256_sub_pd(j, q), c1);
+    const __m256d d = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(s, k9), tk10), k8);
+    const __m256d px = _mm256_mul_pd(_mm256_div_pd(_mm256_mul_pd(s, k6), d), am1);
+    const __m256d py = _mm256_mul_pd(_mm256_div_pd(tk7, d), bm1);
+    const __m256d in = _mm256_and_pd(
+        _mm256_and_pd(_mm256_cmp_pd(px, one, _CMP_GE_OQ), _mm256_cmp_pd(px, am1, _CMP_LT_OQ)),
+        _mm256_and_pd(_mm256_cmp_pd(py, one, _CMP_GE_OQ), _mm256_cmp_pd(py, bm1, _CMP_LT_OQ)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(u + i), _mm256_cvttpd_epi32(_mm256_and_pd(px, in)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(v + i), _mm256_cvttpd_epi32(_mm256_and_pd(py, in)));
+    const auto lanes = static_cast<std::uint64_t>(_mm256_movemask_pd(in));  // bit k = column i + k
+    const std::uint64_t reversed = ((lanes & 1) << 3) | ((lanes & 2) << 1) | ((lanes & 4) >> 1) | ((lanes & 8) >> 3);
+    inside |= reversed << (60 - i);
+  }
+  if (i < count) inside |= positionsScalar(r, j0 + i, count - i, u + i, v + i) >> i;
+  return inside;
+}
+#endif
+
+using PositionsFunc = std::uint64_t (*)(const RowTerms&, int, int, int*, int*);
+
+PositionsFunc positionsFunc() {
+#if PIXMEND_WARP_AVX
+  static const PositionsFunc f = __builtin_cpu_supports("avx") ? positionsAvx : positionsScalar;
+  return f;
+#else
+  return positionsScalar;
+#endif
+}
+
+}  // namespace
+
 void perspectiveResample(ConstBitmapView source, const PerspectiveMapping& mapping, BitmapView output) {
   if (source.empty() || output.empty()) return;
   const int c = output.width, n = output.height;
   const PerspectiveCoefficients& k = mapping.k;
   const double am1 = source.width - 1, bm1 = source.height - 1;
   const double n1 = n - 1, c1 = c - 1;
+  const PositionsFunc positions = positionsFunc();
+  int u[64], v[64];
   for (int i = 0; i < n; ++i) {
     const double t = i / n1;
-    const double q = mapping.postV01x * t, tk10 = t * k.k10, tk7 = t * k.k7;
+    const RowTerms terms{mapping.postV01x * t, t * k.k10, t * k.k7, c1, k.k9, k.k6, k.k8, am1, bm1};
     std::uint8_t* row = output.row(n - 1 - i);
     for (int w0 = 0; w0 < c; w0 += 64) {
-      const int we = std::min(c, w0 + 64);
-      std::uint64_t bits = 0, mask = 0;
-      int j = w0;
-#if defined(__SSE2__)
-      const __m128d vq = _mm_set1_pd(q), vc1 = _mm_set1_pd(c1), vk9 = _mm_set1_pd(k.k9), vk6 = _mm_set1_pd(k.k6);
-      const __m128d vk8 = _mm_set1_pd(k.k8), vtk10 = _mm_set1_pd(tk10), vtk7 = _mm_set1_pd(tk7);
-      const __m128d vam1 = _mm_set1_pd(am1), vbm1 = _mm_set1_pd(bm1), one = _mm_set1_pd(1.0);
-      for (; j + 2 <= we; j += 2) {
-        const __m128d jd = _mm_set_pd(j + 1, j);
-        const __m128d s = _mm_div_pd(_mm_sub_pd(jd, vq), vc1);
-        const __m128d d = _mm_add_pd(_mm_add_pd(_mm_mul_pd(s, vk9), vtk10), vk8);
-        const __m128d sigma = _mm_div_pd(_mm_mul_pd(s, vk6), d);
-        const __m128d tau = _mm_div_pd(vtk7, d);
-        const __m128d px = _mm_mul_pd(sigma, vam1), py = _mm_mul_pd(tau, vbm1);
-        const __m128d in = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(px, one), _mm_cmplt_pd(px, vam1)),
-                                      _mm_and_pd(_mm_cmpge_pd(py, one), _mm_cmplt_pd(py, vbm1)));
-        const int lanes = _mm_movemask_pd(in);
-        if (lanes == 0) continue;
-        const __m128i us = _mm_cvttpd_epi32(px), vs = _mm_cvttpd_epi32(py);
-        const int u0 = _mm_cvtsi128_si32(us), v0 = _mm_cvtsi128_si32(vs);
-        const int u1 = _mm_cvtsi128_si32(_mm_srli_si128(us, 4)), v1 = _mm_cvtsi128_si32(_mm_srli_si128(vs, 4));
-        const int b0 = 63 - (j - w0);
-        if (lanes & 1) {
-          mask |= std::uint64_t{1} << b0;
-          bits |= static_cast<std::uint64_t>(sourceBit(source, u0, v0)) << b0;
-        }
-        if (lanes & 2) {
-          mask |= std::uint64_t{1} << (b0 - 1);
-          bits |= static_cast<std::uint64_t>(sourceBit(source, u1, v1)) << (b0 - 1);
-        }
-      }
-#endif
-      for (; j < we; ++j) {
-        const double s = (j - q) / c1;
-        const double d = s * k.k9 + tk10 + k.k8;
-        const double sigma = s * k.k6 / d, tau = tk7 / d;
-        const double px = sigma * am1, py = tau * bm1;
-        if (!(px >= 1 && px < am1 && py >= 1 && py < bm1)) continue;
-        const int b = 63 - (j - w0);
-        mask |= std::uint64_t{1} << b;
-        bits |= static_cast<std::uint64_t>(sourceBit(source, static_cast<int>(px), static_cast<int>(py))) << b;
-      }
-      mergeWord(row, output.stride, w0, bits, mask);
+      const int count = std::min(c - w0, 64);
+      const std::uint64_t inside = positions(terms, w0, count, u, v);
+      if (inside == 0) continue;  // every position outside: the output keeps its pixels
+      std::uint64_t bits = 0;
+      for (int j = 0; j < count; ++j)
+        bits |= static_cast<std::uint64_t>(sourceBit(source, u[j], v[j])) << (63 - j);
+      mergeWord(row, output.stride, w0, bits & inside, inside);
     }
   }
 }
