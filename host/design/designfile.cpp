@@ -477,4 +477,24 @@ void setDesignWriteFaultForTesting(bool fail) {
   gWriteFault = fail;
 }
 
+std::vector<std::uint8_t> alterDesignForTesting(const std::vector<std::uint8_t>& bytes,
+                                                const std::string& sql) {
+  Db db = openMemoryDatabase();
+  if (!db || bytes.empty()) return {};
+  auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(bytes.size()));
+  if (copy == nullptr) return {};
+  std::memcpy(copy, bytes.data(), bytes.size());
+  if (sqlite3_deserialize(db.get(), "main", copy, static_cast<sqlite3_int64>(bytes.size()),
+                          static_cast<sqlite3_int64>(bytes.size()),
+                          SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE) != SQLITE_OK ||
+      sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+    return {};
+  }
+  sqlite3_int64 size = 0;
+  unsigned char* out = sqlite3_serialize(db.get(), "main", &size, 0);
+  std::vector<std::uint8_t> result(out, out + (out != nullptr ? size : 0));
+  sqlite3_free(out);
+  return result;
+}
+
 }  // namespace pixmend::host

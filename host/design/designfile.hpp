@@ -82,7 +82,11 @@ bool decodeRendering(const std::uint8_t* bytes, std::size_t size, RasterRenderin
 bool decodeGeoReference(const std::uint8_t* bytes, std::size_t size, RasterGeoReference* out);
 bool decodeExtended(const std::uint8_t* bytes, std::size_t size, RasterExtendedInfo* out);
 
-// Test hook: while set, writeDesignFile stops just before the rename, as a crash would there.
+// Test hooks. While the fault is set, writeDesignFile stops just before the rename, as a crash
+// would there. alterDesignForTesting runs SQL on a copy of a design file's bytes (as a damaged
+// or hostile file might have been made) and gives the bytes back; empty when the SQL fails.
 void setDesignWriteFaultForTesting(bool fail);
+std::vector<std::uint8_t> alterDesignForTesting(const std::vector<std::uint8_t>& bytes,
+                                                const std::string& sql);
 
 }  // namespace pixmend::host

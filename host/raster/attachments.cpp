@@ -18,6 +18,7 @@
 #include "host/config/config.hpp"
 #include "host/design/design.hpp"
 #include "host/image/formats.hpp"
+#include "host/image/image.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/raster/raster.hpp"

@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "host/design/designfile.hpp"
-#include "host/image/image.hpp"
 #include "host/raster/api.h"
 #include "host/system/application.hpp"
+
+namespace pixmend::host {
+struct ImageBuffer;  // host/image/image.hpp
+}
 
 // One raster attachment. Handles given to applications point here; the host owns them.
 struct DgnRaster {

@@ -25,6 +25,7 @@
 #include <cstring>
 
 #include "host/files/files.hpp"
+#include "host/image/image.hpp"
 #include "host/output/journal.hpp"
 #include "host/view/api.h"
 
@@ -213,8 +214,9 @@ void paintSampled(const PictureFrame& f, const PictureLayer& layer, const Mappin
                   RowPaint& paint) {
   const ImageBuffer& image = *layer.pixels;
   const double across = std::hypot(m.ui, m.vi), down = std::hypot(m.uj, m.vj);
-  const int sx = std::clamp(static_cast<int>(std::ceil(across)), 1, kMaxSamples);
-  const int sy = std::clamp(static_cast<int>(std::ceil(down)), 1, kMaxSamples);
+  // At least one sample per raster pixel (rounding noise of the map does not add a row of them).
+  const int sx = std::clamp(static_cast<int>(std::ceil(across - 1e-6)), 1, kMaxSamples);
+  const int sy = std::clamp(static_cast<int>(std::ceil(down - 1e-6)), 1, kMaxSamples);
   const double w = image.width, h = image.height;
   int first = 0, last = -1;
   if (!sampledColumns(m, j, f.width, w, h, &first, &last)) return;

@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "host/image/image.hpp"
 #include "host/raster/raster.hpp"
 #include "host/view/view.hpp"
 

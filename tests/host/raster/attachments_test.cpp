@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "host/design/design.hpp"
+#include "host/image/image.hpp"
 #include "host/system/registry.hpp"
 #include "host/view/view.hpp"
 #include "raster_fixture.hpp"
