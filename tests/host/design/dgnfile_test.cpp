@@ -16,6 +16,7 @@
 #include "host/design/api.h"
 #include "host/design/design.hpp"
 #include "host/image/api.h"
+#include "host/image/image.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/raster/raster.hpp"
