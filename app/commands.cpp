@@ -3,13 +3,14 @@
 //
 // Commands that work on the raster begin with ensureActiveRaster and stop when it fails. The
 // editing commands whose work is not built yet say so in message field 1 ("Raster copy is not
-// available in this version"), never silently doing nothing.
-#include <cstdio>
-#include <cstring>
-
+// available in this version"), never silently doing nothing. The raster session, undo and
+// backup, and the attachment commands are in session.cpp, undo.cpp, attachments.cpp and
+// saveas.cpp.
+#include "app/attachments.hpp"
 #include "app/params.hpp"
 #include "app/session.hpp"
 #include "app/startup.hpp"
+#include "app/undo.hpp"
 #include "host/mdl.h"
 #include "pixmend/vxlib.h"
 
@@ -17,20 +18,10 @@ namespace pixmend::app {
 namespace {
 
 constexpr int kMainDialog = 1;
-constexpr int kSaveAsDialog = 2;
 constexpr int kSettingsDialog = 4;
 
 void notAvailable(const char* what) {
   mdlOutput_printf(MSG_ERROR, "%s is not available in this version", what);
-}
-
-// The host's OK box, in which the attachment and backup commands show their refusals.
-void okBox(const char* text, int icon) {
-  mdlDialog_openMessageBox(MSGBOX_OK, text, icon);
-}
-
-bool askYesNo(const char* text, int icon) {
-  return mdlDialog_openMessageBox(MSGBOX_YESNO, text, icon) == ACTIONBUTTON_YES;
 }
 
 // Opens one of the application's dialogs, or leaves it as it is when it is open already (a
@@ -42,44 +33,23 @@ void openDialogOnce(int dialogId) {
 // ---- The application frame ---------------------------------------------------------------------
 
 void attachRaster(char*) {
-  mdlInput_sendKeyin("raster attach interactive", 0, 0, nullptr);
+  attachRasterCommand();
 }
 
 void detachRaster(char*) {
-  if (countAttachedRasters() == 0) {
-    okBox("No raster attached", 4);
-    return;
-  }
-  notAvailable("Raster detach");
+  detachRasterCommand();
 }
 
 void detachAllRasters(char*) {
-  if (!askYesNo("Are you sure you want to detach ALL raster reference files?", 2)) return;
-  if (countAttachedRasters() == 0) {
-    okBox("No raster attached", 4);
-    return;
-  }
-  if (activeRaster().loaded != 0) releaseActiveRaster();
-  mdlInput_sendKeyin("raster detach all", 0, 0, nullptr);
+  detachAllRastersCommand();
 }
 
 void unload(char*) {
   unloadApplication(-1);
 }
 
-void selectRaster(char*) {
-  const int count = countAttachedRasters();
-  if (activeRaster().loaded == 0) {
-    if (count == 0) {
-      mdlOutput_printf(MSG_ERROR, "No raster attached");
-    } else {
-      ensureActiveRaster();  // one attachment is loaded, several are offered for a pick
-    }
-    return;
-  }
-  if (count <= 1) return;
-  releaseActiveRaster();
-  ensureActiveRaster();
+void select(char*) {
+  selectRaster();
 }
 
 void openMainDialog(char*) {
@@ -87,8 +57,7 @@ void openMainDialog(char*) {
 }
 
 void writeBack(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Write back");
+  if (ensureActiveRaster()) writeBackActiveRaster();
 }
 
 void endEditing(char*) {
@@ -106,40 +75,15 @@ void openSettingsDialog(char*) {
 }
 
 void saveAs(char*) {
-  if (!ensureActiveRaster()) return;
-  if (mdlDialog_find(kSaveAsDialog, nullptr) == nullptr) mdlDialog_open(0, kSaveAsDialog);
+  saveAsCommand();
 }
 
 void hostSaveAs(char*) {
-  if (countAttachedRasters() == 0) return;
-  if (activeRaster().loaded != 0) releaseActiveRaster();
-  mdlInput_sendKeyin("imgmanager file saveas", 1, -1, nullptr);
-  mdlInput_sendResume(-1);
-  mdlInput_waitForMessage();
+  hostSaveAsCommand();
 }
 
-// Opens the user's manual, "doc/manual/vxpixmend.pdf" under VX_DIR, with the desktop's program
-// for it. Nothing happens while VX_DIR is not defined (or empty); a VX_DIR without its final '/'
-// gets one, as the library's help does.
 void manual(char*) {
-  char* directory = mdlSystem_getExpandedCfgVar("VX_DIR");
-  if (directory == nullptr) return;
-  if (*directory != '\0') {
-    const std::size_t length = std::strlen(directory);
-    const char* separator = directory[length - 1] == '/' ? "" : "/";
-    char path[MAXFILELENGTH] = {};
-    char found[MAXFILELENGTH] = {};
-    const int written =
-        std::snprintf(path, sizeof path, "%s%sdoc/manual/vxpixmend.pdf", directory, separator);
-    if (written > 0 && static_cast<std::size_t>(written) < sizeof path &&
-        mdlFile_find(found, path, nullptr, nullptr) == 0) {
-      vxlibExternal_openFile(found);
-    } else {
-      mdlOutput_messageCenter(10, "Cannot open VXPixmend User's manual",
-                              "Cannot open VXPixmend User's manual. File is missing.", 1);
-    }
-  }
-  dlmSystem_mdlFree(directory);
+  manualCommand();
 }
 
 // ---- Editing commands ----------------------------------------------------------------------------
@@ -175,12 +119,11 @@ void rotateHorizontal(char*) {
 }
 
 void moveAttachment(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Move raster attachment");
+  moveAttachmentCommand();
 }
 
 void modifyAttachment(char*) {
-  mdlInput_sendKeyin("raster modify", 0, 0, nullptr);
+  modifyAttachmentCommand();
 }
 
 void deleteDynamicRectangle(char*) {
@@ -210,39 +153,24 @@ void smartDeleteCutLines(char*) {
 
 // ---- Undo, backup, display ------------------------------------------------------------------------
 
-// Undo, redo and revert work on a loaded raster only.
-bool rasterActivated() {
-  if (activeRaster().loaded != 0) return true;
-  mdlOutput_printf(MSG_ERROR, "No raster is activated");
-  return false;
-}
-
 void undo(char*) {
-  if (!rasterActivated()) return;
-  notAvailable("Undo raster");
+  undoEdit();
 }
 
 void redo(char*) {
-  if (!rasterActivated()) return;
-  notAvailable("Redo raster");
+  redoEdit();
 }
 
 void revert(char*) {
-  if (!rasterActivated()) return;
-  notAvailable("Revert raster");
+  revertToBackup();
 }
 
 void recover(char*) {
-  if (countAttachedRasters() == 0) {
-    okBox("No raster to recover", 3);
-    return;
-  }
-  notAvailable("Recover raster");
+  recoverFromBackup();
 }
 
 void invert(char*) {
-  if (activeRaster().loaded == 0 && countAttachedRasters() == 0) return;
-  notAvailable("Raster invert");
+  toggleRasterInvert();
 }
 
 MdlCommandNumber table[] = {
@@ -250,7 +178,7 @@ MdlCommandNumber table[] = {
     {detachRaster, 0x01010300},
     {detachAllRasters, 0x01010400},
     {unload, 0x01010500},
-    {selectRaster, 0x01010600},
+    {select, 0x01010600},
     {openMainDialog, 0x01010700},
     {writeBack, 0x01010800},
     {endEditing, 0x01010900},

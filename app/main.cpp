@@ -144,13 +144,16 @@ int unloadApplication(int unloadType) {
 
   if (unloadType < 0) {
     releaseActiveRaster();
+    endSessionOnUnload();  // what a failed write left behind, and the undo store
     mdlRaster_terminate();
     mdlSystem_setFunction(SYSTEM_UNLOAD_PROGRAM, nullptr);
     mdlDialog_cmdNumberQueue(0, CMD_MDL_UNLOAD, mdlSystem_getCurrTaskID(), 1);
     mdlState_startDefaultCommand();
     return 0;
   }
-  // The host is unloading the application: a loaded bitmap is not written back on this path.
+  // The host is unloading the application: a loaded raster is written back and released as far
+  // as the host still allows, and the session's blocks are freed with the application.
+  endSessionOnUnload();
   mdlRaster_terminate();
   mdlSystem_exit(0, 1);
   return 1;

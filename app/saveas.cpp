@@ -1,17 +1,22 @@
-// The Save As dialog (dialog 2) and its hooks, published at start-up:
-//   18  the dialog        on initialisation, the items show the parameter block
+// The Save As dialog (dialog 2), its hooks (published at start-up) and the save itself:
+//   18  the dialog        on initialisation: the active raster's name and type
 //    3  browse button     the host's file dialog chooses the target name
-//   11  file type option  a new type gives the name that type's extension
-//    2  OK button         writes the active raster under the new name and type
+//   11  file type option  the raster's type at first; a new type gives the name its extension
+//    2  OK button         writes the active raster under the new name and type (saveActiveRasterAs)
 //    5  Cancel button     closes the dialog
 // The dialog's items are bound to saveAsFileName (text item 2) and saveAsFileType (option 11).
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
+#include "app/attachments.hpp"
 #include "app/params.hpp"
 #include "app/session.hpp"
 #include "app/startup.hpp"
 #include "host/mdl.h"
+#include "pixmend/vxdll.h"
 
 namespace pixmend::app {
 namespace {
@@ -21,9 +26,22 @@ constexpr int kFileTypeRle = 13;
 constexpr int kFileTypeCit = 19;
 constexpr int kNameItem = 2;
 
+bool savableType(int fileType) {
+  return fileType == kFileTypeTiff || fileType == kFileTypeRle || fileType == kFileTypeCit;
+}
+
+// The dialog starts with the name the active raster is attached under and, when Save As can
+// write it, its type.
 void dialogHook(DialogMessage* message) {
   message->msgUnderstood = 1;
-  if (message->messageType == DIALOG_MESSAGE_INIT) mdlDialog_itemsSynch(message->db);
+  if (message->messageType != DIALOG_MESSAGE_INIT) return;
+  VxRasterParams* p = params();
+  RasterFileInfo info{};
+  if (p != nullptr && activeRaster().loaded != 0 && mdlRaster_fileInfoGet(&info, activeRaster().raster) == SUCCESS) {
+    std::snprintf(p->saveAsFileName, sizeof p->saveAsFileName, "%s", info.attachedName);
+    if (savableType(info.fileType)) p->saveAsFileType = info.fileType;
+  }
+  mdlDialog_itemsSynch(message->db);
 }
 
 void syncNameItem(MSDialog* db) {
@@ -50,7 +68,16 @@ void browseHook(DialogItemMessage* message) {
 void fileTypeHook(DialogItemMessage* message) {
   message->msgUnderstood = 1;
   VxRasterParams* p = params();
-  if (message->messageType != DITEM_MESSAGE_STATECHANGED || p == nullptr) return;
+  if (p == nullptr) return;
+  if (message->messageType == DITEM_MESSAGE_INIT) {
+    RasterFileInfo info{};
+    if (activeRaster().loaded != 0 && mdlRaster_fileInfoGet(&info, activeRaster().raster) == SUCCESS &&
+        savableType(info.fileType)) {
+      p->saveAsFileType = info.fileType;
+    }
+    return;
+  }
+  if (message->messageType != DITEM_MESSAGE_STATECHANGED) return;
   char renamed[sizeof p->saveAsFileName];
   if (nameWithTypeExtension(renamed, sizeof renamed, p->saveAsFileName, p->saveAsFileType)) {
     std::memcpy(p->saveAsFileName, renamed, sizeof renamed);
@@ -60,13 +87,7 @@ void fileTypeHook(DialogItemMessage* message) {
 
 void okHook(DialogItemMessage* message) {
   message->msgUnderstood = 1;
-  if (message->messageType != DITEM_MESSAGE_BUTTON) return;
-  // Writing needs the active raster, which the command guarantees before the dialog opens.
-  if (activeRaster().loaded == 0) {
-    mdlOutput_printf(MSG_ERROR, "No raster is activated");
-    return;
-  }
-  mdlOutput_printf(MSG_ERROR, "Raster save as is not available in this version");
+  if (message->messageType == DITEM_MESSAGE_BUTTON) saveActiveRasterAs(message->db);
 }
 
 void cancelHook(DialogItemMessage* message) {
@@ -115,6 +136,151 @@ bool nameWithTypeExtension(char* out, std::size_t size, const char* name, int fi
   }
   if (stem + 1 + std::strlen(extension) >= size) return false;
   std::snprintf(out, size, "%.*s.%s", static_cast<int>(stem), name, extension);
+  return true;
+}
+
+// "NAME:" in front of a Save As name names a configuration variable (the device part of the
+// name): the length of NAME, or 0 when the name does not begin so.
+std::size_t variableDevice(const char* name) {
+  std::size_t n = 0;
+  while (name[n] == '_' || (name[n] >= '0' && name[n] <= '9') || (name[n] >= 'A' && name[n] <= 'Z') ||
+         (name[n] >= 'a' && name[n] <= 'z')) {
+    ++n;
+  }
+  return n > 0 && name[n] == ':' ? n : 0;
+}
+
+// The expanded value of configuration variable `name`, or nothing when it is not defined.
+bool expandedVariable(const std::string& name, std::string* value) {
+  char* expanded = mdlSystem_getExpandedCfgVar(name.c_str());
+  if (expanded == nullptr) return false;
+  *value = expanded;
+  dlmSystem_mdlFree(expanded);
+  return true;
+}
+
+bool saveAsTarget(const char* name, std::string* target) {
+  if (name == nullptr || *name == '\0') return false;
+  std::string path;
+  std::string value;
+  const std::size_t device = variableDevice(name);
+  if (device > 0 && expandedVariable(std::string(name, device), &value)) {
+    char directory[MAXDIRLENGTH] = {}, base[MAXNAMELENGTH] = {}, extension[MAXEXTENSIONLENGTH] = {};
+    mdlFile_parseName(name + device + 1, nullptr, directory, base, extension);
+    // A folder's variable without its final '/' still names the folder.
+    path = value;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += std::string(directory) + base;
+    if (*extension != '\0') path += std::string(".") + extension;
+  } else {
+    char directory[MAXDIRLENGTH] = {};
+    mdlFile_parseName(name, nullptr, directory, nullptr, nullptr);
+    if (*directory == '\0') {
+      // The design's folder; while no design file is open there is none, and the name stays in
+      // the current folder.
+      std::string folder;
+      expandedVariable("_DGNDIR", &folder);
+      path = folder + name;
+    } else {
+      path = name;
+    }
+  }
+  if (path.size() >= sizeof(RasterFileInfo::fullPath)) return false;
+  *target = path;
+  return true;
+}
+
+namespace {
+
+// The name the new file is attached under: a bare name or an absolute one as typed (the host
+// takes a bare name in the design's folder, where it was written); a name with a variable as
+// its device, the path it led to; a relative folder made absolute, because the host would take
+// it in the design's folder while the file was written in the current one.
+std::string attachName(const char* typed, const std::string& target) {
+  const std::size_t device = variableDevice(typed);
+  if (device > 0) return target;
+  char directory[MAXDIRLENGTH] = {};
+  mdlFile_parseName(typed, nullptr, directory, nullptr, nullptr);
+  if (*directory == '\0' || *directory == '/') return typed;
+  std::error_code error;
+  const std::string absolute = std::filesystem::absolute(target, error).string();
+  return error ? target : absolute;
+}
+
+}  // namespace
+
+bool saveActiveRasterAs(MSDialog* dialog) {
+  VxRasterParams* p = params();
+  ActiveRaster& r = activeRaster();
+  RasterRendering rendering{};
+  RasterGeoReference geoReference{};
+  RasterExtendedInfo extended{};
+  RasterFileInfo info{};
+  if (p == nullptr || r.loaded == 0 || mdlRaster_renderingInfoGet(&rendering, r.raster) != SUCCESS ||
+      mdlRaster_geoReferenceInfoGet(&geoReference, r.raster) != SUCCESS ||
+      mdlRaster_extendedInfoGet(&extended, r.raster) != SUCCESS || mdlRaster_fileInfoGet(&info, r.raster) != SUCCESS) {
+    mdlOutput_printf(MSG_ERROR, "No raster is activated");
+    return false;
+  }
+  // The old file's type and photometric interpretation, read before anything is written: Save As
+  // under the raster's own name rewrites that very file.
+  const int oldType = mdlImage_typeFromFile(info.fullPath);
+  const bool oldMinIsBlack = oldType == kFileTypeTiff && VXDllGetPhotometric(info.fullPath) == 1;
+
+  std::string target;
+  if (!saveAsTarget(p->saveAsFileName, &target)) {
+    okBox("File not created from bitmap", 4);
+    return false;
+  }
+  if (r.bitmap == nullptr || r.size.x <= 0 || r.size.y <= 0 ||
+      mdlImage_createFileFromBitMap(target.c_str(), p->saveAsFileType, &r.size, r.bitmap, 0, 0, 0,
+                                    mdlImage_checkStop) != SUCCESS) {
+    okBox("File not created from bitmap", 4);
+    return false;
+  }
+  // The new file is attached before the old attachment goes, so that a file the host cannot
+  // attach leaves the raster as it was (loaded, its attachment in place).
+  DgnRasterP saved = nullptr;
+  const std::string name = attachName(p->saveAsFileName, target);
+  if (mdlRaster_fileOpen(&saved, name.c_str(), mdlModelRef_getActive(), RASTER_OPEN_ATTACH, RASTER_UPDATE_ALL) !=
+      SUCCESS) {
+    toolSubsystem_printf("VXRaster: %s was written but cannot be attached\n", target.c_str());
+    okBox("File not created from bitmap", 4);
+    return false;
+  }
+  freeActiveBitmap();
+
+  RasterExtendedInfo closing = extended;
+  closing.state = RASTER_STATE_CLOSING;
+  mdlRaster_extendedInfoSet(&closing, r.raster, RASTER_UPDATE_MEMORY);
+  mdlRaster_eventSynchronize(RASTER_UPDATE_ALL);
+  mdlRaster_fileClose(r.raster, RASTER_UPDATE_ALL);
+  r.raster = saved;
+  mdlRaster_fileSave(saved);
+  mdlRaster_fileReload(saved, RASTER_UPDATE_MEMORY);
+
+  rendering.color = r.savedColor;
+  mdlRaster_renderingInfoSet(&rendering, saved, RASTER_UPDATE_ALL);
+  mdlRaster_geoReferenceInfoSet(&geoReference, saved, RASTER_UPDATE_ALL);
+  RasterExtendedInfo reopened{};
+  mdlRaster_extendedInfoGet(&reopened, saved);
+  reopened.state = RASTER_STATE_REOPENED;
+  mdlRaster_extendedInfoSet(&reopened, saved, RASTER_UPDATE_MEMORY);
+
+  // The bits go out as they are in memory: a min-is-black original now reads the other way round,
+  // and so does a new min-is-black TIFF.
+  if (oldMinIsBlack) toggleRasterInvert();
+  RasterFileInfo now{};
+  if (mdlRaster_fileInfoGet(&now, saved) == SUCCESS && now.fileType == kFileTypeTiff &&
+      VXDllGetPhotometric(now.fullPath) == 1) {
+    toggleRasterInvert();
+  }
+  if (mdlImage_typeFromFile(target.c_str()) == kFileTypeCit) {
+    const DPoint2d extent{geoReference.extentX, geoReference.extentY};
+    mdlImage_updateIngrAttach(&geoReference.origin, &extent, target.c_str());
+  }
+  r.loaded = 0;
+  mdlDialog_closeCommandQueue(dialog);
   return true;
 }
 
