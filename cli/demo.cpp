@@ -1,11 +1,12 @@
-// pixmend demo: VXRaster in the host, then the buffer operations on a drawing.
+// pixmend demo: an editing session on a real drawing, then the buffer operations on a sheet.
 //
-// First it plays a session: the host loads VXRaster (start-up, main dialog, menu, preference
-// file), shows its about box (also written as a picture), changes a user setting in the
-// settings dialog, answers an editing command with nothing attached, unloads it with its unload
-// command (settings saved, menu removed, raster library ended) and starts it again to read the
-// setting back. The script is written beside the pictures so it can be played again, and the
-// session's journal is printed.
+// First it plays a session: a scanned drawing (a circuit diagram from the shared collection of
+// test scans, or, without it, a generated drawing-like sheet written as a TIFF) is attached to a
+// new design and loaded by VXRaster (backup copy taken, drawn in the active colour); its
+// attachment is moved by two points, the move undone and redone, its display inverted and back,
+// the bitmap written back and reverted to the backup, and editing ended (colour given back). The
+// view is exported as PNG pictures before, during and after. The script is written beside the
+// pictures so it can be played again, and the session's journal is printed.
 //
 // Then it draws an A4 sheet at 150 dpi, copies the hatched area with its ink box, pastes it
 // opaquely and transparently onto the schedule, then selects the lone letter, extracts it as a
@@ -13,8 +14,10 @@
 // Every step writes the sheet (or the buffer) as a binary PBM picture and says where it is.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +28,8 @@
 #include <vector>
 
 #include "bitmap/drawing.hpp"
+#include "host/image/api.h"
+#include "host/image/formats.hpp"
 #include "bitmap/paste.hpp"
 #include "bitmap/selection.hpp"
 #include "cli/commands.hpp"
@@ -104,71 +109,164 @@ int runDown(const Drawing& d, int x, int y) {
   return n;
 }
 
-// The session. It runs in the demo's folder, so its names are short and it can be
-// played again there with `pixmend run vxraster.pms`.
-constexpr const char* kSession =
-    R"(# VXRaster in the host: start-up, the about box, a user setting kept in the preference
-# file across an unload and a new start, and a clean shutdown.
-set MS_USERPREF host.upf
-set MS_TMP tmp/
-set VX_DIR ./
-load VXRaster
-keyin vxraster about
-picture 20020 about.png
-press 20020 -3
-keyin vxraster settings
-value userInterfaceData.activeColor
-item 4 1 5
-press 4 -3
-keyin vxraster copy
-keyin vxraster unload
-load VXRaster
-value userInterfaceData.activeColor
-keyin vxraster unload
-)";
+// The shared collection of test scans: PIXMEND_TESTDATA when it is set, else "shared/testdata"
+// beside the current folder or up to five folders above it (where the build finds it), else
+// beside or above the program. "" when there is none.
+std::string findTestScans() {
+  if (const char* set = std::getenv("PIXMEND_TESTDATA"); set != nullptr && *set != '\0') return set;
+  std::error_code error;
+  std::vector<std::filesystem::path> starts{std::filesystem::current_path(error)};
+  const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error) starts.push_back(program.parent_path());
+  for (auto dir : starts) {
+    for (int up = 0; up <= 5 && !dir.empty(); ++up, dir = dir.parent_path()) {
+      if (std::filesystem::is_regular_file(dir / "shared/testdata/README.md", error)) {
+        return (dir / "shared/testdata").string();
+      }
+      if (dir == dir.parent_path()) break;
+    }
+  }
+  return "";
+}
+
+// The drawing the session edits, as "drawing.tif" in the demo's folder: the circuit diagram of
+// the shared scans (copied by the session itself), or the generated sheet written here. Its size
+// goes to `width` and `height`; the script's first lines (how it gets the drawing) to `lines`.
+bool prepareDrawing(const std::string& scans, int* width, int* height, std::string* lines, std::string* what) {
+  const std::string scan = scans + "/tiff/CCITT_2.TIF";
+  host::ImageFileInfo info;
+  if (!scans.empty() && host::describeImageFile(scan.c_str(), info) == 0) {
+    *width = info.width;
+    *height = info.height;
+    *lines = "set PIXMEND_TESTDATA " + scans + "\ncopy $(PIXMEND_TESTDATA)/tiff/CCITT_2.TIF drawing.tif\n";
+    *what = "a scanned circuit diagram (CCITT_2.TIF of the shared test scans, 1728 x 2376 pixels at 200 dpi)";
+    return true;
+  }
+  const Drawing sheet = makeDrawing(1240, 1754);
+  const Point2d size{sheet.width, sheet.height};
+  if (mdlImage_createFileFromBitMap("drawing.tif", IMAGEFILE_TIFF, &size, sheet.bits.data(), 0, 0, 0, nullptr) != 0) {
+    std::fprintf(stderr, "pixmend demo: cannot write drawing.tif\n");
+    return false;
+  }
+  *width = sheet.width;
+  *height = sheet.height;
+  *lines = "# drawing.tif is the generated A4 sheet (no shared test scans were found)\n";
+  *what = "a generated drawing-like A4 sheet at 150 dpi (the shared test scans were not found)";
+  return true;
+}
+
+// The session's script for a drawing of `width` x `height` pixels (one design unit a pixel).
+std::string demoScript(const std::string& drawingLines, int width, int height) {
+  // The view shows the drawing with a margin, so that the move is seen; the move is a little
+  // less than the margin, right and down.
+  const int margin = std::max(width, height) / 8;
+  const int step = margin * 4 / 5;
+  char view[160], move[160];
+  std::snprintf(view, sizeof view, "view 0 area %d %d %d %d\n", -margin, -margin, width + margin, height + margin);
+  std::snprintf(move, sizeof move, "point 0 0\ncursor %d %d\npoint %d %d\n", step / 2, -step / 2, step, -step);
+  std::string script =
+      "# Editing a real drawing with VXRaster. The drawing is attached to a new design and loaded\n"
+      "# for editing (a backup copy is taken, it is drawn in the active colour); its attachment is\n"
+      "# moved by two points (the outline follows the cursor), the move undone and redone, the\n"
+      "# display inverted and back, the bitmap written back and then reverted to the backup, and\n"
+      "# editing ended (the drawing gets its colour back). Pictures of the view along the way.\n"
+      "set MS_USERPREF host.upf\n"
+      "set MS_TMP ./\n"
+      "set VX_DIR ./\n";
+  script += drawingLines;
+  script += "design new drawing.dgn\nattach drawing.tif\n";
+  script += view;
+  script +=
+      "load VXRaster\n"
+      "pixels drawing.tif\n"
+      "export edit-1-attached.png size 800\n"
+      "keyin vxraster select\n"
+      "export edit-2-loaded.png size 800\n"
+      "keyin vxraster move attachment\n";
+  script += move;
+  script +=
+      "reset\n"
+      "keyin raster modify\n"
+      "export edit-3-moved.png size 800\n"
+      "keyin vxraster undo\n"
+      "keyin raster modify\n"
+      "keyin vxraster redo\n"
+      "keyin vxraster invert\n"
+      "export edit-4-inverted.png size 800\n"
+      "keyin vxraster invert\n"
+      "keyin vxraster write\n"
+      "keyin vxraster revert\n"
+      "keyin raster modify\n"
+      "keyin vxraster end\n"
+      "keyin raster modify\n"
+      "export edit-5-after.png size 800\n"
+      "pixels drawing.tif\n"
+      "keyin vxraster unload\n";
+  return script;
+}
 
 // Plays the session in `dir` and prints its script and journal. False when it did not go
 // through (the reason is on standard error).
 bool playDemoSession(const std::string& dir) {
-  std::printf("A. A VXRaster session in the host (the script is %s/vxraster.pms)\n\n", dir.c_str());
   std::error_code error;
   const auto previous = std::filesystem::current_path(error);
   if (error) {
     std::fprintf(stderr, "pixmend demo: %s\n", error.message().c_str());
     return false;
   }
+  const std::string scans = findTestScans();
   std::filesystem::current_path(dir, error);
   if (error) {
     std::fprintf(stderr, "pixmend demo: cannot enter %s: %s\n", dir.c_str(), error.message().c_str());
     return false;
   }
-  // Each run starts as a first start: no preference file from an earlier run.
-  std::filesystem::remove("VXPixmend.upf", error);
+  // Each run starts afresh: no preference file, design or backup from an earlier run.
+  for (const char* old : {"VXPixmend.upf", "drawing.dgn", "backup.vxr", "drawing.tif"})
+    std::filesystem::remove(old, error);
+  int width = 0, height = 0;
+  std::string drawingLines, what;
+  if (!prepareDrawing(scans, &width, &height, &drawingLines, &what)) {
+    std::filesystem::current_path(previous, error);
+    return false;
+  }
+  const std::string script = demoScript(drawingLines, width, height);
+  std::printf("A. Editing %s with VXRaster\n   (the script is %s/vxraster.pms)\n\n", what.c_str(), dir.c_str());
   {
     const std::string temporary = "vxraster.pms.tmp";
-    std::ofstream script(temporary, std::ios::binary | std::ios::trunc);
-    script << kSession;
-    script.close();
-    if (!script || std::rename(temporary.c_str(), "vxraster.pms") != 0) {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << script;
+    out.close();
+    if (!out || std::rename(temporary.c_str(), "vxraster.pms") != 0) {
       std::remove(temporary.c_str());
       std::fprintf(stderr, "pixmend demo: cannot write %s/vxraster.pms\n", dir.c_str());
     }
   }
-  std::istringstream lines(kSession);
+  std::istringstream lines(script);
   for (std::string line; std::getline(lines, line);) std::printf("   > %s\n", line.c_str());
 
   std::ostringstream journal, problems;
-  const int status = runScript(kSession, "vxraster.pms", journal, problems);
+  const int status = runScript(script, "vxraster.pms", journal, problems);
   std::filesystem::current_path(previous, error);
 
-  std::printf("\n   The journal, one line per event the user saw or the host did:\n");
+  std::printf("\n   The journal, one line per event the user saw or the host did (the view updates of\n"
+              "   the load left out):\n");
   std::istringstream entries(journal.str());
-  for (std::string line; std::getline(entries, line);) std::printf("     %s\n", line.c_str());
+  for (std::string line; std::getline(entries, line);) {
+    if (line.rfind("view: update ", 0) == 0 || line.find(" control 16 on") != std::string::npos) continue;
+    std::printf("     %s\n", line.c_str());
+  }
   if (status != 0) {
     std::fprintf(stderr, "pixmend demo: the session failed:\n%s", problems.str().c_str());
     return false;
   }
-  std::printf("   the about box -> %s/about.png\n\n", dir.c_str());
+  std::printf(
+      "\n   The pictures of the view, in %s:\n"
+      "   edit-1-attached.png  as attached\n"
+      "   edit-2-loaded.png    loaded for editing: drawn in the active colour\n"
+      "   edit-3-moved.png     the attachment moved by two points\n"
+      "   edit-4-inverted.png  moved again after undo and redo, its display inverted\n"
+      "   edit-5-after.png     written back, reverted to the backup, editing ended: as it was\n\n",
+      dir.c_str());
   return true;
 }
 }  // namespace

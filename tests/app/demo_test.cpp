@@ -1,5 +1,7 @@
-// The README's first command ends in `pixmend demo`: its VXRaster session must go through, keep
-// the setting across the new start, and leave its script and the about box's picture behind.
+// The README's first command ends in `pixmend demo`: its editing session must go through on the
+// real drawing (or, without the shared scans, on the generated sheet), leave the drawing's pixels
+// as they were after the revert, give the raster its colour back, and leave its script and
+// pictures behind; the buffer operations follow.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -8,33 +10,80 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/scratch_dir.hpp"
 
 namespace {
 
-TEST(Demo, TheSessionGoesThroughAndLeavesItsScriptAndPicture) {
+// Runs the demo into `dir` (with `environment` in front of the command) and gives its output;
+// `status` receives the exit status.
+std::string runDemo(const std::string& environment, const std::string& dir, int* status) {
   const std::string program = PIXMEND_BUILD_DIR "/bin/pixmend";
-  if (!std::filesystem::exists(program)) GTEST_SKIP() << "pixmend is not built (" << program << ")";
-  const pixmend::testsupport::ScratchDir scratch("demo");
-  const std::string& dir = scratch.path();
-
   std::string output;
-  FILE* pipe = popen((program + " demo " + dir + " 2>&1").c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
+  FILE* pipe = popen((environment + " " + program + " demo " + dir + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return output;
   std::array<char, 4096> buffer{};
   std::size_t n = 0;
   while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) output.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+  const int raw = pclose(pipe);
+  *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return output;
+}
 
-  EXPECT_NE(output.find("     value: userInterfaceData.activeColor = 2\n"), std::string::npos) << output;
-  EXPECT_NE(output.find("     value: userInterfaceData.activeColor = 5\n"), std::string::npos) << output;
-  EXPECT_NE(output.find("     dialog: opened 20020 \"Vexcraft Pixmend\"\n"), std::string::npos) << output;
+// The journal lines of the output that begin with `prefix` (after the indentation).
+std::vector<std::string> lines(const std::string& output, const std::string& prefix) {
+  std::vector<std::string> found;
+  const std::string key = "     " + prefix;
+  for (std::size_t at = output.find(key); at != std::string::npos; at = output.find(key, at + 1)) {
+    const std::size_t end = output.find('\n', at);
+    found.push_back(output.substr(at + 5, end - at - 5));
+  }
+  return found;
+}
+
+void expectAnEditingSession(const std::string& output, const std::string& dir) {
+  EXPECT_NE(output.find("     error: Move raster attachment > Enter reference corner\n"), std::string::npos) << output;
   EXPECT_EQ(output.find("error: Unknown command"), std::string::npos) << output;
+  EXPECT_EQ(output.find("box: "), std::string::npos) << "no refusal";
+  const auto pixels = lines(output, "pixels: drawing.tif");
+  ASSERT_EQ(pixels.size(), 2u) << output;
+  EXPECT_EQ(pixels[0], pixels[1]) << "reverted: the drawing's pixels as they were";
+  const auto modified = lines(output, "raster: modify drawing.tif");
+  ASSERT_EQ(modified.size(), 4u) << output;
+  EXPECT_NE(modified[0].find(" colour 0,176,0 "), std::string::npos) << modified[0];
+  EXPECT_EQ(modified[0].find(" at 0,0 "), std::string::npos) << "moved: " << modified[0];
+  EXPECT_NE(modified[1].find(" at 0,0 "), std::string::npos) << "undone: " << modified[1];
+  EXPECT_NE(modified[3].find(" at 0,0 "), std::string::npos) << modified[3];
+  EXPECT_NE(modified[3].find(" colour 0,0,0 "), std::string::npos) << "colour back: " << modified[3];
   EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/vxraster.pms"));
-  EXPECT_GT(std::filesystem::file_size(dir + "/about.png"), 1000u);
+  for (const char* picture : {"edit-1-attached.png", "edit-2-loaded.png", "edit-3-moved.png", "edit-4-inverted.png",
+                              "edit-5-after.png"}) {
+    EXPECT_GT(std::filesystem::file_size(dir + "/" + picture), 1000u) << picture;
+  }
   EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/6-moved.pbm")) << "the buffer operations follow";
+}
+
+TEST(Demo, EditsTheRealDrawingAndLeavesItsScriptAndPictures) {
+  if (!std::filesystem::exists(PIXMEND_BUILD_DIR "/bin/pixmend")) GTEST_SKIP() << "pixmend is not built";
+  const std::string scans = PIXMEND_TESTDATA_DIR;
+  if (scans.empty() || !std::filesystem::is_directory(scans)) GTEST_SKIP() << "no test scans";
+  const pixmend::testsupport::ScratchDir scratch("demo");
+  int status = -1;
+  const std::string output = runDemo("PIXMEND_TESTDATA=" + scans, scratch.path(), &status);
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_NE(output.find("A. Editing a scanned circuit diagram"), std::string::npos) << output;
+  expectAnEditingSession(output, scratch.path());
+}
+
+TEST(Demo, WithoutTheScansItEditsTheGeneratedSheet) {
+  if (!std::filesystem::exists(PIXMEND_BUILD_DIR "/bin/pixmend")) GTEST_SKIP() << "pixmend is not built";
+  const pixmend::testsupport::ScratchDir scratch("demo");
+  int status = -1;
+  const std::string output = runDemo("PIXMEND_TESTDATA=" + scratch.path() + "/none", scratch.path(), &status);
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_NE(output.find("A. Editing a generated drawing-like A4 sheet"), std::string::npos) << output;
+  expectAnEditingSession(output, scratch.path());
 }
 
 }  // namespace
