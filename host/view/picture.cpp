@@ -101,30 +101,34 @@ std::uint64_t chunkOf(const std::uint8_t* row, std::size_t bytes, std::size_t k)
   return loadWord(tail);
 }
 
-// Ink pixels of one raster row left of a pixel position, for positions that mostly rise.
+// Ink pixels of one raster row left of a pixel position. Positions asked for should rise (a
+// step back to an earlier word starts the row again), so each row is walked once.
 class RowCounter {
  public:
-  RowCounter(const std::uint8_t* row, std::size_t rowBytes) : row_(row), bytes_(rowBytes) {}
+  RowCounter(const std::uint8_t* row, std::size_t rowBytes)
+      : row_(row), bytes_(rowBytes), current_(chunkOf(row, rowBytes, 0)) {}
 
   std::uint64_t before(int pixel) {
     const auto k = static_cast<std::size_t>(pixel) >> 6;
     if (k < word_) {
       word_ = 0;
       running_ = 0;
+      current_ = chunkOf(row_, bytes_, 0);
     }
     while (word_ < k) {
-      running_ += static_cast<unsigned>(__builtin_popcountll(chunkOf(row_, bytes_, word_)));
-      ++word_;
+      running_ += static_cast<unsigned>(__builtin_popcountll(current_));
+      current_ = chunkOf(row_, bytes_, ++word_);
     }
     const int rest = pixel & 63;
-    if (rest == 0) return running_;
-    return running_ + static_cast<unsigned>(__builtin_popcountll(chunkOf(row_, bytes_, k) >> (64 - rest)));
+    return rest == 0 ? running_
+                     : running_ + static_cast<unsigned>(__builtin_popcountll(current_ >> (64 - rest)));
   }
 
  private:
   const std::uint8_t* row_;
   std::size_t bytes_;
-  std::size_t word_ = 0;  // chunks before this one are counted in running_
+  std::size_t word_ = 0;  // the word in current_; the words before it are counted in running_
+  std::uint64_t current_;
   std::uint64_t running_ = 0;
 };
 
@@ -163,12 +167,18 @@ void paintAligned(const PictureFrame& f, const PictureLayer& layer, const Mappin
   for (int y = rows.lo; y < rows.hi; ++y) {
     const std::uint8_t* row = image.data.get() + static_cast<std::size_t>(y) * stride;
     RowCounter counter(row, stride);
+    // Neighbouring columns share their boundary: the count at one column's end is the next one's start.
+    int at = -1;
+    std::uint64_t countAt = 0;
     for (int i = first; i <= last; ++i) {
       const Span& c = columns[static_cast<std::size_t>(i)];
       if (c.hi - c.lo == 1) {
         ones[static_cast<std::size_t>(i)] += (row[c.lo >> 3] >> (7 - (c.lo & 7))) & 1;
       } else if (c.hi > c.lo) {
-        ones[static_cast<std::size_t>(i)] += counter.before(c.hi) - counter.before(c.lo);
+        const std::uint64_t start = c.lo == at ? countAt : counter.before(c.lo);
+        countAt = counter.before(c.hi);
+        at = c.hi;
+        ones[static_cast<std::size_t>(i)] += countAt - start;
       }
     }
   }
