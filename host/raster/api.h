@@ -133,19 +133,22 @@ int mdlRaster_extendedInfoSet(const RasterExtendedInfo* info, DgnRasterP raster,
 /* Open modes of mdlRaster_fileOpen. */
 #define RASTER_OPEN_ATTACH 1 /* attach the file to the model as a raster reference, shown in its views */
 
-/* Attaches the raster file `fileName` (configuration variables in it expanded; a name without a
- * directory is taken in the design's directory, the value of _DGNDIR) to `modelRef` (null: the
- * active model) and gives its new handle in *rasterOut. A name longer than the file
- * information's fields hold (275 characters, 259 for the full path) is refused. The
- * georeference starts at the origin with the file's own placement (Intergraph header) or one
- * design unit per pixel; the rendering draws black ink, upright, opaque. 0; MDLERR_BADARG (null
- * output, bad mode, name too long); MDLERR_FILENOTFOUND; MDLERR_UNKNOWNIMAGETYPE or
- * MDLERR_CORRUPTIMAGE when the file is no raster the image library reads; *rasterOut is then
- * untouched. Journaled on "raster". */
+/* Attaches the raster file `fileName` (configuration variables in it expanded; a relative name
+ * is taken in the design's directory, the value of _DGNDIR) to `modelRef` (null: the active
+ * model) and gives its new handle in *rasterOut. The file is read at once. A name longer than
+ * the file information's fields hold (275 characters, 259 for the full path) is refused. The
+ * georeference starts with the file's own placement (Intergraph header), else at the origin with
+ * one design unit per pixel; the rendering draws black ink, upright, opaque. 0; MDLERR_BADARG
+ * (null output, bad mode, a model other than the active one, name too long);
+ * MDLERR_FILENOTFOUND; MDLERR_CANNOTOPENFILE (a folder, an unreadable file); the image library's
+ * error when the file is no raster it reads (MDLERR_UNKNOWNIMAGETYPE, MDLERR_CORRUPTIMAGE,
+ * MDLERR_NOTMONOCHROME, MDLERR_INSFMEMORY); *rasterOut is then untouched. Journaled on
+ * "raster": "attached NAME at X,Y extent W,H". */
 int mdlRaster_fileOpen(DgnRasterP* rasterOut, const char* fileName, DgnModelRefP modelRef, int mode,
                        int options);
 /* Stores the attachment and its records in the design, so that they are there when the design is
- * opened again. 0 or MDLERR_BADARG. */
+ * opened again (the design file is written once control is back in the host, and only when its
+ * content changed). 0 or MDLERR_BADARG. */
 int mdlRaster_fileSave(DgnRasterP raster);
 /* RASTER_UPDATE_MEMORY: lets go of the file so that it can be rewritten (nothing redrawn);
  * RASTER_UPDATE_ALL: reads the file again and redraws the views that show it (journaled
@@ -158,11 +161,14 @@ int mdlRaster_fileReload(DgnRasterP raster, int options);
  * MDLERR_BADARG. */
 int mdlRaster_fileClose(DgnRasterP raster, int options);
 /* Redraws the views for the attachments opened and closed since the last call that are not
- * redrawn yet. 0. */
+ * redrawn yet (journaled "raster: views redrawn" when there were any). 0. */
 int mdlRaster_eventSynchronize(int options);
 
-/* The topmost attachment (highest display priority, then the newest) whose drawn area in `view`
- * holds `point` (design coordinates), or null when none does or the view is out of range. */
+/* The topmost attachment (highest display priority, then the newest) whose drawn area holds
+ * `point` (design coordinates), or null when none does, the view is out of range, or the point
+ * lies outside the area the view shows (a point outside it cannot have been given in it). The
+ * drawn area is the attachment's georeference, turned and skewed while its rendering applies
+ * that, whether or not its file can be read. */
 DgnRasterP mdlRaster_viewFindRaster(const DPoint3d* point, int view);
 
 /* ---- Containers ------------------------------------------------------------------------------
