@@ -356,6 +356,10 @@ bool pictureFrame(int view, int longSide, const std::vector<PictureLayer>& layer
   }
   const double areaW = f.area.high.x - f.area.low.x, areaH = f.area.high.y - f.area.low.y;
   const double longest = std::max(areaW, areaH);
+  if (!std::isfinite(longest) || !(areaW > 0) || !(areaH > 0)) {
+    *why = "the area view " + std::to_string(view) + " shows is too large to draw";
+    return false;
+  }
   double side = longSide;
   if (side == 0) {
     side = kDefaultPictureSide;

@@ -194,6 +194,28 @@ TEST_F(Picture, ATurnedAttachmentIsDrawnTurnedWhileItsRenderingSaysSo) {
   EXPECT_EQ(pixel(rgba, 194, 194)[3], 0);
 }
 
+TEST_F(Picture, FarAwayAndVanishinglySmallAttachmentsDrawWithoutHarm) {
+  DgnRasterP normal = open(makeRaster("normal.tif", 30, 20, [](int x, int) { return x < 10; }));
+  DgnRasterP tiny = open(makeRaster("tiny.tif", 30, 20, [](int, int) { return true; }));
+  DgnRasterP far = open(makeRaster("far.tif", 30, 20, [](int, int) { return true; }));
+  place(tiny, 5, 5, 1e-300, 1e-300);
+  place(far, 1e300, -1e300, 1e290, 1e290);
+  setRendering(far, [](RasterRendering& r) { r.placementTransformApplied = 1; });
+  RasterGeoReference g;
+  mdlRaster_geoReferenceInfoGet(&g, far);
+  g.skew = 1.5707963267948966;  // the axes fall together: the raster has no area
+  mdlRaster_geoReferenceInfoSet(&g, far, 1);
+  ASSERT_TRUE(setViewArea(0, DPoint2d{0, 0}, DPoint2d{30, 20}));
+  const auto rgba = draw(0, 30);
+  EXPECT_EQ(pixel(rgba, 2, 2)[0], 0);
+  EXPECT_EQ(pixel(rgba, 20, 2)[0], 255);
+  clearViewArea(0);
+  std::string why;
+  PictureFrame frame;
+  pictureFrame(0, 0, pictureLayers(), &frame, &why);  // whatever it says, it says it safely
+  (void)normal;
+}
+
 TEST_F(Picture, TheFrameIsTheRastersOwnResolutionOrWhatIsAsked) {
   std::string why;
   PictureFrame frame;
@@ -215,6 +237,9 @@ TEST_F(Picture, TheFrameIsTheRastersOwnResolutionOrWhatIsAsked) {
   EXPECT_EQ(frame_.height, 50);
   EXPECT_FALSE(pictureFrame(0, kMaxPictureSide + 1, pictureLayers(), &frame, &why));
   EXPECT_FALSE(pictureFrame(8, 0, pictureLayers(), &frame, &why));
+  ASSERT_TRUE(setViewArea(2, DPoint2d{-1e308, 0}, DPoint2d{1e308, 10}));
+  EXPECT_FALSE(pictureFrame(2, 0, pictureLayers(), &frame, &why)) << "wider than a double holds";
+  EXPECT_NE(why.find("too large"), std::string::npos) << why;
   EXPECT_FALSE(setViewArea(2, DPoint2d{0, 0}, DPoint2d{0, 10})) << "no width";
   EXPECT_FALSE(setViewArea(2, DPoint2d{0, 0}, DPoint2d{NAN, 10}));
 }
