@@ -123,13 +123,16 @@ bool releaseLoaded(bool mustFree) {
 
 void pickPoint(DPoint3d* point, int view);
 
-void pickAgain() {
-  pickActiveRaster();
+// Installs the pick as a primitive of its own, so that the host knows the interrupted command
+// as the one to start again; a reset asks once more.
+void askForPick() {
+  mdlState_startPrimitive(pickPoint, askForPick, 0, 0);
+  mdlOutput_printf(MSG_PROMPT, "Velg et raster med et datapunkt");
 }
 
 void startPick(bool forSelection) {
   pickForSelection = forSelection;
-  pickActiveRaster();
+  askForPick();
 }
 
 void pickPoint(DPoint3d* point, int view) {
@@ -147,7 +150,7 @@ void pickPoint(DPoint3d* point, int view) {
     pickForSelection = false;
     mdlState_clear();
   } else {
-    pickActiveRaster();
+    askForPick();
   }
 }
 
@@ -257,10 +260,7 @@ void selectRaster() {
 }
 
 void pickActiveRaster() {
-  // A primitive of its own, so that the host knows the interrupted command as the one to start
-  // again; a reset asks once more.
-  mdlState_startPrimitive(pickPoint, pickAgain, 0, 0);
-  mdlOutput_printf(MSG_PROMPT, "Velg et raster med et datapunkt");
+  startPick(false);
 }
 
 int loadActiveRaster() {

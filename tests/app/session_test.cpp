@@ -80,6 +80,10 @@ TEST_F(Session, SeveralAttachmentsAskForAPickAndTheCommandStartsAgainOnThePicked
   point(60, 10);  // between the rasters: the pick goes on
   EXPECT_FALSE(loaded());
   from = mark();
+  host::deliverReset();  // asks again
+  host::runIdle();
+  EXPECT_EQ(texts("prompt", from), std::vector<std::string>{"Velg et raster med et datapunkt"});
+  from = mark();
   point(110, 10);
   EXPECT_TRUE(journaled("file: copied " + path("b.tif") + " to " + path("tmp/backup.vxr"), from));
   EXPECT_EQ(last("error", from), "Move raster attachment > Enter point to move from");
