@@ -1,0 +1,152 @@
+// VXRaster's raster session on drawing sheets at 400 dpi (A4: 3307 x 4677 pixels, 1.9 MB; A0:
+// 13244 x 18724 pixels, 31 MB), driven through the host as a user drives it:
+//   PushUndo       one move of the attachment: the undo store takes a copy of the whole bitmap
+//                  (the yardstick is one memcpy of the bitmap's bytes)
+//   UndoRedo       one undo (or redo): the bitmaps exchanged, the bitmap written back as
+//                  CCITT Group 4 and the file read again by the host to redraw it
+//   LoadRelease    one select + end: the file read, the backup copied, the bitmap written back
+//
+// Counters: ms per operation, MB/s of the bitmap's bytes, x_memcpy = the time over one memcpy of
+// those bytes. Times are thread CPU time. Needs VXRaster built (build its target first).
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "host/config/config.hpp"
+#include "host/design/design.hpp"
+#include "host/image/api.h"
+#include "host/lifecycle.hpp"
+#include "host/output/journal.hpp"
+#include "host/raster/raster.hpp"
+#include "host/state/state.hpp"
+#include "host/system/api.h"
+#include "host/system/loader.hpp"
+#include "support/bench_support.hpp"
+
+namespace pixmend::bench {
+namespace {
+
+// A folder with the sheet written as a TIFF, attached to a design, VXRaster loaded.
+class Session {
+ public:
+  explicit Session(const Drawing& sheet) {
+    char pattern[] = "/tmp/pixmend-session-bench-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return;
+    dir_ = pattern;
+    host::resetHost();
+    host::defineVariable("MS_TMP", dir_ + "/", host::kCfgLevelUser);
+    host::defineVariable("MS_USERPREF", dir_ + "/host.upf", host::kCfgLevelUser);
+    host::defineVariable("VX_DIR", dir_ + "/", host::kCfgLevelUser);
+    const std::string scan = dir_ + "/sheet.tif";
+    const Point2d size{sheet.width, sheet.height};
+    std::string error;
+    DgnRaster* raster = nullptr;
+    ok_ = mdlImage_createFileFromBitMap(scan.c_str(), IMAGEFILE_TIFF, &size, sheet.bits.data(), 0, 0, 0, nullptr) == 0 &&
+          host::createDesign(dir_ + "/sheet.dgn", &error) &&
+          host::attachRaster("sheet.tif", false, nullptr, nullptr, RASTER_UPDATE_ALL, &raster) == 0 &&
+          host::loadApplication("VXRaster", {}).app != nullptr;
+    host::runIdle();
+  }
+  ~Session() {
+    host::unloadAllApplications(SYSTEM_UNLOAD_HOST_EXIT);
+    host::runIdle();
+    host::resetHost();
+    std::error_code error;
+    if (!dir_.empty()) std::filesystem::remove_all(dir_, error);
+  }
+  bool ok() const { return ok_; }
+
+  static void keyin(const char* text) {
+    host::runKeyin(text);
+    host::runIdle();
+  }
+  static void point(double x, double y) {
+    host::deliverDataPoint(DPoint3d{x, y, 0}, 0);
+    host::runIdle();
+  }
+  // The journal grows with every step; it is emptied now and then so that it does not count.
+  static void forget() { host::journal().clear(); }
+
+ private:
+  std::string dir_;
+  bool ok_ = false;
+};
+
+void report(benchmark::State& state, double start, std::size_t bytes) {
+  const double per = (threadSeconds() - start) / static_cast<double>(state.iterations());
+  state.counters["ms"] = per * 1e3;
+  state.counters["MB/s"] = static_cast<double>(bytes) / per / 1e6;
+  state.counters["x_memcpy"] = per / memcpySeconds(bytes);
+}
+
+const Drawing& sheetFor(const benchmark::State& state) {
+  return state.range(0) == 0 ? a4Sheet() : a0Sheet();
+}
+
+void BM_PushUndo(benchmark::State& state) {
+  const Drawing& sheet = sheetFor(state);
+  Session session(sheet);
+  if (!session.ok()) {
+    state.SkipWithError("VXRaster cannot be loaded (build its target first)");
+    return;
+  }
+  Session::keyin("vxraster select");
+  Session::keyin("vxraster move attachment");
+  const double start = threadSeconds();
+  for (auto _ : state) {
+    Session::point(0, 0);
+    Session::point(1, 0);
+    Session::forget();
+  }
+  report(state, start, sheet.bits.size());
+}
+
+void BM_UndoRedo(benchmark::State& state) {
+  const Drawing& sheet = sheetFor(state);
+  Session session(sheet);
+  if (!session.ok()) {
+    state.SkipWithError("VXRaster cannot be loaded (build its target first)");
+    return;
+  }
+  Session::keyin("vxraster select");
+  Session::keyin("vxraster move attachment");
+  Session::point(0, 0);
+  Session::point(1, 0);
+  bool undo = true;
+  const double start = threadSeconds();
+  for (auto _ : state) {
+    Session::keyin(undo ? "vxraster undo" : "vxraster redo");
+    undo = !undo;
+    Session::forget();
+  }
+  report(state, start, sheet.bits.size());
+}
+
+void BM_LoadRelease(benchmark::State& state) {
+  const Drawing& sheet = sheetFor(state);
+  Session session(sheet);
+  if (!session.ok()) {
+    state.SkipWithError("VXRaster cannot be loaded (build its target first)");
+    return;
+  }
+  const double start = threadSeconds();
+  for (auto _ : state) {
+    Session::keyin("vxraster select");
+    Session::keyin("vxraster end");
+    Session::forget();
+  }
+  report(state, start, sheet.bits.size());
+}
+
+// Argument 0: A4 at 400 dpi; 1: A0 at 400 dpi.
+BENCHMARK(BM_PushUndo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UndoRedo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(4);
+BENCHMARK(BM_LoadRelease)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+}  // namespace
+}  // namespace pixmend::bench
+
+BENCHMARK_MAIN();
