@@ -81,9 +81,22 @@ void retire(DgnRaster* raster) {
   all.live.erase(it);
 }
 
+// Only regular files are read: a name in a design file could lead to a pipe or a device, whose
+// opening would wait for ever or whose reading would never end.
+int regularFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return MDLERR_FILENOTFOUND;
+  return S_ISREG(st.st_mode) ? SUCCESS : MDLERR_CANNOTOPENFILE;
+}
+
 // Reads the file into the attachment's pixels. 0 or the image error (pixels then null).
 int readPixels(DgnRaster& r) {
   r.readTried = true;
+  if (const int status = regularFile(r.fullPath); status != SUCCESS) {
+    r.readStatus = status;
+    r.pixels.reset();
+    return status;
+  }
   auto image = std::make_shared<ImageBuffer>();
   const int status = readImageFile(r.fullPath.c_str(), IMAGEFILE_FROM_FILE, *image, nullptr);
   r.readStatus = status;
@@ -192,9 +205,7 @@ int attachRaster(const std::string& name, bool byLibrary, const DPoint3d* origin
       !(std::isfinite(origin->x) && std::isfinite(origin->y) && std::isfinite(origin->z))) {
     return MDLERR_BADARG;
   }
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return MDLERR_FILENOTFOUND;
-  if (!S_ISREG(st.st_mode)) return MDLERR_CANNOTOPENFILE;
+  if (const int status = regularFile(path); status != SUCCESS) return status;
 
   auto raster = std::make_unique<DgnRaster>();
   raster->attachedName = name;
@@ -276,16 +287,19 @@ void restoreRasters(const std::vector<StoredRaster>& records) {
     struct stat st {};
     if ((path.empty() || ::stat(path.c_str(), &st) != 0) && !s.fullPath.empty()) path = s.fullPath;
     r->fullPath = path.size() < sizeof(RasterFileInfo::fullPath) ? path : s.fullPath;
-    r->fileType = mdlImage_typeFromFile(r->fullPath.c_str());
     r->rendering = s.rendering;
     r->georeference = s.georeference;
     r->extended = s.extended;
     journal().append("raster", "attachment " + describeRaster(*r));
-    if (::stat(r->fullPath.c_str(), &st) != 0) {
+    const int status = regularFile(r->fullPath);
+    if (status == SUCCESS) {
+      r->fileType = mdlImage_typeFromFile(r->fullPath.c_str());
+    } else {
       r->readTried = true;
-      r->readStatus = MDLERR_FILENOTFOUND;
-      r->fileType = IMAGEFILE_UNKNOWN;
-      journal().append("raster", r->attachedName + ": file not found (the attachment is kept)");
+      r->readStatus = status;
+      journal().append("raster", r->attachedName + ": " +
+                                     (status == MDLERR_FILENOTFOUND ? "file not found" : "not a file") +
+                                     " (the attachment is kept)");
     }
     all.live.push_back(std::move(r));
   }

@@ -277,6 +277,26 @@ TEST_F(OpenDesignTest, AnAttachmentWhoseFileIsGoneIsKept) {
   EXPECT_EQ(content.rasters[0].attachedName, "a.tif") << "still in the design";
 }
 
+TEST_F(OpenDesignTest, AnAttachmentThatLeadsToAPipeIsNeverOpened) {
+  // Opening a pipe for reading waits for a writer that never comes: neither the design's list
+  // nor a drawing may try.
+  const std::string path = scratch_.file("plan.dgn");
+  ASSERT_TRUE(createDesign(path, nullptr));
+  makeScan(scratch_.file("a.tif"), 8, 8);
+  attach("a.tif");
+  closeDesign();
+  std::filesystem::remove(scratch_.file("a.tif"));
+  ASSERT_EQ(::mkfifo(scratch_.file("a.tif").c_str(), 0644), 0);
+  ASSERT_TRUE(openDesign(path, nullptr));
+  EXPECT_EQ(journal().texts("raster").back(), "a.tif: not a file (the attachment is kept)");
+  ASSERT_EQ(rasterAttachments().size(), 1u);
+  EXPECT_EQ(rasterPixels(*rasterAttachments()[0]), nullptr);
+  EXPECT_EQ(mdlRaster_fileReload(rasterAttachments()[0], RASTER_UPDATE_ALL), MDLERR_CANNOTOPENFILE);
+  DgnRaster* raster = nullptr;
+  EXPECT_EQ(attachRaster("a.tif", false, nullptr, nullptr, RASTER_UPDATE_ALL, &raster),
+            MDLERR_CANNOTOPENFILE);
+}
+
 TEST_F(OpenDesignTest, ModelCallsAnswerFromTheOpenDesign) {
   char name[MAXFILELENGTH];
   ASSERT_EQ(mdlModelRef_getFileName(nullptr, name, sizeof name), 0);
