@@ -146,7 +146,8 @@ void manualCommand() {
     const char* separator = directory[length - 1] == '/' ? "" : "/";
     char path[MAXFILELENGTH] = {};
     char found[MAXFILELENGTH] = {};
-    const int written = std::snprintf(path, sizeof path, "%s%sdoc/manual/vxpixmend.pdf", directory, separator);
+    const int written =
+        std::snprintf(path, sizeof path, "%s%sdoc/manual/vxpixmend.pdf", directory, separator);
     if (written > 0 && static_cast<std::size_t>(written) < sizeof path &&
         mdlFile_find(found, path, nullptr, nullptr) == 0) {
       vxlibExternal_openFile(found);

@@ -37,7 +37,8 @@ void dialogHook(DialogMessage* message) {
   if (message->messageType != DIALOG_MESSAGE_INIT) return;
   VxRasterParams* p = params();
   RasterFileInfo info{};
-  if (p != nullptr && activeRaster().loaded != 0 && mdlRaster_fileInfoGet(&info, activeRaster().raster) == SUCCESS) {
+  if (p != nullptr && activeRaster().loaded != 0 &&
+      mdlRaster_fileInfoGet(&info, activeRaster().raster) == SUCCESS) {
     std::snprintf(p->saveAsFileName, sizeof p->saveAsFileName, "%s", info.attachedName);
     if (savableType(info.fileType)) p->saveAsFileType = info.fileType;
   }
@@ -218,7 +219,8 @@ bool saveActiveRasterAs(MSDialog* dialog) {
   RasterFileInfo info{};
   if (p == nullptr || r.loaded == 0 || mdlRaster_renderingInfoGet(&rendering, r.raster) != SUCCESS ||
       mdlRaster_geoReferenceInfoGet(&geoReference, r.raster) != SUCCESS ||
-      mdlRaster_extendedInfoGet(&extended, r.raster) != SUCCESS || mdlRaster_fileInfoGet(&info, r.raster) != SUCCESS) {
+      mdlRaster_extendedInfoGet(&extended, r.raster) != SUCCESS ||
+      mdlRaster_fileInfoGet(&info, r.raster) != SUCCESS) {
     mdlOutput_printf(MSG_ERROR, "No raster is activated");
     return false;
   }
@@ -242,8 +244,8 @@ bool saveActiveRasterAs(MSDialog* dialog) {
   // attach leaves the raster as it was (loaded, its attachment in place).
   DgnRasterP saved = nullptr;
   const std::string name = attachName(p->saveAsFileName, target);
-  if (mdlRaster_fileOpen(&saved, name.c_str(), mdlModelRef_getActive(), RASTER_OPEN_ATTACH, RASTER_UPDATE_ALL) !=
-      SUCCESS) {
+  if (mdlRaster_fileOpen(&saved, name.c_str(), mdlModelRef_getActive(), RASTER_OPEN_ATTACH,
+                         RASTER_UPDATE_ALL) != SUCCESS) {
     toolSubsystem_printf("VXRaster: %s was written but cannot be attached\n", target.c_str());
     okBox("File not created from bitmap", 4);
     return false;

@@ -57,8 +57,8 @@ bool reopenAttachment(const RasterFileInfo& info, const RasterRendering& renderi
   ActiveRaster& r = activeRecord;
   mdlRaster_fileSave(r.raster);
   DgnRasterP reopened = nullptr;
-  const int status =
-      mdlRaster_fileOpen(&reopened, info.attachedName, mdlModelRef_getActive(), RASTER_OPEN_ATTACH, RASTER_UPDATE_ALL);
+  const int status = mdlRaster_fileOpen(&reopened, info.attachedName, mdlModelRef_getActive(),
+                                        RASTER_OPEN_ATTACH, RASTER_UPDATE_ALL);
   if (status != SUCCESS) {
     okBox(imageReadMessage(status, info.fullPath).c_str(), 4);
     return false;
@@ -220,7 +220,8 @@ int countAttachedRasters() {
   MdlContainer* container = mdlRaster_systemRasterContainerGet();
   const int count = mdlCntr_itemCount(container);
   if (activeRecord.loaded == 0 && count > 0) {
-    activeRecord.raster = static_cast<DgnRasterP>(mdlCntr_valueGet(mdlCntr_iteratorCreate(container, CNTR_ITERATE_FORWARD)));
+    activeRecord.raster =
+        static_cast<DgnRasterP>(mdlCntr_valueGet(mdlCntr_iteratorCreate(container, CNTR_ITERATE_FORWARD)));
   }
   mdlCntr_release(container);
   return count;
@@ -270,7 +271,8 @@ int loadActiveRaster() {
   RasterRendering rendering{};
   RasterGeoReference geoReference{};
   RasterExtendedInfo extended{};
-  if (mdlRaster_fileInfoGet(&info, r.raster) != SUCCESS || mdlRaster_renderingInfoGet(&rendering, r.raster) != SUCCESS ||
+  if (mdlRaster_fileInfoGet(&info, r.raster) != SUCCESS ||
+      mdlRaster_renderingInfoGet(&rendering, r.raster) != SUCCESS ||
       mdlRaster_geoReferenceInfoGet(&geoReference, r.raster) != SUCCESS ||
       mdlRaster_extendedInfoGet(&extended, r.raster) != SUCCESS) {
     mdlOutput_printf(MSG_ERROR, "No raster attached");
@@ -296,9 +298,11 @@ int loadActiveRaster() {
     return 0;
   }
   if (fileType == IMAGEFILE_TIFF && VXDllIsTiffTiled(path) == 1) {
-    okBox("TIFF is tiled! VXRaster cannot work on tiled TIFF files. Use the Save As function in the menu to save "
-          "the tiff as not tiled.",
-          4);
+    okBox(
+        "TIFF is tiled! VXRaster cannot work on tiled TIFF files. Use the Save As function in the menu to "
+        "save "
+        "the tiff as not tiled.",
+        4);
     return 0;
   }
 
@@ -311,11 +315,13 @@ int loadActiveRaster() {
   checkResolution(size, geoReference);
   paletteColor(&rendering.color, activeColorIndex());
 
-  if ((geoReference.rotation != 0.0 || geoReference.skew != 0.0) && rendering.placementTransformApplied != 0) {
-    if (!askYesNo("Warning! This raster is rotaded and/or warped with Raster Manager. This means that the "
-                  "rotation/warping is saved in the design file and not on the raster. Would you like to turn "
-                  "of rotation/warping and continue working with VXPixmend?",
-                  2)) {
+  if ((geoReference.rotation != 0.0 || geoReference.skew != 0.0) &&
+      rendering.placementTransformApplied != 0) {
+    if (!askYesNo(
+            "Warning! This raster is rotaded and/or warped with Raster Manager. This means that the "
+            "rotation/warping is saved in the design file and not on the raster. Would you like to turn "
+            "of rotation/warping and continue working with VXPixmend?",
+            2)) {
       return 0;
     }
     rendering.placementTransformApplied = 0;
@@ -348,7 +354,8 @@ bool writeRasterFile(const char* path, int fileType, const Point2d& size, const 
     return false;
   }
   const int before = fileType == IMAGEFILE_TIFF ? VXDllGetPhotometric(path) : 0;
-  const int status = mdlImage_createFileFromBitMap(path, fileType, &size, bitmap, 0, 0, 0, mdlImage_checkStop);
+  const int status =
+      mdlImage_createFileFromBitMap(path, fileType, &size, bitmap, 0, 0, 0, mdlImage_checkStop);
   if (status != SUCCESS) okBox("File not created from bitmap", 4);
   // The image library writes a TIFF min-is-white with the bitmap's bits as they are; a file that
   // was min-is-black would now show its ink as background, so the display is inverted to match.
@@ -361,7 +368,8 @@ bool writeBackActiveRaster() {
   if (r.loaded == 0) return false;
   mdlRaster_fileReload(r.raster, RASTER_UPDATE_MEMORY);
   RasterFileInfo info{};
-  const std::string path = mdlRaster_fileInfoGet(&info, r.raster) == SUCCESS ? std::string(info.fullPath) : r.path;
+  const std::string path =
+      mdlRaster_fileInfoGet(&info, r.raster) == SUCCESS ? std::string(info.fullPath) : r.path;
   const bool written = writeRasterFile(path.c_str(), r.fileType, r.size, r.bitmap);
   mdlRaster_fileReload(r.raster, RASTER_UPDATE_ALL);
   return written;
@@ -396,7 +404,8 @@ void toggleInvertedDisplay(DgnRasterP raster) {
   mdlRaster_renderingInfoSet(&rendering, raster, RASTER_UPDATE_ALL);
 }
 
-bool attachOverlayRaster(const char* fileName, double extentX, double extentY, double originX, double originY) {
+bool attachOverlayRaster(const char* fileName, double extentX, double extentY, double originX,
+                         double originY) {
   ActiveRaster& r = activeRecord;
   if (fileName == nullptr) return false;
   if (r.overlay != nullptr) detachOverlayRaster();  // at most one overlay at a time
@@ -407,7 +416,8 @@ bool attachOverlayRaster(const char* fileName, double extentX, double extentY, d
   rendering.backgroundTransparency = 0xff;
   rendering.transparentBackground = 1;
   DgnRasterP overlay = nullptr;
-  const int status = mdlRaster_fileOpen(&overlay, fileName, mdlModelRef_getActive(), RASTER_OPEN_ATTACH, RASTER_UPDATE_ALL);
+  const int status =
+      mdlRaster_fileOpen(&overlay, fileName, mdlModelRef_getActive(), RASTER_OPEN_ATTACH, RASTER_UPDATE_ALL);
   if (status != SUCCESS) {
     toolSubsystem_printf("VXRaster: cannot show %s as an overlay (%d)\n", fileName, status);
     return false;

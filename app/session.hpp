@@ -32,10 +32,10 @@ struct ActiveRaster {
   double extentY = 0.0;
   DPoint3d origin{};  // lower-left corner in the design
   int loaded = 0;
-  int overlayAttached = 0;   // set and cleared by the smart commands
+  int overlayAttached = 0;      // set and cleared by the smart commands
   DgnRasterP raster = nullptr;  // the active attachment; with nothing loaded, the one counted first
-  int fileType = 0;          // 3 TIFF, 13 RLE, 19 Intergraph CIT, as found at load
-  RgbColorDef savedColor{};  // the attachment's drawing colour before the load, given back on release
+  int fileType = 0;             // 3 TIFF, 13 RLE, 19 Intergraph CIT, as found at load
+  RgbColorDef savedColor{};     // the attachment's drawing colour before the load, given back on release
   RasterRendering renderingAtLoad{};
   RasterGeoReference geoReferenceAtLoad{};
   RasterExtendedInfo extendedAtLoad{};
@@ -134,7 +134,8 @@ void toggleInvertedDisplay(DgnRasterP raster);
 // Shows `fileName` as an overlay raster over the active one, with the lower-left corner at
 // (originX, originY) and the given extent, in the user's overlay colour. False when the file
 // could not be attached.
-bool attachOverlayRaster(const char* fileName, double extentX, double extentY, double originX, double originY);
+bool attachOverlayRaster(const char* fileName, double extentX, double extentY, double originX,
+                         double originY);
 // Closes the overlay raster. The caller clears `overlayAttached`.
 void detachOverlayRaster();
 

@@ -104,7 +104,8 @@ DgnRasterP attachmentOfFile(const std::string& path) {
   for (int more = it != nullptr ? 0 : 1; more == 0 && found == nullptr; more = mdlCntr_iteratorNext(it)) {
     auto raster = static_cast<DgnRasterP>(mdlCntr_valueGet(it));
     RasterFileInfo info{};
-    if (raster != nullptr && mdlRaster_fileInfoGet(&info, raster) == SUCCESS && path == info.fullPath) found = raster;
+    if (raster != nullptr && mdlRaster_fileInfoGet(&info, raster) == SUCCESS && path == info.fullPath)
+      found = raster;
   }
   mdlCntr_release(container);
   return found;
@@ -238,8 +239,8 @@ void revertToBackup() {
   // bitmap it has rather than being left with none.
   ImageBlock bitmap;
   Point2d size{};
-  const int status =
-      mdlImage_readFileToBitMap(bitmap.slot(), &size, name->c_str(), IMAGEFILE_FROM_FILE, 0, mdlImage_checkStop);
+  const int status = mdlImage_readFileToBitMap(bitmap.slot(), &size, name->c_str(), IMAGEFILE_FROM_FILE, 0,
+                                               mdlImage_checkStop);
   if (status != SUCCESS) {
     okBox(imageReadMessage(status, name->c_str()).c_str(), 4);
     return;
@@ -257,7 +258,8 @@ void recoverFromBackup() {
     okBox("No raster to recover", 3);
     return;
   }
-  if (!askYesNo("Do you want to recover raster?\nPreviously saved backup will be used and all changes will be lost.",
+  if (!askYesNo("Do you want to recover raster?\nPreviously saved backup will be used and all changes will "
+                "be lost.",
                 3)) {
     return;
   }
@@ -277,7 +279,8 @@ void recoverFromBackup() {
     return;
   }
   // The copy brings the file's own photometric interpretation back: the display follows it.
-  if (info.fileType == IMAGEFILE_TIFF && VXDllGetPhotometric(info.fullPath) != before) toggleInvertedDisplay(target);
+  if (info.fileType == IMAGEFILE_TIFF && VXDllGetPhotometric(info.fullPath) != before)
+    toggleInvertedDisplay(target);
   if (r.loaded != 0 && target == r.raster) reloadRecoveredBitmap(info.fullPath);
   mdlRaster_fileReload(target, RASTER_UPDATE_ALL);
 }

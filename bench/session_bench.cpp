@@ -44,7 +44,8 @@ class Session {
     const Point2d size{sheet.width, sheet.height};
     std::string error;
     DgnRaster* raster = nullptr;
-    ok_ = mdlImage_createFileFromBitMap(scan.c_str(), IMAGEFILE_TIFF, &size, sheet.bits.data(), 0, 0, 0, nullptr) == 0 &&
+    ok_ = mdlImage_createFileFromBitMap(scan.c_str(), IMAGEFILE_TIFF, &size, sheet.bits.data(), 0, 0, 0,
+                                        nullptr) == 0 &&
           host::createDesign(dir_ + "/sheet.dgn", &error) &&
           host::attachRaster("sheet.tif", false, nullptr, nullptr, RASTER_UPDATE_ALL, &raster) == 0 &&
           host::loadApplication("VXRaster", {}).app != nullptr;

@@ -28,12 +28,12 @@
 #include <vector>
 
 #include "bitmap/drawing.hpp"
-#include "host/image/api.h"
-#include "host/image/formats.hpp"
 #include "bitmap/paste.hpp"
 #include "bitmap/selection.hpp"
 #include "cli/commands.hpp"
 #include "cli/session.hpp"
+#include "host/image/api.h"
+#include "host/image/formats.hpp"
 #include "pixmend/vxdll.h"
 
 namespace pixmend::cli {
@@ -132,7 +132,8 @@ std::string findTestScans() {
 // The drawing the session edits, as "drawing.tif" in the demo's folder: the circuit diagram of
 // the shared scans (copied by the session itself), or the generated sheet written here. Its size
 // goes to `width` and `height`; the script's first lines (how it gets the drawing) to `lines`.
-bool prepareDrawing(const std::string& scans, int* width, int* height, std::string* lines, std::string* what) {
+bool prepareDrawing(const std::string& scans, int* width, int* height, std::string* lines,
+                    std::string* what) {
   const std::string scan = scans + "/tiff/CCITT_2.TIF";
   host::ImageFileInfo info;
   if (!scans.empty() && host::describeImageFile(scan.c_str(), info) == 0) {
@@ -144,7 +145,8 @@ bool prepareDrawing(const std::string& scans, int* width, int* height, std::stri
   }
   const Drawing sheet = makeDrawing(1240, 1754);
   const Point2d size{sheet.width, sheet.height};
-  if (mdlImage_createFileFromBitMap("drawing.tif", IMAGEFILE_TIFF, &size, sheet.bits.data(), 0, 0, 0, nullptr) != 0) {
+  if (mdlImage_createFileFromBitMap("drawing.tif", IMAGEFILE_TIFF, &size, sheet.bits.data(), 0, 0, 0,
+                                    nullptr) != 0) {
     std::fprintf(stderr, "pixmend demo: cannot write drawing.tif\n");
     return false;
   }
@@ -162,8 +164,10 @@ std::string demoScript(const std::string& drawingLines, int width, int height) {
   const int margin = std::max(width, height) / 8;
   const int step = margin * 4 / 5;
   char view[160], move[160];
-  std::snprintf(view, sizeof view, "view 0 area %d %d %d %d\n", -margin, -margin, width + margin, height + margin);
-  std::snprintf(move, sizeof move, "point 0 0\ncursor %d %d\npoint %d %d\n", step / 2, -step / 2, step, -step);
+  std::snprintf(view, sizeof view, "view 0 area %d %d %d %d\n", -margin, -margin, width + margin,
+                height + margin);
+  std::snprintf(move, sizeof move, "point 0 0\ncursor %d %d\npoint %d %d\n", step / 2, -step / 2, step,
+                -step);
   std::string script =
       "# Editing a real drawing with VXRaster. The drawing is attached to a new design and loaded\n"
       "# for editing (a backup copy is taken, it is drawn in the active colour); its attachment is\n"
@@ -230,7 +234,8 @@ bool playDemoSession(const std::string& dir) {
     return false;
   }
   const std::string script = demoScript(drawingLines, width, height);
-  std::printf("A. Editing %s with VXRaster\n   (the script is %s/vxraster.pms)\n\n", what.c_str(), dir.c_str());
+  std::printf("A. Editing %s with VXRaster\n   (the script is %s/vxraster.pms)\n\n", what.c_str(),
+              dir.c_str());
   {
     const std::string temporary = "vxraster.pms.tmp";
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -248,8 +253,9 @@ bool playDemoSession(const std::string& dir) {
   const int status = runScript(script, "vxraster.pms", journal, problems);
   std::filesystem::current_path(previous, error);
 
-  std::printf("\n   The journal, one line per event the user saw or the host did (the view updates of\n"
-              "   the load left out):\n");
+  std::printf(
+      "\n   The journal, one line per event the user saw or the host did (the view updates of\n"
+      "   the load left out):\n");
   std::istringstream entries(journal.str());
   for (std::string line; std::getline(entries, line);) {
     if (line.rfind("view: update ", 0) == 0 || line.find(" control 16 on") != std::string::npos) continue;

@@ -54,10 +54,11 @@ std::string runPixels(const Step& step, PlayContext&) {
 }
 
 const bool registered = [] {
-  registerVerb({"pixels", "pixels FILE",
-                "journal a raster file's size, set pixels and a digest of its decoded rows (compare files by pixels)",
-                [](const Step& s) -> std::string { return s.words.size() == 1 ? "" : "usage: pixels FILE"; },
-                runPixels});
+  registerVerb(
+      {"pixels", "pixels FILE",
+       "journal a raster file's size, set pixels and a digest of its decoded rows (compare files by pixels)",
+       [](const Step& s) -> std::string { return s.words.size() == 1 ? "" : "usage: pixels FILE"; },
+       runPixels});
   return true;
 }();
 

@@ -24,7 +24,8 @@ TEST_F(Attachments, DetachingTheLoadedRasterWritesItBackFirst) {
   host::queueAnswer("yes");
   const auto from = mark();
   keyin("vxraster detach");
-  EXPECT_EQ(texts("box", from).front(), "yesno icon 2: Detach Raster Reference File: \"" + path("scan.tif") + "\" ?");
+  EXPECT_EQ(texts("box", from).front(),
+            "yesno icon 2: Detach Raster Reference File: \"" + path("scan.tif") + "\" ?");
   const std::string journal = journalSince(from);
   const auto wrote = journal.find("file: wrote " + path("scan.tif"));
   const auto detached = journal.find("raster: detached scan.tif");

@@ -52,8 +52,8 @@ class RasterSessionTest : public VXRasterTest {
     std::filesystem::copy_file(scans() + "/" + relative, path(name),
                                std::filesystem::copy_options::overwrite_existing, error);
     // The collection is kept read-only; the copy is the test's to change.
-    std::filesystem::permissions(path(name), std::filesystem::perms::owner_write, std::filesystem::perm_options::add,
-                                 error);
+    std::filesystem::permissions(path(name), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, error);
     return !error;
   }
 
@@ -63,12 +63,16 @@ class RasterSessionTest : public VXRasterTest {
                            int variant = 0) const {
     Pixels p = pattern(w, h, variant);
     const Point2d size{w, h};
-    EXPECT_EQ(mdlImage_createFileFromBitMap(path(name).c_str(), fileType, &size, p.bits.data(), 0, 0, 0, nullptr), 0);
+    EXPECT_EQ(
+        mdlImage_createFileFromBitMap(path(name).c_str(), fileType, &size, p.bits.data(), 0, 0, 0, nullptr),
+        0);
     return path(name);
   }
   static Pixels pattern(int w, int h, int variant = 0) {
     Pixels p{w, h, std::vector<unsigned char>(static_cast<std::size_t>((w + 7) / 8) * h, 0)};
-    auto set = [&](int x, int y) { p.bits[static_cast<std::size_t>(y) * ((w + 7) / 8) + x / 8] |= 0x80 >> (x % 8); };
+    auto set = [&](int x, int y) {
+      p.bits[static_cast<std::size_t>(y) * ((w + 7) / 8) + x / 8] |= 0x80 >> (x % 8);
+    };
     for (int x = 0; x < w; ++x) {
       set(x, 0);
       set(x, h - 1);

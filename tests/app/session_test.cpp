@@ -22,9 +22,9 @@ TEST(RasterCoordinates, PixelsAndDesignPointsTruncateTowardZeroWithRowZeroAtTheT
   EXPECT_EQ(at.column(100.74), 1);
   EXPECT_EQ(at.column(99.9), 0);  // -0.2 truncates toward zero
   EXPECT_EQ(at.column(99.4), -1);
-  EXPECT_EQ(at.row(210.0), 0);    // the top edge
-  EXPECT_EQ(at.row(200.0), 20);   // the bottom edge
-  EXPECT_EQ(at.row(209.9), 0);    // v = 0.2
+  EXPECT_EQ(at.row(210.0), 0);   // the top edge
+  EXPECT_EQ(at.row(200.0), 20);  // the bottom edge
+  EXPECT_EQ(at.row(209.9), 0);   // v = 0.2
   EXPECT_EQ(at.vertexRow(209.9), 0);
   EXPECT_EQ(at.vertexRow(200.0), 19);
   EXPECT_EQ(at.vertexRow(250.0), 0);  // above the raster: clamped, never negative
@@ -129,7 +129,8 @@ TEST_F(Session, FilesThatCannotBeEditedAreRefusedAtTheRightStep) {
   attach("locked.tif");
   auto from = mark();
   keyin("vxraster write");
-  EXPECT_EQ(texts("box", from).front(), "ok icon 4: Can not open raster file for writing.\nFile may be read only.");
+  EXPECT_EQ(texts("box", from).front(),
+            "ok icon 4: Can not open raster file for writing.\nFile may be read only.");
   EXPECT_FALSE(journaled("file: copied " + path("locked.tif") + " to " + path("tmp/backup.vxr"), from));
   EXPECT_FALSE(loaded());
   ASSERT_EQ(mdlRaster_fileClose(attachment("locked.tif"), RASTER_UPDATE_ALL), 0);
@@ -151,9 +152,10 @@ TEST_F(Session, FilesThatCannotBeEditedAreRefusedAtTheRightStep) {
   attach("tiled.tif");
   from = mark();
   keyin("vxraster write");
-  EXPECT_EQ(texts("box", from).front(),
-            "ok icon 4: TIFF is tiled! VXRaster cannot work on tiled TIFF files. Use the Save As function in the "
-            "menu to save the tiff as not tiled.");
+  EXPECT_EQ(
+      texts("box", from).front(),
+      "ok icon 4: TIFF is tiled! VXRaster cannot work on tiled TIFF files. Use the Save As function in the "
+      "menu to save the tiff as not tiled.");
   EXPECT_FALSE(journaled("file: copied " + path("tiled.tif") + " to " + path("tmp/backup.vxr"), from));
   EXPECT_FALSE(loaded());
 }
@@ -193,7 +195,8 @@ TEST_F(Session, ARotatedAttachmentLoadsOnlyWhenTheUserTurnsItsRotationOff) {
   auto from = mark();
   keyin("vxraster write");
   ASSERT_FALSE(texts("box", from).empty());
-  EXPECT_EQ(texts("box", from).front().rfind("yesno icon 2: Warning! This raster is rotaded and/or warped", 0), 0u);
+  EXPECT_EQ(
+      texts("box", from).front().rfind("yesno icon 2: Warning! This raster is rotaded and/or warped", 0), 0u);
   EXPECT_FALSE(loaded());
   EXPECT_EQ(rendering("turned.tif").placementTransformApplied, 1);
   EXPECT_TRUE(sameColor(rendering("turned.tif").color, RgbColorDef{0, 0, 0}));
@@ -211,7 +214,8 @@ int displayedInk(const Pixels& p, bool minIsBlack, bool inverted) {
   int ink = 0;
   for (int y = 0; y < p.height; ++y)
     for (int x = 0; x < p.width; ++x) {
-      const bool bit = (p.bits[static_cast<std::size_t>(y) * ((p.width + 7) / 8) + x / 8] & (0x80 >> (x % 8))) != 0;
+      const bool bit =
+          (p.bits[static_cast<std::size_t>(y) * ((p.width + 7) / 8) + x / 8] & (0x80 >> (x % 8))) != 0;
       ink += (bit != minIsBlack) != inverted;
     }
   return ink;

@@ -166,9 +166,10 @@ TEST_F(Undo, RecoverCopiesTheBackupOverTheFileItWasTakenFrom) {
   host::queueAnswer("yes");
   auto from = mark();
   keyin("vxraster recover");
-  EXPECT_EQ(texts("box", from).front(),
-            "yesno icon 3: Do you want to recover raster?\nPreviously saved backup will be used and all changes "
-            "will be lost.");
+  EXPECT_EQ(
+      texts("box", from).front(),
+      "yesno icon 3: Do you want to recover raster?\nPreviously saved backup will be used and all changes "
+      "will be lost.");
   EXPECT_TRUE(journaled("raster: reloaded b.tif", from));
   EXPECT_EQ(read(path("b.tif")), pattern(40, 40, 2));
   EXPECT_EQ(read(path("a.tif")), pattern(40, 40, 1));
