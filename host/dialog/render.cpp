@@ -155,7 +155,7 @@ extern "C" {
 
 int mdlWindow_transparentRgbDataDraw(MSWindow* window, const BSIRect* rect, int width, const unsigned char* data,
                                      int sourceX, int sourceY, const RgbColorDef* transparent) {
-  if (!liveDialog(window) || rect == nullptr || data == nullptr || width <= 0 || width > kMaxImageSide) {
+  if (!liveDialog(window) || rect == nullptr || data == nullptr || width <= 0 || width > kMaxResourceImageSide) {
     return RSC_ERR_BAD_ARGUMENT;
   }
   // How far the data goes: a loaded resource knows its size; anything else is trusted for the
@@ -163,7 +163,7 @@ int mdlWindow_transparentRgbDataDraw(MSWindow* window, const BSIRect* rect, int 
   std::size_t size = mdlResource_size(data);
   if (size == 0) {
     const long long wanted = static_cast<long long>(rect->corner.y) - rect->origin.y + std::max(sourceY, 0);
-    const int rows = static_cast<int>(std::clamp<long long>(wanted, 0, kMaxImageSide));
+    const int rows = static_cast<int>(std::clamp<long long>(wanted, 0, kMaxResourceImageSide));
     size = static_cast<std::size_t>(rows) * static_cast<std::size_t>(width) * 3;
   }
   drawRgb(window->canvas, *rect, width, data, size, sourceX, sourceY, transparent);

@@ -65,7 +65,8 @@ MappedFile::~MappedFile() {
 
 int MappedFile::open(const char* path) {
   Fd f;
-  f.fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a path naming a pipe or a device must be refused below, not wait for a writer.
+  f.fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (f.fd < 0) return errno == ENOENT || errno == ENOTDIR ? MDLERR_FILENOTFOUND : MDLERR_CANNOTOPENFILE;
   struct stat st {};
   if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return MDLERR_CANNOTOPENFILE;

@@ -201,7 +201,7 @@ RgbImage decodePpm(const std::vector<std::uint8_t>& bytes) {
   const std::string magic = in.token();
   if (magic != "P3" && magic != "P6") throw std::runtime_error("not a PPM picture (P3 or P6)");
   const long w = in.number(), h = in.number(), maxval = in.number();
-  if (w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide) throw std::runtime_error("PPM: impossible size");
+  if (w < 1 || h < 1 || w > kMaxResourceImageSide || h > kMaxResourceImageSide) throw std::runtime_error("PPM: impossible size");
   if (maxval < 1 || maxval > 65535) throw std::runtime_error("PPM: bad maximum value");
   RgbImage image;
   image.width = static_cast<int>(w);
@@ -239,8 +239,8 @@ RgbImage decodePng(const std::vector<std::uint8_t>& bytes) {
   if (!png_image_begin_read_from_memory(&reader.image, bytes.data(), bytes.size())) {
     throw std::runtime_error(std::string("not a readable PNG picture: ") + reader.image.message);
   }
-  if (reader.image.width < 1 || reader.image.height < 1 || reader.image.width > kMaxImageSide ||
-      reader.image.height > kMaxImageSide) {
+  if (reader.image.width < 1 || reader.image.height < 1 || reader.image.width > kMaxResourceImageSide ||
+      reader.image.height > kMaxResourceImageSide) {
     throw std::runtime_error("PNG: impossible size");
   }
   reader.image.format = PNG_FORMAT_RGB;

@@ -12,7 +12,7 @@
 
 namespace pixmend::host {
 
-constexpr int kMaxImageSide = 4096;
+constexpr int kMaxResourceImageSide = 4096;
 
 struct IconMask {
   int width = 0;
@@ -30,7 +30,7 @@ struct RgbImage {
 };
 
 // Decodes a PNG (alpha composed over white) or a PPM (P3 or P6, maxval up to 255 or 65535).
-// Throws std::runtime_error for anything else or for sides above kMaxImageSide.
+// Throws std::runtime_error for anything else or for sides above kMaxResourceImageSide.
 RgbImage decodePng(const std::vector<std::uint8_t>& bytes);
 RgbImage decodePpm(const std::vector<std::uint8_t>& bytes);
 
