@@ -105,12 +105,6 @@ void writeEntries() {
   file().write(out);
 }
 
-int begin(const char* path, int) {
-  if (!file().open(path)) return 0;
-  state() = TextState{};
-  return 1;
-}
-
 void page() {}
 
 int end() {
@@ -118,6 +112,13 @@ int end() {
   writeEntries();
   state() = TextState{};
   return file().close();
+}
+
+int begin(const char* path, int) {
+  if (file().isOpen()) end();  // a plot still open is finished, not lost
+  if (!file().open(path)) return 0;
+  state() = TextState{};
+  return 1;
 }
 
 }  // namespace

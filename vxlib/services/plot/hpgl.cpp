@@ -41,12 +41,6 @@ void toNationalSet(char* text) {
   }
 }
 
-int begin(const char* path, int) {
-  if (!file().open(path)) return 0;
-  file().print("IN;PU;VS80;IP,603,521,10603,7721;SP1;CS32;\n");
-  return 1;
-}
-
 void page() {
   if (file().isOpen()) file().print("PU;PA0,0;PG;\n");
 }
@@ -55,6 +49,13 @@ int end() {
   if (!file().isOpen()) return VXLIB_ERROR;
   page();
   return file().close();
+}
+
+int begin(const char* path, int) {
+  if (file().isOpen()) end();  // a plot still open is finished, not lost
+  if (!file().open(path)) return 0;
+  file().print("IN;PU;VS80;IP,603,521,10603,7721;SP1;CS32;\n");
+  return 1;
 }
 
 }  // namespace

@@ -79,13 +79,6 @@ bool polylineUsable(const char* call, const double* points, int count, double wi
   return file().isOpen() && usablePoints(kTag, call, points, count) && usable(kTag, call, "the width", {width});
 }
 
-int begin(const char* path, int paperCode) {
-  if (!file().open(path)) return 0;
-  state().paperCode = paperCode;
-  pageHeader();
-  return 1;
-}
-
 void page() {
   if (!file().isOpen()) return;
   file().print("%c%%1A", kEsc);
@@ -96,6 +89,14 @@ int end() {
   if (!file().isOpen()) return VXLIB_ERROR;
   file().print("%c%%1A%cE", kEsc, kEsc);
   return file().close();
+}
+
+int begin(const char* path, int paperCode) {
+  if (file().isOpen()) end();  // a plot still open is finished, not lost
+  if (!file().open(path)) return 0;
+  state().paperCode = paperCode;
+  pageHeader();
+  return 1;
 }
 
 }  // namespace

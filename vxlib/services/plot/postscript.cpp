@@ -198,12 +198,6 @@ bool copyBytes(std::ifstream& in, std::uint64_t length) {
   return length == 0;
 }
 
-int begin(const char* path, int) {
-  if (!file().open(path)) return 0;
-  for (const char* line : kPrologue) file().print("%s\n", line);
-  return 1;
-}
-
 void page() {
   if (file().isOpen()) file().print("showpage\n");
 }
@@ -212,6 +206,13 @@ int end() {
   if (!file().isOpen()) return VXLIB_ERROR;
   page();
   return file().close();
+}
+
+int begin(const char* path, int) {
+  if (file().isOpen()) end();  // a plot still open is finished, not lost
+  if (!file().open(path)) return 0;
+  for (const char* line : kPrologue) file().print("%s\n", line);
+  return 1;
 }
 
 }  // namespace
