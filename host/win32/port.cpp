@@ -78,6 +78,11 @@ int mdlWin32_copyFileToPort(const char* port, const char* source) {
     const std::string variable = "PIXMEND_LPT" + std::to_string(n);
     const auto mapped = expandedVariable(variable);
     target = mapped && !mapped->empty() ? *mapped : "/dev/lp" + std::to_string(n - 1);
+    // A port that is not there is refused: the copy must never leave a file where a device
+    // belongs.
+    struct stat device {};
+    if (!(mapped && !mapped->empty()) && (::stat(target.c_str(), &device) != 0 || !S_ISCHR(device.st_mode)))
+      return failCopy(source, name, "no parallel port " + target, MDLERR_FILENOTFOUND);
   } else if (name.size() > 2 && name[0] == '\\' && name[1] == '\\') {
     target = mountedSharePath(slashes(name));
     if (target.empty()) return failCopy(source, name, "no such share is mounted", MDLERR_FILENOTFOUND);
