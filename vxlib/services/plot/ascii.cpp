@@ -7,9 +7,10 @@
 //
 // Reading order: texts form rows from the top down; a text joins the row of the text above it
 // when it lies less than kRowHeight below that row's top text, and each row is read left to
-// right. A row that starts kRowHeight or more below the previous one starts a new line, with an
-// empty line for each further 2 mm of distance; a text's column is its distance from the leftmost
-// text at 1.2 mm per character.
+// right. Each row starts a new line, with an empty line for each further 2 mm between its top
+// and the previous row's top; a text's column is its distance from the leftmost text at 1.2 mm
+// per character. Rows are made before anything is compared by x, so the layout never depends on
+// the order the texts were drawn in.
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -61,45 +62,49 @@ TextState& state() {
   return s;
 }
 
+// A row of texts: its top (the highest text's y) and its texts from the left.
+struct Row {
+  double top;
+  std::vector<const Entry*> texts;
+};
+
 // The entries in reading order: rows from the top, each row from the left.
-std::vector<const Entry*> readingOrder(const std::vector<Entry>& entries) {
-  std::vector<const Entry*> order;
-  for (const Entry& e : entries) order.push_back(&e);
-  std::stable_sort(order.begin(), order.end(), [](const Entry* a, const Entry* b) { return a->y() > b->y(); });
-  auto rowStart = order.begin();
-  while (rowStart != order.end()) {
-    const double top = (*rowStart)->y();
-    auto rowEnd = std::find_if(rowStart, order.end(), [&](const Entry* e) { return top - e->y() >= kRowHeight; });
-    std::stable_sort(rowStart, rowEnd, [](const Entry* a, const Entry* b) { return a->x() < b->x(); });
-    rowStart = rowEnd;
+std::vector<Row> readingOrder(const std::vector<Entry>& entries) {
+  std::vector<const Entry*> byHeight;
+  for (const Entry& e : entries) byHeight.push_back(&e);
+  std::stable_sort(byHeight.begin(), byHeight.end(), [](const Entry* a, const Entry* b) { return a->y() > b->y(); });
+  std::vector<Row> rows;
+  for (const Entry* e : byHeight) {
+    if (rows.empty() || rows.back().top - e->y() >= kRowHeight) rows.push_back(Row{e->y(), {}});
+    rows.back().texts.push_back(e);
   }
-  return order;
+  for (Row& row : rows) {
+    std::stable_sort(row.texts.begin(), row.texts.end(), [](const Entry* a, const Entry* b) { return a->x() < b->x(); });
+  }
+  return rows;
 }
 
 void writeEntries() {
   const TextState& s = state();
-  const std::vector<const Entry*> order = readingOrder(s.entries);
+  const std::vector<Row> rows = readingOrder(s.entries);
   std::string out;
-  long column = 0;
-  double rowTop = 0.0;
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    const Entry& e = *order[i];
-    const bool newRow = i == 0 || rowTop - e.y() >= kRowHeight;
-    if (newRow && i > 0) {
-      const double distance = rowTop - e.y();
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    if (r > 0) {
+      const double distance = rows[r - 1].top - rows[r].top;
       int newlines = 1;
       while (2.0 * (newlines + 1) < distance) ++newlines;
       out.append(static_cast<std::size_t>(newlines), '\n');
-      column = 0;
     }
-    if (newRow) rowTop = e.y();
-    const long c = static_cast<long>((e.x() - s.smallestX) * kColumnsPerMm);
-    if (c > column) {
-      out.append(static_cast<std::size_t>(c - column), ' ');
-      column = c;
+    long column = 0;
+    for (const Entry* e : rows[r].texts) {
+      const long c = static_cast<long>((e->x() - s.smallestX) * kColumnsPerMm);
+      if (c > column) {
+        out.append(static_cast<std::size_t>(c - column), ' ');
+        column = c;
+      }
+      out += e->text.get();
+      column += static_cast<long>(std::strlen(e->text.get()));
     }
-    out += e.text.get();
-    column += static_cast<long>(std::strlen(e.text.get()));
   }
   out += '\n';
   file().write(out);
