@@ -98,22 +98,5 @@ TEST_F(Hpgl, LabelsUseTheNationalSetAndNeverEndEarly) {
   EXPECT_EQ(file.find("nan"), std::string::npos);
 }
 
-TEST_F(Hpgl, AngledLabelsAndFarPointsStayWithinThePlottersNumbers) {
-  const std::string hpgl = path("far.hpgl");
-  ASSERT_EQ(vxlibHpgl_fopen(hpgl.c_str()), 1);
-  const double far[] = {20, 20, 0, 1e12, 20, 0};
-  const auto from = mark();
-  vxlibHpgl_drawPolyline(far, 2, 1, -1);
-  EXPECT_EQ(textLines(from).size(), 1u);
-  const double edge[] = {20, 20, 0, plot::kMaxCoordinate, 20, 0};
-  vxlibHpgl_drawPolyline(edge, 2, 1, -1);  // 100 m is the most a driver takes: still an int
-  char up[] = "UP";
-  vxlibHpgl_drawText(30, 30, up, 5, 90, 2);
-  ASSERT_EQ(vxlibHpgl_fclose(), 0);
-  const std::string file = readAll(hpgl);
-  EXPECT_NE(file.find("PA3845769,730;"), std::string::npos) << file;
-  EXPECT_NE(file.find("DI0.0,1.0;"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace pixmend::vxlib

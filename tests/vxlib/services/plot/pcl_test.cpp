@@ -158,18 +158,6 @@ TEST_F(Pcl, EveryPageIsAResetPageHoldingOneHpglPicture) {
   EXPECT_EQ(count(doc.hpgl[1], "FP"), 1u);
 }
 
-TEST_F(Pcl, TurnedA4AndA5GetTheWidePictureFrameAndEveryOtherPaperTheUprightOne) {
-  for (const int code : {10, 12, 9, 1, 0, 99}) {
-    const std::string pcl = path("paper" + std::to_string(code) + ".pcl");
-    ASSERT_EQ(vxlibPcl_fopen(pcl.c_str(), code), 1);
-    const PclDocument doc = closeAndRead(pcl);
-    ASSERT_GE(doc.escapes.size(), 3u);
-    const bool turned = code == 10 || code == 12;
-    EXPECT_EQ(doc.escapes[1], turned ? "&l26a1O" : "&l26a0O") << code;
-    EXPECT_EQ(doc.escapes[2], turned ? "*c8418x5952Y" : "*c5952x8418Y") << code;
-  }
-}
-
 TEST_F(Pcl, FontAndLabelOriginAreSentOnlyWhenATextNeedsOthers) {
   const std::string pcl = path("fonts.pcl");
   ASSERT_EQ(vxlibPcl_fopen(pcl.c_str(), 9), 1);

@@ -77,21 +77,6 @@ TEST_F(PostScript, LinesFillsAndTextsAreWhereTheDrawingPutsThem) {
   EXPECT_EQ(page.inkIn(col(21), row(295), col(40), row(280)), 0);
 }
 
-TEST_F(PostScript, PolylineFillAndOutlineWriteTheirGreyAroundThePath) {
-  const std::string ps = path("fill.ps");
-  ASSERT_EQ(vxlibPs_fopen(ps.c_str()), 1);
-  const double box[] = {10, 10, 0, 20, 10, 0, 20, 20, 0};
-  vxlibPs_drawPolyline(box, 3, 1.0, 0.5);
-  vxlibPs_drawPolyline(box, 3, 1.0, -1.0);
-  ASSERT_EQ(vxlibPs_fclose(), 0);
-  const std::string text = readAll(ps);
-  EXPECT_NE(text.find("0.50 setgray\n2.83 setlinewidth\n28.35 28.35 moveto\n56.69 28.35 lineto\n56.69 56.69 lineto\n"
-                      "closepath fill\n0.00 setgray\n2.83 setlinewidth\n28.35 28.35 moveto\n56.69 28.35 lineto\n"
-                      "56.69 56.69 lineto\nstroke\nshowpage\n"),
-            std::string::npos)
-      << text;
-}
-
 TEST_F(PostScript, EachLineStyleDashesAndEachWeightIsAsWideAsTheTablesSay) {
   const std::string ps = path("styles.ps");
   ASSERT_EQ(vxlibPs_fopen(ps.c_str()), 1);
@@ -128,22 +113,6 @@ TEST_F(PostScript, EachLineStyleDashesAndEachWeightIsAsWideAsTheTablesSay) {
     const int inked = page.inkIn(col(x - 5), row(100), col(x + 5), row(100));
     EXPECT_NEAR(inked, expectedWidth[i] * 10.0, 2.0) << "weight " << weights[i];
   }
-}
-
-TEST_F(PostScript, PagesFollowOneAnother) {
-  const std::string ps = path("pages.ps");
-  ASSERT_EQ(vxlibPs_fopen(ps.c_str()), 1);
-  vxlibPs_fillCirc(50, 50, 10, 0, 360, 0.0);
-  vxlibPs_newPage();
-  vxlibPs_fillCirc(150, 250, 10, 0, 360, 0.0);
-  const Picture first = closeAndRender(ps, 1);
-  const Picture second = readPbm(path("page.2.pbm"));
-  ASSERT_TRUE(first.valid() && second.valid());
-  EXPECT_TRUE(first.ink(col(50), row(50)));
-  EXPECT_FALSE(first.ink(col(150), row(250)));
-  EXPECT_TRUE(second.ink(col(150), row(250)));
-  EXPECT_FALSE(second.ink(col(50), row(50)));
-  EXPECT_FALSE(std::filesystem::exists(path("page.3.pbm"))) << "closing ends the last page, and no other";
 }
 
 TEST_F(PostScript, TextsWithTheLanguagesSpecialCharactersStayInsideTheirStrings) {
