@@ -1,5 +1,6 @@
 /* Host calls of the plot group: plot descriptors made from plot-driver files (".plt"), their paper,
- * printer and output file, the area to plot (the fence), and plotting.
+ * printer and output file, the area to plot (the fence), and plotting; the files the utility
+ * library's plot drivers write, and printing finished files.
  *
  * A plot-driver file names the printer or the output file and the papers it offers. On this host
  * a plot goes to a file (written atomically) or, for a driver of the system printer, to the
@@ -67,6 +68,45 @@ int mdlPlot_maximize(PlotDescr* descr);
  * otherwise). The file is written beside its target and renamed over it when complete. 0;
  * MDLERR_PLOTFAILED (no area set, nothing written, or the printer refused); MDLERR_BADARG. */
 int mdlPlot_plot(PlotDescr* descr, const char* fileName);
+
+/* ---- Plot files ----------------------------------------------------------------------------------
+ * The files the utility library's plot drivers write, as bytes. A file is written beside its
+ * target and renamed over it when closed complete, so a plot that fails or is never closed
+ * leaves the old file as it was. An existing character device or pipe (a printer port) cannot be
+ * replaced and is written in place; it is opened without waiting, so a pipe that nobody reads is
+ * refused at once. A directory is refused. Opening a file that cannot be written is journaled
+ * "file: cannot write NAME: REASON", closing "file: wrote NAME" (or "file: could not write NAME:
+ * REASON"). A file its application leaves open is closed for it when the application unloads.
+ * The handle belongs to the host; the caller gives it back with mdlPlotFile_close. */
+typedef struct PlotFile PlotFile;
+
+/* A new plot file for `fileName`, or null (null or empty name, a directory, a place that cannot
+ * be written, a pipe nobody reads). */
+PlotFile* mdlPlotFile_open(const char* fileName);
+/* Appends `size` bytes. 0; MDLERR_BADARG for a handle that is not open; MDLERR_CANNOTOPENFILE
+ * when the write failed (the file is then lost: every later write and the close fail too). */
+int mdlPlotFile_write(PlotFile* file, const void* data, unsigned int size);
+/* Completes the file: it replaces its target now. 0; MDLERR_BADARG for a handle that is not open;
+ * MDLERR_CANNOTOPENFILE when anything failed (the old file is intact). The handle is gone either
+ * way. */
+int mdlPlotFile_close(PlotFile* file);
+
+/* ---- Printing ---------------------------------------------------------------------------------------
+ * Finished files go to a printer of the system's printing service. The print server is asked
+ * with time limits (5 seconds to connect, 30 for each answer), so a missing or unreachable
+ * server is a quick failure, never a wait. Journaled on "plot": "printed FILE on PRINTER, N
+ * copies (job J)" or "cannot print FILE on PRINTER: REASON". */
+#define MDLERR_NOPRINTSERVER (-163) /* no print server answers */
+#define MDLERR_NOSUCHPRINTER (-164) /* the server knows no printer of that name */
+#define MDLERR_PRINTREFUSED (-165)  /* the server refused the job */
+#define PLOT_MAX_COPIES 999
+
+/* Prints the file `fileName` on `printer` (a printer or class of the printing service, optionally
+ * "name/instance"), `copies` copies (1 to PLOT_MAX_COPIES), as the job `title` (null or "": the
+ * file name). 0; MDLERR_BADARG (null or empty names, copies out of range); MDLERR_FILENOTFOUND
+ * when the file is not a readable file; MDLERR_NOPRINTSERVER; MDLERR_NOSUCHPRINTER;
+ * MDLERR_PRINTREFUSED. */
+int mdlPlot_printFile(const char* printer, const char* fileName, int copies, const char* title);
 
 #ifdef __cplusplus
 }

@@ -149,6 +149,21 @@ int mdlWin32_getUniversalName(char* universal, int size, const char* path);
  * when nothing is there; MDLERR_TOOLARGE when it does not fit; `shortPath` is then "". */
 int mdlWin32_getShortPathName(char* shortPath, int size, const char* path);
 
+/* ---- Printer ports ---------------------------------------------------------------------------------
+ * Copies the file `source` to `port` as the other system's file copy does when it is given a
+ * printer port: "LPT1" to "LPT9" (any case) are the parallel ports, here the device or file that
+ * the configuration variable "PIXMEND_LPTn" names, else the devices "/dev/lp0" to "/dev/lp8"
+ * (refused when there is no such device); a name starting
+ * with two backslashes, "\\server\share\rest", is that path on the share where it is mounted
+ * (found in the mount table); in any other name '\\' separates directories. A character device
+ * or pipe is written in place (a pipe that nobody reads is refused at once, never waited on);
+ * anything else is a file, written beside its target and renamed over it when the copy is
+ * complete. Journaled "win32: copied SOURCE to PORT (TARGET)" or "win32: cannot copy SOURCE to
+ * PORT: REASON". 0; MDLERR_BADARG for null or empty names; MDLERR_FILENOTFOUND when the source is
+ * not a readable file, the parallel port or the share is not there; MDLERR_CANNOTOPENFILE when the target cannot
+ * be written (a file target is then as it was). */
+int mdlWin32_copyFileToPort(const char* port, const char* source);
+
 #ifdef __cplusplus
 }
 #endif
