@@ -1,5 +1,5 @@
-// VXRaster's entry and its lifetime in the host: MdlMain runs the start-up, unloadApplication the
-// shutdown (from the unload command or from the host).
+// VXRaster's lifetime in the host: startUp runs the start-up (MdlMain, in entry.cpp, calls it),
+// unloadApplication the shutdown (from the unload command or from the host).
 //
 // Start-up, in this order: the utility library for "VxPixmend", the version shown by the about
 // box, the host's raster library, the parameter block, the host event handlers, the command
@@ -13,7 +13,6 @@
 #include "app/session.hpp"
 #include "app/startup.hpp"
 #include "host/mdl.h"
-#include "pixmend/export.h"
 #include "pixmend/vxlib.h"
 
 namespace pixmend::app {
@@ -91,6 +90,8 @@ void openUserSettings() {
   if (vxrUid != nullptr) loadUserSettings(*vxrUid);
 }
 
+}  // namespace
+
 int startUp(int argc, char* argv[]) {
   vxlibMain_initVxLib("VxPixmend", argc, argv);
   vxlibIntro_setVersionNumber();
@@ -115,8 +116,6 @@ int startUp(int argc, char* argv[]) {
   running = true;
   return 0;
 }
-
-}  // namespace
 
 VxRasterParams* params() {
   return VXRasterParamsP;
@@ -160,7 +159,3 @@ int unloadApplication(int unloadType) {
 }
 
 }  // namespace pixmend::app
-
-extern "C" PIXMEND_API int MdlMain(int argc, char* argv[]) {
-  return pixmend::app::startUp(argc, argv);
-}
