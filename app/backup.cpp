@@ -124,12 +124,17 @@ bool takeBackup(const FileIdentity& asLoaded) {
   const std::string name = backupFileName();
   const std::string record = backupRecordName();
   prepareTempDirectory(userTemporaryFolder().c_str());
-  // Whatever the old backup was, it is no one's from here on until the new record is written.
-  ::unlink(record.c_str());
+  // The copy replaces the old backup atomically: when it fails, the old backup and its record
+  // still belong together (a copy of another raster, which revert and recover tell apart). Once
+  // it is made, the old record no longer fits the copy's bytes, so nothing takes the copy for
+  // the old file's even before the new record is written.
+  if (record.size() >= MAXFILELENGTH || mdlFile_copy(name.c_str(), asLoaded.path.c_str()) != SUCCESS) {
+    backupFailed(asLoaded.path);
+    return false;
+  }
   std::uint64_t digest = 0;
   long long size = 0;
-  if (record.size() >= MAXFILELENGTH || mdlFile_copy(name.c_str(), asLoaded.path.c_str()) != SUCCESS ||
-      !fileDigest(name, &digest, &size) || digest != asLoaded.digest || size != asLoaded.size ||
+  if (!fileDigest(name, &digest, &size) || digest != asLoaded.digest || size != asLoaded.size ||
       !writeRecord(asLoaded)) {
     ::unlink(record.c_str());
     backupFailed(asLoaded.path);

@@ -37,9 +37,9 @@ std::string backupFileName();
 std::string backupRecordName();
 
 // Copies the raster file, identified as loaded by `asLoaded`, to the backup and writes the
-// record. The old record goes first, so that a backup half made is never taken for a copy of
-// anything. False when the backup could not be made (the copy failed, or the file changed
-// while it was copied): the user has been told in message field 1 and in an OK box.
+// record. False when the backup could not be made (the copy failed, or the file changed while it
+// was copied): the user has been told in message field 1 and in an OK box. A backup half made
+// is never taken for a copy of anything: its bytes do not fit the record beside it.
 bool takeBackup(const FileIdentity& asLoaded);
 
 enum class BackupState {

@@ -2,7 +2,7 @@
 //   identifyFile / changedSince / fileDigest   identity and digest
 //   readSmallFile                              a short file read whole
 //   canReplaceFile                             the folder probe and the mount-point test
-//   reserveNewName / baseName                  new names beside a file
+//   reserveNewName / sameFile / baseName       names of files
 //
 // The digest reads the file in blocks of 64 KiB and mixes it eight bytes at a time (a multiply
 // and a shift per word), then the length: cheap beside the Group 4 coding of a write-back, and
@@ -17,6 +17,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 namespace pixmend::app {
@@ -132,6 +134,15 @@ bool isMountPoint(const std::string& path) {
 }
 
 }  // namespace
+
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  if (std::filesystem::exists(a, error) && std::filesystem::exists(b, error))
+    return std::filesystem::equivalent(a, b, error) && !error;
+  const auto absoluteA = std::filesystem::absolute(a, error).lexically_normal();
+  const auto absoluteB = std::filesystem::absolute(b, error).lexically_normal();
+  return !error && absoluteA == absoluteB;
+}
 
 std::string baseName(const std::string& path) {
   const auto slash = path.rfind('/');

@@ -51,6 +51,10 @@ bool canReplaceFile(const std::string& path);
 // writes over it (atomically) or removes it. The name, or "" when none could be created.
 std::string reserveNewName(const std::string& path, const char* tag);
 
+// True when `a` and `b` name the same file: the same file on disk when both exist, else the same
+// absolute path once "." and ".." are taken out.
+bool sameFile(const std::string& a, const std::string& b);
+
 // The name part of a path ("plan/scan.tif" -> "scan.tif").
 std::string baseName(const std::string& path);
 

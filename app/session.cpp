@@ -224,6 +224,20 @@ std::string imageReadMessage(int status, const char* path) {
   }
 }
 
+DgnRasterP attachmentOfFile(const std::string& path) {
+  DgnRasterP found = nullptr;
+  MdlContainer* container = mdlRaster_systemRasterContainerGet();
+  MdlContainerIterator* it = mdlCntr_iteratorCreate(container, CNTR_ITERATE_FORWARD);
+  for (int more = it != nullptr ? 0 : 1; more == 0 && found == nullptr; more = mdlCntr_iteratorNext(it)) {
+    auto raster = static_cast<DgnRasterP>(mdlCntr_valueGet(it));
+    RasterFileInfo info{};
+    if (raster != nullptr && mdlRaster_fileInfoGet(&info, raster) == SUCCESS && sameFile(path, info.fullPath))
+      found = raster;
+  }
+  mdlCntr_release(container);
+  return found;
+}
+
 bool activeAttachmentExists() {
   RasterFileInfo info{};
   return activeRecord.raster != nullptr && mdlRaster_fileInfoGet(&info, activeRecord.raster) == SUCCESS;

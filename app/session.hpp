@@ -215,6 +215,9 @@ bool writeRasterFile(const char* path, int fileType, const Point2d& size, const 
 // state `state`: the file as it is now, and that state as the file's.
 void rememberFileWritten(const std::string& path, unsigned long long state);
 
+// The attachment whose file is `path` (the same file, however named), or null.
+DgnRasterP attachmentOfFile(const std::string& path);
+
 // True when the record's attachment is still one the host knows.
 bool activeAttachmentExists();
 

@@ -91,21 +91,6 @@ bool rasterActivated() {
   return false;
 }
 
-// The attachment whose file is `path`, or null.
-DgnRasterP attachmentOfFile(const std::string& path) {
-  DgnRasterP found = nullptr;
-  MdlContainer* container = mdlRaster_systemRasterContainerGet();
-  MdlContainerIterator* it = mdlCntr_iteratorCreate(container, CNTR_ITERATE_FORWARD);
-  for (int more = it != nullptr ? 0 : 1; more == 0 && found == nullptr; more = mdlCntr_iteratorNext(it)) {
-    auto raster = static_cast<DgnRasterP>(mdlCntr_valueGet(it));
-    RasterFileInfo info{};
-    if (raster != nullptr && mdlRaster_fileInfoGet(&info, raster) == SUCCESS && path == info.fullPath)
-      found = raster;
-  }
-  mdlCntr_release(container);
-  return found;
-}
-
 // After recover has put the backup over the loaded raster's file: the file holds the raster as
 // it was loaded, and so does the bitmap, read from it again (placement as at load, undo
 // emptied), so that the next write-back cannot undo the recovery. When it cannot be read the

@@ -50,12 +50,16 @@ TEST_F(Session, OneAttachmentLoadsWithoutAskingIsDrawnInTheActiveColourAndGetsIt
   EXPECT_EQ(texts("prompt", from), std::vector<std::string>{});  // no pick
   EXPECT_TRUE(journaled("file: copied " + path("scan.tif") + " to " + path("tmp/backup.vxr"), from));
   EXPECT_TRUE(journaled("view: 7 control 16 on", from));
-  EXPECT_TRUE(journaled("file: wrote " + path("scan.tif"), from));
+  // Nothing was edited: nothing is written.
+  EXPECT_FALSE(journaled("file: wrote " + path("scan.tif"), from));
+  EXPECT_TRUE(journaled("text: VXRaster: " + path("scan.tif") + " has no edits to write\\n", from));
   EXPECT_TRUE(loaded());
   EXPECT_TRUE(sameColor(rendering("scan.tif").color, palette(2)));
   EXPECT_EQ(read(path("tmp/backup.vxr")), original);
 
+  const auto end = mark();
   keyin("vxraster end");
+  EXPECT_FALSE(journaled("file: wrote " + path("scan.tif"), end));
   EXPECT_FALSE(loaded());
   EXPECT_TRUE(sameColor(rendering("scan.tif").color, RgbColorDef{0, 0, 0}));
   EXPECT_EQ(read(path("scan.tif")), original);
@@ -96,13 +100,15 @@ TEST_F(Session, SelectingAnotherRasterReleasesTheFirstAndEndsOnceTheSecondIsLoad
   writePattern("b.tif", 32, 32);
   attach("a.tif", DPoint3d{0, 0, 0});
   attach("b.tif", DPoint3d{100, 0, 0});
-  load();
+  loadEditing();
   keyin("vxraster select");
   point(10, 10);
   EXPECT_TRUE(sameColor(rendering("a.tif").color, palette(2)));
+  edit(1, 1, 5, 5, true, false);
   auto from = mark();
   keyin("vxraster select");
   EXPECT_TRUE(journaled("file: wrote " + path("a.tif"), from));
+  EXPECT_EQ(read(path("a.tif")), painted(pattern(32, 32), 1, 1, 5, 5));
   EXPECT_TRUE(sameColor(rendering("a.tif").color, RgbColorDef{0, 0, 0}));
   from = mark();
   point(110, 10);
@@ -148,14 +154,15 @@ TEST_F(Session, FilesThatCannotBeEditedAreRefusedAtTheRightStep) {
   ASSERT_EQ(mdlRaster_fileClose(attachment("big.tif"), RASTER_UPDATE_ALL), 0);
 
   if (!copyScan("derived/char_tiled16_g4.tif", "tiled.tif")) GTEST_SKIP() << "no test scans";
-  // Tiled: refused after it was read, before the backup.
+  // Tiled: refused after it was read, before the backup (the strip copy offered declined).
   attach("tiled.tif");
+  host::queueAnswer("no");
   from = mark();
   keyin("vxraster write");
-  EXPECT_EQ(
-      texts("box", from).front(),
-      "ok icon 4: TIFF is tiled! VXRaster cannot work on tiled TIFF files. Use the Save As function in the "
-      "menu to save the tiff as not tiled.");
+  EXPECT_EQ(texts("box", from).front(),
+            "yesno icon 2: TIFF is tiled! VXRaster cannot work on tiled TIFF files. Use the Save As function "
+            "in the menu to save the tiff as not tiled.\nDo you want VXRaster to make a strip copy of it "
+            "beside it and attach that in its place? The tiled file is kept as it is.");
   EXPECT_FALSE(journaled("file: copied " + path("tiled.tif") + " to " + path("tmp/backup.vxr"), from));
   EXPECT_FALSE(loaded());
 }
@@ -255,12 +262,12 @@ TEST_F(Session, AFailedWriteIsReportedLeavesTheFileAndKeepsTheRasterLoaded) {
   writePattern("scan.rle", 80, 60, IMAGEFILE_RLE);
   const Pixels original = read(path("scan.rle"));
   attach("scan.rle");
-  load();
-  keyin("vxraster write");
+  loadEditing();
 
   host::failImageWriteAfter(10);
   auto from = mark();
-  keyin("vxraster write");
+  edit(10, 10, 20, 5);  // written back at once: the write fails
+  ASSERT_FALSE(texts("box", from).empty());
   EXPECT_EQ(texts("box", from).front(), "ok icon 4: File not created from bitmap");
   EXPECT_EQ(read(path("scan.rle")), original);
   EXPECT_TRUE(loaded());
@@ -270,25 +277,30 @@ TEST_F(Session, AFailedWriteIsReportedLeavesTheFileAndKeepsTheRasterLoaded) {
   host::failImageWriteAfter(10);
   from = mark();
   keyin("vxraster end");
+  ASSERT_FALSE(texts("box", from).empty());
   EXPECT_EQ(texts("box", from).front(), "ok icon 4: File not created from bitmap");
   EXPECT_TRUE(loaded());
+  EXPECT_TRUE(sameColor(rendering("scan.rle").color, palette(2)));
   host::failImageWriteAfter(10);
   host::queueAnswer("yes");
   keyin("vxraster detach");
   EXPECT_NE(attachment("scan.rle"), nullptr);
   EXPECT_TRUE(loaded());
-  // Once the file takes the write, the release goes through.
+  // Once the file takes the write, the release goes through with the edit.
   keyin("vxraster end");
   EXPECT_FALSE(loaded());
-  EXPECT_EQ(read(path("scan.rle")), original);
+  EXPECT_EQ(read(path("scan.rle")), painted(original, 10, 10, 20, 5));
 }
 
-TEST_F(Session, EverySessionEndWritesTheRasterBackAndGivesItsColourBack) {
+TEST_F(Session, EverySessionEndWritesTheEditsAndGivesTheColourBack) {
   writePattern("scan.tif", 48, 48);
   attach("scan.tif");
-  load();
+  loadEditing();
+  Pixels expected = pattern(48, 48);
+  int row = 0;
   for (int slot : {1, 7, 27}) {
-    keyin("vxraster write");
+    edit(2, ++row, 30, 1, true, false);
+    expected = painted(expected, 2, row, 30, 1);
     ASSERT_TRUE(loaded());
     const auto from = mark();
     host::raiseSystemEvent(slot, "", 0);
@@ -296,16 +308,20 @@ TEST_F(Session, EverySessionEndWritesTheRasterBackAndGivesItsColourBack) {
     EXPECT_TRUE(journaled("file: wrote " + path("scan.tif"), from)) << slot;
     EXPECT_FALSE(loaded()) << slot;
     EXPECT_TRUE(sameColor(rendering("scan.tif").color, RgbColorDef{0, 0, 0})) << slot;
+    EXPECT_EQ(read(path("scan.tif")), expected) << slot;
   }
   // The unload command, and the host's own unload (which leaves nothing behind either: the
   // sanitizer build checks that no bitmap is lost).
-  keyin("vxraster write");
+  edit(2, ++row, 30, 1, true, false);
+  expected = painted(expected, 2, row, 30, 1);
   auto from = mark();
   keyin("vxraster unload");
   EXPECT_TRUE(journaled("file: wrote " + path("scan.tif"), from));
   EXPECT_TRUE(sameColor(rendering("scan.tif").color, RgbColorDef{0, 0, 0}));
-  load();
-  keyin("vxraster write");
+  EXPECT_EQ(read(path("scan.tif")), expected);
+  loadEditing();
+  edit(2, ++row, 30, 1, true, false);
+  expected = painted(expected, 2, row, 30, 1);
   keyin("vxraster move attachment");
   point(0, 0);
   point(5, 0);
@@ -313,23 +329,25 @@ TEST_F(Session, EverySessionEndWritesTheRasterBackAndGivesItsColourBack) {
   host::unloadAllApplications(SYSTEM_UNLOAD_HOST_EXIT);
   host::runIdle();
   EXPECT_TRUE(journaled("file: wrote " + path("scan.tif"), from));
+  EXPECT_EQ(texts("box", from), std::vector<std::string>{});  // written where it belongs: no news
   EXPECT_TRUE(sameColor(rendering("scan.tif").color, RgbColorDef{0, 0, 0}));
   EXPECT_EQ(geoReference("scan.tif").origin.x, 5);
+  EXPECT_EQ(read(path("scan.tif")), expected);
 }
 
 TEST_F(Session, ARasterDetachedBehindTheSessionsBackHasItsEditsWrittenToItsFile) {
   writePattern("scan.cit", 40, 30, IMAGEFILE_CIT);
   const Pixels original = read(path("scan.cit"));
   attach("scan.cit", DPoint3d{7, 8, 0});
-  load();
-  keyin("vxraster write");
+  loadEditing();
+  edit(0, 29, 40, 1, false, false);
   ASSERT_EQ(mdlRaster_fileClose(attachment("scan.cit"), RASTER_UPDATE_ALL), 0);
   const auto from = mark();
   keyin("vxraster write");  // the guard finds the attachment gone
   EXPECT_TRUE(journaled("file: wrote " + path("scan.cit"), from));
   EXPECT_EQ(last("error", from), "No raster attached");
   EXPECT_FALSE(loaded());
-  EXPECT_EQ(read(path("scan.cit")), original);
+  EXPECT_EQ(read(path("scan.cit")), painted(original, 0, 29, 40, 1, false));
 }
 
 TEST_F(Session, InvertTogglesTheDisplayOfTheActiveOrFirstRaster) {
