@@ -255,9 +255,6 @@ bool saveActiveRasterAs(MSDialog* dialog) {
     mdlOutput_printf(MSG_ERROR, "No raster is activated");
     return false;
   }
-  // The old file's type and photometric interpretation.
-  const int oldType = mdlImage_typeFromFile(info.fullPath);
-  const bool oldMinIsBlack = oldType == kFileTypeTiff && VXDllGetPhotometric(info.fullPath) == 1;
 
   std::string target;
   if (!saveAsTarget(p->saveAsFileName, &target)) {
@@ -300,14 +297,10 @@ bool saveActiveRasterAs(MSDialog* dialog) {
   reopened.state = RASTER_STATE_REOPENED;
   mdlRaster_extendedInfoSet(&reopened, saved, RASTER_UPDATE_MEMORY);
 
-  // The bits go out as they are in memory: a min-is-black original now reads the other way round,
-  // and so does a new min-is-black TIFF.
-  if (oldMinIsBlack) toggleRasterInvert();
-  RasterFileInfo now{};
-  if (mdlRaster_fileInfoGet(&now, saved) == SUCCESS && now.fileType == kFileTypeTiff &&
-      VXDllGetPhotometric(now.fullPath) == 1) {
-    toggleRasterInvert();
-  }
+  // The bitmap is ink and the new file stores ink in its own way (a new TIFF min-is-white, an
+  // existing one in its own interpretation), so the picture looks as it did: the display is left
+  // as it is. Inverting it for a min-is-black original or target, as for a library that wrote
+  // the stored bits as they were, would now show a negative.
   if (mdlImage_typeFromFile(target.c_str()) == kFileTypeCit) {
     const DPoint2d extent{geoReference.extentX, geoReference.extentY};
     mdlImage_updateIngrAttach(&geoReference.origin, &extent, target.c_str());

@@ -238,6 +238,12 @@ DgnRasterP attachmentOfFile(const std::string& path) {
   return found;
 }
 
+std::string lastReadDamage() {
+  int firstBadLine = 0, lines = 0;
+  if (mdlImage_lastReadDamage(&firstBadLine, &lines) != 1) return "";
+  return "lines after " + std::to_string(firstBadLine) + " of " + std::to_string(lines) + " could not be read";
+}
+
 bool activeAttachmentExists() {
   RasterFileInfo info{};
   return activeRecord.raster != nullptr && mdlRaster_fileInfoGet(&info, activeRecord.raster) == SUCCESS;
@@ -333,6 +339,14 @@ int loadActiveRaster() {
     bitmap.reset();
     return loadActiveRaster();
   }
+  // A file read only in part is edited only when the user knows what is missing.
+  const std::string damage = lastReadDamage();
+  if (!damage.empty()) {
+    const std::string question = std::string("The raster file ") + path + " is damaged: " + damage +
+                                 ".\nDo you want to edit it anyway? Those lines are blank; the file is not "
+                                 "changed until it is written back.";
+    if (!askYesNo(question.c_str(), 3)) return 0;
+  }
 
   takeBackup(identity);
 
@@ -374,7 +388,7 @@ int loadActiveRaster() {
   r.loadedState = newBitmapState();
   r.writtenState = r.loadedState;
   r.bitmapState = r.loadedState;
-  r.damage.clear();
+  r.damage = damage;
   r.loaded = 1;
   forgetUndoOfOtherRasters();
   return 1;

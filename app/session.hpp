@@ -205,15 +205,19 @@ void freeActiveBitmap();
 void okBox(const char* text, int icon);
 bool askYesNo(const char* text, int icon);
 
-// Writes `bitmap` (size) over the raster file `path` of type `fileType` as a write-back does: for
-// a TIFF whose photometric interpretation the writing changes, the attachment's inverted display
-// is toggled, so the raster keeps its look. False when the file could not be written (left as
-// it was; "File not created from bitmap" in the OK box).
+// Writes `bitmap` (size, 1 = ink) over the raster file `path` of type `fileType` as a write-back
+// does; a TIFF keeps its photometric interpretation and so its look, and the display is left as
+// it is. False when the file could not be written (left as it was; "File not created from
+// bitmap" in the OK box).
 bool writeRasterFile(const char* path, int fileType, const Point2d& size, const unsigned char* bitmap);
 
 // What the session knows after it wrote (or restored) the raster file `path` holding the bitmap
 // state `state`: the file as it is now, and that state as the file's.
 void rememberFileWritten(const std::string& path, unsigned long long state);
+
+// What the last read of a raster file could not decode ("lines after 1361 of 3508 could not be
+// read"; the first 1361 lines were read whole), or "" when it read cleanly.
+std::string lastReadDamage();
 
 // The attachment whose file is `path` (the same file, however named), or null.
 DgnRasterP attachmentOfFile(const std::string& path);

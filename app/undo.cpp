@@ -13,9 +13,8 @@
 //   of another scan, of another user or of an earlier load never puts its pixels into a file.
 // - Every state of the bitmap has a number (app/session.hpp), exchanged with the bitmap, so that
 //   a write-back after undo, redo or revert writes only when the file does not hold that state.
-// - The inverted display is not part of a stored state: it follows the file's photometric
-//   interpretation (toggled when a write changes it) and the user's invert command, so undo,
-//   redo, revert and recover keep it as it is and the raster keeps its look.
+// - The inverted display is not part of a stored state: it is the user's (the invert command), so
+//   undo, redo, revert and recover keep it as it is.
 #include "app/undo.hpp"
 
 #include <cstdlib>
@@ -100,6 +99,7 @@ void reloadRecoveredBitmap(const char* path) {
   ImageBlock bitmap;
   Point2d size{};
   const int status = mdlImage_readFileToBitMap(bitmap.slot(), &size, path, r.fileType, 0, mdlImage_checkStop);
+  const std::string damage = lastReadDamage();
   emptyStore();
   if (status != SUCCESS) {
     okBox(imageReadMessage(status, path).c_str(), 4);
@@ -119,6 +119,7 @@ void reloadRecoveredBitmap(const char* path) {
   restoreRecords(r.renderingAtLoad, r.geoReferenceAtLoad, r.extendedAtLoad);
   r.bitmapState = r.loadedState;
   rememberFileWritten(path, r.loadedState);
+  r.damage = damage;  // the file as loaded, read in part again
 }
 
 // The raster recover restores: the loaded one, or with nothing loaded the attachment of the file
@@ -267,14 +268,12 @@ void recoverFromBackup() {
     okBox("No file recoverd", 3);
     return;
   }
-  const int before = info.fileType == IMAGEFILE_TIFF ? VXDllGetPhotometric(info.fullPath) : 0;
+  // The copy is the file as it was loaded, in its own photometric interpretation, which every
+  // write kept: the display has nothing to follow.
   if (mdlFile_copy(info.fullPath, name.c_str()) != SUCCESS) {
     okBox("No file recoverd", 3);
     return;
   }
-  // The copy brings the file's own photometric interpretation back: the display follows it.
-  if (info.fileType == IMAGEFILE_TIFF && VXDllGetPhotometric(info.fullPath) != before)
-    toggleInvertedDisplay(target);
   if (r.loaded != 0 && target == r.raster) reloadRecoveredBitmap(info.fullPath);
   mdlRaster_fileReload(target, RASTER_UPDATE_ALL);
 }

@@ -53,8 +53,8 @@ bool userAllowsWrite(const std::string& path) {
     if (!askYesNo(question.c_str(), 3)) return false;
   }
   if (!r.damage.empty()) {
-    const std::string question = "The raster file " + path + " could not be read whole: " + r.damage +
-                                 ".\nWriting it back leaves those lines blank in the file. Do you want to "
+    const std::string question = "The raster file " + path + " is damaged: " + r.damage +
+                                 ".\nWriting it back makes those lines blank in the file. Do you want to "
                                  "write it?\nNo keeps the file as it is and your edits in memory.";
     if (!askYesNo(question.c_str(), 3)) return false;
   }
@@ -145,7 +145,7 @@ bool releaseLoaded(bool attended) {
     if (changedElsewhere(path)) {
       writeBeside(path, "has changed on disk since VXRaster read it");
     } else if (!r.damage.empty()) {
-      writeBeside(path, "could not be read whole (" + r.damage + ")");
+      writeBeside(path, "is damaged (" + r.damage + ")");
     } else if (writeRasterFile(path.c_str(), r.fileType, r.size, r.bitmap)) {
       written = true;
     } else {
@@ -195,14 +195,24 @@ bool writeRasterFile(const char* path, int fileType, const Point2d& size, const 
     okBox("File not created from bitmap", 4);
     return false;
   }
+  // The photometric interpretation before and after the write. The bitmap is ink whatever the
+  // file stores, and the image library writes a TIFF back in the file's own interpretation, so
+  // the two agree and the display stays as it is: inverting it when they differ (as for a
+  // library that wrote the stored bits as they were) would now show a negative. Should they
+  // differ, the file still shows the bitmap's picture; the text window says so.
   const int before = fileType == IMAGEFILE_TIFF ? VXDllGetPhotometric(path) : 0;
   const int status =
       mdlImage_createFileFromBitMap(path, fileType, &size, bitmap, 0, 0, 0, mdlImage_checkStop);
-  if (status != SUCCESS) okBox("File not created from bitmap", 4);
-  // The image library writes a TIFF min-is-white with the bitmap's bits as they are; a file that
-  // was min-is-black would now show its ink as background, so the display is inverted to match.
-  if (fileType == IMAGEFILE_TIFF && VXDllGetPhotometric(path) != before) toggleRasterInvert();
-  return status == SUCCESS;
+  if (status != SUCCESS) {
+    okBox("File not created from bitmap", 4);
+    return false;
+  }
+  const int after = fileType == IMAGEFILE_TIFF ? VXDllGetPhotometric(path) : 0;
+  if (before >= 0 && after != before)
+    toolSubsystem_printf("VXRaster: %s is now stored with photometric interpretation %d (was %d); it shows the "
+                         "same picture\n",
+                         path, after, before);
+  return true;
 }
 
 bool writeBackActiveRaster() {
