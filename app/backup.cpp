@@ -26,11 +26,26 @@ constexpr std::size_t kRecordLimit = 8192;
 
 }  // namespace
 
+namespace {
+// The user's folder as it was when the settings block went at shutdown.
+std::string folderAtShutdown;
+}  // namespace
+
+void keepTemporaryFolder() {
+  const UserInterfaceData* ui = userInterface();
+  if (ui == nullptr) return;
+  char directory[sizeof(UserInterfaceData::tempDirectory)] = {};
+  std::memcpy(directory, ui->tempDirectory, sizeof directory - 1);
+  folderAtShutdown = directory;
+}
+
 std::string userTemporaryFolder() {
   const UserInterfaceData* ui = userInterface();
   char directory[sizeof(UserInterfaceData::tempDirectory)] = {};
   if (ui != nullptr) {
     std::memcpy(directory, ui->tempDirectory, sizeof directory - 1);
+  } else if (!folderAtShutdown.empty()) {
+    return folderAtShutdown;
   } else {
     defaultTempDirectory(directory, sizeof directory);
   }

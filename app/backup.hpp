@@ -28,9 +28,11 @@ struct BackupRecord {
   std::uint64_t digest = 0;
 };
 
-// The user's temporary folder: `tempDirectory` as set (the default folder while the settings are
-// not loaded).
+// The user's temporary folder: `tempDirectory` as set; once the settings block has gone at
+// shutdown, as it was then (kept by keepTemporaryFolder), so that edits rescued while the
+// application leaves go where the user said; the default folder while there never was a block.
 std::string userTemporaryFolder();
+void keepTemporaryFolder();
 
 // `tempDirectory` followed by "backup.vxr", and the record's name beside it.
 std::string backupFileName();

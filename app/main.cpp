@@ -9,6 +9,7 @@
 // command, releases the active raster before the raster library is ended.
 #include <cstring>
 
+#include "app/backup.hpp"
 #include "app/params.hpp"
 #include "app/session.hpp"
 #include "app/startup.hpp"
@@ -130,6 +131,7 @@ int unloadApplication(int unloadType) {
   running = false;
 
   if (vxrUid != nullptr) {
+    keepTemporaryFolder();  // a raster released below may need it for its edits
     saveUserSettings(*vxrUid);
     dlmSystem_mdlFree(vxrUid);
     vxrUid = nullptr;
