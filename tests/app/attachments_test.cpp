@@ -190,6 +190,45 @@ TEST_F(SaveAs, AFailedSaveKeepsTheRasterLoadedAndTheDialogOpen) {
   EXPECT_TRUE(journaled("file: wrote " + path("scan.tif"), from));
 }
 
+TEST_F(SaveAs, NeverReplacesAFileBySurprise) {
+  writePattern("scan.tif", 32, 24);
+  writePattern("other.tif", 32, 24, IMAGEFILE_TIFF, 3);
+  writePattern("free.tif", 32, 24, IMAGEFILE_TIFF, 5);
+  open("scan.tif");
+  attach("other.tif", DPoint3d{500, 0, 0});
+  set(11, "TIFF");
+  // The raster being edited, under its own name.
+  set(2, "scan.tif");
+  auto from = mark();
+  ok();
+  EXPECT_EQ(texts("box", from).front(), "ok icon 3: Cannot save as " + path("scan.tif") +
+                                            ": it is the raster being edited.\nUse write back to update it, "
+                                            "or choose another name.");
+  // Another attached raster.
+  set(2, "other.tif");
+  from = mark();
+  ok();
+  EXPECT_EQ(texts("box", from).front(), "ok icon 3: Cannot save as " + path("other.tif") +
+                                            ": it is attached as a raster reference.\nDetach it first, or "
+                                            "choose another name.");
+  EXPECT_EQ(read(path("other.tif")), pattern(32, 24, 3));
+  // Any other file: asked first; "no" keeps it, with the dialog open for another name.
+  set(2, "free.tif");
+  host::queueAnswer("no");
+  from = mark();
+  ok();
+  EXPECT_EQ(texts("box", from).front(), "yesno icon 3: " + path("free.tif") +
+                                            " already exists.\nDo you want to replace it?");
+  EXPECT_EQ(read(path("free.tif")), pattern(32, 24, 5));
+  EXPECT_NE(host::findOpenDialog(2), nullptr);
+  EXPECT_TRUE(loaded());
+  host::queueAnswer("yes");
+  ok();
+  EXPECT_EQ(read(path("free.tif")), pattern(32, 24));
+  EXPECT_NE(attachment("free.tif"), nullptr);
+  EXPECT_EQ(read(path("scan.tif")), pattern(32, 24));
+}
+
 TEST_F(SaveAs, SavingAMinIsBlackTiffKeepsItsLook) {
   if (!copyScan("tiff/minisblack.tif", "mb.tif")) GTEST_SKIP() << "no test scans";
   const Pixels original = read(path("mb.tif"));
