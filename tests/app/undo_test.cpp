@@ -3,6 +3,9 @@
 // backup that cannot be read leaves the bitmap alone, and recover with a raster loaded reloads
 // its bitmap so that the next write-back keeps the recovered file.
 #include "app/undo.hpp"
+
+#include <functional>
+
 #include "tests/app/raster_fixture.hpp"
 
 namespace pixmend::app {
@@ -199,6 +202,49 @@ TEST_F(Undo, ABackupThatCouldNotBeMadeIsSaidAndNeverStandsInForAnother) {
   keyin("vxraster recover");
   EXPECT_EQ(read(path("a.tif")), pattern(40, 40, 1));
   EXPECT_EQ(read(path("b.tif")), painted(pattern(40, 40, 2), 0, 0, 40, 1));
+}
+
+// Without MS_TMP each user's backup is in a folder of their own: Bob's load does not replace
+// Alice's backup, and Alice's recover restores her drawing, never Bob's scan into it.
+TEST_F(Undo, TwoUsersNeverSeeEachOthersBackup) {
+  if (!copyScan("tiff/CCITT_2.TIF", "alice.tif") || !copyScan("tiff/form1.tif", "bob.tif"))
+    GTEST_SKIP() << "no test scans";
+  const Pixels alice = read(path("alice.tif"));
+  const Pixels bob = read(path("bob.tif"));
+  attach("alice.tif", DPoint3d{0, 0, 0});
+  attach("bob.tif", DPoint3d{3000, 0, 0});
+  host::undefineVariable("MS_TMP");
+  host::undefineVariable("XDG_CACHE_HOME");
+  // Each user starts VXRaster with a home and a preference file of their own.
+  const auto session = [&](const std::string& user, const std::function<void()>& work) {
+    std::filesystem::create_directories(path(user));
+    define("HOME", path(user));
+    define("MS_USERPREF", path(user + "/host.upf"));
+    loadEditing();
+    EXPECT_EQ(text("userInterfaceData.tempDirectory"), path(user) + "/.cache/pixmend/");
+    work();
+    host::unloadAllApplications(SYSTEM_UNLOAD_BY_USER);
+    host::runIdle();
+  };
+  session("alice", [&] {
+    keyin("vxraster select");
+    point(100, 100);
+    edit(100, 100, 50, 50);
+    keyin("vxraster end");
+  });
+  session("bob", [&] {
+    keyin("vxraster select");
+    point(3100, 100);
+    keyin("vxraster end");
+  });
+  EXPECT_EQ(read(path("alice/.cache/pixmend/backup.vxr")), alice);
+  EXPECT_EQ(read(path("bob/.cache/pixmend/backup.vxr")), bob);
+  session("alice", [&] {
+    host::queueAnswer("yes");
+    keyin("vxraster recover");
+  });
+  EXPECT_EQ(read(path("alice.tif")), alice);
+  EXPECT_EQ(read(path("bob.tif")), bob);
 }
 
 TEST_F(Undo, RecoverCopiesTheBackupOverTheFileItWasTakenFrom) {
