@@ -1,7 +1,8 @@
 // What the raster session writes, and where, when it may not simply write over the file: a file
-// another program changed meanwhile, a scan read only in part, a file that cannot take the write,
-// the application leaving with nobody to ask; what the load refuses for the same reasons; and
-// min-is-black scans edited as ink. Pictures are checked through libtiff's own decoding with the
+// rewritten elsewhere with the same bytes, a file that cannot take the write, the application
+// leaving with nobody to ask; what the load refuses for the same reasons; min-is-black scans
+// edited as ink; tiled scans made editable. (The questions about a file changed elsewhere and a
+// scan read in part are played in the sessions vxraster_safety_changed and _damaged.) Pictures are checked through libtiff's own decoding with the
 // photometric interpretation applied (as every viewer shows them) where the look is the point.
 #include <fcntl.h>
 #include <sys/file.h>
@@ -42,31 +43,6 @@ class WriteBack : public RasterSessionTest {
     host::runIdle();
   }
 };
-
-TEST_F(WriteBack, AFileChangedElsewhereIsOverwrittenOnlyWhenTheUserSaysSo) {
-  writePattern("scan.tif", 64, 48);
-  attach("scan.tif");
-  edit(4, 4, 20, 10, true, false);
-  changeElsewhere("scan.tif", 64, 48, 9);
-  const std::string question = "yesno icon 3: The raster file " + path("scan.tif") +
-                               " has changed on disk since VXRaster read it.\nDo you want to overwrite it "
-                               "with your edits?\nNo keeps the file as it is and your edits in memory.";
-  host::queueAnswer("no");
-  auto from = mark();
-  keyin("vxraster write");
-  EXPECT_EQ(boxes(from), std::vector<std::string>{question});
-  EXPECT_EQ(read(path("scan.tif")), pattern(64, 48, 9));
-  host::queueAnswer("no");
-  from = mark();
-  keyin("vxraster end");
-  EXPECT_EQ(boxes(from), std::vector<std::string>{question});
-  EXPECT_TRUE(loaded()) << "declined: the edits stay in memory";
-  EXPECT_EQ(read(path("scan.tif")), pattern(64, 48, 9));
-  host::queueAnswer("yes");
-  keyin("vxraster end");
-  EXPECT_FALSE(loaded());
-  EXPECT_EQ(read(path("scan.tif")), painted(pattern(64, 48), 4, 4, 20, 10));
-}
 
 TEST_F(WriteBack, AFileRewrittenWithTheSameBytesHasNotChanged) {
   writePattern("scan.tif", 64, 48);
@@ -138,53 +114,6 @@ TEST_F(WriteBack, EditsThatCannotBeWrittenAtExitAreRescuedAndTheUserIsTold) {
                                     " could not be written to it nor to the temporary folder " + path("gone/") +
                                     ".\nThey are lost.");
   EXPECT_EQ(read(path("scan.tif")), pattern(64, 48));
-}
-
-TEST_F(WriteBack, ADamagedScanIsEditedOnlyWhenTheUserKnowsWhatIsMissing) {
-  if (!copyScan("tiff/127.tif", "broken.tif")) GTEST_SKIP() << "no test scans";
-  const auto bytes = readBytes(path("broken.tif"));
-  attach("broken.tif");
-  const std::string loadQuestion = "yesno icon 3: The raster file " + path("broken.tif") +
-                                   " is damaged: lines after 1361 of 3508 could not be read.\nDo you want "
-                                   "to edit it anyway? Those lines are blank; the file is not changed until "
-                                   "it is written back.";
-  host::queueAnswer("no");
-  auto from = mark();
-  keyin("vxraster select");
-  EXPECT_EQ(boxes(from), std::vector<std::string>{loadQuestion});
-  EXPECT_FALSE(loaded());
-  EXPECT_FALSE(journaled("file: copied " + path("broken.tif") + " to " + path("tmp/backup.vxr"), from));
-
-  // Loaded and ended without an edit: the file is not touched (its unread lines stay in it).
-  host::queueAnswer("yes");
-  keyin("vxraster select");
-  ASSERT_TRUE(loaded());
-  keyin("vxraster end");
-  EXPECT_EQ(readBytes(path("broken.tif")), bytes);
-
-  // An edit: its write-back asks again; declined, the file stays whole.
-  host::queueAnswer("yes");
-  host::queueAnswer("no");
-  from = mark();
-  edit(0, 0, 100, 100, false);
-  ASSERT_EQ(boxes(from).size(), 2u);
-  EXPECT_EQ(boxes(from)[1], "yesno icon 3: The raster file " + path("broken.tif") +
-                                " is damaged: lines after 1361 of 3508 could not be read.\nWriting it back "
-                                "makes those lines blank in the file. Do you want to write it?\nNo keeps the "
-                                "file as it is and your edits in memory.");
-  EXPECT_EQ(readBytes(path("broken.tif")), bytes);
-  // Nobody to ask at exit: the edits go beside it.
-  from = mark();
-  exitHost();
-  EXPECT_EQ(boxes(from), std::vector<std::string>{"ok icon 3: The raster file " + path("broken.tif") +
-                                                  " is damaged (lines after 1361 of 3508 could not be read)."
-                                                  "\nYour edits were written to " +
-                                                  path("broken.vxraster-edits.tif") + "; " + path("broken.tif") +
-                                                  " was left as it is."});
-  EXPECT_EQ(readBytes(path("broken.tif")), bytes);
-  const Pixels beside = read(path("broken.vxraster-edits.tif"));
-  EXPECT_EQ(beside.width, 2464);
-  EXPECT_EQ(beside.height, 3508);
 }
 
 // The user's min-is-black scans: an erase makes paper, ink makes black, as a viewer shows them;
