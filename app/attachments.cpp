@@ -49,7 +49,10 @@ void moveDynamics(DPoint3d* point, int, int) {
 
 void moveTo(DPoint3d* point, int) {
   ActiveRaster& r = activeRaster();
+  // Only the placement changes: the bitmap keeps its state, so nothing is written for it.
+  const unsigned long long unchanged = r.bitmapState;
   pushUndo();
+  r.bitmapState = unchanged;
   RasterGeoReference geoReference{};
   if (mdlRaster_geoReferenceInfoGet(&geoReference, r.raster) == SUCCESS) {
     geoReference.origin.x -= moveFrom.x - point->x;

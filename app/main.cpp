@@ -1,5 +1,5 @@
-// VXRaster's entry and its lifetime in the host: MdlMain runs the start-up, unloadApplication the
-// shutdown (from the unload command or from the host).
+// VXRaster's lifetime in the host: startUp runs the start-up (MdlMain, in entry.cpp, calls it),
+// unloadApplication the shutdown (from the unload command or from the host).
 //
 // Start-up, in this order: the utility library for "VxPixmend", the version shown by the about
 // box, the host's raster library, the parameter block, the host event handlers, the command
@@ -9,11 +9,11 @@
 // command, releases the active raster before the raster library is ended.
 #include <cstring>
 
+#include "app/backup.hpp"
 #include "app/params.hpp"
 #include "app/session.hpp"
 #include "app/startup.hpp"
 #include "host/mdl.h"
-#include "pixmend/export.h"
 #include "pixmend/vxlib.h"
 
 namespace pixmend::app {
@@ -91,6 +91,8 @@ void openUserSettings() {
   if (vxrUid != nullptr) loadUserSettings(*vxrUid);
 }
 
+}  // namespace
+
 int startUp(int argc, char* argv[]) {
   vxlibMain_initVxLib("VxPixmend", argc, argv);
   vxlibIntro_setVersionNumber();
@@ -116,8 +118,6 @@ int startUp(int argc, char* argv[]) {
   return 0;
 }
 
-}  // namespace
-
 VxRasterParams* params() {
   return VXRasterParamsP;
 }
@@ -131,6 +131,7 @@ int unloadApplication(int unloadType) {
   running = false;
 
   if (vxrUid != nullptr) {
+    keepTemporaryFolder();  // a raster released below may need it for its edits
     saveUserSettings(*vxrUid);
     dlmSystem_mdlFree(vxrUid);
     vxrUid = nullptr;
@@ -160,7 +161,3 @@ int unloadApplication(int unloadType) {
 }
 
 }  // namespace pixmend::app
-
-extern "C" PIXMEND_API int MdlMain(int argc, char* argv[]) {
-  return pixmend::app::startUp(argc, argv);
-}

@@ -2,7 +2,9 @@
 //   18  the dialog        on initialisation: the active raster's name and type
 //    3  browse button     the host's file dialog chooses the target name
 //   11  file type option  the raster's type at first; a new type gives the name its extension
-//    2  OK button         writes the active raster under the new name and type (saveActiveRasterAs)
+//    2  OK button         writes the active raster under the new name and type (saveActiveRasterAs);
+//                         never over the raster itself or another attachment, and over any other
+//                         existing file only when the user says so
 //    5  Cancel button     closes the dialog
 // The dialog's items are bound to saveAsFileName (text item 2) and saveAsFileType (option 11).
 #include <cstdio>
@@ -13,6 +15,7 @@
 
 #include "app/attachments.hpp"
 #include "app/params.hpp"
+#include "app/rasterfile.hpp"
 #include "app/session.hpp"
 #include "app/startup.hpp"
 #include "host/mdl.h"
@@ -208,6 +211,34 @@ std::string attachName(const char* typed, const std::string& target) {
   return error ? target : absolute;
 }
 
+// Save As never replaces a file by surprise: not the raster being edited (its edits belong in it
+// through a write-back, and Save As would lose its backup's meaning), not another attached
+// raster (its own session's file), and any other existing file only when the user says so.
+// False, with the user told, when the target is not to be written.
+bool targetMayBeWritten(const std::string& target) {
+  const ActiveRaster& r = activeRaster();
+  if (sameFile(target, r.path)) {
+    const std::string text = "Cannot save as " + target +
+                             ": it is the raster being edited.\nUse write back to update it, or choose "
+                             "another name.";
+    okBox(text.c_str(), 3);
+    return false;
+  }
+  if (attachmentOfFile(target) != nullptr) {
+    const std::string text = "Cannot save as " + target +
+                             ": it is attached as a raster reference.\nDetach it first, or choose another "
+                             "name.";
+    okBox(text.c_str(), 3);
+    return false;
+  }
+  std::error_code error;
+  if (std::filesystem::exists(target, error)) {
+    const std::string question = target + " already exists.\nDo you want to replace it?";
+    return askYesNo(question.c_str(), 3);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool saveActiveRasterAs(MSDialog* dialog) {
@@ -224,16 +255,13 @@ bool saveActiveRasterAs(MSDialog* dialog) {
     mdlOutput_printf(MSG_ERROR, "No raster is activated");
     return false;
   }
-  // The old file's type and photometric interpretation, read before anything is written: Save As
-  // under the raster's own name rewrites that very file.
-  const int oldType = mdlImage_typeFromFile(info.fullPath);
-  const bool oldMinIsBlack = oldType == kFileTypeTiff && VXDllGetPhotometric(info.fullPath) == 1;
 
   std::string target;
   if (!saveAsTarget(p->saveAsFileName, &target)) {
     okBox("File not created from bitmap", 4);
     return false;
   }
+  if (!targetMayBeWritten(target)) return false;
   if (r.bitmap == nullptr || r.size.x <= 0 || r.size.y <= 0 ||
       mdlImage_createFileFromBitMap(target.c_str(), p->saveAsFileType, &r.size, r.bitmap, 0, 0, 0,
                                     mdlImage_checkStop) != SUCCESS) {
@@ -269,14 +297,10 @@ bool saveActiveRasterAs(MSDialog* dialog) {
   reopened.state = RASTER_STATE_REOPENED;
   mdlRaster_extendedInfoSet(&reopened, saved, RASTER_UPDATE_MEMORY);
 
-  // The bits go out as they are in memory: a min-is-black original now reads the other way round,
-  // and so does a new min-is-black TIFF.
-  if (oldMinIsBlack) toggleRasterInvert();
-  RasterFileInfo now{};
-  if (mdlRaster_fileInfoGet(&now, saved) == SUCCESS && now.fileType == kFileTypeTiff &&
-      VXDllGetPhotometric(now.fullPath) == 1) {
-    toggleRasterInvert();
-  }
+  // The bitmap is ink and the new file stores ink in its own way (a new TIFF min-is-white, an
+  // existing one in its own interpretation), so the picture looks as it did: the display is left
+  // as it is. Inverting it for a min-is-black original or target, as for a library that wrote
+  // the stored bits as they were, would now show a negative.
   if (mdlImage_typeFromFile(target.c_str()) == kFileTypeCit) {
     const DPoint2d extent{geoReference.extentX, geoReference.extentY};
     mdlImage_updateIngrAttach(&geoReference.origin, &extent, target.c_str());

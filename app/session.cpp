@@ -3,21 +3,24 @@
 //   countAttachedRasters / ensureActiveRaster   the guard every editing command begins with
 //   selectRaster / pickActiveRaster             choosing one of several attachments
 //   loadActiveRaster                            the file read into the bitmap, with its checks
-//   writeBackActiveRaster / writeRasterFile     the bitmap written over the file, display kept
-//   releaseActiveRaster / endSessionOnUnload    the end of an editing session
+//                                               (a tiled TIFF is offered a strip copy)
 //   toggleRasterInvert                          the attachment's inverted display
 //   attachOverlayRaster / detachOverlayRaster   the temporary overlay of the smart commands
+// Writing the bitmap back and ending a session are in writeback.cpp.
 //
-// The file on disk is rewritten only by a write-back, a release and Save As; the image library
-// writes beside the file and renames, so a failed write leaves the file as it was, and the
-// bitmap is kept so that the user can try again. An empty bitmap is never written.
+// A file is loaded only when a write could replace it later (it is writable and its folder takes
+// the temporary file a write goes through), so that edits are never made that cannot be kept.
 #include "app/session.hpp"
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "app/backup.hpp"
 #include "app/params.hpp"
+#include "app/rasterfile.hpp"
 #include "app/undo.hpp"
 #include "pixmend/vxdll.h"
 
@@ -49,18 +52,19 @@ void paletteColor(RgbColorDef* color, int index) {
   mdlColorDescr_getRgb(color, mdlColorPal_getColorDescr(nullptr, index));
 }
 
-// Load step 2: an attachment the design only names is opened by the raster library before its
-// file is rewritten. The new attachment is opened before the old one is closed, so that a file
-// which cannot be opened any more never costs the design its attachment.
-bool reopenAttachment(const RasterFileInfo& info, const RasterRendering& rendering,
-                      const RasterGeoReference& geoReference, const RasterExtendedInfo& extended) {
+// Opens `name` as the record's attachment in place of the one it has, with the attachment's
+// drawing and placement (load step 2 reopens the same file; a tiled TIFF's strip copy takes its
+// place the same way). The new attachment is opened before the old one is closed, so that a file
+// which cannot be opened never costs the design its attachment.
+bool replaceAttachment(const char* name, const char* fullPath, const RasterRendering& rendering,
+                       const RasterGeoReference& geoReference, const RasterExtendedInfo& extended) {
   ActiveRaster& r = activeRecord;
   mdlRaster_fileSave(r.raster);
   DgnRasterP reopened = nullptr;
-  const int status = mdlRaster_fileOpen(&reopened, info.attachedName, mdlModelRef_getActive(),
-                                        RASTER_OPEN_ATTACH, RASTER_UPDATE_ALL);
+  const int status =
+      mdlRaster_fileOpen(&reopened, name, mdlModelRef_getActive(), RASTER_OPEN_ATTACH, RASTER_UPDATE_ALL);
   if (status != SUCCESS) {
-    okBox(imageReadMessage(status, info.fullPath).c_str(), 4);
+    okBox(imageReadMessage(status, fullPath).c_str(), 4);
     return false;
   }
   RasterExtendedInfo closing = extended;
@@ -76,6 +80,49 @@ bool reopenAttachment(const RasterFileInfo& info, const RasterRendering& renderi
   return true;
 }
 
+// The tiled TIFF `info` cannot be edited. The user is offered the remedy at once: a strip copy
+// beside it ("scan.strips.tif", made by the library's tiled conversion) attached in its place,
+// with the same drawing and placement; the tiled file is kept as it is. The copy is checked
+// against `tiled` (the file's bitmap as read) and kept only when it holds the same picture.
+// True when the strip copy is now the record's attachment.
+bool offerStripCopy(const RasterFileInfo& info, const ImageBlock& tiled, const Point2d& size,
+                    const RasterRendering& rendering, const RasterGeoReference& geoReference,
+                    const RasterExtendedInfo& extended) {
+  if (!askYesNo("TIFF is tiled! VXRaster cannot work on tiled TIFF files. Use the Save As function in the menu "
+                "to save the tiff as not tiled.\nDo you want VXRaster to make a strip copy of it beside it "
+                "and attach that in its place? The tiled file is kept as it is.",
+                2)) {
+    return false;
+  }
+  const std::string path = info.fullPath;
+  const std::string copy = reserveNewName(path, "strips");
+  if (copy.empty()) {
+    okBox(("Cannot make a strip copy of " + path + ": its folder takes no new file.").c_str(), 4);
+    return false;
+  }
+  VXDllConvertTiledTiff(path.c_str(), copy.c_str());
+  // The conversion marks its copy min-is-black with the sample bits unchanged; the copy gets the
+  // original's photometric interpretation back, so that it shows the same picture.
+  const int photometric = VXDllGetPhotometric(path.c_str());
+  if (photometric >= 0 && VXDllGetPhotometric(copy.c_str()) != photometric)
+    VXDllSetPhotometric(copy.c_str(), photometric);
+  ImageBlock converted;
+  Point2d convertedSize{};
+  const std::size_t bytes = static_cast<std::size_t>(mdlImage_memorySize(&size, IMAGEFORMAT_BITMAP));
+  if (mdlImage_readFileToBitMap(converted.slot(), &convertedSize, copy.c_str(), IMAGEFILE_TIFF, 0,
+                                mdlImage_checkStop) != SUCCESS ||
+      VXDllIsTiffTiled(copy.c_str()) != 0 || convertedSize.x != size.x || convertedSize.y != size.y ||
+      std::memcmp(converted.get(), tiled.get(), bytes) != 0) {
+    ::unlink(copy.c_str());
+    okBox(("Cannot make a strip copy of " + path + ": the copy would not hold the same picture.").c_str(), 4);
+    return false;
+  }
+  // Attached under the name the tiled file was attached under, with the copy's file name.
+  const std::string attached = info.attachedName;
+  const std::string name = attached.substr(0, attached.size() - baseName(attached).size()) + baseName(copy);
+  return replaceAttachment(name.c_str(), copy.c_str(), rendering, geoReference, extended);
+}
+
 // The ratio of the pixel sizes in x and y, (H * extent X) / (W * extent Y), is 1 for square
 // pixels; beyond 1 +- 0.0005 the commands that take the pixel size from x would misplace ink.
 void checkResolution(const Point2d& size, const RasterGeoReference& geoReference) {
@@ -85,40 +132,6 @@ void checkResolution(const Point2d& size, const RasterGeoReference& geoReference
     const char* text = "Raster have different DPI in X and Y. VXPixmend may not work properly.";
     mdlOutput_messageCenter(11, text, text, 1);
   }
-}
-
-// Releases a loaded raster: colour back, bitmap written and freed, Intergraph placement stored.
-// With `mustFree` the bitmap goes even when it cannot be written (the application is leaving).
-bool releaseLoaded(bool mustFree) {
-  ActiveRaster& r = activeRecord;
-  std::string path = r.path;
-  RasterGeoReference geoReference = r.geoReferenceAtLoad;
-  geoReference.origin = r.origin;
-  geoReference.extentX = r.extentX;
-  geoReference.extentY = r.extentY;
-  if (activeAttachmentExists()) {
-    RasterRendering rendering{};
-    mdlRaster_geoReferenceInfoGet(&geoReference, r.raster);
-    mdlRaster_renderingInfoGet(&rendering, r.raster);
-    rendering.color = r.savedColor;
-    mdlRaster_renderingInfoSet(&rendering, r.raster, RASTER_UPDATE_ALL);
-    RasterFileInfo info{};
-    if (mdlRaster_fileInfoGet(&info, r.raster) == SUCCESS) path = info.fullPath;
-  } else {
-    toolSubsystem_printf("VXRaster: %s is no longer attached; its edits go to the file all the same\n",
-                         path.c_str());
-  }
-  if (r.bitmap != nullptr && !writeRasterFile(path.c_str(), r.fileType, r.size, r.bitmap)) {
-    if (!mustFree) return false;
-    toolSubsystem_printf("VXRaster: the edits of %s could not be written and are lost\n", path.c_str());
-  }
-  freeActiveBitmap();
-  if (mdlImage_typeFromFile(path.c_str()) == IMAGEFILE_CIT) {
-    const DPoint2d extent{geoReference.extentX, geoReference.extentY};
-    mdlImage_updateIngrAttach(&geoReference.origin, &extent, path.c_str());
-  }
-  r.loaded = 0;
-  return true;
 }
 
 void pickPoint(DPoint3d* point, int view);
@@ -211,6 +224,26 @@ std::string imageReadMessage(int status, const char* path) {
   }
 }
 
+DgnRasterP attachmentOfFile(const std::string& path) {
+  DgnRasterP found = nullptr;
+  MdlContainer* container = mdlRaster_systemRasterContainerGet();
+  MdlContainerIterator* it = mdlCntr_iteratorCreate(container, CNTR_ITERATE_FORWARD);
+  for (int more = it != nullptr ? 0 : 1; more == 0 && found == nullptr; more = mdlCntr_iteratorNext(it)) {
+    auto raster = static_cast<DgnRasterP>(mdlCntr_valueGet(it));
+    RasterFileInfo info{};
+    if (raster != nullptr && mdlRaster_fileInfoGet(&info, raster) == SUCCESS && sameFile(path, info.fullPath))
+      found = raster;
+  }
+  mdlCntr_release(container);
+  return found;
+}
+
+std::string lastReadDamage() {
+  int firstBadLine = 0, lines = 0;
+  if (mdlImage_lastReadDamage(&firstBadLine, &lines) != 1) return "";
+  return "lines after " + std::to_string(firstBadLine) + " of " + std::to_string(lines) + " could not be read";
+}
+
 bool activeAttachmentExists() {
   RasterFileInfo info{};
   return activeRecord.raster != nullptr && mdlRaster_fileInfoGet(&info, activeRecord.raster) == SUCCESS;
@@ -279,16 +312,20 @@ int loadActiveRaster() {
     return 0;
   }
   if (info.fileOpen == 0) {
-    if (!reopenAttachment(info, rendering, geoReference, extended)) return 0;
+    if (!replaceAttachment(info.attachedName, info.fullPath, rendering, geoReference, extended)) return 0;
     mdlRaster_fileInfoGet(&info, r.raster);
   }
   const char* path = info.fullPath;
 
-  if (VXDllIsReadOnly(path) == 1) {
+  // Every write replaces the file through a temporary file beside it: a file whose folder takes
+  // no new file (or one mounted on its own) can no more be written than a protected one.
+  if (VXDllIsReadOnly(path) == 1 || !canReplaceFile(path)) {
     okBox("Can not open raster file for writing.\nFile may be read only.", 4);
     return 0;
   }
 
+  FileIdentity identity;
+  identifyFile(path, &identity);
   const int fileType = mdlImage_typeFromFile(path);
   ImageBlock bitmap;
   Point2d size{};
@@ -298,15 +335,20 @@ int loadActiveRaster() {
     return 0;
   }
   if (fileType == IMAGEFILE_TIFF && VXDllIsTiffTiled(path) == 1) {
-    okBox(
-        "TIFF is tiled! VXRaster cannot work on tiled TIFF files. Use the Save As function in the menu to "
-        "save "
-        "the tiff as not tiled.",
-        4);
-    return 0;
+    if (!offerStripCopy(info, bitmap, size, rendering, geoReference, extended)) return 0;
+    bitmap.reset();
+    return loadActiveRaster();
+  }
+  // A file read only in part is edited only when the user knows what is missing.
+  const std::string damage = lastReadDamage();
+  if (!damage.empty()) {
+    const std::string question = std::string("The raster file ") + path + " is damaged: " + damage +
+                                 ".\nDo you want to edit it anyway? Those lines are blank; the file is not "
+                                 "changed until it is written back.";
+    if (!askYesNo(question.c_str(), 3)) return 0;
   }
 
-  takeBackup(path);
+  takeBackup(identity);
 
   r.savedColor = rendering.color;
   r.origin = geoReference.origin;
@@ -341,55 +383,15 @@ int loadActiveRaster() {
   r.size = size;
   r.fileType = fileType;
   r.path = path;
+  r.fileAtLoad = identity;
+  r.fileAsKnown = identity;
+  r.loadedState = newBitmapState();
+  r.writtenState = r.loadedState;
+  r.bitmapState = r.loadedState;
+  r.damage = damage;
   r.loaded = 1;
   forgetUndoOfOtherRasters();
   return 1;
-}
-
-bool writeRasterFile(const char* path, int fileType, const Point2d& size, const unsigned char* bitmap) {
-  if (bitmap == nullptr || size.x <= 0 || size.y <= 0) {
-    // Nothing would replace the drawing: the file is left alone.
-    toolSubsystem_printf("VXRaster: an empty bitmap is not written over %s\n", path);
-    okBox("File not created from bitmap", 4);
-    return false;
-  }
-  const int before = fileType == IMAGEFILE_TIFF ? VXDllGetPhotometric(path) : 0;
-  const int status =
-      mdlImage_createFileFromBitMap(path, fileType, &size, bitmap, 0, 0, 0, mdlImage_checkStop);
-  if (status != SUCCESS) okBox("File not created from bitmap", 4);
-  // The image library writes a TIFF min-is-white with the bitmap's bits as they are; a file that
-  // was min-is-black would now show its ink as background, so the display is inverted to match.
-  if (fileType == IMAGEFILE_TIFF && VXDllGetPhotometric(path) != before) toggleRasterInvert();
-  return status == SUCCESS;
-}
-
-bool writeBackActiveRaster() {
-  ActiveRaster& r = activeRecord;
-  if (r.loaded == 0) return false;
-  mdlRaster_fileReload(r.raster, RASTER_UPDATE_MEMORY);
-  RasterFileInfo info{};
-  const std::string path =
-      mdlRaster_fileInfoGet(&info, r.raster) == SUCCESS ? std::string(info.fullPath) : r.path;
-  const bool written = writeRasterFile(path.c_str(), r.fileType, r.size, r.bitmap);
-  mdlRaster_fileReload(r.raster, RASTER_UPDATE_ALL);
-  return written;
-}
-
-bool releaseActiveRaster() {
-  if (activeRecord.loaded != 0 && !releaseLoaded(false)) return false;
-  mdlState_clear();
-  return true;
-}
-
-void releaseOnEvent(const char*, int) {
-  releaseActiveRaster();
-}
-
-void endSessionOnUnload() {
-  if (activeRecord.loaded != 0) releaseLoaded(true);
-  freeActiveBitmap();
-  activeRecord.loaded = 0;
-  clearUndo();
 }
 
 void toggleRasterInvert() {

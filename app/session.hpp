@@ -15,6 +15,7 @@
 #include <climits>
 #include <string>
 
+#include "app/rasterfile.hpp"
 #include "host/mdl.h"
 
 namespace pixmend::app {
@@ -43,6 +44,19 @@ struct ActiveRaster {
   // The raster file's full path at load. Edits are written there even when the attachment has
   // gone from under the session (detached by another program, the design closed).
   std::string path;
+  // The file as loaded (the backup is a copy of it), and as the session last saw it: at load or
+  // after its own last write. A file that is no longer the one last seen was changed by someone
+  // else, and is not overwritten without asking.
+  FileIdentity fileAtLoad;
+  FileIdentity fileAsKnown;
+  // Every state of the bitmap has a number: the one loaded, the one the file holds (written last)
+  // and the one in memory. Only a bitmap whose state is not the file's is written.
+  unsigned long long loadedState = 0;
+  unsigned long long writtenState = 0;
+  unsigned long long bitmapState = 0;
+  // For a file that could only be read in part, what is missing ("lines after 1361 of 3508 could
+  // not be read"); the first write asks before the file gets blank lines there. Empty otherwise.
+  std::string damage;
 };
 
 ActiveRaster& activeRaster();
@@ -107,23 +121,37 @@ void pickActiveRaster();
 // Loads the record's raster for editing: 1, or 0 with nothing loaded and the user told why.
 int loadActiveRaster();
 
-// Writes the bitmap to the raster file and has the host read it again; the raster stays loaded.
-// False (and "File not created from bitmap") when the file could not be written: it is then as it
-// was, and the bitmap is kept for another try.
+// ---- app/writeback.cpp: the bitmap written to its file -----------------------------------------
+
+// Writes the bitmap to the raster file when it was edited since it was loaded or last written,
+// and has the host read the file again; the raster stays loaded. Before the file is replaced the
+// user is asked when it was changed by someone else since the session last saw it, or when it
+// could only be read in part. False when it was not written: declined (the file as it is, the
+// edits kept in memory) or failed ("File not created from bitmap", the file as it was).
 bool writeBackActiveRaster();
 
-// Ends the editing of the active raster: the attachment gets its colour back, the bitmap is
-// written to the file and freed, and the host's command state is cleared. When the file cannot be
-// written the raster stays loaded with its edits (nothing is cleared) and false is returned.
+// Ends the editing of the active raster: the attachment gets its colour back, the edits (if any)
+// are written to the file as a write-back writes them, the bitmap is freed and the host's command
+// state is cleared. When the edits are not written (declined or failed) the raster stays loaded
+// with its edits (nothing is cleared) and false is returned.
 bool releaseActiveRaster();
 
 // releaseActiveRaster as the handler of the host events that end an editing session.
 void releaseOnEvent(const char* text, int state);
 
-// The application is leaving while the host unloads it: a loaded raster is written back and
-// released as far as the host still allows, and every block the session holds is freed, whether
-// or not the write succeeds.
+// The application is leaving: a loaded raster is released without asking anyone. Edits go to the
+// file unless it changed elsewhere or could only be read in part; then they go to a new file
+// beside it ("scan.vxraster-edits.tif"). When neither can be written they go to a rescue file in
+// the temporary folder ("scan.vxraster-rescue.tif"). An OK box says where. Every block the
+// session holds is freed.
 void endSessionOnUnload();
+
+// Marks the bitmap as edited: the next write-back or release writes it. pushUndo and clearUndo do
+// this for the commands that call them; a command that changes the bitmap any other way calls it
+// itself, before the write-back.
+void markBitmapEdited();
+// A new number for a state of the bitmap (app/undo.cpp numbers the states it restores).
+unsigned long long newBitmapState();
 
 // Toggles the inverted display of the active raster (of the first attachment while nothing is
 // loaded).
@@ -177,11 +205,22 @@ void freeActiveBitmap();
 void okBox(const char* text, int icon);
 bool askYesNo(const char* text, int icon);
 
-// Writes `bitmap` (size) over the raster file `path` of type `fileType` as a write-back does: for
-// a TIFF whose photometric interpretation the writing changes, the attachment's inverted display
-// is toggled, so the raster keeps its look. False when the file could not be written (left as
-// it was).
+// Writes `bitmap` (size, 1 = ink) over the raster file `path` of type `fileType` as a write-back
+// does; a TIFF keeps its photometric interpretation and so its look, and the display is left as
+// it is. False when the file could not be written (left as it was; "File not created from
+// bitmap" in the OK box).
 bool writeRasterFile(const char* path, int fileType, const Point2d& size, const unsigned char* bitmap);
+
+// What the session knows after it wrote (or restored) the raster file `path` holding the bitmap
+// state `state`: the file as it is now, and that state as the file's.
+void rememberFileWritten(const std::string& path, unsigned long long state);
+
+// What the last read of a raster file could not decode ("lines after 1361 of 3508 could not be
+// read"; the first 1361 lines were read whole), or "" when it read cleanly.
+std::string lastReadDamage();
+
+// The attachment whose file is `path` (the same file, however named), or null.
+DgnRasterP attachmentOfFile(const std::string& path);
 
 // True when the record's attachment is still one the host knows.
 bool activeAttachmentExists();

@@ -10,8 +10,12 @@ namespace pixmend::app {
 
 // ---- settings.cpp: the user-interface block --------------------------------------------------
 // The default temporary folder: "MS_TMP" expanded and taken whole; when it is not defined (or
-// does not fit), the system's temporary folder (TMPDIR, else /tmp) ending in '/'.
+// does not fit), the user's own temporary folder (the cache folder in the user's home, made
+// when missing; see settings.cpp), ending in '/'. Never a folder that all users share.
 void defaultTempDirectory(char* out, std::size_t size);
+// Makes the user's own temporary folder again when `directory` is that folder and it has gone
+// (a cleaned cache); any other folder is the user's choice and left as it is.
+void prepareTempDirectory(const char* directory);
 void setDefaultUserSettings(UserInterfaceData& data);
 // Reads the block from the open preference file, or fills in the defaults when there is no
 // record of the right size (a missing record is not an error: the first save creates it).
@@ -30,7 +34,10 @@ const DialogHookInfo* saveAsHooks();
 // `out` (`size` bytes). False, with `out` untouched, for another type or when it does not fit.
 bool nameWithTypeExtension(char* out, std::size_t size, const char* name, int fileType);
 
-// ---- main.cpp: shutdown ----------------------------------------------------------------------
+// ---- main.cpp: start-up and shutdown -----------------------------------------------------------
+// The start-up MdlMain runs (entry.cpp): 0.
+int startUp(int argc, char* argv[]);
+
 // Saves the user settings, closes the preference file and removes the menu. A negative
 // `unloadType` is the unload command: the active raster is released, the raster library ended
 // and the host asked to unload the application (0). Otherwise the host is unloading it: the

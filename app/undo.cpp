@@ -1,29 +1,28 @@
 // The undo store, the backup copy and the four commands on them:
 //   pushUndo / clearUndo           the store, filled by the editing commands
 //   undoEdit / redoEdit            exchange the stored state with the current one
-//   takeBackup                     the copy of the raster file taken at each load
-//   revertToBackup                 the bitmap read back from the backup (the file rewritten)
+//   revertToBackup                 the bitmap read back from the backup (app/backup.hpp)
 //   recoverFromBackup              the backup copied over the raster file
 //
 // What the store and the backup are tied to:
 // - The store belongs to the attachment it was taken from. Once another raster is active, undo
 //   and redo answer as with an empty store, and the next load of another raster drops it.
-// - The backup remembers the file it is a copy of. Revert reads it only into that file's raster
-//   and recover copies it only over that file, so a backup that could not be renewed at a later
-//   load (full temporary folder, say) never puts one scan's pixels into another.
-// - The inverted display is not part of a stored state: it follows the file's photometric
-//   interpretation (toggled when a write changes it) and the user's invert command, so undo,
-//   redo, revert and recover keep it as it is and the raster keeps its look.
+// - The backup's record says which file, as loaded, it is a copy of (app/backup.hpp). Revert
+//   reads it only into the raster loaded from that very file, recover copies it only over that
+//   file (the loaded raster's when one is loaded), and the user is told why otherwise: a backup
+//   of another scan, of another user or of an earlier load never puts its pixels into a file.
+// - Every state of the bitmap has a number (app/session.hpp), exchanged with the bitmap, so that
+//   a write-back after undo, redo or revert writes only when the file does not hold that state.
+// - The inverted display is not part of a stored state: it is the user's (the invert command), so
+//   undo, redo, revert and recover keep it as it is.
 #include "app/undo.hpp"
 
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <utility>
 
-#include "app/params.hpp"
+#include "app/backup.hpp"
 #include "app/session.hpp"
-#include "app/startup.hpp"
 #include "pixmend/vxdll.h"
 
 namespace pixmend::app {
@@ -31,18 +30,19 @@ namespace {
 
 UndoStore store;
 
-// The backup copy: where it was written and the raster file it copies. Unknown until the first
-// backup of this session (a file left by an earlier session then counts as a copy of the raster
-// recover finds).
-struct Backup {
-  std::string file;
-  std::string source;
-};
-std::optional<Backup> lastBackup;
-
 void freeStoreBitmap() {
   mdlImage_freeImage(store.bitmap, &store.size, IMAGEFORMAT_BITMAP);
   store.bitmap = nullptr;
+}
+
+// Empties the store; the bitmap is left as it is.
+void emptyStore() {
+  freeStoreBitmap();
+  store.size = Point2d{0, 0};
+  store.undoAvailable = 0;
+  store.redoAvailable = 0;
+  store.raster = nullptr;
+  store.bitmapState = 0;
 }
 
 bool storeIsOfActiveRaster() {
@@ -76,6 +76,7 @@ void exchangeWithStore() {
   mdlRaster_extendedInfoGet(&extended, r.raster);
   std::swap(r.bitmap, store.bitmap);
   std::swap(r.size, store.size);
+  std::swap(r.bitmapState, store.bitmapState);
   restoreRecords(store.rendering, store.geoReference, store.extended);
   store.rendering = rendering;
   store.geoReference = geoReference;
@@ -89,37 +90,17 @@ bool rasterActivated() {
   return false;
 }
 
-// The backup file of the raster file `path`, or nothing when the backup is of another file.
-std::optional<std::string> backupOf(const std::string& path) {
-  if (!lastBackup) return backupFileName();
-  if (lastBackup->source != path) return std::nullopt;
-  return lastBackup->file;
-}
-
-// The attachment whose file is `path`, or null.
-DgnRasterP attachmentOfFile(const std::string& path) {
-  DgnRasterP found = nullptr;
-  MdlContainer* container = mdlRaster_systemRasterContainerGet();
-  MdlContainerIterator* it = mdlCntr_iteratorCreate(container, CNTR_ITERATE_FORWARD);
-  for (int more = it != nullptr ? 0 : 1; more == 0 && found == nullptr; more = mdlCntr_iteratorNext(it)) {
-    auto raster = static_cast<DgnRasterP>(mdlCntr_valueGet(it));
-    RasterFileInfo info{};
-    if (raster != nullptr && mdlRaster_fileInfoGet(&info, raster) == SUCCESS && path == info.fullPath)
-      found = raster;
-  }
-  mdlCntr_release(container);
-  return found;
-}
-
-// After recover has rewritten the loaded raster's file: the bitmap is read from it again, as
-// it was when loaded, so that the next write-back cannot undo the recovery. When it cannot be
-// read the raster is released without writing (the file is the recovered one).
+// After recover has put the backup over the loaded raster's file: the file holds the raster as
+// it was loaded, and so does the bitmap, read from it again (placement as at load, undo
+// emptied), so that the next write-back cannot undo the recovery. When it cannot be read the
+// raster is released without writing (the file is the recovered one).
 void reloadRecoveredBitmap(const char* path) {
   ActiveRaster& r = activeRaster();
   ImageBlock bitmap;
   Point2d size{};
   const int status = mdlImage_readFileToBitMap(bitmap.slot(), &size, path, r.fileType, 0, mdlImage_checkStop);
-  clearUndo();
+  const std::string damage = lastReadDamage();
+  emptyStore();
   if (status != SUCCESS) {
     okBox(imageReadMessage(status, path).c_str(), 4);
     RasterRendering rendering{};
@@ -136,6 +117,38 @@ void reloadRecoveredBitmap(const char* path) {
   r.bitmap = bitmap.release();
   r.size = size;
   restoreRecords(r.renderingAtLoad, r.geoReferenceAtLoad, r.extendedAtLoad);
+  r.bitmapState = r.loadedState;
+  rememberFileWritten(path, r.loadedState);
+  r.damage = damage;  // the file as loaded, read in part again
+}
+
+// The raster recover restores: the loaded one, or with nothing loaded the attachment of the file
+// the backup copies. Null, with the user told why, when the backup is not a usable copy of it.
+DgnRasterP recoveryTarget() {
+  const ActiveRaster& r = activeRaster();
+  BackupRecord record;
+  if (r.loaded != 0) {
+    const BackupState state = checkBackup(r.path, &r.fileAtLoad, &record);
+    if (state == BackupState::Usable) return r.raster;
+    okBox(backupRefusal(state, r.path, record, "recovered").c_str(), 3);
+    return nullptr;
+  }
+  if (!readBackupRecord(&record)) {
+    okBox("There is no backup to recover from.\nNothing was recovered.", 3);
+    return nullptr;
+  }
+  DgnRasterP target = attachmentOfFile(record.source);
+  if (target == nullptr) {
+    const std::string text = "The backup is a copy of " + record.source + ", which is not attached.\nNothing was recovered.";
+    okBox(text.c_str(), 3);
+    return nullptr;
+  }
+  const BackupState state = checkBackup(record.source, nullptr, nullptr);
+  if (state != BackupState::Usable) {
+    okBox(backupRefusal(state, record.source, record, "recovered").c_str(), 3);
+    return nullptr;
+  }
+  return target;
 }
 
 }  // namespace
@@ -149,11 +162,13 @@ bool pushUndo() {
   mdlRaster_geoReferenceInfoGet(&store.geoReference, r.raster);
   mdlRaster_renderingInfoGet(&store.rendering, r.raster);
   mdlRaster_extendedInfoGet(&store.extended, r.raster);
-  store.size = r.size;
   freeStoreBitmap();
+  store.size = r.size;
   store.undoAvailable = 0;
   store.redoAvailable = 0;
   store.raster = nullptr;
+  store.bitmapState = r.bitmapState;
+  markBitmapEdited();
   const int bytes = mdlImage_memorySize(&r.size, IMAGEFORMAT_BITMAP);
   void* copy = bytes > 0 && r.bitmap != nullptr ? std::malloc(static_cast<std::size_t>(bytes)) : nullptr;
   if (copy == nullptr) {
@@ -169,20 +184,16 @@ bool pushUndo() {
 }
 
 void clearUndo() {
-  freeStoreBitmap();
-  store.size = Point2d{0, 0};
-  store.undoAvailable = 0;
-  store.redoAvailable = 0;
-  store.raster = nullptr;
+  emptyStore();
+  markBitmapEdited();
 }
 
 void resetUndo() {
-  clearUndo();
-  lastBackup.reset();
+  emptyStore();
 }
 
 void forgetUndoOfOtherRasters() {
-  if ((store.undoAvailable != 0 || store.redoAvailable != 0) && !storeIsOfActiveRaster()) clearUndo();
+  if ((store.undoAvailable != 0 || store.redoAvailable != 0) && !storeIsOfActiveRaster()) emptyStore();
 }
 
 void undoEdit() {
@@ -207,49 +218,34 @@ void redoEdit() {
   store.undoAvailable = 1;
 }
 
-std::string backupFileName() {
-  const UserInterfaceData* ui = userInterface();
-  char directory[sizeof(UserInterfaceData::tempDirectory)] = {};
-  if (ui != nullptr) {
-    std::memcpy(directory, ui->tempDirectory, sizeof directory - 1);
-  } else {
-    defaultTempDirectory(directory, sizeof directory);
-  }
-  return std::string(directory) + "backup.vxr";
-}
-
-void takeBackup(const char* rasterPath) {
-  const std::string name = backupFileName();
-  if (name.size() >= MAXFILELENGTH || mdlFile_copy(name.c_str(), rasterPath) != SUCCESS) {
-    mdlOutput_printf(MSG_ERROR, "Cannot make backup copy. Check the temp path in the setup.");
-    return;
-  }
-  lastBackup = Backup{name, rasterPath};
-}
-
 void revertToBackup() {
   if (!rasterActivated()) return;
   ActiveRaster& r = activeRaster();
-  const auto name = backupOf(r.path);
-  if (!name || mdlFile_find(nullptr, name->c_str(), nullptr, nullptr) != SUCCESS) {
-    toolSubsystem_printf("VXRaster: no backup of %s to revert to\n", r.path.c_str());
+  BackupRecord record;
+  const BackupState state = checkBackup(r.path, &r.fileAtLoad, &record);
+  if (state != BackupState::Usable) {
+    okBox(backupRefusal(state, r.path, record, "reverted").c_str(), 3);
     return;
   }
   // The backup is read into a new bitmap first: when it cannot be read, the raster keeps the
   // bitmap it has rather than being left with none.
+  const std::string name = backupFileName();
   ImageBlock bitmap;
   Point2d size{};
-  const int status = mdlImage_readFileToBitMap(bitmap.slot(), &size, name->c_str(), IMAGEFILE_FROM_FILE, 0,
-                                               mdlImage_checkStop);
+  const int status =
+      mdlImage_readFileToBitMap(bitmap.slot(), &size, name.c_str(), IMAGEFILE_FROM_FILE, 0, mdlImage_checkStop);
   if (status != SUCCESS) {
-    okBox(imageReadMessage(status, name->c_str()).c_str(), 4);
+    okBox(imageReadMessage(status, name.c_str()).c_str(), 4);
     return;
   }
   freeActiveBitmap();
   r.bitmap = bitmap.release();
   r.size = size;
   restoreRecords(r.renderingAtLoad, r.geoReferenceAtLoad, r.extendedAtLoad);
-  clearUndo();
+  emptyStore();
+  // The backup holds the file as loaded: the bitmap is the one loaded, which the file still
+  // holds unless the session wrote it since.
+  r.bitmapState = r.loadedState;
   writeBackActiveRaster();
 }
 
@@ -258,29 +254,26 @@ void recoverFromBackup() {
     okBox("No raster to recover", 3);
     return;
   }
+  DgnRasterP target = recoveryTarget();
+  if (target == nullptr) return;
   if (!askYesNo("Do you want to recover raster?\nPreviously saved backup will be used and all changes will "
                 "be lost.",
                 3)) {
     return;
   }
-  // The raster to recover is the one the backup was taken from; without a backup of this session
-  // it is the active raster (the first attachment while nothing is loaded).
   ActiveRaster& r = activeRaster();
-  DgnRasterP target = lastBackup ? attachmentOfFile(lastBackup->source) : r.raster;
   RasterFileInfo info{};
-  const std::string name = lastBackup ? lastBackup->file : backupFileName();
-  if (target == nullptr || mdlRaster_fileInfoGet(&info, target) != SUCCESS) {
+  const std::string name = backupFileName();
+  if (mdlRaster_fileInfoGet(&info, target) != SUCCESS) {
     okBox("No file recoverd", 3);
     return;
   }
-  const int before = info.fileType == IMAGEFILE_TIFF ? VXDllGetPhotometric(info.fullPath) : 0;
+  // The copy is the file as it was loaded, in its own photometric interpretation, which every
+  // write kept: the display has nothing to follow.
   if (mdlFile_copy(info.fullPath, name.c_str()) != SUCCESS) {
     okBox("No file recoverd", 3);
     return;
   }
-  // The copy brings the file's own photometric interpretation back: the display follows it.
-  if (info.fileType == IMAGEFILE_TIFF && VXDllGetPhotometric(info.fullPath) != before)
-    toggleInvertedDisplay(target);
   if (r.loaded != 0 && target == r.raster) reloadRecoveredBitmap(info.fullPath);
   mdlRaster_fileReload(target, RASTER_UPDATE_ALL);
 }

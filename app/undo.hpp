@@ -25,34 +25,30 @@ struct UndoStore {
   RasterExtendedInfo extended{};
   int undoAvailable = 0;
   int redoAvailable = 0;
-  DgnRasterP raster = nullptr;  // the attachment the state belongs to
+  DgnRasterP raster = nullptr;     // the attachment the state belongs to
+  unsigned long long bitmapState = 0;  // the number of the stored bitmap's state (app/session.hpp)
 };
 
 UndoStore& undoStore();
 
 // Saves the active raster's bitmap, rendering, georeference and extended information: undo is
-// available, redo is not. False, with the store empty and the user told, when the bitmap cannot
-// be copied (memory); the edit may go on without undo.
+// available, redo is not. The bitmap counts as edited from here on (the caller is about to change
+// it). False, with the store empty and the user told, when the bitmap cannot be copied (memory);
+// the edit may go on without undo.
 bool pushUndo();
-// Empties the store (both flags 0, its bitmap freed).
+// Empties the store (both flags 0, its bitmap freed). The bitmap counts as edited: the command
+// that calls this (the warp) changes it in a way one undo cannot take back.
 void clearUndo();
 
-// The commands. Undo, redo and revert need a loaded raster ("No raster is activated").
+// The commands. Undo, redo and revert need a loaded raster ("No raster is activated"). Revert and
+// recover use the backup (app/backup.hpp) only when it is a copy of the raster file they
+// restore, as loaded; otherwise they say why and write nothing.
 void undoEdit();
 void redoEdit();
 void revertToBackup();
 void recoverFromBackup();
 
-// ---- The backup copy (taken by the load) ------------------------------------------------------
-
-// Copies the raster file `rasterPath` to `tempDirectory` + "backup.vxr"; on failure says
-// "Cannot make backup copy. Check the temp path in the setup." in message field 1, and the
-// backup (if any) stays the copy of whatever it was taken from.
-void takeBackup(const char* rasterPath);
-// Where the next backup goes: `tempDirectory` followed by "backup.vxr".
-std::string backupFileName();
-
-// Start-up: the store empty, no backup known.
+// Start-up: the store empty.
 void resetUndo();
 // After a load: a store taken from another attachment is dropped.
 void forgetUndoOfOtherRasters();

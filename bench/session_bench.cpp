@@ -1,13 +1,17 @@
 // VXRaster's raster session on drawing sheets at 400 dpi (A4: 3307 x 4677 pixels, 1.9 MB; A0:
-// 13244 x 18724 pixels, 31 MB), driven through the host as a user drives it:
+// 13244 x 18724 pixels, 31 MB), driven through the host as a user drives it (VXRasterEdit, the
+// test build whose editing step stands in for the editing commands):
 //   PushUndo       one move of the attachment: the undo store takes a copy of the whole bitmap
 //                  (the yardstick is one memcpy of the bitmap's bytes)
-//   UndoRedo       one undo (or redo): the bitmaps exchanged, the bitmap written back as
-//                  CCITT Group 4 and the file read again by the host to redraw it
-//   LoadRelease    one select + end: the file read, the backup copied, the bitmap written back
+//   EditWriteBack  one small edit: the undo copy, the file checked against what the session
+//                  last wrote (its digest), the bitmap written back as CCITT Group 4, the new
+//                  file's digest, and the file read again by the host to redraw it
+//   UndoRedo       one undo (or redo) of an edit: the bitmaps exchanged and written back
+//   LoadRelease    one select + end without an edit: the file read and identified, the backup
+//                  copied with its record; nothing is written
 //
 // Counters: ms per operation, MB/s of the bitmap's bytes, x_memcpy = the time over one memcpy of
-// those bytes. Times are thread CPU time. Needs VXRaster built (build its target first).
+// those bytes. Times are thread CPU time. Needs VXRasterEdit built (build its target first).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -48,7 +52,7 @@ class Session {
                                         nullptr) == 0 &&
           host::createDesign(dir_ + "/sheet.dgn", &error) &&
           host::attachRaster("sheet.tif", false, nullptr, nullptr, RASTER_UPDATE_ALL, &raster) == 0 &&
-          host::loadApplication("VXRaster", {}).app != nullptr;
+          host::loadApplication("VXRasterEdit", {}).app != nullptr;
     host::runIdle();
   }
   ~Session() {
@@ -66,6 +70,11 @@ class Session {
   }
   static void point(double x, double y) {
     host::deliverDataPoint(DPoint3d{x, y, 0}, 0);
+    host::runIdle();
+  }
+  // The editing step: a block of `size` pixels at the top left, ink or paper, written back.
+  static void edit(int size, bool ink) {
+    host::raiseSystemEvent(60, "0 0 " + std::to_string(size) + " " + std::to_string(size), ink ? 1 : 0);
     host::runIdle();
   }
   // The journal grows with every step; it is emptied now and then so that it does not count.
@@ -91,7 +100,7 @@ void BM_PushUndo(benchmark::State& state) {
   const Drawing& sheet = sheetFor(state);
   Session session(sheet);
   if (!session.ok()) {
-    state.SkipWithError("VXRaster cannot be loaded (build its target first)");
+    state.SkipWithError("VXRasterEdit cannot be loaded (build its target first)");
     return;
   }
   Session::keyin("vxraster select");
@@ -105,17 +114,33 @@ void BM_PushUndo(benchmark::State& state) {
   report(state, start, sheet.bits.size());
 }
 
+void BM_EditWriteBack(benchmark::State& state) {
+  const Drawing& sheet = sheetFor(state);
+  Session session(sheet);
+  if (!session.ok()) {
+    state.SkipWithError("VXRasterEdit cannot be loaded (build its target first)");
+    return;
+  }
+  Session::keyin("vxraster select");
+  bool ink = true;
+  const double start = threadSeconds();
+  for (auto _ : state) {
+    Session::edit(64, ink);
+    ink = !ink;
+    Session::forget();
+  }
+  report(state, start, sheet.bits.size());
+}
+
 void BM_UndoRedo(benchmark::State& state) {
   const Drawing& sheet = sheetFor(state);
   Session session(sheet);
   if (!session.ok()) {
-    state.SkipWithError("VXRaster cannot be loaded (build its target first)");
+    state.SkipWithError("VXRasterEdit cannot be loaded (build its target first)");
     return;
   }
   Session::keyin("vxraster select");
-  Session::keyin("vxraster move attachment");
-  Session::point(0, 0);
-  Session::point(1, 0);
+  Session::edit(64, true);
   bool undo = true;
   const double start = threadSeconds();
   for (auto _ : state) {
@@ -130,7 +155,7 @@ void BM_LoadRelease(benchmark::State& state) {
   const Drawing& sheet = sheetFor(state);
   Session session(sheet);
   if (!session.ok()) {
-    state.SkipWithError("VXRaster cannot be loaded (build its target first)");
+    state.SkipWithError("VXRasterEdit cannot be loaded (build its target first)");
     return;
   }
   const double start = threadSeconds();
@@ -144,6 +169,7 @@ void BM_LoadRelease(benchmark::State& state) {
 
 // Argument 0: A4 at 400 dpi; 1: A0 at 400 dpi.
 BENCHMARK(BM_PushUndo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditWriteBack)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(4);
 BENCHMARK(BM_UndoRedo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(4);
 BENCHMARK(BM_LoadRelease)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(4);
 

@@ -1,10 +1,11 @@
 // Session verb that shows what a raster file holds, so that a session can compare files by their
 // decoded pixels (never by their bytes: two encodings of the same picture differ byte for byte):
 //   pixels FILE    journals "pixels: FILE W x H, N set, digest D (FORMAT[, PHOTOMETRIC])"
-// N is the number of pixels whose bit is 1 as decoded (sample bits as stored, so a min-is-black
-// TIFF counts its white), D a 64-bit FNV-1a digest of the decoded rows (each row ceil(W / 8)
-// bytes, padding bits cleared). Equal digests and sizes mean equal pixels for every practical
-// purpose; the photometric interpretation tells how a TIFF's bits look.
+// N is the number of ink pixels (the library's bitmaps have 1 = ink whatever the file stores, so
+// a min-is-black TIFF and its min-is-white copy give the same N and D), D a 64-bit FNV-1a digest
+// of the decoded rows (each row ceil(W / 8) bytes, padding bits cleared). Equal digests and sizes
+// mean the same picture for every practical purpose; the photometric interpretation shown is the
+// file's own.
 #include <cstdint>
 #include <cstdio>
 #include <string>

@@ -234,7 +234,11 @@ void copyStructureAndTags(TIFF* in, TIFF* out) {
   TIFFSetField(out, TIFFTAG_IMAGEWIDTH, width);
   TIFFSetField(out, TIFFTAG_IMAGELENGTH, length);
   TIFFSetField(out, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-  TIFFSetField(out, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+  // The sample bits are copied as stored, so the source's interpretation goes with them: the
+  // copy must look like the source in every viewer (a missing tag means min-is-white).
+  std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+  TIFFGetField(in, TIFFTAG_PHOTOMETRIC, &photometric);
+  TIFFSetField(out, TIFFTAG_PHOTOMETRIC, photometric);
   TIFFSetField(out, TIFFTAG_THRESHHOLDING, 1);
   TIFFSetField(out, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
 

@@ -39,6 +39,13 @@ void deliver(unsigned char** out, Point2d* outSize, const unsigned char* in, Ima
   if (inPlace) std::free(const_cast<unsigned char*>(in));
 }
 
+// What the last read could not decode (mdlImage_lastReadDamage).
+struct ReadDamage {
+  long long firstBadLine = -1;
+  int lines = 0;
+};
+ReadDamage gLastRead;
+
 }  // namespace
 
 extern "C" {
@@ -70,15 +77,25 @@ void mdlImage_freeImage(void* image, const Point2d*, int) {
 
 int mdlImage_readFileToBitMap(unsigned char** imageOut, Point2d* sizeOut, const char* fileName, int fileType,
                               int, ImageStopFunc stop) {
+  gLastRead = ReadDamage{};
   if (imageOut == nullptr || sizeOut == nullptr || fileName == nullptr) return MDLERR_BADARG;
   return guarded([&] {
     ImageBuffer image;
-    const int rc = readImageFile(fileName, fileType, image, stop);
+    long long damagedFrom = -1;
+    const int rc = readImageFile(fileName, fileType, image, stop, &damagedFrom);
     if (rc != 0) return rc;
+    if (damagedFrom >= 0) gLastRead = {damagedFrom, image.height};
     *sizeOut = {image.width, image.height};
     *imageOut = image.data.release();
     return 0;
   });
+}
+
+int mdlImage_lastReadDamage(int* firstBadLine, int* lines) {
+  if (gLastRead.firstBadLine < 0) return 0;
+  if (firstBadLine != nullptr) *firstBadLine = static_cast<int>(gLastRead.firstBadLine);
+  if (lines != nullptr) *lines = gLastRead.lines;
+  return 1;
 }
 
 int mdlImage_createFileFromBitMap(const char* fileName, int fileType, const Point2d* size,

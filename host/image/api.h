@@ -80,21 +80,33 @@ void mdlImage_freeImage(void* image, const Point2d* size, int format);
 
 /* Reads the first image of `fileName` into a new bitmap (*imageOut, owned by the caller) and
  * its size (*sizeOut). `fileType` is 3, 13, 19 or IMAGEFILE_FROM_FILE; when the content shows
- * another supported type, the content wins (the text window says so). File sample bits are
- * kept as stored (a min-is-black TIFF reads with its white as 1). `reserved`: pass 0.
+ * another supported type, the content wins (the text window says so). The bitmap's 1 is ink
+ * whatever the file stores: a min-is-black TIFF (white stored as 1) and a palette TIFF whose
+ * entry 0 is the darker colour are inverted on the way in; fill order 2 is read the same as 1.
+ * A Group 3/4 stream that stops before its last line is read as far as it goes, the rest
+ * background: mdlImage_lastReadDamage then says from which line. `reserved`: pass 0.
  * Results: MDLERR_NOTMONOCHROME for anything not 1 bit per pixel, MDLERR_INSFMEMORY when memory
  * cannot be had, MDLERR_FILENOTFOUND, MDLERR_CANNOTOPENFILE, MDLERR_CORRUPTIMAGE,
  * MDLERR_UNKNOWNIMAGETYPE, MDLERR_IMAGESTOPPED, MDLERR_BADARG for null pointers. */
 int mdlImage_readFileToBitMap(unsigned char** imageOut, Point2d* sizeOut, const char* fileName, int fileType,
                               int reserved, ImageStopFunc stop);
 
-/* Writes `image` (`size`) to `fileName` as `fileType` (3: TIFF, CCITT Group 4, strips,
- * min-is-white; 13: Intergraph run-length with line headers; 19: Intergraph Group 4;
- * IMAGEFILE_FROM_FILE: the type of the existing file, else by the name's extension). The file is
- * written beside the target under a temporary name and renamed over it when complete. When the
- * target exists, its resolution, resolution unit, document name and description (TIFF) or its
- * placement matrix, resolution and names (Intergraph) are carried over; further pages of a
- * multi-page TIFF are kept after the new first page. `option1` to `option3`: pass 0.
+/* What the last mdlImage_readFileToBitMap of this process could not decode: 0 when every line
+ * decoded cleanly; 1 when the file decoded with errors, with *firstBadLine the first line (0-based)
+ * that could not be read whole and *lines the image's height (either pointer may be null).
+ * A read that failed leaves nothing to report (0). */
+int mdlImage_lastReadDamage(int* firstBadLine, int* lines);
+
+/* Writes `image` (`size`, 1 = ink) to `fileName` as `fileType` (3: TIFF, CCITT Group 4, one
+ * strip; 13: Intergraph run-length with line headers; 19: Intergraph Group 4;
+ * IMAGEFILE_FROM_FILE: the type of the existing file, else by the name's extension). A new TIFF
+ * is min-is-white; a TIFF written over a 1-bit TIFF keeps that file's photometric interpretation
+ * (min-is-black stays min-is-black, a palette keeps its colours), so the picture looks the same
+ * in every viewer. The file is written beside the target under a temporary name and renamed over
+ * it when complete. When the target exists, its resolution, resolution unit, document name and
+ * description (TIFF) or its placement matrix, resolution and names (Intergraph) are carried
+ * over; further pages of a multi-page TIFF are kept after the new first page. `option1` to
+ * `option3`: pass 0.
  * Results: 0, MDLERR_INVALIDIMAGE, MDLERR_UNKNOWNIMAGETYPE, MDLERR_INSFMEMORY,
  * MDLERR_IMAGEWRITEFAILED, MDLERR_IMAGESTOPPED, MDLERR_BADARG. */
 int mdlImage_createFileFromBitMap(const char* fileName, int fileType, const Point2d* size,

@@ -49,11 +49,22 @@ void ImageDiagnostics::addTiff(bool error, const char* module, const char* forma
     ++errors_;
   } else if (std::strncmp(text, "Premature EOL", 13) == 0 || std::strncmp(text, "Premature EOF", 13) == 0) {
     ++prematureEnds_;
+    // The fax codec names the line it was decoding, counted within the strip or tile.
+    unsigned long line = 0;
+    const char* at = std::strstr(text, " at line ");
+    lastPrematureLine_ = at != nullptr && std::sscanf(at, " at line %lu", &line) == 1
+                             ? static_cast<long long>(line)
+                             : -1;
   }
   std::string line = error ? "libtiff error: " : "libtiff warning: ";
   if (module != nullptr && *module != '\0') line += std::string(module) + ": ";
   line += text;
   note(line);
+}
+
+void ImageDiagnostics::markDamagedLine(long long line) {
+  if (line < 0) line = 0;
+  if (firstDamagedLine_ < 0 || line < firstDamagedLine_) firstDamagedLine_ = line;
 }
 
 int ImageDiagnostics::onTiffError(TIFF*, void* user, const char* module, const char* format, va_list ap) {

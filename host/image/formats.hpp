@@ -79,6 +79,12 @@ struct CarriedProperties {
   std::string documentName, description;
   bool hasPageNumber = false;
   std::uint16_t pageNumber[2] = {0, 0};
+  // How the old 1-bit file shows its samples, kept so that a rewrite looks the same in every
+  // viewer: min-is-black stays min-is-black, a palette keeps its two colours. `inkIsZero` says
+  // that the bitmap's ink (1) is stored as 0.
+  std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+  std::uint16_t colormap[3][2] = {};
+  bool inkIsZero = false;
   // A multi-page TIFF: its further pages, copied after the new first page.
   const std::uint8_t* pagesSource = nullptr;
   std::size_t pagesSourceSize = 0;
@@ -93,8 +99,14 @@ struct CarriedProperties {
 
 // ---- TIFF ---------------------------------------------------------------------------------------
 
+// Reads the first image; its bitmap has 1 = ink whatever the file's photometric interpretation
+// (see tiffInkIsZero). A stream that stops early is kept and marked in diag.firstDamagedLine().
 int readTiff(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag,
              ImageStopFunc stop);
+// Whether the current directory of a 1-bit TIFF stores ink as 0: min-is-black files (their white
+// is 1), and palette files whose entry 0 is the darker colour. Min-is-white, a missing tag and
+// every other interpretation store ink as 1.
+bool tiffInkIsZero(TIFF* tif);
 int writeTiff(const ConstBitmapView& image, const CarriedProperties& carry, std::vector<std::uint8_t>& out,
               ImageDiagnostics& diag, ImageStopFunc stop);
 // Fills the TIFF part of `carry` from an existing file's bytes.
@@ -179,8 +191,10 @@ int describeImageFile(const char* path, ImageFileInfo& info);
 
 // ---- Library calls in C++ -----------------------------------------------------------------------
 
-// The whole read as mdlImage_readFileToBitMap does it.
-int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFunc stop);
+// The whole read as mdlImage_readFileToBitMap does it. `firstDamagedLine` (may be null) gets the
+// first line that could not be decoded whole (a stream that stopped early), -1 when none.
+int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFunc stop,
+                  long long* firstDamagedLine = nullptr);
 // Reads an image held in memory (fuzzers): the type comes from the content.
 int readImageMemory(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag);
 // The whole write as mdlImage_createFileFromBitMap does it.

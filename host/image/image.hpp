@@ -79,6 +79,14 @@ class ImageDiagnostics {
 
   int errors() const { return errors_; }                // libtiff errors and overrun lines
   int prematureEnds() const { return prematureEnds_; }  // streams that stopped before their last line
+  // The line that libtiff's last premature-end message named ("... at line N of strip S"),
+  // counted from the start of that strip or tile; -1 when no message named one.
+  long long lastPrematureLine() const { return lastPrematureLine_; }
+
+  // Damage the readers keep despite it (a stream that stopped early): the first line of the
+  // image, 0-based, that could not be decoded whole; -1 while every line decoded.
+  void markDamagedLine(long long line);
+  long long firstDamagedLine() const { return firstDamagedLine_; }
 
   // Open options with this object's handlers and a cap on libtiff's single allocations.
   // Owned by this object; valid while it lives.
@@ -102,6 +110,8 @@ class ImageDiagnostics {
   int total_ = 0;
   int errors_ = 0;
   int prematureEnds_ = 0;
+  long long lastPrematureLine_ = -1;
+  long long firstDamagedLine_ = -1;
   bool silent_ = false;
   bool muted_ = false;
   TIFFOpenOptions* options_ = nullptr;
@@ -149,6 +159,10 @@ void fillBits(std::uint8_t* row, std::size_t from, std::size_t to, bool ink);
 
 // Clears the padding bits at the end of every row of `view`.
 void clearPadding(const BitmapView& view);
+
+// Exchanges ink and background in `count` bytes (every bit flips; padding bits too, so callers
+// clear them afterwards where it matters).
+void invertBytes(std::uint8_t* data, std::size_t count);
 
 // The bit-reversed value of every byte.
 extern const std::uint8_t kReverseBits[256];

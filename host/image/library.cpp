@@ -191,7 +191,9 @@ int readImageMemory(const std::uint8_t* data, std::size_t size, ImageBuffer& out
   return MDLERR_UNKNOWNIMAGETYPE;
 }
 
-int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFunc stop) {
+int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFunc stop,
+                  long long* firstDamagedLine) {
+  if (firstDamagedLine != nullptr) *firstDamagedLine = -1;
   ImageDiagnostics diag(path);
   MappedFile file;
   if (const int rc = file.open(path); rc != 0) {
@@ -207,6 +209,7 @@ int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFun
     diag.notef("read as %s (its content), not as file type %d", typeName(type), fileType);
   const int rc = type == IMAGEFILE_TIFF ? readTiff(file.data(), file.size(), out, diag, stop)
                                         : readIngr(file.data(), file.size(), out, diag, stop);
+  if (rc == 0 && firstDamagedLine != nullptr) *firstDamagedLine = diag.firstDamagedLine();
   return rc;
 }
 

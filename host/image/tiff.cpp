@@ -1,7 +1,8 @@
 // TIFF files through libtiff: reading the first image of any 1-bit file (strips or tiles, every
-// compression libtiff decodes, either fill order, any photometric; sample bits kept as stored),
-// writing CCITT Group 4 strips min-is-white, and carrying an old file's tags and further pages
-// over a rewrite.
+// compression libtiff decodes, either fill order, any photometric) into a bitmap whose 1 is ink,
+// writing CCITT Group 4 strips (min-is-white, or the old file's own interpretation over a 1-bit
+// TIFF, so the picture looks the same), and carrying an old file's tags and further pages over a
+// rewrite.
 #include <algorithm>
 #include <cstring>
 
@@ -47,8 +48,23 @@ bool fillsWholeStrips(std::uint16_t compression) {
   }
 }
 
-int readStrips(TIFF* tif, std::uint16_t compression, const ImageBuffer& out, ImageDiagnostics& diag,
-               ImageStopFunc stop) {
+// After a stream stopped early at `line` (counted in its strip or tile of `rows` lines; -1 when
+// unknown, which leaves the lines as decoded): that line and the ones after it become paper.
+// The codec fills the broken line with its own white, which is ink where ink is stored as 0.
+void keepUndamagedLines(std::uint8_t* first, std::size_t stride, std::uint64_t rows, long long& line,
+                        std::uint8_t paper) {
+  if (line < 0 || static_cast<std::uint64_t>(line) >= rows) {
+    line = -1;
+    return;
+  }
+  std::memset(first + static_cast<std::size_t>(line) * stride, paper,
+              static_cast<std::size_t>(rows - static_cast<std::uint64_t>(line)) * stride);
+}
+
+// `paper`: the byte of samples that show background in this file (0x00, or 0xFF where ink is
+// stored as 0), which fills whatever a damaged or short strip leaves undecoded.
+int readStrips(TIFF* tif, std::uint16_t compression, const ImageBuffer& out, std::uint8_t paper,
+               ImageDiagnostics& diag, ImageStopFunc stop) {
   const bool clearFirst = !fillsWholeStrips(compression);
   std::uint32_t rowsPerStrip = 0;
   TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
@@ -63,7 +79,7 @@ int readStrips(TIFF* tif, std::uint16_t compression, const ImageBuffer& out, Ima
     const std::uint64_t rows = std::min<std::uint64_t>(rowsPerStrip, height - row0);
     std::uint8_t* first = out.data.get() + row0 * stride;
     const auto bytes = static_cast<tmsize_t>(rows * stride);
-    if (clearFirst) std::memset(first, 0, static_cast<std::size_t>(bytes));
+    if (clearFirst) std::memset(first, paper, static_cast<std::size_t>(bytes));
     const int errors = diag.errors(), ends = diag.prematureEnds();
     const tmsize_t got = TIFFReadEncodedStrip(tif, s, first, bytes);
     // Damage is refused; a stream that merely stops early keeps what it decoded (real fax files
@@ -72,10 +88,14 @@ int readStrips(TIFF* tif, std::uint16_t compression, const ImageBuffer& out, Ima
     if (got != bytes || diag.prematureEnds() > ends) {
       // The bitmap is not cleared beforehand (that would cost a pass over it): a strip that
       // stopped early is decoded again into cleared rows, so that what it lacks is background.
-      std::memset(first, 0, static_cast<std::size_t>(bytes));
+      std::memset(first, paper, static_cast<std::size_t>(bytes));
       diag.mute(true);
       TIFFReadEncodedStrip(tif, s, first, bytes);
       diag.mute(false);
+      long long line = diag.prematureEnds() > ends ? diag.lastPrematureLine() : -1;
+      keepUndamagedLines(first, stride, rows, line, paper);
+      // Kept, but the caller learns from which line on the picture is missing.
+      diag.markDamagedLine(static_cast<long long>(row0) + std::max(line, 0LL));
     }
     covered = row0 + rows;
     if (stop != nullptr && stop() != 0) return MDLERR_IMAGESTOPPED;
@@ -88,7 +108,8 @@ int readStrips(TIFF* tif, std::uint16_t compression, const ImageBuffer& out, Ima
   return 0;
 }
 
-int readTiles(TIFF* tif, const ImageBuffer& out, ImageDiagnostics& diag, ImageStopFunc stop) {
+int readTiles(TIFF* tif, const ImageBuffer& out, std::uint8_t paper, ImageDiagnostics& diag,
+              ImageStopFunc stop) {
   std::uint32_t tileWidth = 0, tileLength = 0;
   TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth);
   TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileLength);
@@ -114,11 +135,16 @@ int readTiles(TIFF* tif, const ImageBuffer& out, ImageDiagnostics& diag, ImageSt
     for (std::uint64_t tx = 0; tx < width; tx += tileWidth) {
       const ttile_t index =
           TIFFComputeTile(tif, static_cast<std::uint32_t>(tx), static_cast<std::uint32_t>(ty), 0, 0);
-      std::memset(tile.get(), 0, tileBytes);
-      const int errors = diag.errors();
+      std::memset(tile.get(), paper, tileBytes);
+      const int errors = diag.errors(), ends = diag.prematureEnds();
       TIFFReadEncodedTile(tif, index, tile.get(), static_cast<tmsize_t>(tileBytes));
       if (diag.errors() > errors) return MDLERR_CORRUPTIMAGE;
       const std::uint64_t rows = std::min<std::uint64_t>(tileLength, height - ty);
+      if (diag.prematureEnds() > ends) {
+        long long line = diag.lastPrematureLine();
+        keepUndamagedLines(tile.get(), tileStride, tileLength, line, paper);
+        diag.markDamagedLine(static_cast<long long>(ty) + std::max(line, 0LL));
+      }
       const std::uint64_t cols = std::min<std::uint64_t>(tileWidth, width - tx);
       for (std::uint64_t r = 0; r < rows; ++r)
         copyBits(out.view().row(static_cast<int>(ty + r)), tx, tile.get() + r * tileStride, 0, cols);
@@ -237,7 +263,25 @@ bool copyPage(TIFF* src, TIFF* dst, ImageDiagnostics& diag) {
   return TIFFWriteDirectory(dst) != 0;
 }
 
+// Relative brightness of colour map entry `i` (16-bit channels).
+std::uint64_t brightness(const std::uint16_t* r, const std::uint16_t* g, const std::uint16_t* b, int i) {
+  return 299u * std::uint64_t{r[i]} + 587u * std::uint64_t{g[i]} + 114u * std::uint64_t{b[i]};
+}
+
 }  // namespace
+
+bool tiffInkIsZero(TIFF* tif) {
+  std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+  if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric)) return false;
+  if (photometric == PHOTOMETRIC_MINISBLACK) return true;
+  if (photometric == PHOTOMETRIC_PALETTE) {
+    // A 1-bit colour map has two entries: the darker one is the ink.
+    std::uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+    if (TIFFGetField(tif, TIFFTAG_COLORMAP, &r, &g, &b) && r != nullptr && g != nullptr && b != nullptr)
+      return brightness(r, g, b, 0) < brightness(r, g, b, 1);
+  }
+  return false;
+}
 
 int readTiff(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag,
              ImageStopFunc stop) {
@@ -277,9 +321,12 @@ int readTiff(const std::uint8_t* data, std::size_t size, ImageBuffer& out, Image
   ImageBuffer image;
   if (const int rc = allocateImage(static_cast<int>(width), static_cast<int>(height), image, false); rc != 0)
     return rc;
-  const int rc =
-      TIFFIsTiled(tif) ? readTiles(tif, image, diag, stop) : readStrips(tif, compression, image, diag, stop);
+  const bool inkIsZero = tiffInkIsZero(tif);
+  const std::uint8_t paper = inkIsZero ? 0xFF : 0x00;
+  const int rc = TIFFIsTiled(tif) ? readTiles(tif, image, paper, diag, stop)
+                                  : readStrips(tif, compression, image, paper, diag, stop);
   if (rc != 0) return rc;
+  if (inkIsZero) invertBytes(image.data.get(), image.bytes());
   clearPadding(image.view());
   out = std::move(image);
   return 0;
@@ -315,6 +362,26 @@ void carryFromTiff(const std::uint8_t* data, std::size_t size, CarriedProperties
   }
   if (TIFFGetField(tif, TIFFTAG_PAGENUMBER, &carry.pageNumber[0], &carry.pageNumber[1]))
     carry.hasPageNumber = true;
+  // The look of a 1-bit file: its interpretation (and colours) stay, so the same bitmap shows the
+  // same. Files of other depths are replaced by an ordinary min-is-white page.
+  std::uint16_t bps = 1, spp = 1, photometric = PHOTOMETRIC_MINISWHITE;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bps);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
+  if (bps == 1 && spp == 1 && TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric)) {
+    std::uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+    if (photometric == PHOTOMETRIC_MINISBLACK) {
+      carry.photometric = photometric;
+    } else if (photometric == PHOTOMETRIC_PALETTE && TIFFGetField(tif, TIFFTAG_COLORMAP, &r, &g, &b) &&
+               r != nullptr && g != nullptr && b != nullptr) {
+      carry.photometric = photometric;
+      for (int i = 0; i < 2; ++i) {
+        carry.colormap[0][i] = r[i];
+        carry.colormap[1][i] = g[i];
+        carry.colormap[2][i] = b[i];
+      }
+    }
+    carry.inkIsZero = tiffInkIsZero(tif);
+  }
   const tdir_t pages = TIFFNumberOfDirectories(tif);
   if (pages > 1) {
     carry.pagesSource = data;
@@ -334,7 +401,9 @@ int writeTiff(const ConstBitmapView& image, const CarriedProperties& carry, std:
   TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, carry.photometric);
+  if (carry.photometric == PHOTOMETRIC_PALETTE)
+    TIFFSetField(tif, TIFFTAG_COLORMAP, carry.colormap[0], carry.colormap[1], carry.colormap[2]);
   TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(image.height));
@@ -351,11 +420,19 @@ int writeTiff(const ConstBitmapView& image, const CarriedProperties& carry, std:
   if (carry.hasDescription) TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, carry.description.c_str());
   if (carry.furtherPages > 0) TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
   if (carry.hasPageNumber) TIFFSetField(tif, TIFFTAG_PAGENUMBER, carry.pageNumber[0], carry.pageNumber[1]);
+  // A file that stores ink as 0 gets each row inverted on its way out; the bitmap is the caller's.
+  std::vector<std::uint8_t> inverted(carry.inkIsZero ? rowBytes(image.width) : 0);
   for (int y = 0; y < image.height; ++y) {
     if ((y & 1023) == 1023 && stop != nullptr && stop() != 0) return MDLERR_IMAGESTOPPED;
     // The encoder only reads the row.
-    if (TIFFWriteScanline(tif, const_cast<std::uint8_t*>(image.row(y)), static_cast<std::uint32_t>(y), 0) < 0)
-      return MDLERR_INSFMEMORY;
+    auto* row = const_cast<std::uint8_t*>(image.row(y));
+    if (carry.inkIsZero) {
+      std::memcpy(inverted.data(), row, inverted.size());
+      invertBytes(inverted.data(), inverted.size());
+      clearPadding(BitmapView(inverted.data(), image.width, 1));
+      row = inverted.data();
+    }
+    if (TIFFWriteScanline(tif, row, static_cast<std::uint32_t>(y), 0) < 0) return MDLERR_INSFMEMORY;
   }
   if (!TIFFWriteDirectory(tif)) return MDLERR_INSFMEMORY;
   if (carry.furtherPages > 0) {

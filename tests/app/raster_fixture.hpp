@@ -17,6 +17,7 @@
 #include "host/mdl.h"
 #include "host/raster/raster.hpp"
 #include "host/state/state.hpp"
+#include "host/system/loader.hpp"
 #include "pixmend/vxdll.h"
 #include "tests/app/vxraster_fixture.hpp"
 
@@ -134,12 +135,37 @@ class RasterSessionTest : public VXRasterTest {
     return a.red == b.red && a.green == b.green && a.blue == b.blue;
   }
 
-  // Whether VXRaster has a raster loaded, as the undo command tells a user.
+  // Whether VXRaster has a raster loaded, as a user sees it: the loaded raster is drawn in the
+  // active colour (palette 2), every other one in its own (black in these tests). Asking the
+  // undo command would undo the last edit.
   static bool loaded() {
-    const auto from = mark();
-    keyin("vxraster undo");
-    const auto errors = texts("error", from);
-    return errors.empty() || errors.back() != "No raster is activated";
+    for (DgnRaster* r : host::rasterAttachments())
+      if (sameColor(r->rendering.color, palette(2))) return true;
+    return false;
+  }
+
+  // VXRaster's test build, whose editing step (host event slot 60) changes the bitmap as an
+  // editing command does.
+  static host::Application* loadEditing() { return load({}, "VXRasterEdit"); }
+  // Paints a rectangle of the active raster's bitmap (pixels, row 0 at the top) with ink or
+  // background, loading the raster first as every editing command does; written back at once,
+  // or left for a later write-back or release.
+  static void edit(int left, int top, int width, int height, bool ink = true, bool writeBack = true) {
+    const std::string text = std::to_string(left) + " " + std::to_string(top) + " " + std::to_string(width) +
+                             " " + std::to_string(height);
+    host::raiseSystemEvent(60, text, (ink ? 1 : 0) | (writeBack ? 0 : 2));
+    host::runIdle();
+  }
+  // `p` with a rectangle painted as edit() paints it.
+  static Pixels painted(Pixels p, int left, int top, int width, int height, bool ink = true) {
+    const int stride = (p.width + 7) / 8;
+    for (int y = top; y < top + height && y < p.height; ++y)
+      for (int x = left; x < left + width && x < p.width; ++x) {
+        unsigned char& byte = p.bits[static_cast<std::size_t>(y) * stride + x / 8];
+        const auto bit = static_cast<unsigned char>(0x80 >> (x % 8));
+        byte = ink ? byte | bit : byte & static_cast<unsigned char>(~bit);
+      }
+    return p;
   }
 
   static void point(double x, double y, int view = 0) {

@@ -1,5 +1,8 @@
 // VXRaster's start-up and shutdown: the parameter block and its layout, the user settings and
 // their defaults, the preference record's stored form, the command table, the about box.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -95,17 +98,57 @@ TEST_F(Startup, AFirstStartTakesTheDefaultsWithTheTemporaryFolderExpanded) {
   EXPECT_FALSE(storedSettings()) << "nothing is stored before the first shutdown";
 }
 
-TEST_F(Startup, WithoutMsTmpTheSystemTemporaryFolderIsTheDefault) {
+// Without MS_TMP the backup and the temporary rasters go to a folder of the user's own (made when
+// missing, closed to others), never to one all users share: two users never see each other's
+// backup.
+TEST_F(Startup, WithoutMsTmpTheUsersOwnFolderIsTheDefault) {
   host::undefineVariable("MS_TMP");
-  define("TMPDIR", "/var/scratch");
+  host::undefineVariable("XDG_CACHE_HOME");
+  define("HOME", path("alice"));
   load();
-  EXPECT_EQ(text("userInterfaceData.tempDirectory"), "/var/scratch/") << "with its separator";
+  EXPECT_EQ(text("userInterfaceData.tempDirectory"), path("alice") + "/.cache/pixmend/");
+  struct stat st {};
+  ASSERT_EQ(::stat(path("alice/.cache/pixmend").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
   keyin("vxraster unload");
   std::filesystem::remove(path("VXPixmend.upf"));
 
-  host::undefineVariable("TMPDIR");
+  define("HOME", path("bob/"));
   load();
-  EXPECT_EQ(text("userInterfaceData.tempDirectory"), "/tmp/");
+  EXPECT_EQ(text("userInterfaceData.tempDirectory"), path("bob") + "/.cache/pixmend/");
+  keyin("vxraster unload");
+  std::filesystem::remove(path("VXPixmend.upf"));
+
+  define("XDG_CACHE_HOME", path("cache"));
+  load();
+  EXPECT_EQ(text("userInterfaceData.tempDirectory"), path("cache") + "/pixmend/");
+  keyin("vxraster unload");
+  std::filesystem::remove(path("VXPixmend.upf"));
+}
+
+TEST_F(Startup, WithoutAHomeTheFolderInTheSharedTemporaryFolderMustBeOursAlone) {
+  host::undefineVariable("MS_TMP");
+  host::undefineVariable("XDG_CACHE_HOME");
+  host::undefineVariable("HOME");
+  std::filesystem::create_directories(path("shared"));
+  define("TMPDIR", path("shared"));
+  const std::string own = path("shared") + "/pixmend-" + std::to_string(::geteuid()) + "/";
+  load();
+  EXPECT_EQ(text("userInterfaceData.tempDirectory"), own);
+  struct stat st {};
+  ASSERT_EQ(::stat(own.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  keyin("vxraster unload");
+  std::filesystem::remove(path("VXPixmend.upf"));
+
+  // Someone opened it to everyone: it is not used, a new private folder is made beside it.
+  ASSERT_EQ(::chmod(own.c_str(), 0777), 0);
+  load();
+  const std::string chosen = text("userInterfaceData.tempDirectory").value_or("");
+  EXPECT_NE(chosen, own);
+  EXPECT_EQ(chosen.rfind(own.substr(0, own.size() - 1) + "-", 0), 0u) << chosen;
+  ASSERT_EQ(::stat(chosen.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
 // File names are appended to the folder as they are: a value without its separator is the
@@ -118,13 +161,14 @@ TEST_F(Startup, AnMsTmpWithoutItsSeparatorIsTakenAsWritten) {
 
 TEST_F(Startup, AnMsTmpTooLongForTheFieldIsNotCutIntoAnotherFolder) {
   define("MS_TMP", "/" + std::string(300, 'd') + "/");
-  define("TMPDIR", "/var/scratch/");
+  host::undefineVariable("XDG_CACHE_HOME");
+  define("HOME", path("home"));
   const auto from = mark();
   load();
-  EXPECT_EQ(text("userInterfaceData.tempDirectory"), "/var/scratch/");
+  EXPECT_EQ(text("userInterfaceData.tempDirectory"), path("home") + "/.cache/pixmend/");
   EXPECT_EQ(texts("text", from),
             std::vector<std::string>{
-                "VXRaster: MS_TMP is longer than 255 characters; using the system temporary folder\n"});
+                "VXRaster: MS_TMP is longer than 255 characters; using the user's temporary folder\n"});
 }
 
 TEST_F(Startup, SettingsAreStoredFieldByFieldAndReadBackAtTheNextStart) {

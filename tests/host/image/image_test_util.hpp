@@ -125,11 +125,29 @@ inline TIFF* quietOpen(const std::string& path, const char* mode = "r") {
   return tif;
 }
 
+// Whether the file's samples show ink as 0, by the TIFF rules: min-is-black stores white as 1; a
+// palette shows each sample in its colour map's colour, and the darker entry is ink.
+inline bool storesInkAsZero(TIFF* tif) {
+  std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+  TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+  if (photometric == PHOTOMETRIC_MINISBLACK) return true;
+  std::uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+  if (photometric != PHOTOMETRIC_PALETTE || !TIFFGetField(tif, TIFFTAG_COLORMAP, &r, &g, &b)) return false;
+  const double grey0 = 0.299 * r[0] + 0.587 * g[0] + 0.114 * b[0];
+  const double grey1 = 0.299 * r[1] + 0.587 * g[1] + 0.114 * b[1];
+  return grey0 < grey1;
+}
+
+enum class Samples { AsStored, AsInk };
+
 // libtiff's own decoding of page 1: strips with TIFFReadEncodedStrip, tiles with
-// TIFFReadEncodedTile, rows packed, padding bits 0, sample values as stored.
-inline bool libtiffDecode(const std::string& path, Bits& out) {
+// TIFFReadEncodedTile, rows packed, padding bits 0. Samples::AsStored gives the sample values as
+// stored; Samples::AsInk applies the photometric interpretation (1 = black on paper), which is
+// how every viewer shows the file.
+inline bool libtiffDecode(const std::string& path, Bits& out, Samples samples = Samples::AsStored) {
   TIFF* tif = quietOpen(path);
   if (tif == nullptr) return false;
+  const bool invert = samples == Samples::AsInk && storesInkAsZero(tif);
   std::uint32_t w = 0, h = 0;
   TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
@@ -161,12 +179,28 @@ inline bool libtiffDecode(const std::string& path, Bits& out) {
       const std::uint64_t rows = std::min<std::uint64_t>(rps, h - row0);
       TIFFReadEncodedStrip(tif, s, out.bytes.data() + row0 * stride, static_cast<tmsize_t>(rows * stride));
     }
-    if (w % 8 != 0)
-      for (std::uint32_t y = 0; y < h; ++y)
-        out.bytes[y * stride + stride - 1] &= static_cast<std::uint8_t>(0xFF00u >> (w % 8));
   }
+  if (invert)
+    for (std::uint8_t& byte : out.bytes) byte = static_cast<std::uint8_t>(~byte);
+  if (w % 8 != 0)
+    for (std::uint32_t y = 0; y < h; ++y)
+      out.bytes[y * stride + stride - 1] &= static_cast<std::uint8_t>(0xFF00u >> (w % 8));
   TIFFClose(tif);
   return true;
+}
+
+// How a viewer shows page 1 (Samples::AsInk).
+inline bool libtiffLook(const std::string& path, Bits& out) {
+  return libtiffDecode(path, out, Samples::AsInk);
+}
+
+inline std::uint16_t photometricOf(const std::string& path) {
+  TIFF* tif = quietOpen(path);
+  if (tif == nullptr) return 0xFFFF;
+  std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+  TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+  TIFFClose(tif);
+  return photometric;
 }
 
 // ---- Reference kernels: one pixel at a time, from the definitions ----------------------------

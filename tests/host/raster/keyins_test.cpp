@@ -114,5 +114,71 @@ TEST_F(RasterKeyins, SaveAsCopiesOrConvertsAndTheAttachmentFollows) {
   EXPECT_STREQ(info.fullPath, copy.c_str()) << "a failed save changes nothing";
 }
 
+TEST_F(RasterKeyins, SaveAsNeverReplacesAFileBySurprise) {
+  const auto ink = [](int x, int y) { return (x * y) % 3 == 0; };
+  const std::string a = makeRaster("a.tif", 16, 8, ink);
+  const std::string b = makeRaster("b.tif", 16, 8, [](int, int) { return false; });
+  const std::string c = makeRaster("c.rle", 16, 8, [](int, int) { return true; });
+  open(a);
+  open(b);
+  const auto bBytes = readBytes(b);
+  // An attached raster (the raster's own file too) is refused.
+  for (const std::string& target : {b, a}) {
+    queueAnswer(target);
+    runKeyin("imgmanager file saveas 1");
+    EXPECT_EQ(journal().texts("error").back(), "Cannot save " + a + " as " + target + ": it is an attached raster");
+  }
+  EXPECT_EQ(readBytes(b), bBytes);
+  // Any other existing file is replaced only when the user says so; the new file holds nothing of
+  // the old one (a run-length file replaced by the TIFF's pixels written anew).
+  const auto cBytes = readBytes(c);
+  const std::string target = c;
+  queueAnswer(target);
+  queueAnswer("no");
+  runKeyin("imgmanager file saveas 1");
+  EXPECT_EQ(journal().texts("box").back(), "answer no");
+  EXPECT_EQ(readBytes(target), cBytes);
+  queueAnswer(target);
+  queueAnswer("yes");
+  runKeyin("imgmanager file saveas 1");
+  EXPECT_EQ(journal().texts("box")[journal().texts("box").size() - 2],
+            "yesno icon 3: " + target + " already exists.\nDo you want to replace it?");
+  EXPECT_EQ(journal().texts("file").back(), "renamed " + target + ".part to " + target);
+  EXPECT_EQ(mdlImage_typeFromFile(target.c_str()), IMAGEFILE_RLE);
+  ImageBuffer before, after;
+  ASSERT_EQ(readImageFile(a.c_str(), IMAGEFILE_FROM_FILE, before, nullptr), 0);
+  ASSERT_EQ(readImageFile(target.c_str(), IMAGEFILE_FROM_FILE, after, nullptr), 0);
+  EXPECT_EQ(std::memcmp(after.data.get(), before.data.get(), before.bytes()), 0);
+  EXPECT_FALSE(std::filesystem::exists(target + ".part"));
+}
+
+TEST_F(RasterKeyins, SaveAsWritesATiledTiffInStripsWithItsLook) {
+  // Min-is-white with fill order 2, and min-is-black.
+  for (const char* scan : {"derived/CCITT_1_tiled512_g4_fo2.tif", "derived/char_tiled16_g4.tif"}) {
+    SCOPED_TRACE(scan);
+    const std::string tiled = copyScan(scan, "tiled.tif");
+    if (tiled.empty()) GTEST_SKIP() << "no test scans";
+    ImageFileInfo info;
+    ASSERT_EQ(describeImageFile(tiled.c_str(), info), 0);
+    ASSERT_TRUE(info.tiled);
+    open(tiled);
+    const std::string strips = scratch_.file("strips.tif");
+    queueAnswer(strips);
+    runKeyin("imgmanager file saveas");
+    ImageFileInfo saved;
+    ASSERT_EQ(describeImageFile(strips.c_str(), saved), 0);
+    EXPECT_FALSE(saved.tiled);
+    EXPECT_EQ(saved.photometric, info.photometric);
+    EXPECT_EQ(saved.hasResolution, info.hasResolution);
+    ImageBuffer before, after;
+    ASSERT_EQ(readImageFile(tiled.c_str(), IMAGEFILE_FROM_FILE, before, nullptr), 0);
+    ASSERT_EQ(readImageFile(strips.c_str(), IMAGEFILE_FROM_FILE, after, nullptr), 0);
+    ASSERT_EQ(after.bytes(), before.bytes());
+    EXPECT_EQ(std::memcmp(after.data.get(), before.data.get(), before.bytes()), 0);
+    runKeyin("raster detach all");
+    std::filesystem::remove(strips);
+  }
+}
+
 }  // namespace
 }  // namespace pixmend::host
