@@ -65,6 +65,7 @@ void placementDynamics(DPoint3d* point, int, int) {
 void place(DPoint3d*, int) {
   int column = 0, row = 0;
   placementPixel(piece().last, &column, &row);
+  holdOnRaster(&column, &row);
   app::pushUndo();
   app::ActiveRaster& r = app::activeRaster();
   if (state.move) {

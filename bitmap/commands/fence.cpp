@@ -61,8 +61,9 @@ void fencePlace(DPoint3d*, int) {
     app::markBitmapEdited();
   }
   const app::RasterCoordinates at = app::rasterCoordinates();
-  const int column = app::RasterCoordinates::truncated(state.minColumn - (s.x - t.x) / at.pixelSize);
-  const int row = app::RasterCoordinates::truncated((s.y - t.y) / at.pixelSize + state.minRow);
+  int column = app::RasterCoordinates::truncated(state.minColumn - (s.x - t.x) / at.pixelSize);
+  int row = app::RasterCoordinates::truncated((s.y - t.y) / at.pixelSize + state.minRow);
+  holdOnRaster(&column, &row);
   pastePiece(column, row, transparentPaste());
   app::writeBackActiveRaster();
   state.vertices.clear();

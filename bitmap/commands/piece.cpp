@@ -1,6 +1,7 @@
 // The piece a copy or move carries (see piece.hpp).
 #include "bitmap/commands/piece.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -94,6 +95,13 @@ void placementPixel(const DPoint3d& target, int* column, int* row) {
   const app::RasterCoordinates at = app::rasterCoordinates();
   *column = at.column(target.x + (current.low.x - current.from.x));
   *row = at.row(target.y + (current.high.y - current.from.y));
+}
+
+void holdOnRaster(int* column, int* row) {
+  const Point2d raster = app::activeRaster().size;
+  // In the dynamics' order: a piece larger than the raster is held at its right and top edges.
+  *column = std::min(std::max(*column, 0), raster.x - current.size.x);
+  *row = std::max(std::min(*row, raster.y - current.size.y), 0);
 }
 
 bool transparentPaste() {

@@ -46,6 +46,10 @@ DPoint3d clampPlacement(const DPoint3d& cursor);
 // trunc((t.x + (x1 - s.x) - ox) / p) and trunc(H - (t.y + (y2 - s.y) - oy) / p).
 void placementPixel(const DPoint3d& target, int* column, int* row);
 
+// A placement's upper-left pixel held so that the piece lies on the raster (the dynamics hold the
+// cursor so already; this holds a placement whatever point it came from).
+void holdOnRaster(int* column, int* row);
+
 // True when the tool setting copyTransparent asks for a transparent paste (its absolute value 1).
 bool transparentPaste();
 
