@@ -467,9 +467,9 @@ bool writeDesignFile(const std::string& path, const DesignContent& content, std:
   std::vector<std::uint8_t> bytes;
   if (!serializeDesign(content, &bytes, error)) return false;
   AtomicFile file(path);
-  if (!file.write(bytes.data(), bytes.size())) return fail(error, std::strerror(errno));
+  if (!file.write(bytes.data(), bytes.size())) return fail(error, file.error());
   if (gWriteFault) return fail(error, "write interrupted (test fault)");  // the target stays untouched
-  if (!file.commit()) return fail(error, std::strerror(errno));
+  if (!file.commit()) return fail(error, file.error());
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include "host/config/config.hpp"
 #include "host/design/api.h"
 #include "host/design/design.hpp"
+#include "host/files/files.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/raster/raster.hpp"
@@ -150,6 +151,8 @@ bool openDesign(const std::string& path, std::string* error) {
     if (error != nullptr) *error = "which design file?";
     return false;
   }
+  // A write of this design killed part-way left its temporary beside it: it goes now.
+  removeStaleTemporaries(path);
   DesignContent content;
   if (!readDesignFile(path, &content, error)) return false;
   switchTo(path, std::move(content), "opened");

@@ -182,7 +182,7 @@ int mdlImage_updateIngrAttach(const DPoint3d* origin, const DPoint2d* extent, co
     }
     std::vector<std::uint8_t> bytes;
     if (const int rc = placeIngr(file.data(), file.size(), *origin, *extent, bytes, diag); rc != 0) return rc;
-    return writeFileAtomically(fileName, bytes, diag);
+    return replaceImageFile(fileName, bytes, diag);
   });
 }
 

@@ -4,7 +4,7 @@
 //
 // Contents: ImageBuffer / allocateImage (bitmap memory, the pixel limit), ImageDiagnostics
 // (messages of one call, flushed to journal channel "text"), MappedFile (read-only input),
-// writeFileAtomically (temporary file beside the target, then rename), bit helpers.
+// replaceImageFile (through the host's AtomicFile), bit helpers.
 #pragma once
 
 #include <tiffio.h>
@@ -138,13 +138,11 @@ class MappedFile {
   void* map_ = nullptr;
 };
 
-// Writes `bytes` to `path` through a temporary file in the same directory that is synced and
-// renamed over the target only when complete; the target's permission bits and owner are kept.
-// A target that exists without any write permission bit is refused (we run as root, whom the
-// bits do not stop, so the library honours them itself). On failure the temporary file is
-// removed and an existing target is untouched. 0 or MDLERR_IMAGEWRITEFAILED (with a message).
-int writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                        ImageDiagnostics& diag);
+// Replaces `path` with `bytes` through the host's AtomicFile (host/files/files.hpp: temporary
+// beside the target, synced, renamed, folder synced; links followed; mode and owner kept; a
+// target without any write permission bit refused). The journal gets "file: wrote PATH" (or
+// "could not write PATH"). 0, or MDLERR_IMAGEWRITEFAILED with the reason in `diag`.
+int replaceImageFile(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag);
 
 // ---- Bits ---------------------------------------------------------------------------------------
 

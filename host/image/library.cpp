@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/files/files.hpp"
 #include "host/image/formats.hpp"
 #include "host/output/journal.hpp"
 
@@ -195,6 +196,8 @@ int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFun
                   long long* firstDamagedLine) {
   if (firstDamagedLine != nullptr) *firstDamagedLine = -1;
   ImageDiagnostics diag(path);
+  // A write of this file killed part-way left its temporary beside it: it goes now.
+  removeStaleTemporaries(path);
   MappedFile file;
   if (const int rc = file.open(path); rc != 0) {
     diag.note(rc == MDLERR_FILENOTFOUND ? "no such file" : "cannot open the file");
@@ -246,7 +249,7 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
     journal().append("file", std::string("could not write ") + path);
     return rc;
   }
-  return writeFileAtomically(path, bytes, diag);
+  return replaceImageFile(path, bytes, diag);
 }
 
 int describeImageFile(const char* path, ImageFileInfo& info) {

@@ -434,7 +434,7 @@ bool writeViewPicture(int view, const std::string& path, int longSide, PictureFr
   if (!pictureFrame(view, longSide, layers, &frame, why)) return false;
   AtomicFile file(path);
   if (!file.ok()) {
-    *why = "cannot write " + path + ": " + std::strerror(errno);
+    *why = "cannot write " + path + ": " + file.error();
     return false;
   }
   PngWriter writer;
@@ -444,7 +444,7 @@ bool writeViewPicture(int view, const std::string& path, int longSide, PictureFr
   }
   std::vector<std::uint8_t> band(static_cast<std::size_t>(frame.width) * 4 * kBandRows);
   if (!encodePng(writer, file, frame, layers, band.data()) || !file.ok() || !file.commit()) {
-    *why = "cannot write " + path;
+    *why = "cannot write " + path + (file.error().empty() ? std::string() : ": " + file.error());
     return false;
   }
   if (frameOut != nullptr) *frameOut = frame;
