@@ -172,7 +172,7 @@ int mdlImage_updateIngrAttach(const DPoint3d* origin, const DPoint2d* extent, co
     ImageDiagnostics diag(fileName);
     MappedFile file;
     if (const int rc = file.open(fileName); rc != 0) {
-      diag.note(rc == MDLERR_FILENOTFOUND ? "no such file" : "cannot open the file");
+      diag.note(file.failure());
       return rc;
     }
     const int type = detectImageType(file.data(), file.size());

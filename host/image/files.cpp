@@ -38,19 +38,30 @@ MappedFile::~MappedFile() {
   if (map_ != nullptr) ::munmap(map_, size_);
 }
 
+int MappedFile::fail(int rc, std::string why) {
+  failure_ = std::move(why);
+  return rc;
+}
+
 int MappedFile::open(const char* path) {
   Fd f;
   // O_NONBLOCK: a path naming a pipe or a device must be refused below, not wait for a writer.
   f.fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (f.fd < 0) return errno == ENOENT || errno == ENOTDIR ? MDLERR_FILENOTFOUND : MDLERR_CANNOTOPENFILE;
+  if (f.fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return fail(MDLERR_FILENOTFOUND, "no such file");
+    return fail(MDLERR_CANNOTOPENFILE, std::string("cannot open the file: ") + std::strerror(errno));
+  }
   struct stat st {};
-  if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return MDLERR_CANNOTOPENFILE;
+  if (::fstat(f.fd, &st) != 0) return fail(MDLERR_CANNOTOPENFILE, std::strerror(errno));
+  if (S_ISDIR(st.st_mode)) return fail(MDLERR_CANNOTOPENFILE, "a folder, not a file");
+  if (!S_ISREG(st.st_mode))
+    return fail(MDLERR_CANNOTOPENFILE, "not a regular file (a pipe, a device or a socket): only files are read");
   if (st.st_size == 0) return 0;
   if (static_cast<unsigned long long>(st.st_size) > static_cast<unsigned long long>(SIZE_MAX / 2))
-    return MDLERR_CANNOTOPENFILE;
+    return fail(MDLERR_CANNOTOPENFILE, "the file is too large to read");
   const auto size = static_cast<std::size_t>(st.st_size);
   void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, f.fd, 0);
-  if (map == MAP_FAILED) return MDLERR_CANNOTOPENFILE;
+  if (map == MAP_FAILED) return fail(MDLERR_CANNOTOPENFILE, std::string("cannot map the file: ") + std::strerror(errno));
   map_ = map;
   size_ = size;
   data_ = static_cast<const std::uint8_t*>(map);
@@ -62,7 +73,7 @@ int replaceImageFile(const std::string& path, const std::vector<std::uint8_t>& b
   const bool ok = writeFileAtomically(path, bytes.data(), bytes.size(), &why);
   if (!ok) {
     struct stat st {};
-    const bool old = ::stat(path.c_str(), &st) == 0;
+    const bool old = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     diag.notef("cannot write: %s%s", why.c_str(), old ? "; the old file is unchanged" : "");
   }
   journal().append("file", (ok ? "wrote " : "could not write ") + path);

@@ -127,12 +127,18 @@ class MappedFile {
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
 
-  // 0, MDLERR_FILENOTFOUND, MDLERR_CANNOTOPENFILE (a directory, unreadable, cannot be mapped).
+  // 0, MDLERR_FILENOTFOUND, MDLERR_CANNOTOPENFILE (a folder, a pipe or a device, unreadable,
+  // cannot be mapped). Only regular files are read, and opening never waits (a pipe without a
+  // writer is refused at once).
   int open(const char* path);
   const std::uint8_t* data() const { return data_; }
   std::size_t size() const { return size_; }
+  // Why open() failed, for the user ("no such file", "a folder, not a file", ...).
+  const std::string& failure() const { return failure_; }
 
  private:
+  int fail(int rc, std::string why);
+  std::string failure_;
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
   void* map_ = nullptr;

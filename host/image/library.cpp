@@ -200,7 +200,7 @@ int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFun
   removeStaleTemporaries(path);
   MappedFile file;
   if (const int rc = file.open(path); rc != 0) {
-    diag.note(rc == MDLERR_FILENOTFOUND ? "no such file" : "cannot open the file");
+    diag.note(file.failure());
     return rc;
   }
   const int type = detectImageType(file.data(), file.size());
@@ -255,7 +255,10 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
 int describeImageFile(const char* path, ImageFileInfo& info) {
   info = ImageFileInfo{};
   MappedFile file;
-  if (const int rc = file.open(path); rc != 0) return rc;
+  if (const int rc = file.open(path); rc != 0) {
+    info.problem = file.failure();
+    return rc;
+  }
   info.type = detectImageType(file.data(), file.size());
   if (info.type == IMAGEFILE_TIFF) return describeTiff(file.data(), file.size(), info);
   if (info.type == IMAGEFILE_RLE || info.type == IMAGEFILE_CIT)
