@@ -74,9 +74,9 @@ const char kSettings[] =
     "set MS_TMP ./\n"
     "set VX_DIR ./\n";
 
-// The edit whose writes are interrupted: the attachment is moved (design file), the raster is
-// reverted to its backup and written back (the scan), editing ends and VXRaster is unloaded
-// (the preference file).
+// The edit whose writes are interrupted: the attachment is moved (design file; the move is an
+// edit of the loaded raster), the raster is written back (the scan), editing ends and VXRaster
+// is unloaded (the preference file).
 const std::string kEdit = std::string(kSettings) +
                           "design new paper.dgn\n"
                           "attach big.tif\n"
@@ -85,7 +85,7 @@ const std::string kEdit = std::string(kSettings) +
                           "point 0 0\n"
                           "point 10 0\n"
                           "reset\n"
-                          "keyin vxraster revert\n"
+                          "keyin vxraster write\n"
                           "keyin vxraster end\n"
                           "unload VXRaster\n";
 
@@ -296,7 +296,7 @@ TEST(CrashSafety, AFullDiskKeepsTheOldFilesAndSaysWhy) {
   const Played full = play(folder, settings +
                                        "design open paper.dgn\nload VXRaster\n"
                                        "keyin vxraster move attachment\npoint 0 0\npoint 10 0\nreset\n"
-                                       "keyin vxraster revert\nkeyin vxraster end\nunload VXRaster\n");
+                                       "keyin vxraster write\nkeyin vxraster end\nunload VXRaster\n");
   EXPECT_EQ(readAll(folder + "/big.tif"), original);
   EXPECT_EQ(readAll(folder + "/paper.dgn"), design);
   EXPECT_EQ(readAll(folder + "/VXPixmend.upf"), preferences);
