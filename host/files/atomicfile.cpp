@@ -5,6 +5,7 @@
 
 #include "host/files/files.hpp"
 #include "host/files/replace.hpp"
+#include "host/lifecycle.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -21,6 +22,9 @@ std::size_t takeWriteLimit() {
   nextWriteLimit() = static_cast<std::size_t>(-1);  // the hook fires once
   return limit;
 }
+
+const bool registeredReset =
+    registerReset("files.atomic", [] { nextWriteLimit() = static_cast<std::size_t>(-1); });
 
 }  // namespace
 
