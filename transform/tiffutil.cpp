@@ -179,9 +179,10 @@ PIXMEND_API int VXDllIsReadOnly(const char* path) {
   // read-only whoever asks.
   struct stat st {};
   if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode) || !hasWriteBit(st)) return 1;
-  // Every write replaces the file through a temporary beside it: a folder that takes no new
-  // file (read-only, full, not ours) makes a writable file one that cannot be written back.
-  if (!pixmend::folderTakesNewFile(path)) return 1;
+  // Every write replaces the file through a temporary beside it that is renamed over it: a
+  // folder that takes no new file (read-only, full, not ours), or a file mounted on its own,
+  // makes a writable file one that cannot be written back.
+  if (!pixmend::canReplace(path)) return 1;
   std::FILE* f = std::fopen(path, "r+");
   if (f == nullptr) return 1;
   // A file another program holds locked for writing counts as read-only too, as a file opened
