@@ -167,7 +167,9 @@ PIXMEND_API void VXDllSetPhotometric(const char* path, int photometric) {
          TIFFRewriteDirectory(tif) != 0;
     if (tif != nullptr) TIFFClose(tif);
   }
-  if (!ok || !copy.commit()) {
+  const bool written = ok && copy.commit();
+  mdlOutput_fileWritten(path, written ? 1 : 0);
+  if (!written) {
     const std::string why = copy.error().empty() ? std::string() : " (" + copy.error() + ")";
     messages.note(("photometric interpretation not changed" + why + "; the file is as it was").c_str());
   }
