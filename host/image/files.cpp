@@ -30,8 +30,17 @@ struct Fd {
 
 }  // namespace
 
+namespace {
+
+std::size_t& imageWriteLimit() {
+  static std::size_t limit = static_cast<std::size_t>(-1);
+  return limit;
+}
+
+}  // namespace
+
 void failImageWriteAfter(std::size_t bytes) {
-  failNextAtomicWriteAfter(bytes);
+  imageWriteLimit() = bytes;
 }
 
 MappedFile::~MappedFile() {
@@ -69,6 +78,11 @@ int MappedFile::open(const char* path) {
 }
 
 int replaceImageFile(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag) {
+  // The test hook aims at the next image file, whatever the host writes first (a backup copy,
+  // the preference file).
+  const std::size_t limit = imageWriteLimit();
+  imageWriteLimit() = static_cast<std::size_t>(-1);
+  if (limit != static_cast<std::size_t>(-1)) failNextAtomicWriteAfter(limit);
   std::string why;
   const bool ok = writeFileAtomically(path, bytes.data(), bytes.size(), &why);
   if (!ok) {
