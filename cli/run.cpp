@@ -1,10 +1,12 @@
-// pixmend run SCRIPT|-: plays a session script and prints the journal.
+// pixmend run SCRIPT|-: plays a session script and prints the journal (and, on a terminal, the
+// progress of long operations on standard error).
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
 #include "cli/commands.hpp"
+#include "cli/progress.hpp"
 #include "cli/session.hpp"
 
 namespace pixmend::cli {
@@ -32,7 +34,13 @@ int runSession(const Args& args) {
     chunk.resize(static_cast<std::size_t>(in.gcount()));
     text = std::move(chunk);
   }
-  return runScript(text, name == "-" ? "<stdin>" : name, std::cout, std::cerr);
+  const std::string scriptName = name == "-" ? "<stdin>" : name;
+  // On a terminal, open completion bars are drawn on standard error as they progress.
+  if (TerminalProgress::wanted()) {
+    TerminalProgress progress(std::cout);
+    return runScript(text, scriptName, progress.journalStream(), std::cerr);
+  }
+  return runScript(text, scriptName, std::cout, std::cerr);
 }
 
 }  // namespace pixmend::cli
