@@ -50,17 +50,23 @@ void prompt(const char* text) {
 }
 
 // Solves the rows [X, Y, 1, value] for (s0, s1, s2) with value = s0 X + s1 Y + s2, by elimination
-// without row exchanges; a pivot that is exactly 0 divides as 1.
+// without row exchanges, except where a pivot is exactly 0: then the next row with a non-zero
+// entry in that column takes its place. (Dividing by 1 instead, as the fit once did, answers a
+// system that was never asked: a first monument point on the raster's left edge, x = 0, gave a
+// warp that missed its monuments.) The caller has refused point sets with no solution.
 void solve(double m[3][4], double s[3]) {
-  const auto pivot = [&](int i) { return m[i][i] == 0 ? 1.0 : m[i][i]; };
-  for (int i = 0; i < 2; ++i) {
-    const double p = pivot(i);
+  for (int i = 0; i < 3; ++i) {
+    for (int r = i + 1; m[i][i] == 0 && r < 3; ++r) {
+      if (m[r][i] != 0)
+        for (int k = 0; k < 4; ++k) std::swap(m[i][k], m[r][k]);
+    }
+    if (i == 2) break;
     for (int r = i + 1; r < 3; ++r)
-      for (int k = i + 1; k < 4; ++k) m[r][k] -= (m[i][k] / p) * m[r][i];
+      for (int k = i + 1; k < 4; ++k) m[r][k] -= (m[i][k] / m[i][i]) * m[r][i];
   }
-  s[2] = m[2][3] / pivot(2);
-  s[1] = (m[1][3] - m[1][2] * s[2]) / pivot(1);
-  s[0] = (m[0][3] - (m[0][1] * s[1] + m[0][2] * s[2])) / pivot(0);
+  s[2] = m[2][3] / m[2][2];
+  s[1] = (m[1][3] - m[1][2] * s[2]) / m[1][1];
+  s[0] = (m[0][3] - (m[0][1] * s[1] + m[0][2] * s[2])) / m[0][0];
 }
 
 // Twice the signed area of the triangle a, b, c against the square of its longest side: 0 for
