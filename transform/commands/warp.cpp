@@ -39,6 +39,8 @@ WarpPoints points;
 // Largest side and area of a warped bitmap: the host image library's limits.
 constexpr double kMaxSide = 16777216.0;
 constexpr double kMaxPixels = 4294967296.0;
+// Corners farther out than this cannot even be counted in pixels (an int).
+constexpr double kMaxCorner = 1073741824.0;
 
 bool threePairs() {
   const VxRasterParams* p = params();
@@ -125,7 +127,7 @@ bool fitWarp(const RasterCoordinates& at, Fit& fit, char* why, std::size_t whySi
     const double u = corners[i][0], v = corners[i][1];
     const double X = std::trunc(J * (t[1] * u - s[1] * v + K0));
     const double Y = std::trunc(J * (s[0] * v - t[0] * u + K1));
-    if (!std::isfinite(X) || !std::isfinite(Y) || std::fabs(X) > kMaxSide || std::fabs(Y) > kMaxSide) {
+    if (!std::isfinite(X) || !std::isfinite(Y) || std::fabs(X) > kMaxCorner || std::fabs(Y) > kMaxCorner) {
       std::snprintf(why, whySize, "The points fix no warp VXRaster can make of this raster.");
       return false;
     }
