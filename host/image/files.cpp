@@ -28,10 +28,18 @@ struct Fd {
   }
 };
 
+// A write fault asked for by failImageWriteAfter, kept for the next image file the library
+// writes: handed to the host's one writer only then, so that the files the host writes in
+// between (a backup copy, the preference file at shutdown) do not take it.
+std::size_t& pendingWriteFault() {
+  static std::size_t bytes = static_cast<std::size_t>(-1);
+  return bytes;
+}
+
 }  // namespace
 
 void failImageWriteAfter(std::size_t bytes) {
-  failNextAtomicWriteAfter(bytes);
+  pendingWriteFault() = bytes;
 }
 
 MappedFile::~MappedFile() {
@@ -69,6 +77,10 @@ int MappedFile::open(const char* path) {
 }
 
 int replaceImageFile(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag) {
+  if (pendingWriteFault() != static_cast<std::size_t>(-1)) {
+    failNextAtomicWriteAfter(pendingWriteFault());
+    pendingWriteFault() = static_cast<std::size_t>(-1);
+  }
   std::string why;
   const bool ok = writeFileAtomically(path, bytes.data(), bytes.size(), &why);
   if (!ok) {

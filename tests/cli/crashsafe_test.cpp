@@ -74,20 +74,22 @@ const char kSettings[] =
     "set MS_TMP ./\n"
     "set VX_DIR ./\n";
 
-// The edit whose writes are interrupted: the attachment is moved (design file; the move is an
-// edit of the loaded raster), the raster is written back (the scan), editing ends and VXRaster
-// is unloaded (the preference file).
+// The edit whose writes are interrupted: the attachment is moved (design file), the bitmap is
+// edited without changing a pixel (VXRasterEdit's editing step over an empty rectangle: the scan
+// is written back, and every session after it sees the same picture wherever the kill landed),
+// editing ends and the application is unloaded (the preference file).
 const std::string kEdit = std::string(kSettings) +
                           "design new paper.dgn\n"
                           "attach big.tif\n"
-                          "load VXRaster\n"
+                          "load VXRasterEdit\n"
                           "keyin vxraster move attachment\n"
                           "point 0 0\n"
                           "point 10 0\n"
                           "reset\n"
+                          "event 60 1 0 0 0 0\n"
                           "keyin vxraster write\n"
                           "keyin vxraster end\n"
-                          "unload VXRaster\n";
+                          "unload VXRasterEdit\n";
 
 // The next session: it opens what the killed one left.
 const std::string kNext = std::string(kSettings) +
@@ -294,9 +296,10 @@ TEST(CrashSafety, AFullDiskKeepsTheOldFilesAndSaysWhy) {
     ::close(fd);
   }
   const Played full = play(folder, settings +
-                                       "design open paper.dgn\nload VXRaster\n"
+                                       "design open paper.dgn\nload VXRasterEdit\n"
                                        "keyin vxraster move attachment\npoint 0 0\npoint 10 0\nreset\n"
-                                       "keyin vxraster write\nkeyin vxraster end\nunload VXRaster\n");
+                                       "event 60 1 0 0 0 0\nkeyin vxraster write\nkeyin vxraster end\n"
+                                       "unload VXRasterEdit\n");
   EXPECT_EQ(readAll(folder + "/big.tif"), original);
   EXPECT_EQ(readAll(folder + "/paper.dgn"), design);
   EXPECT_EQ(readAll(folder + "/VXPixmend.upf"), preferences);
