@@ -5,7 +5,7 @@
 // editing commands whose work is not built yet say so in message field 1 ("Raster copy is not
 // available in this version"), never silently doing nothing. The raster session, undo and
 // backup, and the attachment commands are in session.cpp, undo.cpp, attachments.cpp and
-// saveas.cpp.
+// saveas.cpp; the rotate, mirror and warp commands in transform/commands/.
 #include "app/attachments.hpp"
 #include "app/params.hpp"
 #include "app/session.hpp"
@@ -13,6 +13,7 @@
 #include "app/undo.hpp"
 #include "host/mdl.h"
 #include "pixmend/vxlib.h"
+#include "transform/commands/commands.hpp"
 
 namespace pixmend::app {
 namespace {
@@ -99,23 +100,19 @@ void copy(char*) {
 }
 
 void mirror(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Raster mirror");
+  mirrorCommand();
 }
 
 void warp(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Raster warp");
+  warpCommand();
 }
 
 void rotate(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Raster rotate");
+  rotateCommand();
 }
 
 void rotateHorizontal(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Raster rotate to horizontal");
+  rotateHorizontalCommand();
 }
 
 void moveAttachment(char*) {
