@@ -12,10 +12,10 @@
 // turned corners. Degrees and radians go through pi taken as 3.14159265359, so a drawn vertical
 // line asks for 270.0000000000059 degrees: the engine's path, not the exact quarter turn.
 //
-// Placement: the pixels keep their size (the extent grows with the bitmap) and the drawing keeps
-// its centre: the origin, the lower-left corner, moves by half the growth, in whole pixels, so a
-// deskew leaves the drawing where it lies in the design and 90 then 270 degrees come back to the
-// very placement they started from.
+// Placement: the pixels keep their size (the extent grows with the bitmap) and the origin, the
+// lower-left corner, stays where it is: the turned raster grows up and to the right of it, so 90
+// then 270 degrees come back to the very placement they started from. Other applications and
+// stored designs place a turned raster by its unchanged origin, so the drawing is not re-centred.
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -199,8 +199,8 @@ void rotateOperation(DPoint3d* point, int) {
     r.extentX = r.extentX / oldSize.x * r.size.x;
     r.extentY = r.extentY / oldSize.y * r.size.y;
   }
-  // The drawing keeps its centre: the lower-left corner moves out by half the growth.
-  writeBackGeometry(Point2d{(oldSize.x - r.size.x) / 2, (oldSize.y - r.size.y) / 2});
+  // The origin stays: no pixel shift.
+  writeBackGeometry(Point2d{0, 0});
   mdlOutput_printf(MSG_PROMPT, "Rotate raster > Raster rotated");
   mdlState_clear();
 }
