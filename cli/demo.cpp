@@ -158,26 +158,34 @@ bool prepareDrawing(const std::string& scans, int* width, int* height, std::stri
 // undone, each step pictured. The drawing's lower-left corner lies at `origin` (dx, dy). On the
 // circuit diagram (`scan`) the line runs along the wire left of the right-hand transistor's base
 // (about 900,1274 to 1215,1279 from the corner, as drawn); on the generated sheet along its
-// middle. Both ends are turned with the drawing about its centre.
+// middle. A turn keeps the lower-left corner and grows the raster up and to the right, with the
+// drawing in the middle of the grown raster: both ends are turned about the drawing's centre and
+// moved with it to the middle of the turned raster (to a pixel or so, which changes no direction).
 std::string deskewSteps(bool scan, int width, int height, int dx, int dy) {
   const double skew = 4.0 * 3.14159265358979323846 / 180.0;
+  const double grownWidth = width * std::cos(skew) + height * std::sin(skew);
+  const double grownHeight = width * std::sin(skew) + height * std::cos(skew);
   const double cx = dx + width / 2.0, cy = dy + height / 2.0;
+  const double turnedCx = dx + grownWidth / 2.0, turnedCy = dy + grownHeight / 2.0;
   const double from[2] = {dx + (scan ? 900.0 : width * 0.2), dy + (scan ? 1274.0 : height * 0.5)};
   const double to[2] = {dx + (scan ? 1215.0 : width * 0.8), dy + (scan ? 1279.0 : height * 0.5)};
   const auto turned = [&](const double p[2], int axis) {
     const double dx = p[0] - cx, dy = p[1] - cy;
-    return axis == 0 ? cx + dx * std::cos(skew) - dy * std::sin(skew) : cy + dx * std::sin(skew) + dy * std::cos(skew);
+    return axis == 0 ? turnedCx + dx * std::cos(skew) - dy * std::sin(skew)
+                     : turnedCy + dx * std::sin(skew) + dy * std::cos(skew);
   };
   char line[256];
   std::snprintf(line, sizeof line, "point %.0f %.0f\ncursor %.0f %.0f\npoint %.0f %.0f\n", turned(from, 0),
                 turned(from, 1), (turned(from, 0) + turned(to, 0)) / 2, (turned(from, 1) + turned(to, 1)) / 2 + 20,
                 turned(to, 0), turned(to, 1));
   char middle[128];
-  std::snprintf(middle, sizeof middle, "point %.0f %.0f\npoint %.0f %.0f\n", cx, cy, cx, cy);
+  std::snprintf(middle, sizeof middle, "point %.0f %.0f\npoint %.0f %.0f\n", turnedCx, turnedCy, turnedCx,
+                turnedCy);
   std::string steps =
       "item 1 4 4\n"
       "keyin vxraster rotate\n"
       "point 0 0\n"
+      "view 0 area fit\n"
       "export deskew-1-crooked.png size 800\n"
       "keyin vxraster rotate horizontal\n";
   steps += line;
