@@ -2,15 +2,17 @@
 // words for the numbers are in the resource file (resources/vxraster/commands.json).
 //
 // Commands that work on the raster begin with ensureActiveRaster and stop when it fails. The
-// editing commands whose work is not built yet say so in message field 1 ("Raster copy is not
-// available in this version"), never silently doing nothing. The raster session, undo and
+// editing commands whose work is not built yet say so in message field 1 ("Raster smart copy is
+// not available in this version"), never silently doing nothing. The raster session, undo and
 // backup, and the attachment commands are in session.cpp, undo.cpp, attachments.cpp and
-// saveas.cpp; the rotate, mirror and warp commands in transform/commands/.
+// saveas.cpp; the copy, move and delete commands in bitmap/commands/, the rotate, mirror and warp
+// commands in transform/commands/.
 #include "app/attachments.hpp"
 #include "app/params.hpp"
 #include "app/session.hpp"
 #include "app/startup.hpp"
 #include "app/undo.hpp"
+#include "bitmap/commands/commands.hpp"
 #include "host/mdl.h"
 #include "pixmend/vxlib.h"
 #include "transform/commands/commands.hpp"
@@ -20,10 +22,6 @@ namespace {
 
 constexpr int kMainDialog = 1;
 constexpr int kSettingsDialog = 4;
-
-void notAvailable(const char* what) {
-  mdlOutput_printf(MSG_ERROR, "%s is not available in this version", what);
-}
 
 // Opens one of the application's dialogs, or leaves it as it is when it is open already (a
 // second copy would only show the same settings twice).
@@ -89,14 +87,17 @@ void manual(char*) {
 
 // ---- Editing commands ----------------------------------------------------------------------------
 
+// Runs an editing command's start once a raster is loaded.
+void whenLoaded(void (*start)()) {
+  if (ensureActiveRaster()) start();
+}
+
 void move(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Raster move");
+  whenLoaded(commands::moveStart);
 }
 
 void copy(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Raster copy");
+  whenLoaded(commands::copyStart);
 }
 
 void mirror(char*) {
@@ -124,28 +125,23 @@ void modifyAttachment(char*) {
 }
 
 void deleteDynamicRectangle(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Delete dynamic rectangle");
+  whenLoaded(commands::deleteDynamicRectangleStart);
 }
 
 void deleteRectangle(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Delete rectangle");
+  whenLoaded(commands::deleteRectangleStart);
 }
 
 void deleteFence(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Delete fence contents");
+  whenLoaded(commands::deleteFenceStart);
 }
 
 void smartDelete(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Smart delete");
+  whenLoaded(commands::smartDeleteStart);
 }
 
 void smartDeleteCutLines(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Smart delete with cut lines");
+  whenLoaded(commands::smartDeleteCutLinesStart);
 }
 
 // ---- Undo, backup, display ------------------------------------------------------------------------
