@@ -149,7 +149,7 @@ struct WebServer::Impl {
       text.replace(at, 9, token);
     res.set_header("Cache-Control", "no-store");
     res.set_header("Content-Security-Policy",
-                   "default-src 'self'; img-src 'self' blob:; style-src 'self'; script-src 'self'; "
+                   "default-src 'self'; img-src 'self' blob: data:; style-src 'self'; script-src 'self'; "
                    "connect-src 'self'; frame-ancestors 'none'");
     res.set_header("X-Content-Type-Options", "nosniff");
     res.set_content(text, type);
@@ -280,6 +280,8 @@ std::string WebServer::url() const {
 
 void WebServer::start() {
   impl_->thread = std::thread([this] { impl_->server.listen_after_bind(); });
+  // Until it runs, a stop would be lost and leave the thread waiting for a connection.
+  for (int i = 0; i < 5000 && !impl_->server.is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void WebServer::stop() {
