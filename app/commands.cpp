@@ -11,6 +11,7 @@
 #include "app/session.hpp"
 #include "app/startup.hpp"
 #include "app/undo.hpp"
+#include "bitmap/commands/smart.hpp"
 #include "host/mdl.h"
 #include "pixmend/vxlib.h"
 
@@ -88,14 +89,22 @@ void manual(char*) {
 
 // ---- Editing commands ----------------------------------------------------------------------------
 
-void move(char*) {
+void copyMove(bool move) {
   if (!ensureActiveRaster()) return;
-  notAvailable("Raster move");
+  const int mode = params() != nullptr ? params()->copyMoveMode : 0;
+  if (mode == 1 || mode == 2) {
+    commands::startSmartCopyMove(move, mode == 2);
+  } else {
+    notAvailable(move ? "Raster move" : "Raster copy");
+  }
+}
+
+void move(char*) {
+  copyMove(true);
 }
 
 void copy(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Raster copy");
+  copyMove(false);
 }
 
 void mirror(char*) {
@@ -143,12 +152,12 @@ void deleteFence(char*) {
 
 void smartDelete(char*) {
   if (!ensureActiveRaster()) return;
-  notAvailable("Smart delete");
+  commands::startSmartDelete();
 }
 
 void smartDeleteCutLines(char*) {
   if (!ensureActiveRaster()) return;
-  notAvailable("Smart delete with cut lines");
+  commands::startSmartDeleteWithCutLines();
 }
 
 // ---- Undo, backup, display ------------------------------------------------------------------------
