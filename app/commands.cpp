@@ -2,16 +2,16 @@
 // words for the numbers are in the resource file (resources/vxraster/commands.json).
 //
 // Commands that work on the raster begin with ensureActiveRaster and stop when it fails. The
-// editing commands whose work is not built yet say so in message field 1 ("Raster copy is not
+// editing commands whose work is not built yet say so in message field 1 ("Raster rotate is not
 // available in this version"), never silently doing nothing. The raster session, undo and
 // backup, and the attachment commands are in session.cpp, undo.cpp, attachments.cpp and
-// saveas.cpp.
+// saveas.cpp; the copy, move and delete commands in bitmap/commands/.
 #include "app/attachments.hpp"
 #include "app/params.hpp"
 #include "app/session.hpp"
 #include "app/startup.hpp"
 #include "app/undo.hpp"
-#include "bitmap/commands/smart.hpp"
+#include "bitmap/commands/commands.hpp"
 #include "host/mdl.h"
 #include "pixmend/vxlib.h"
 
@@ -89,22 +89,17 @@ void manual(char*) {
 
 // ---- Editing commands ----------------------------------------------------------------------------
 
-void copyMove(bool move) {
-  if (!ensureActiveRaster()) return;
-  const int mode = params() != nullptr ? params()->copyMoveMode : 0;
-  if (mode == 1 || mode == 2) {
-    commands::startSmartCopyMove(move, mode == 2);
-  } else {
-    notAvailable(move ? "Raster move" : "Raster copy");
-  }
+// Runs an editing command's start once a raster is loaded.
+void whenLoaded(void (*start)()) {
+  if (ensureActiveRaster()) start();
 }
 
 void move(char*) {
-  copyMove(true);
+  whenLoaded(commands::moveStart);
 }
 
 void copy(char*) {
-  copyMove(false);
+  whenLoaded(commands::copyStart);
 }
 
 void mirror(char*) {
@@ -136,28 +131,23 @@ void modifyAttachment(char*) {
 }
 
 void deleteDynamicRectangle(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Delete dynamic rectangle");
+  whenLoaded(commands::deleteDynamicRectangleStart);
 }
 
 void deleteRectangle(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Delete rectangle");
+  whenLoaded(commands::deleteRectangleStart);
 }
 
 void deleteFence(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Delete fence contents");
+  whenLoaded(commands::deleteFenceStart);
 }
 
 void smartDelete(char*) {
-  if (!ensureActiveRaster()) return;
-  commands::startSmartDelete();
+  whenLoaded(commands::smartDeleteStart);
 }
 
 void smartDeleteCutLines(char*) {
-  if (!ensureActiveRaster()) return;
-  commands::startSmartDeleteWithCutLines();
+  whenLoaded(commands::smartDeleteCutLinesStart);
 }
 
 // ---- Undo, backup, display ------------------------------------------------------------------------

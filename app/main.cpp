@@ -13,7 +13,7 @@
 #include "app/params.hpp"
 #include "app/session.hpp"
 #include "app/startup.hpp"
-#include "bitmap/commands/smart.hpp"
+#include "bitmap/commands/commands.hpp"
 #include "host/mdl.h"
 #include "pixmend/vxlib.h"
 

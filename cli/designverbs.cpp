@@ -1,6 +1,9 @@
-// Session verbs for the design file, raster attachments and pictures of a view:
+// Session verbs for the design file, raster attachments, the fence and pictures of a view:
 //   design new|open FILE                    creates or opens a design file; design close goes
 //                                           back to a temporary design
+//   design units N                          N units of resolution (design units) per master unit
+//   fence X1 Y1 X2 Y2 [X3 Y3 ...] [view N]  places the fence: two points a block, more a shape;
+//                                           fence clear removes it
 //   attach FILE [origin X Y] [extent W H]   attaches a raster as the host's own command does
 //   export FILE.png [size N] [view N]       writes what a view shows as a PNG picture
 //   copy SOURCE DESTINATION                 copies a file (e.g. a scan into the session's folder)
@@ -57,14 +60,22 @@ std::optional<long> whole(const std::string& text, long low, long high) {
 
 std::string checkDesign(const Step& s) {
   if (s.words.size() == 1 && s.words[0] == "close") return "";
+  if (s.words.size() == 2 && s.words[0] == "units") {
+    const auto units = number(s.words[1]);
+    return units && *units > 0 ? "" : "the units are a number above 0 (units of resolution per master unit)";
+  }
   if (s.words.size() != 2 || (s.words[0] != "new" && s.words[0] != "open"))
-    return "usage: design new|open FILE";
+    return "usage: design new|open FILE | design units N | design close";
   return "";
 }
 
 std::string runDesign(const Step& s, PlayContext&) {
   if (s.words[0] == "close") {
     host::closeDesign();
+    return "";
+  }
+  if (s.words[0] == "units") {
+    host::setUorsPerMasterUnit(*number(s.words[1]));
     return "";
   }
   const std::string path = host::expandText(s.words[1]);
@@ -175,6 +186,49 @@ std::string runCopy(const Step& s, PlayContext&) {
   return "";
 }
 
+// ---- fence ----------------------------------------------------------------------------------------
+
+struct FenceOptions {
+  std::vector<DPoint3d> points;
+  int view = 0;
+};
+
+std::string parseFence(const Step& s, FenceOptions* options) {
+  const std::string usage = "usage: fence X1 Y1 X2 Y2 [X3 Y3 ...] [view N] | fence clear";
+  if (s.words.size() == 1 && s.words[0] == "clear") return "";
+  std::size_t count = s.words.size();
+  if (count >= 2 && s.words[count - 2] == "view") {
+    const auto n = whole(s.words[count - 1], 0, MAX_VIEWS - 1);
+    if (!n) return "the view is a number from 0 to 7";
+    options->view = static_cast<int>(*n);
+    count -= 2;
+  }
+  if (count < 4 || count % 2 != 0) return usage;
+  for (std::size_t i = 0; i < count; i += 2) {
+    const auto x = number(s.words[i]), y = number(s.words[i + 1]);
+    if (!x || !y) return "the points are numbers";
+    options->points.push_back({*x, *y, 0});
+  }
+  return "";
+}
+
+std::string runFence(const Step& s, PlayContext&) {
+  if (s.words.size() == 1) {
+    host::removeFence();
+    return "";
+  }
+  FenceOptions options;
+  parseFence(s, &options);
+  std::vector<DPoint3d> vertices = options.points;
+  if (vertices.size() == 2) {  // a block
+    const DPoint3d a = vertices[0], b = vertices[1];
+    vertices = {a, {b.x, a.y, 0}, b, {a.x, b.y, 0}};
+  }
+  std::string why;
+  if (!host::defineFence(vertices, options.view, &why)) return "cannot place the fence: " + why;
+  return "";
+}
+
 // ---- view -----------------------------------------------------------------------------------------
 
 std::string checkView(const Step& s) {
@@ -211,8 +265,17 @@ std::string runView(const Step& s, PlayContext&) {
 }
 
 const bool registered = [] {
-  registerVerb({"design", "design new|open FILE",
-                "create or open a design file (design close: a temporary design)", checkDesign, runDesign});
+  registerVerb({"design", "design new|open FILE|units N|close",
+                "create or open a design file (design close: a temporary design); design units N: N design "
+                "units (units of resolution) per master unit",
+                checkDesign, runDesign});
+  registerVerb({"fence", "fence X1 Y1 X2 Y2 [X3 Y3 ...] [view N]|clear",
+                "place the fence (two points: a block; more: a shape, closed for you), or remove it",
+                [](const Step& s) {
+                  FenceOptions options;
+                  return parseFence(s, &options);
+                },
+                runFence});
   registerVerb({"attach", "attach FILE [origin X Y] [extent W H]",
                 "attach a raster as the host's command does (placement: the file's own, or as given)",
                 [](const Step& s) {

@@ -17,7 +17,7 @@
 #include "app/session.hpp"
 #include "app/undo.hpp"
 #include "bitmap/bitmap.hpp"
-#include "bitmap/commands/smart.hpp"
+#include "bitmap/commands/commands.hpp"
 #include "bitmap/commands/smartselect.hpp"
 #include "bitmap/paste.hpp"
 #include "host/mdl.h"
@@ -63,9 +63,13 @@ void cutLineSecondPoint(DPoint3d* point, int view);
 void areaSelectSwitch();
 void cutLineRestart();
 
-// The command start (copy or move), which dispatches on `copyMoveMode` again.
+// The command start (copy or move), which dispatches on `copyMoveMode` again; it is also the
+// reset handler that starts the command afresh.
+StateFunc_Reset commandStart() {
+  return command.move ? moveStart : copyStart;
+}
 void restartCommand() {
-  mdlState_restartCurrentCommand();
+  commandStart()();
 }
 
 // Starts a state machine of these commands. What a selection holds is dropped whenever the
@@ -85,7 +89,7 @@ void firstPoint(DPoint3d* point, int view) {
   } else if (mode == 2 && (command.smartState & 2) != 0) {
     firstCutLineFirstPoint(point, view);
   } else {
-    restartCommand();
+    mdlState_restartCurrentCommand();  // the mode changed in the dialog: start in the new one
   }
 }
 
@@ -98,7 +102,7 @@ void selectArea(DPoint3d* point, int) {
   const Pixel seed = pixelUnder(*point);
   if (!inkAt(seed)) {
     say("No area to select");
-    mdlState_setFunction(STATE_RESET, reinterpret_cast<void*>(restartCommand));
+    mdlState_setFunction(STATE_RESET, reinterpret_cast<void*>(commandStart()));
     return;
   }
   const bool withCutLines = (command.smartState & 2) != 0;
@@ -108,8 +112,7 @@ void selectArea(DPoint3d* point, int) {
     return;
   }
   mdlState_setFunction(STATE_DATAPOINT, reinterpret_cast<void*>(fromPoint));
-  mdlState_setFunction(STATE_RESET,
-                       reinterpret_cast<void*>(withCutLines ? cutLineRestart : restartCommand));
+  mdlState_setFunction(STATE_RESET, reinterpret_cast<void*>(withCutLines ? cutLineRestart : commandStart()));
   say(moving() ? "Enter point to move from" : "Enter point to copy from");
 }
 
@@ -210,7 +213,7 @@ void place(DPoint3d*, int) {
   dropPiece();
   releaseSelectionState();
   app::writeBackActiveRaster();
-  restartCommand();
+  mdlState_restartCurrentCommand();  // prompts for a new selection
 }
 
 // ---- Cut lines -----------------------------------------------------------------------------------
@@ -270,7 +273,7 @@ void startSmartCopyMove(bool move, bool withCutLines) {
   } else {
     say(move ? "Select area to move" : "Select area to copy");
   }
-  beginRound(firstPoint, restartCommand);
+  beginRound(firstPoint, commandStart());
 }
 
 void discardSmartSelection() {

@@ -13,7 +13,7 @@
 
 #include "app/session.hpp"
 #include "app/undo.hpp"
-#include "bitmap/commands/smart.hpp"
+#include "bitmap/commands/commands.hpp"
 #include "bitmap/commands/smartselect.hpp"
 #include "host/mdl.h"
 #include "pixmend/vxdll.h"
@@ -137,11 +137,11 @@ void areaSelectSwitch() {
 
 }  // namespace
 
-void startSmartDelete() {
+void smartDeleteStart() {
   startPlain();
 }
 
-void startSmartDeleteWithCutLines() {
+void smartDeleteCutLinesStart() {
   startWithCutLines();
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/design/designfile.hpp"
+#include "host/types.h"
 
 extern "C" {
 typedef struct DgnModelRef DgnModelRef;
@@ -43,6 +44,26 @@ void startNewModel();
 
 // The file of a work file's model, or null when `model` is not an open work file.
 const std::string* workFilePath(const DgnModelRef* model);
+
+// ---- The fence -----------------------------------------------------------------------------------
+// One closed polygon in design coordinates, placed in a view (docs/host.md). The host's key-ins
+// "place fence block" and "place fence shape" and the session verb `fence` place it.
+
+// Makes `vertices` the fence of `view` (repeated points dropped; it is closed here, whether or not
+// the last point repeats the first). False with the reason when they enclose nothing (fewer than
+// three points, or all on one line), lie beyond the design plane or are too many.
+bool defineFence(const std::vector<DPoint3d>& vertices, int view, std::string* why);
+void removeFence();
+// The fence's vertices, closed, or null when there is none.
+const std::vector<DPoint3d>* fenceVertices();
+
+// ---- Units -----------------------------------------------------------------------------------------
+// Design coordinates are in units of resolution (UORs); distances the user types are in master
+// units. The design keeps how many UORs make one master unit (1 unless set).
+
+double uorsPerMasterUnit();
+// False (nothing changed) unless `uors` is a finite number above 0.
+bool setUorsPerMasterUnit(double uors);
 
 // ---- The open design file ------------------------------------------------------------------------
 // The host always has a design open: a temporary one without a file (relative raster names are

@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -17,9 +20,13 @@
 #include "host/raster/raster.hpp"
 #include "host/system/api.h"
 #include "host/system/loader.hpp"
+#include "host/system/publish.hpp"
 
 namespace pixmend::host {
 namespace {
+
+// The info row that keeps the design's units (absent: 1 UOR per master unit).
+constexpr const char* kUnitsKey = "uors per master unit";
 
 struct OpenDesign {
   std::string path;  // "" for the temporary design
@@ -29,6 +36,7 @@ struct OpenDesign {
   std::int64_t activeModel = 0;
   bool storeWanted = false;
   std::optional<int> workMode;  // taken when the design file opened
+  double uorsPerMaster = 1.0;
 };
 
 OpenDesign& design() {
@@ -62,12 +70,30 @@ int workModeFromVariable() {
   return WORKMODE_DGN;
 }
 
+// The units a design's info holds: a finite number above 0, else 1.
+double unitsOf(const DesignContent& content) {
+  for (const auto& [key, value] : content.info) {
+    if (key != kUnitsKey) continue;
+    char* end = nullptr;
+    const double units = std::strtod(value.c_str(), &end);
+    if (end != value.c_str() && *end == '\0' && std::isfinite(units) && units > 0) return units;
+  }
+  return 1.0;
+}
+
 // The design as it stands: the stored models (and the other models' attachments as the file
 // holds them), with the active model's attachments as the raster library holds them now.
 DesignContent currentContent() {
   const OpenDesign& d = design();
   DesignContent now;
   now.info = d.stored.info;
+  if (d.uorsPerMaster != unitsOf(d.stored)) {
+    now.info.erase(std::remove_if(now.info.begin(), now.info.end(), [](const auto& row) { return row.first == kUnitsKey; }),
+                   now.info.end());
+    now.info.emplace_back(kUnitsKey, formatNumber(d.uorsPerMaster));
+    // As the file gives them back: ordered by key.
+    std::sort(now.info.begin(), now.info.end());
+  }
   now.models = d.stored.models;
   for (const auto& m : d.stored.models) {
     if (m.id == d.activeModel) {
@@ -110,6 +136,7 @@ void switchTo(const std::string& path, DesignContent content, const char* verb) 
   d.activeModel = d.stored.models.front().id;
   d.workMode = workModeFromVariable();
   d.readOnly = !mayWrite(path);
+  d.uorsPerMaster = unitsOf(d.stored);
   startNewModel();
   defineVariable("_DGNDIR", designFolder().empty() ? "./" : designFolder(), kCfgLevelSystem);
   defineVariable("_DGNFILE", path, kCfgLevelSystem);
@@ -184,6 +211,18 @@ bool activeModelIs3d() {
     if (m.id == d.activeModel) return m.is3d;
   }
   return false;
+}
+
+double uorsPerMasterUnit() {
+  return design().uorsPerMaster;
+}
+
+bool setUorsPerMasterUnit(double uors) {
+  if (!std::isfinite(uors) || !(uors > 0)) return false;
+  design().uorsPerMaster = uors;
+  journal().append("design", formatNumber(uors) + " units of resolution per master unit");
+  requestDesignStore();
+  return true;
 }
 
 void requestDesignStore() {

@@ -1,5 +1,5 @@
-// The active model: its active parameters, its line-style table and the level style list built
-// from it (see api.h and design.hpp).
+// The active model: its active parameters, its units, its line-style table and the level style
+// list built from it (see api.h and design.hpp). The units are the open design's (dgnfile.cpp).
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -161,6 +161,18 @@ int mdlLineStyle_nameFromNumber(char* name, long styleNumber, DgnModelRefP model
 long mdlLineStyle_numberFromName(const char* name, DgnModelRefP modelRef) {
   if (name == nullptr || !knownModel(modelRef)) return MDLERR_BADARG;
   return numberLineStyle(std::string(name, strnlen(name, LINESTYLE_NAME_MAX)));
+}
+
+int mdlCnv_masterUnitsToUors(double* uors, double masterUnits, DgnModelRefP modelRef) {
+  if (uors == nullptr || !knownModel(modelRef)) return MDLERR_BADARG;
+  *uors = masterUnits * uorsPerMasterUnit();
+  return SUCCESS;
+}
+
+int mdlCnv_uorsToMasterUnits(double* masterUnits, double uors, DgnModelRefP modelRef) {
+  if (masterUnits == nullptr || !knownModel(modelRef)) return MDLERR_BADARG;
+  *masterUnits = uors / uorsPerMasterUnit();
+  return SUCCESS;
 }
 
 int mdlLevelList_getStyleListModel(ListModel* listModel, DgnModelRefP modelRef) {

@@ -23,6 +23,7 @@
 #include "host/output/journal.hpp"
 #include "host/raster/raster.hpp"
 #include "host/system/publish.hpp"
+#include "host/view/graphics.hpp"
 #include "host/view/view.hpp"
 
 namespace pixmend::host {
@@ -69,7 +70,11 @@ void afterChange(int options) {
 }
 void afterOpenOrClose(int options) {
   afterChange(options);
-  if ((options & RASTER_UPDATE_VIEWS) == 0) attachments().redrawPending = true;
+  if ((options & RASTER_UPDATE_VIEWS) == 0) {
+    attachments().redrawPending = true;
+  } else {
+    viewsRedrawn(-1);
+  }
 }
 
 void retire(DgnRaster* raster) {
@@ -412,6 +417,8 @@ int mdlRaster_fileReload(DgnRasterP raster, int options) {
     r->readTried = false;
   }
   afterChange(options);
+  // Redrawn views lose what was displayed in them for the while.
+  if ((options & RASTER_UPDATE_VIEWS) != 0) viewsRedrawn(-1);
   return status;
 }
 
@@ -427,6 +434,7 @@ int mdlRaster_eventSynchronize(int options) {
   if (attachments().redrawPending) {
     attachments().redrawPending = false;
     journal().append("raster", "views redrawn");
+    viewsRedrawn(-1);
   }
   return SUCCESS;
 }

@@ -8,6 +8,7 @@
 #include "host/state/api.h"
 #include "host/state/state.hpp"
 #include "host/view/api.h"
+#include "host/view/graphics.hpp"
 #include "host/view/view.hpp"
 
 // The element buffer that dynamics functions draw into.
@@ -54,12 +55,14 @@ void clearHandlers(Machine& m) {
   m.cleanup = nullptr;
 }
 
-// Ends the current command: its cleanup runs (once) as its application.
+// Ends the current command: its cleanup runs (once) as its application. What its dynamics drew
+// goes with them.
 void endCommand() {
   Machine& m = machine();
   StateFunc_Cleanup cleanup = m.cleanup;
   Application* app = m.app;
   clearHandlers(m);
+  clearDynamicsGraphics();
   if (cleanup != nullptr) {
     AppScope scope(app);
     cleanup();
@@ -119,13 +122,17 @@ void moveCursor(const DPoint3d& point, int view) {
   StateFunc_Dynamics dynamics = m.dynamics;
   MSElement& buffer = elementBuffer();
   clearElement(buffer);
+  startDynamicsFrame();
   DPoint3d p = point;
   {
     DynamicsScope drawing;
     AppScope scope(m.app);
     dynamics(&p, view, DRAW_MODE_TempDraw);
   }
-  if (auto info = readElement(buffer)) journal().append("dynamics", describeElement(*info));
+  if (auto info = readElement(buffer)) {
+    journal().append("dynamics", describeElement(*info));
+    keepDynamics(*info, DRAW_MODE_TempDraw);
+  }
   clearElement(buffer);
 }
 
@@ -172,8 +179,13 @@ void mdlState_startPrimitive(StateFunc_DataPoint dataPoint, StateFunc_Reset rese
   m.dataPoint = dataPoint;
   m.reset = reset;
   // The command function running now is what a restart runs again; a primitive started from a
-  // handler keeps the start of the command it belongs to.
-  if (!m.running.empty()) m.start = m.running.back();
+  // handler keeps the start of the command it belongs to. Another command's start ends what the
+  // previous command displayed; a command starting itself again keeps it.
+  if (!m.running.empty()) {
+    const CommandStart& now = m.running.back();
+    if (now.app != m.start.app || now.function != m.start.function) commandGraphicsEnded();
+    m.start = now;
+  }
 }
 
 int mdlState_setFunction(int kind, void* function) {
@@ -205,6 +217,7 @@ void mdlState_dynamicUpdate(StateFunc_Dynamics dynamics, int options) {
   Machine& m = machine();
   m.dynamics = dynamics;
   if (dynamics != nullptr) m.app = currentApplication();
+  if (dynamics == nullptr) clearDynamicsGraphics();
 }
 
 void mdlState_restartCurrentCommand(void) {
@@ -214,6 +227,7 @@ void mdlState_restartCurrentCommand(void) {
 void mdlState_startDefaultCommand(void) {
   traceCall("mdlState_startDefaultCommand");
   endCommand();
+  commandGraphicsEnded();
   Machine& m = machine();
   m.start = {};
   m.restartPending = false;
@@ -221,6 +235,7 @@ void mdlState_startDefaultCommand(void) {
 
 void mdlState_clear(void) {
   endCommand();
+  commandGraphicsEnded();
   Machine& m = machine();
   m.start = {};
   m.restartPending = false;

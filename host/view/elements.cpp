@@ -4,13 +4,16 @@
 // 14 graphic group; 15 words from word 16 to the end; 16 properties; 17 symbology (style bits
 // 0-2, weight bits 3-7, colour bits 8-15); 18 vertex count; 19 fill flag; from word 20 on the
 // vertices, three doubles each.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
 
 #include "host/output/journal.hpp"
 #include "host/system/publish.hpp"
+#include "host/design/api.h"
 #include "host/view/api.h"
+#include "host/view/graphics.hpp"
 #include "host/view/view.hpp"
 
 namespace pixmend::host {
@@ -77,6 +80,13 @@ const char* typeName(int type) {
 void clearElement(MSElement& element) {
   element.buf[0] = 0;
   element.buf[1] = 0;
+}
+
+void makeEmptyShape(MSElement& element) {
+  std::memset(element.buf, 0, static_cast<std::size_t>(kHeaderWords) * 2);
+  element.buf[0] = static_cast<unsigned short>(SHAPE_ELM << 8);
+  element.buf[1] = kHeaderWords - 2;
+  element.buf[15] = kHeaderWords - 16;
 }
 
 std::optional<ElementInfo> readElement(const MSElement& element) {
@@ -165,7 +175,28 @@ int mdlElement_display(const MSElement* element, int drawMode) {
   if (element == nullptr) return MDLERR_BADARG;
   const auto info = readElement(*element);
   if (!info) return MDLERR_BADARG;
-  journal().append(inDynamics() ? "dynamics" : "display", describeElement(*info, drawMode));
+  if (inDynamics()) {
+    journal().append("dynamics", describeElement(*info, drawMode));
+    keepDynamics(*info, drawMode);
+  } else {
+    journal().append("display", describeElement(*info, drawMode));
+    keepDisplayed(*info, drawMode);
+  }
+  return SUCCESS;
+}
+
+int mdlLinear_extract(DPoint3d* points, int* numPoints, const MSElement* element, DgnModelRefP modelRef) {
+  if (numPoints != nullptr) *numPoints = 0;
+  if (points == nullptr || numPoints == nullptr || element == nullptr) return MDLERR_BADARG;
+  if (modelRef != nullptr && modelRef != mdlModelRef_getActive()) return MDLERR_BADARG;
+  const int type = (element->buf[0] >> 8) & 0x7f;
+  if (type != LINE_ELM && type != LINE_STRING_ELM && type != SHAPE_ELM) return MDLERR_BADELEMENT;
+  // A linear element without vertices (the fence's shape when there is no fence) gives none.
+  if (element->buf[18] == 0 && element->buf[1] == kHeaderWords - 2) return SUCCESS;
+  const auto info = readElement(*element);
+  if (!info) return MDLERR_BADELEMENT;
+  std::copy(info->vertices.begin(), info->vertices.end(), points);
+  *numPoints = static_cast<int>(info->vertices.size());
   return SUCCESS;
 }
 

@@ -28,6 +28,7 @@
 #include "host/image/image.hpp"
 #include "host/output/journal.hpp"
 #include "host/view/api.h"
+#include "host/view/graphics.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -152,6 +153,14 @@ struct RowPaint {
     g[i] = inkShare * layer.ink[1] + bg + g[i] * keep;
     b[i] = inkShare * layer.ink[2] + bg + b[i] * keep;
     a[i] = alpha + a[i] * keep;
+  }
+
+  // Paints pixel i opaquely.
+  void paint(int i, const double rgb[3]) {
+    r[i] = rgb[0];
+    g[i] = rgb[1];
+    b[i] = rgb[2];
+    a[i] = 1;
   }
 };
 
@@ -321,6 +330,7 @@ std::vector<PictureLayer> pictureLayers() {
 bool pictureFrame(int view, int longSide, const std::vector<PictureLayer>& layers, PictureFrame* frame,
                   std::string* why) {
   PictureFrame f;
+  f.view = view;
   if (mdlRMatrix_fromView(&f.rotation, view, 0) != SUCCESS) {
     *why = "there is no view " + std::to_string(view);
     return false;
@@ -401,6 +411,8 @@ void drawPictureRows(const PictureFrame& frame, const std::vector<PictureLayer>&
     plans.push_back(std::move(plan));
   }
   std::vector<std::uint64_t> ones(static_cast<std::size_t>(width));
+  const GraphicsPainter graphics(frame.view, frame.rotation, frame.area, frame.width, frame.height);
+  std::vector<PaintSpan> spans;
   for (int r = 0; r < rows; ++r) {
     const int j = first + r;
     RowPaint paint(width);
@@ -410,6 +422,12 @@ void drawPictureRows(const PictureFrame& frame, const std::vector<PictureLayer>&
         paintAligned(frame, layers[k], plan.map, plan.columns, plan.first, plan.last, j, paint, ones);
       } else {
         paintSampled(frame, layers[k], plan.map, j, paint);
+      }
+    }
+    if (!graphics.empty()) {
+      graphics.row(j, spans);
+      for (const PaintSpan& span : spans) {
+        for (int i = span.first; i <= span.last; ++i) paint.paint(i, span.rgb);
       }
     }
     std::uint8_t* out = rgba + static_cast<std::size_t>(r) * width * 4;

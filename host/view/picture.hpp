@@ -1,4 +1,5 @@
-// Pictures of a view: the raster attachments drawn as the view shows them, written as PNG.
+// Pictures of a view: the raster attachments drawn as the view shows them, with the temporary
+// graphics the view shows (displayed elements, dynamics, the fence) over them, written as PNG.
 //
 // Each attachment is drawn at its georeference (turned and skewed when its rendering applies
 // that), in display-priority order (then oldest first), its ink in its drawing colour and its
@@ -42,6 +43,7 @@ std::vector<PictureLayer> pictureLayers();
 
 // What a picture shows: the view's area (view coordinates) in width x height pixels.
 struct PictureFrame {
+  int view = 0;          // whose temporary graphics are drawn over the rasters
   RotMatrix rotation{};  // design to view
   ViewArea area;
   int width = 0;
@@ -56,7 +58,8 @@ bool pictureFrame(int view, int longSide, const std::vector<PictureLayer>& layer
                   std::string* why);
 
 // Draws picture rows [first, first + rows) into `rgba` (4 bytes a pixel, red first, alpha not
-// premultiplied; frame.width pixels a row).
+// premultiplied; frame.width pixels a row): the layers, then the view's temporary graphics
+// (host/view/graphics.hpp) over them.
 void drawPictureRows(const PictureFrame& frame, const std::vector<PictureLayer>& layers, int first, int rows,
                      std::uint8_t* rgba);
 

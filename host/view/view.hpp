@@ -45,6 +45,8 @@ std::optional<ElementInfo> readElement(const MSElement& element);
 std::string describeElement(const ElementInfo& info, int drawMode = -1);
 // Clears an image to "no element" (type 0, no words).
 void clearElement(MSElement& element);
+// A shape without vertices: what the fence's shape is when there is no fence.
+void makeEmptyShape(MSElement& element);
 
 // While a DynamicsScope is open, displays journal on "dynamics".
 class DynamicsScope {

@@ -1,4 +1,4 @@
-// The eight views: rotations, display controls and updates (see api.h).
+// The eight views: rotations, display controls and updates, and the busy cursor (see api.h).
 #include <array>
 #include <bitset>
 #include <cmath>
@@ -7,6 +7,7 @@
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/view/api.h"
+#include "host/view/graphics.hpp"
 #include "host/view/view.hpp"
 
 namespace pixmend::host {
@@ -28,7 +29,15 @@ bool validView(int view) {
   return view >= 0 && view < MAX_VIEWS;
 }
 
-const bool registered = registerReset("view", [] { views() = {}; });
+bool& busy() {
+  static bool cursorBusy = false;
+  return cursorBusy;
+}
+
+const bool registered = registerReset("view", [] {
+  views() = {};
+  busy() = false;
+});
 
 }  // namespace
 
@@ -91,7 +100,20 @@ int mdlView_getDisplayControl(int control, int view) {
 int mdlView_updateSingle(int view) {
   if (!validView(view)) return MDLERR_BADARG;
   journal().append("view", "update " + std::to_string(view));
+  viewsRedrawn(view);
   return SUCCESS;
+}
+
+void mdlSystem_startBusyCursor(void) {
+  if (busy()) return;
+  busy() = true;
+  journal().append("view", "busy");
+}
+
+void mdlSystem_stopBusyCursor(void) {
+  if (!busy()) return;
+  busy() = false;
+  journal().append("view", "ready");
 }
 
 }  // extern "C"
