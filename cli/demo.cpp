@@ -4,8 +4,9 @@
 // test scans, or, without it, a generated drawing-like sheet written as a TIFF) is attached to a
 // new design and loaded by VXRaster (backup copy taken, drawn in the active colour); its
 // attachment is moved by two points, the move undone and redone, its display inverted and back,
-// the bitmap written back and reverted to the backup, and editing ended (colour given back). The
-// view is exported as PNG pictures before, during and after. The script is written beside the
+// the bitmap written back; on the circuit diagram, a smart move with cut lines and a smart delete,
+// the delete undone; then the bitmap is reverted to the backup and editing ended (colour given
+// back). The view is exported as PNG pictures before, during and after. The script is written beside the
 // pictures so it can be played again, and the session's journal is printed.
 //
 // Then it draws an A4 sheet at 150 dpi, copies the hatched area with its ink box, pastes it
@@ -21,6 +22,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -157,6 +159,57 @@ bool prepareDrawing(const std::string& scans, int* width, int* height, std::stri
   return true;
 }
 
+// Smart edits on the circuit diagram, each with pictures of the view zoomed on the place before
+// and after: the diode on the +V line was drawn the wrong way round, so a smart move with cut
+// lines cuts it out of its wire (one cut line on each side) and turns it half round in place
+// (picked up and put down at its centre); then a smart delete takes the stray pen stroke under the
+// signature, and the delete is undone. Coordinates are the scan's pixels (y up from its foot)
+// with the attachment's origin at (dx, dy); the view gets its area back (`viewLine`) at the end.
+std::string smartEditScript(const std::string& viewLine, int dx, int dy) {
+  std::string script;
+  // One step with design points given in the scan's pixels.
+  const auto step = [&](const char* verb, std::initializer_list<double> xy) {
+    script += verb;
+    bool isX = true;
+    for (const double v : xy) {
+      char number[32];
+      std::snprintf(number, sizeof number, " %g", v + (isX ? dx : dy));
+      script += number;
+      isX = !isX;
+    }
+    script += "\n";
+  };
+  script += "# Smart move with cut lines: the diode cut out of its wire and turned round in place.\n";
+  step("view 0 area", {1290, 1090, 1490, 1260});
+  script += "export edit-smart-1-diode.png size 800\nitem 1 1 2\nitem 1 2 2\nkeyin vxraster move\n";
+  for (const double x : {1358.0, 1418.0}) {
+    step("point", {x, 1195});
+    step("point", {x, 1160});
+  }
+  script += "reset\n";
+  step("point", {1395, 1180});  // on the diode: selected up to the cut lines
+  step("point", {1389, 1173});  // picked up at its centre
+  step("point", {1389, 1173});  // and put down there, turned half round
+  script += "export edit-smart-2-diode-turned.png size 800\n";
+  script += "# Smart delete: the stray pen stroke under the signature, then undone.\n";
+  step("view 0 area", {950, 150, 1250, 350});
+  script += "export edit-smart-3-stroke.png size 800\nkeyin vxraster delete smart\n";
+  step("point", {1194.5, 284.5});  // selected
+  step("point", {1194.5, 284.5});  // accepted: erased
+  script += "export edit-smart-4-stroke-deleted.png size 800\nkeyin vxraster undo\n"
+            "export edit-smart-5-undone.png size 800\nitem 1 2 0\n";
+  return script + viewLine;
+}
+
+void printSmartEditPictures() {
+  std::printf(
+      "   edit-smart-1-diode.png          the diode on the +V line, drawn the wrong way round\n"
+      "   edit-smart-2-diode-turned.png   cut out by two cut lines and turned round in place (smart move)\n"
+      "   edit-smart-3-stroke.png         the stray stroke under the signature\n"
+      "   edit-smart-4-stroke-deleted.png erased by a smart delete\n"
+      "   edit-smart-5-undone.png         the delete undone\n");
+}
+
 // The session's script for a drawing of `width` x `height` pixels (one design unit a pixel).
 std::string demoScript(const std::string& drawingLines, int width, int height) {
   // The view shows the drawing with a margin, so that the move is seen; the move is a little
@@ -198,7 +251,9 @@ std::string demoScript(const std::string& drawingLines, int width, int height) {
       "keyin vxraster invert\n"
       "export edit-4-inverted.png size 800\n"
       "keyin vxraster invert\n"
-      "keyin vxraster write\n"
+      "keyin vxraster write\n";
+  if (drawingLines.find("CCITT_2.TIF") != std::string::npos) script += smartEditScript(view, step, -step);
+  script +=
       "keyin vxraster revert\n"
       "keyin raster modify\n"
       "keyin vxraster end\n"
@@ -271,8 +326,10 @@ bool playDemoSession(const std::string& dir) {
       "   edit-2-loaded.png    loaded for editing: drawn in the active colour\n"
       "   edit-3-moved.png     the attachment moved by two points\n"
       "   edit-4-inverted.png  moved again after undo and redo, its display inverted\n"
-      "   edit-5-after.png     written back, reverted to the backup, editing ended: as it was\n\n",
+      "   edit-5-after.png     written back, reverted to the backup, editing ended: as it was\n",
       dir.c_str());
+  if (script.find("vxraster delete smart") != std::string::npos) printSmartEditPictures();
+  std::printf("\n");
   return true;
 }
 }  // namespace
