@@ -188,26 +188,28 @@ std::string smartEditScript(const std::string& viewLine, int dx, int dy) {
   }
   script += "reset\n";
   step("point", {1395, 1180});  // on the diode: selected up to the cut lines
+  script += "export edit-smart-2-diode-selected.png size 800\n";
   step("point", {1389, 1173});  // picked up at its centre
   step("point", {1389, 1173});  // and put down there, turned half round
-  script += "export edit-smart-2-diode-turned.png size 800\n";
+  script += "export edit-smart-3-diode-turned.png size 800\n";
   script += "# Smart delete: the stray pen stroke under the signature, then undone.\n";
   step("view 0 area", {950, 150, 1250, 350});
-  script += "export edit-smart-3-stroke.png size 800\nkeyin vxraster delete smart\n";
+  script += "export edit-smart-4-stroke.png size 800\nkeyin vxraster delete smart\n";
   step("point", {1194.5, 284.5});  // selected
   step("point", {1194.5, 284.5});  // accepted: erased
-  script += "export edit-smart-4-stroke-deleted.png size 800\nkeyin vxraster undo\n"
-            "export edit-smart-5-undone.png size 800\nitem 1 2 0\n";
+  script += "export edit-smart-5-stroke-deleted.png size 800\nkeyin vxraster undo\n"
+            "export edit-smart-6-undone.png size 800\nitem 1 2 0\n";
   return script + viewLine;
 }
 
 void printSmartEditPictures() {
   std::printf(
       "   edit-smart-1-diode.png          the diode on the +V line, drawn the wrong way round\n"
-      "   edit-smart-2-diode-turned.png   cut out by two cut lines and turned round in place (smart move)\n"
-      "   edit-smart-3-stroke.png         the stray stroke under the signature\n"
-      "   edit-smart-4-stroke-deleted.png erased by a smart delete\n"
-      "   edit-smart-5-undone.png         the delete undone\n");
+      "   edit-smart-2-diode-selected.png selected up to two cut lines: the overlay in the overlay colour\n"
+      "   edit-smart-3-diode-turned.png   turned round in place (smart move, half a turn)\n"
+      "   edit-smart-4-stroke.png         the stray stroke under the signature\n"
+      "   edit-smart-5-stroke-deleted.png erased by a smart delete\n"
+      "   edit-smart-6-undone.png         the delete undone\n");
 }
 
 // The session's script for a drawing of `width` x `height` pixels (one design unit a pixel).

@@ -81,8 +81,8 @@ TEST(Demo, EditsTheRealDrawingAndLeavesItsScriptAndPictures) {
             std::string::npos);
   EXPECT_NE(output.find("     error: Smart delete > Accept or reset to select new"), std::string::npos);
   EXPECT_EQ(output.find("> No area to select"), std::string::npos) << "every click on ink";
-  for (const char* picture : {"edit-smart-1-diode.png", "edit-smart-2-diode-turned.png", "edit-smart-3-stroke.png",
-                              "edit-smart-4-stroke-deleted.png", "edit-smart-5-undone.png"}) {
+  for (const char* picture : {"edit-smart-1-diode.png", "edit-smart-2-diode-selected.png", "edit-smart-3-diode-turned.png",
+                              "edit-smart-4-stroke.png", "edit-smart-5-stroke-deleted.png", "edit-smart-6-undone.png"}) {
     EXPECT_GT(std::filesystem::file_size(scratch.path() + "/" + picture), 1000u) << picture;
   }
 }
