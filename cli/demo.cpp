@@ -34,6 +34,7 @@
 #include "bitmap/selection.hpp"
 #include "cli/commands.hpp"
 #include "cli/session.hpp"
+#include "host/files/files.hpp"
 #include "host/image/api.h"
 #include "host/image/formats.hpp"
 #include "pixmend/vxdll.h"
@@ -59,25 +60,16 @@ class Demo {
   // renamed over it once complete. False (with a message) when it cannot be written.
   bool save(const char* name, const std::uint8_t* bits, int width, int height, const char* what) {
     const std::string path = dir_ + "/" + name;
-    const std::string temporary = path + ".tmp" + std::to_string(static_cast<long>(getpid()));
-    std::FILE* out = std::fopen(temporary.c_str(), "wb");
-    bool ok = out != nullptr;
-    if (ok) {
-      char header[64];
-      const int n = std::snprintf(header, sizeof header, "P4\n%d %d\n", width, height);
-      ok = std::fwrite(header, 1, static_cast<std::size_t>(n), out) == static_cast<std::size_t>(n);
-      const std::size_t bytes = bitmapBytes(width, height);
-      ok = ok && std::fwrite(bits, 1, bytes, out) == bytes;
-      ok = (std::fclose(out) == 0) && ok;
-    }
-    const int error = errno;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) {
+    char header[64];
+    const int n = std::snprintf(header, sizeof header, "P4\n%d %d\n", width, height);
+    host::AtomicFile out(path);
+    out.write(header, static_cast<std::size_t>(n));
+    out.write(bits, bitmapBytes(width, height));
+    if (out.commit()) {
       std::printf("   %s -> %s\n", what, path.c_str());
       return true;
     }
-    std::remove(temporary.c_str());
-    std::fprintf(stderr, "pixmend demo: cannot write %s: %s\n", path.c_str(),
-                 std::strerror(ok ? errno : error));
+    std::fprintf(stderr, "pixmend demo: cannot write %s: %s\n", path.c_str(), out.error().c_str());
     return false;
   }
 
@@ -294,14 +286,9 @@ bool playDemoSession(const std::string& dir) {
   std::printf("A. Editing %s with VXRaster\n   (the script is %s/vxraster.pms)\n\n", what.c_str(),
               dir.c_str());
   {
-    const std::string temporary = "vxraster.pms.tmp";
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << script;
-    out.close();
-    if (!out || std::rename(temporary.c_str(), "vxraster.pms") != 0) {
-      std::remove(temporary.c_str());
-      std::fprintf(stderr, "pixmend demo: cannot write %s/vxraster.pms\n", dir.c_str());
-    }
+    std::string why;
+    if (!host::writeFileAtomically("vxraster.pms", script.data(), script.size(), &why))
+      std::fprintf(stderr, "pixmend demo: cannot write %s/vxraster.pms: %s\n", dir.c_str(), why.c_str());
   }
   std::istringstream lines(script);
   for (std::string line; std::getline(lines, line);) std::printf("   > %s\n", line.c_str());

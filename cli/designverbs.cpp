@@ -66,7 +66,7 @@ std::string checkDesign(const Step& s) {
   }
   if (s.words.size() != 2 || (s.words[0] != "new" && s.words[0] != "open"))
     return "usage: design new|open FILE | design units N | design close";
-  return "";
+  return nameProblem(s.words[1]);
 }
 
 std::string runDesign(const Step& s, PlayContext&) {
@@ -94,6 +94,7 @@ struct AttachOptions {
 std::string parseAttach(const Step& s, AttachOptions* options) {
   const std::string usage = "usage: attach FILE [origin X Y] [extent W H]";
   if (s.words.empty()) return usage;
+  if (const std::string problem = nameProblem(s.words[0]); !problem.empty()) return problem;
   for (std::size_t i = 1; i < s.words.size(); i += 3) {
     if (i + 2 >= s.words.size()) return usage;
     const auto a = number(s.words[i + 1]), b = number(s.words[i + 2]);
@@ -131,6 +132,7 @@ struct ExportOptions {
 std::string parseExport(const Step& s, ExportOptions* options) {
   const std::string usage = "usage: export FILE.png [size N] [view N]";
   if (s.words.empty() || s.words.size() % 2 == 0) return usage;
+  if (const std::string problem = nameProblem(s.words[0]); !problem.empty()) return problem;
   bool sized = false, viewed = false;
   for (std::size_t i = 1; i + 1 < s.words.size(); i += 2) {
     if (s.words[i] == "size" && !sized) {
@@ -293,7 +295,14 @@ const bool registered = [] {
                 runExport});
   registerVerb({"copy", "copy SOURCE DESTINATION", "copy a file (names may hold $(VARIABLES))",
                 [](const Step& s) -> std::string {
-                  return s.words.size() == 2 ? "" : "usage: copy SOURCE DESTINATION";
+                  if (s.words.size() != 2) {
+                    // A name with blanks whose quote is not closed falls apart into words.
+                    for (const std::string& w : s.words)
+                      if (!nameProblem(w).empty()) return nameProblem(w);
+                    return "usage: copy SOURCE DESTINATION";
+                  }
+                  const std::string problem = nameProblem(s.words[0]);
+                  return problem.empty() ? nameProblem(s.words[1]) : problem;
                 },
                 runCopy});
   registerVerb({"view", "view N rotate DEGREES|area X1 Y1 X2 Y2|area fit",

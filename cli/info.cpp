@@ -57,6 +57,36 @@ const char* orientationName(int code) {
   return code >= 0 && code < 8 ? names[code] : "unknown";
 }
 
+// Whether VXRaster could edit the file, and if not why: the header alone cannot tell (a damaged
+// stream, a size beyond the limits, an inner type not handled), so the image is read as the
+// raster session would read it.
+std::string editable(const std::string& path, const host::ImageFileInfo& info) {
+  if (info.bitsPerSample != 1 || info.samplesPerPixel != 1) return "no: not a 1-bit image";
+  if (info.type == IMAGEFILE_TIFF && info.tiled) return "no: tiled TIFF (convert it to strips first)";
+  const std::size_t mark = host::journal().size();
+  unsigned char* bitmap = nullptr;
+  Point2d size{0, 0};
+  const int rc = mdlImage_readFileToBitMap(&bitmap, &size, path.c_str(), IMAGEFILE_FROM_FILE, 0, mdlImage_checkStop);
+  if (rc != 0) {
+    std::string why = std::string("no: it cannot be read (") + describeResult(rc) + ")";
+    const std::vector<std::string> lines = host::journal().texts("text", mark);
+    if (!lines.empty()) {
+      std::string first = lines.front();
+      while (!first.empty() && (first.back() == '\n' || first.back() == ' ')) first.pop_back();
+      why += ": " + first;
+    }
+    return why;
+  }
+  mdlImage_freeImage(bitmap, &size, IMAGEFORMAT_BITMAP);
+  int firstBad = 0, lines = 0;
+  if (mdlImage_lastReadDamage(&firstBad, &lines) != 0) {
+    char text[160];
+    std::snprintf(text, sizeof text, "yes, but damaged: lines after %d of %d could not be read", firstBad, lines);
+    return text;
+  }
+  return "yes";
+}
+
 }  // namespace
 
 int runInfo(const Args& args) {
@@ -68,7 +98,8 @@ int runInfo(const Args& args) {
   host::ImageFileInfo info;
   const int rc = host::describeImageFile(path.c_str(), info);
   if (rc != 0) {
-    std::fprintf(stderr, "pixmend info: %s: %s\n", path.c_str(), describeResult(rc));
+    std::fprintf(stderr, "pixmend info: %s: %s\n", path.c_str(),
+                 info.problem.empty() ? describeResult(rc) : info.problem.c_str());
     return 1;
   }
   std::printf("file:          %s\n", path.c_str());
@@ -102,11 +133,7 @@ int runInfo(const Args& args) {
     else
       std::printf("placement:     none\n");
   }
-  const bool oneBit = info.bitsPerSample == 1 && info.samplesPerPixel == 1;
-  const bool tiledTiff = info.type == IMAGEFILE_TIFF && info.tiled;
-  std::printf("editable:      %s\n", !oneBit     ? "no: not a 1-bit image"
-                                     : tiledTiff ? "no: tiled TIFF (convert it to strips first)"
-                                                 : "yes");
+  std::printf("editable:      %s\n", editable(path, info).c_str());
   return 0;
 }
 

@@ -58,7 +58,7 @@ const bool registered = [] {
   registerVerb(
       {"pixels", "pixels FILE",
        "journal a raster file's size, set pixels and a digest of its decoded rows (compare files by pixels)",
-       [](const Step& s) -> std::string { return s.words.size() == 1 ? "" : "usage: pixels FILE"; },
+       [](const Step& s) -> std::string { return s.words.size() == 1 ? nameProblem(s.words[0]) : "usage: pixels FILE"; },
        runPixels});
   return true;
 }();

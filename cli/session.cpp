@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <optional>
 #include <ostream>
-#include <sstream>
 
 #include "host/config/config.hpp"
 #include "host/dialog/manager.hpp"
@@ -69,11 +68,10 @@ int viewOf(const Step& step) {
 
 // The rest of a line after its first `count` words.
 std::string restAfterWords(const std::string& rest, std::size_t count) {
-  std::size_t i = 0;
-  for (std::size_t w = 0; w < count; ++w) {
-    while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) ++i;
-    while (i < rest.size() && rest[i] != ' ' && rest[i] != '\t') ++i;
-  }
+  std::vector<std::string> words;
+  std::vector<std::size_t> ends;
+  splitWords(rest, &words, &ends);
+  std::size_t i = count == 0 ? 0 : count <= ends.size() ? ends[count - 1] : rest.size();
   while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) ++i;
   return rest.substr(i);
 }
@@ -289,6 +287,47 @@ void ensureBuiltinVerbs() {
 
 }  // namespace
 
+void splitWords(const std::string& text, std::vector<std::string>* words, std::vector<std::size_t>* ends) {
+  words->clear();
+  if (ends != nullptr) ends->clear();
+  std::size_t i = 0;
+  const auto blank = [&](std::size_t at) { return at >= text.size() || text[at] == ' ' || text[at] == '\t'; };
+  while (true) {
+    while (i < text.size() && blank(i)) ++i;
+    if (i >= text.size()) break;
+    std::string word;
+    bool quoted = false;
+    if (text[i] == '"') {
+      // A quoted word: up to the closing quote, which must end the word; \" and \\ inside.
+      std::size_t j = i + 1;
+      std::string inner;
+      while (j < text.size() && text[j] != '"') {
+        if (text[j] == '\\' && j + 1 < text.size() && (text[j + 1] == '"' || text[j + 1] == '\\')) ++j;
+        inner += text[j++];
+      }
+      if (j < text.size() && blank(j + 1)) {
+        word = std::move(inner);
+        i = j + 1;
+        quoted = true;
+      }
+    }
+    if (!quoted) {
+      const std::size_t start = i;
+      while (!blank(i)) ++i;
+      word = text.substr(start, i - start);
+    }
+    words->push_back(std::move(word));
+    if (ends != nullptr) ends->push_back(i);
+  }
+}
+
+std::string nameProblem(const std::string& word) {
+  if (word.size() > 1 && word.front() == '"')
+    return "the quote before " + word + " is not closed (a name with blanks is written \"like this\")";
+  if (word.empty()) return "the name is empty";
+  return "";
+}
+
 void registerVerb(Verb verb) {
   ensureBuiltinVerbs();
   auto& table = verbTable();
@@ -313,6 +352,8 @@ bool readScript(std::string_view text, std::vector<Step>* steps, std::vector<Scr
     errors->push_back({0, "the script is larger than " + std::to_string(kMaxScriptBytes) + " bytes"});
     return false;
   }
+  // A byte-order mark (editors on some systems write one) is not part of the first line.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   int lineNumber = 0;
   std::size_t at = 0;
   while (at < text.size()) {
@@ -346,9 +387,7 @@ bool readScript(std::string_view text, std::vector<Step>* steps, std::vector<Scr
     step.rest = restStart == std::string::npos ? "" : line.substr(restStart);
     // Trailing blanks are not part of any argument.
     while (!step.rest.empty() && (step.rest.back() == ' ' || step.rest.back() == '\t')) step.rest.pop_back();
-    std::istringstream words(step.rest);
-    std::string word;
-    while (words >> word) step.words.push_back(word);
+    splitWords(step.rest, &step.words, nullptr);
     const Verb* verb = findVerb(step.verb);
     if (verb == nullptr) {
       errors->push_back({lineNumber, "unknown verb '" + step.verb + "' (see pixmend --help)"});

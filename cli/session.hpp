@@ -11,9 +11,10 @@
 
 namespace pixmend::cli {
 
-// One line of a script. `words` are the blank-separated words after the verb; `rest` is the
-// text after the verb with its leading blanks removed (for verbs whose last argument is free
-// text: keyin, set, expect, answer, item).
+// One line of a script. `words` are the blank-separated words after the verb (see splitWords:
+// a word in double quotes may hold blanks); `rest` is the text after the verb with its leading
+// blanks removed, exactly as written (for verbs whose last argument is free text: keyin, set,
+// expect, answer, item).
 struct Step {
   int line = 0;
   std::string verb;
@@ -31,7 +32,18 @@ constexpr std::size_t kMaxScriptBytes = 16u << 20;
 constexpr std::size_t kMaxLineBytes = 64u << 10;
 constexpr long kMaxTicks = 10000000;  // one `tick` step
 
-// Reads a script: one step per line; blank lines and lines whose first non-blank character is
+// Splits `text` into words at blanks (spaces and tabs). A word that starts with a double quote
+// and whose closing quote is followed by a blank or the end is one word without its quotes, and
+// may hold blanks ("my scan.tif"); inside it \" is a quote and \\ a backslash. Any other quote
+// is an ordinary character, so text written before quoting existed reads as it did. `ends`
+// (may be null) gets the offset in `text` just after each word.
+void splitWords(const std::string& text, std::vector<std::string>* words, std::vector<std::size_t>* ends);
+
+// "" when `word` can be a file name; else why not (an opening quote that is not closed, which a
+// name that was meant to hold blanks would show).
+std::string nameProblem(const std::string& word);
+
+// Reads a script: a UTF-8 byte-order mark at its start is skipped; one step per line; blank lines and lines whose first non-blank character is
 // '#' are skipped; a line end of "\r\n" is allowed. Every line is checked against its verb's
 // arguments; all problems are reported. True when there were none.
 bool readScript(std::string_view text, std::vector<Step>* steps, std::vector<ScriptError>* errors);

@@ -32,7 +32,7 @@ function(pixmend_add_application target)
   target_link_options(${target} PRIVATE -Wl,-Bsymbolic
                       -Wl,--version-script=${PROJECT_SOURCE_DIR}/cmake/application.exports)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/application.exports)
-  if(NOT PIXMEND_BUILD_FUZZ)  # clang's sanitizer runtimes come with the executable
+  if(PIXMEND_LIBS_SELF_CONTAINED)  # see the top CMakeLists.txt
     target_link_options(${target} PRIVATE -Wl,--no-undefined)
   endif()
   set_target_properties(${target} PROPERTIES PREFIX "lib")

@@ -4,7 +4,7 @@
 // Each TIFF helper opens the file by path, does one thing and closes it. libtiff's messages are
 // captured for that one call (per-handle handlers, no process-wide state) and written to the
 // host's text window. Changing the photometric interpretation rewrites the file through a
-// temporary copy beside it that replaces the original only when complete.
+// temporary copy beside it that replaces the original only when complete (ReplacingFile).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -21,6 +21,7 @@
 
 #include "host/output/api.h"
 #include "include/pixmend/vxdll.h"
+#include "transform/replacefile.hpp"
 
 namespace {
 
@@ -94,19 +95,6 @@ bool readWhole(const char* path, std::vector<unsigned char>& bytes) {
   return ok;
 }
 
-bool writeWhole(int fd, const std::vector<unsigned char>& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // 64-bit XOR over `count` bytes.
 void invertBytes(unsigned char* p, std::size_t count) {
   std::size_t i = 0;
@@ -170,34 +158,18 @@ PIXMEND_API void VXDllSetPhotometric(const char* path, int photometric) {
     messages.note("cannot read the file");
     return;
   }
-  std::string temp = std::string(path) + ".pixmend-XXXXXX";
-  const std::size_t slash = temp.rfind('/');
-  temp.insert(slash == std::string::npos ? 0 : slash + 1, ".");
-  std::vector<char> name(temp.begin(), temp.end());
-  name.push_back('\0');
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) {
-    messages.note("cannot create a temporary file beside it");
-    return;
-  }
-  bool ok = writeWhole(fd, bytes);
+  pixmend::ReplacingFile copy(path);
+  bool ok = copy.write(bytes.data(), bytes.size());
   if (ok) {
-    TIFF* tif = messages.open(name.data(), "r+");
+    TIFF* tif = messages.open(copy.temporaryPath().c_str(), "r+");
     ok = tif != nullptr &&
          TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, static_cast<std::uint16_t>(photometric)) != 0 &&
          TIFFRewriteDirectory(tif) != 0;
     if (tif != nullptr) TIFFClose(tif);
   }
-  ok = ok && ::fsync(fd) == 0;
-  if (ok) {
-    (void)::fchown(fd, st.st_uid, st.st_gid);
-    (void)::fchmod(fd, st.st_mode & 07777);
-  }
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && ::rename(name.data(), path) == 0;
-  if (!ok) {
-    ::unlink(name.data());
-    messages.note("photometric interpretation not changed; the file is as it was");
+  if (!ok || !copy.commit()) {
+    const std::string why = copy.error().empty() ? std::string() : " (" + copy.error() + ")";
+    messages.note(("photometric interpretation not changed" + why + "; the file is as it was").c_str());
   }
 }
 
@@ -206,7 +178,10 @@ PIXMEND_API int VXDllIsReadOnly(const char* path) {
   // We run as root, whom permission bits do not stop: a file without any write bit is
   // read-only whoever asks.
   struct stat st {};
-  if (::stat(path, &st) != 0 || !hasWriteBit(st)) return 1;
+  if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode) || !hasWriteBit(st)) return 1;
+  // Every write replaces the file through a temporary beside it: a folder that takes no new
+  // file (read-only, full, not ours) makes a writable file one that cannot be written back.
+  if (!pixmend::folderTakesNewFile(path)) return 1;
   std::FILE* f = std::fopen(path, "r+");
   if (f == nullptr) return 1;
   // A file another program holds locked for writing counts as read-only too, as a file opened

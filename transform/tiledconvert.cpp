@@ -24,6 +24,7 @@
 #include "host/image/image.hpp"
 #include "host/output/api.h"
 #include "include/pixmend/vxdll.h"
+#include "transform/replacefile.hpp"
 
 namespace pixmend {
 
@@ -364,7 +365,10 @@ bool convert(const char* sourcePath, const char* targetPath, ImageDiagnostics& d
     diag.note("the target could not be completed; nothing written");
     return false;
   }
-  return host::writeFileAtomically(targetPath, bytes, diag) == 0;
+  std::string why;
+  if (replaceFile(targetPath, bytes, &why)) return true;
+  diag.notef("cannot write %s: %s; the old file is unchanged", targetPath, why.c_str());
+  return false;
 }
 
 }  // namespace

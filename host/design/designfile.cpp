@@ -395,6 +395,14 @@ bool parseDesignFile(const std::uint8_t* bytes, std::size_t size, DesignContent*
   auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(size));
   if (copy == nullptr) return fail(error, "out of memory");
   std::memcpy(copy, bytes, size);
+  // Bytes 18 and 19 say how the file was last written: 1 with a rollback journal (as we write),
+  // 2 in write-ahead-log mode. A log file's own pages hold everything up to its last checkpoint
+  // (readDesignFile refuses one whose log beside it may hold more); the engine in memory reads
+  // them as an ordinary file.
+  if (copy[18] == 2 && copy[19] == 2) {
+    copy[18] = 1;
+    copy[19] = 1;
+  }
   if (sqlite3_deserialize(db.get(), "main", copy, static_cast<sqlite3_int64>(size),
                           static_cast<sqlite3_int64>(size),
                           SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
@@ -443,6 +451,14 @@ bool readDesignFile(const std::string& path, DesignContent* out, std::string* er
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!in || in.gcount() != static_cast<std::streamsize>(bytes.size()))
     return fail(error, "cannot read " + path);
+  // Left in write-ahead-log mode by another program, with a log beside it: the changes in the log
+  // may not be in the file yet, and reading the file alone would lose them.
+  struct stat log {};
+  if (bytes.size() >= 100 && bytes[18] == 2 && ::stat((path + "-wal").c_str(), &log) == 0 && log.st_size > 0) {
+    return fail(error, path + " was left in write-ahead-log mode and " + path +
+                           "-wal may hold changes that are not in it yet; open it once with the database "
+                           "engine's own tool to fold them in");
+  }
   std::string why;
   if (!parseDesignFile(bytes.data(), bytes.size(), out, &why)) return fail(error, path + ": " + why);
   return true;
@@ -467,9 +483,9 @@ bool writeDesignFile(const std::string& path, const DesignContent& content, std:
   std::vector<std::uint8_t> bytes;
   if (!serializeDesign(content, &bytes, error)) return false;
   AtomicFile file(path);
-  if (!file.write(bytes.data(), bytes.size())) return fail(error, std::strerror(errno));
+  if (!file.write(bytes.data(), bytes.size())) return fail(error, file.error());
   if (gWriteFault) return fail(error, "write interrupted (test fault)");  // the target stays untouched
-  if (!file.commit()) return fail(error, std::strerror(errno));
+  if (!file.commit()) return fail(error, file.error());
   return true;
 }
 

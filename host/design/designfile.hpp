@@ -82,8 +82,8 @@ bool decodeRendering(const std::uint8_t* bytes, std::size_t size, RasterRenderin
 bool decodeGeoReference(const std::uint8_t* bytes, std::size_t size, RasterGeoReference* out);
 bool decodeExtended(const std::uint8_t* bytes, std::size_t size, RasterExtendedInfo* out);
 
-// Test hooks. While the fault is set, writeDesignFile stops just before the rename, as a crash
-// would there. alterDesignForTesting runs SQL on a copy of a design file's bytes (as a damaged
+// Test hooks. While the fault is set, writeDesignFile stops just before the rename and fails
+// (the old file stays; what a killed write leaves is tested by killing one). alterDesignForTesting runs SQL on a copy of a design file's bytes (as a damaged
 // or hostile file might have been made) and gives the bytes back; empty when the SQL fails.
 void setDesignWriteFaultForTesting(bool fail);
 std::vector<std::uint8_t> alterDesignForTesting(const std::vector<std::uint8_t>& bytes,

@@ -15,6 +15,7 @@
 #include "host/config/config.hpp"
 #include "host/design/api.h"
 #include "host/design/design.hpp"
+#include "host/files/files.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/raster/raster.hpp"
@@ -51,16 +52,15 @@ const bool idleRegistered = registerIdleWork("design", [] {
   return true;
 });
 
-// Writing replaces the file, so both the file and its folder must take it. Permission bits
-// alone do not stop root: a file kept without write bits counts as read-only for everyone.
+// Writing replaces the file, so both the file and its folder must take it: canReplaceFile tries
+// the folder (permission bits alone do not stop root; a file kept without write bits counts as
+// read-only for everyone), and an open for writing sees a read-only mount or an immutable file.
 bool mayWrite(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (!canReplaceFile(path)) return false;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   ::close(fd);
-  const std::string folder = designFolder();
-  return ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+  return true;
 }
 
 int workModeFromVariable() {
@@ -177,6 +177,8 @@ bool openDesign(const std::string& path, std::string* error) {
     if (error != nullptr) *error = "which design file?";
     return false;
   }
+  // A write of this design killed part-way left its temporary beside it: it goes now.
+  removeStaleTemporaries(path);
   DesignContent content;
   if (!readDesignFile(path, &content, error)) return false;
   switchTo(path, std::move(content), "opened");

@@ -44,7 +44,7 @@ WorkFile* findWorkFile(const DgnModelRef* model) {
 // actual open for writing (which a read-only file system or an immutable file refuses) count.
 bool writable(const std::string& path, const struct stat& st) {
   if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   ::close(fd);
   return true;

@@ -1,17 +1,14 @@
 // The off-screen canvas of a window: RGB pixels, the host's palette, a built-in 5 x 7 bitmap
 // font (each character in a 6 x 10 cell), and PNG output.
-#include <fcntl.h>
 #include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "host/dialog/dialog.hpp"
+#include "host/files/files.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -68,35 +65,6 @@ void pngToMemory(png_structp png, png_bytep data, png_size_t length) {
   out->insert(out->end(), data, data + length);
 }
 void pngFlush(png_structp) {}
-
-bool writeAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string* error) {
-  const auto slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string pattern = dir + "/." + base + ".tmp-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) {
-    if (error != nullptr) *error = "cannot write " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  ::fchmod(fd, 0644);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  const bool ok = done == bytes.size() && ::fsync(fd) == 0;
-  ::close(fd);
-  if (!ok || ::rename(name.data(), path.c_str()) != 0) {
-    if (error != nullptr) *error = "cannot write " + path + ": " + std::strerror(errno);
-    ::unlink(name.data());
-    return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -207,7 +175,10 @@ bool Canvas::savePng(const std::string& path, std::string* error) const {
   png_set_rows(png, info, rows.data());
   png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
   png_destroy_write_struct(&png, &info);
-  return writeAtomically(path, bytes, error);
+  std::string why;
+  if (writeFileAtomically(path, bytes.data(), bytes.size(), &why)) return true;
+  if (error != nullptr) *error = "cannot write " + path + ": " + why;
+  return false;
 }
 
 }  // namespace pixmend::host

@@ -1,4 +1,4 @@
-// Finding, splitting, copying and abbreviating file names (see api.h), and AtomicFile.
+// Finding, splitting, copying and abbreviating file names (see api.h).
 #include "host/files/files.hpp"
 
 #include <algorithm>
@@ -15,58 +15,6 @@
 #include "host/output/journal.hpp"
 
 namespace pixmend::host {
-
-AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
-  const auto slash = target_.rfind('/');
-  const std::string dir = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-  std::string pattern = dir + "." + base + ".tmp-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) {
-    failed_ = true;
-    return;
-  }
-  temporary_ = name.data();
-  struct stat st {};
-  if (::stat(target_.c_str(), &st) == 0) {
-    ::fchmod(fd, st.st_mode & 07777);
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-  }
-  file_ = ::fdopen(fd, "wb");
-  if (file_ == nullptr) {
-    ::close(fd);
-    failed_ = true;
-  }
-}
-
-AtomicFile::~AtomicFile() {
-  if (file_ != nullptr) std::fclose(file_);
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
-}
-
-bool AtomicFile::write(const void* data, std::size_t size) {
-  if (!ok()) return false;
-  if (size != 0 && std::fwrite(data, 1, size, file_) != size) failed_ = true;
-  return !failed_;
-}
-
-bool AtomicFile::commit() {
-  if (!ok()) return false;
-  bool good = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
-  good = std::fclose(file_) == 0 && good;
-  file_ = nullptr;
-  if (!good || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
-    failed_ = true;
-    return false;
-  }
-  temporary_.clear();
-  return true;
-}
 
 namespace {
 

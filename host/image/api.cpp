@@ -172,7 +172,7 @@ int mdlImage_updateIngrAttach(const DPoint3d* origin, const DPoint2d* extent, co
     ImageDiagnostics diag(fileName);
     MappedFile file;
     if (const int rc = file.open(fileName); rc != 0) {
-      diag.note(rc == MDLERR_FILENOTFOUND ? "no such file" : "cannot open the file");
+      diag.note(file.failure());
       return rc;
     }
     const int type = detectImageType(file.data(), file.size());
@@ -182,7 +182,7 @@ int mdlImage_updateIngrAttach(const DPoint3d* origin, const DPoint2d* extent, co
     }
     std::vector<std::uint8_t> bytes;
     if (const int rc = placeIngr(file.data(), file.size(), *origin, *extent, bytes, diag); rc != 0) return rc;
-    return writeFileAtomically(fileName, bytes, diag);
+    return replaceImageFile(fileName, bytes, diag);
   });
 }
 

@@ -191,6 +191,10 @@ int decodeG4(const std::uint8_t* data, std::size_t size, const BitmapView& out, 
 int encodeG4(const ConstBitmapView& in, bool lsbFirst, std::vector<std::uint8_t>& out, ImageDiagnostics& diag,
              ImageStopFunc stop) {
   if (in.empty()) return MDLERR_INVALIDIMAGE;
+  if (in.width > kMaxG4Width) {
+    diag.notef("%d pixels is wider than a Group 4 image can be read back (at most %d)", in.width, kMaxG4Width);
+    return MDLERR_INVALIDIMAGE;
+  }
   std::vector<std::uint8_t> file;
   TiffHandle tif;
   if (!openTiffOutput(tif, file, "ccitt", diag)) return MDLERR_INSFMEMORY;

@@ -58,6 +58,12 @@ bool openTiffOutput(TiffHandle& handle, std::vector<std::uint8_t>& out, const ch
 
 // ---- CCITT Group 4 ------------------------------------------------------------------------------
 
+// The widest Group 4 line the readers decode: libtiff's fax decoder takes 16 bytes per pixel of
+// a line for its run arrays, and the readers cap libtiff's single allocations at 64 MB (more only
+// for files over 32 MB). The writers (TIFF and CIT) refuse wider images, which they could encode
+// but which would then be read back as damaged.
+inline constexpr int kMaxG4Width = 1 << 22;
+
 // Decodes one Group 4 stream (black = 1) into `out` (its size is the image's). `lsbFirst`: the
 // bit order of the Intergraph files. `strict`: a stream that stops before the last line is
 // refused instead of read as far as it goes. 0, MDLERR_CORRUPTIMAGE, MDLERR_INSFMEMORY.
@@ -184,6 +190,8 @@ struct ImageFileInfo {
   bool hasPlacement = false;
   double originX = 0, originY = 0, extentX = 0, extentY = 0;
   bool rotated = false;
+  // Why the file could not be opened ("no such file", "a folder, not a file", ...), when it could not.
+  std::string problem;
 };
 
 // Describes a file: 0 or the failure of opening or recognising it.

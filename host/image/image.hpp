@@ -4,7 +4,7 @@
 //
 // Contents: ImageBuffer / allocateImage (bitmap memory, the pixel limit), ImageDiagnostics
 // (messages of one call, flushed to journal channel "text"), MappedFile (read-only input),
-// writeFileAtomically (temporary file beside the target, then rename), bit helpers.
+// replaceImageFile (through the host's AtomicFile), bit helpers.
 #pragma once
 
 #include <tiffio.h>
@@ -127,24 +127,28 @@ class MappedFile {
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
 
-  // 0, MDLERR_FILENOTFOUND, MDLERR_CANNOTOPENFILE (a directory, unreadable, cannot be mapped).
+  // 0, MDLERR_FILENOTFOUND, MDLERR_CANNOTOPENFILE (a folder, a pipe or a device, unreadable,
+  // cannot be mapped). Only regular files are read, and opening never waits (a pipe without a
+  // writer is refused at once).
   int open(const char* path);
   const std::uint8_t* data() const { return data_; }
   std::size_t size() const { return size_; }
+  // Why open() failed, for the user ("no such file", "a folder, not a file", ...).
+  const std::string& failure() const { return failure_; }
 
  private:
+  int fail(int rc, std::string why);
+  std::string failure_;
   const std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
   void* map_ = nullptr;
 };
 
-// Writes `bytes` to `path` through a temporary file in the same directory that is synced and
-// renamed over the target only when complete; the target's permission bits and owner are kept.
-// A target that exists without any write permission bit is refused (we run as root, whom the
-// bits do not stop, so the library honours them itself). On failure the temporary file is
-// removed and an existing target is untouched. 0 or MDLERR_IMAGEWRITEFAILED (with a message).
-int writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                        ImageDiagnostics& diag);
+// Replaces `path` with `bytes` through the host's AtomicFile (host/files/files.hpp: temporary
+// beside the target, synced, renamed, folder synced; links followed; mode and owner kept; a
+// target without any write permission bit refused). The journal gets "file: wrote PATH" (or
+// "could not write PATH"). 0, or MDLERR_IMAGEWRITEFAILED with the reason in `diag`.
+int replaceImageFile(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag);
 
 // ---- Bits ---------------------------------------------------------------------------------------
 

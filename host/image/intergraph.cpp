@@ -166,12 +166,7 @@ int readTiled(const IngrHeader& h, const std::uint8_t* file, const ImageBuffer& 
   const std::size_t dirOffset = h.headerBytes;
   const std::uint32_t ts = h.tileSize;
   const std::uint64_t across = (h.pixelsPerLine + ts - 1) / ts, down = (h.lines + ts - 1) / ts;
-  const std::uint64_t entriesEnd = dirOffset + 128 + 12 * across * down;
-  if (entriesEnd > h.dataEnd) {
-    diag.notef("the tile directory needs %llu tiles but the file ends first",
-               static_cast<unsigned long long>(across * down));
-    return MDLERR_CORRUPTIMAGE;
-  }
+  // readIngr has checked that the whole directory lies within the image's data.
   for (std::uint64_t ty = 0; ty < down; ++ty) {
     for (std::uint64_t tx = 0; tx < across; ++tx) {
       const std::uint8_t* entry = file + dirOffset + 128 + 12 * (ty * across + tx);
@@ -397,7 +392,23 @@ int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, Image
       diag.notef("tile size %u", h.tileSize);
       return MDLERR_CORRUPTIMAGE;
     }
-  } else if ((type == 9 && h.lines > dataBytes / 2) || (type == 24 && h.lines > dataBytes * 8 + 8)) {
+    // Before the bitmap is allocated: the tile directory must be there, and a tile that is not
+    // stored (one value all over) costs 12 bytes for up to 2^30 pixels, so the picture may be at
+    // most 4096 times the file (64 MB always), as for the codecs without a better bound.
+    const std::uint64_t across = (h.pixelsPerLine + h.tileSize - 1) / h.tileSize;
+    const std::uint64_t down = (h.lines + h.tileSize - 1) / h.tileSize;
+    if (h.headerBytes + 128 + 12 * across * down > h.dataEnd) {
+      diag.notef("the tile directory needs %llu tiles but the file ends first",
+                 static_cast<unsigned long long>(across * down));
+      return MDLERR_CORRUPTIMAGE;
+    }
+    const std::uint64_t bitmap = bitmapBytes(static_cast<int>(h.pixelsPerLine), static_cast<int>(h.lines));
+    if (bitmap > std::max<std::uint64_t>(std::uint64_t{64} << 20, std::uint64_t{4096} * size)) {
+      diag.notef("%u x %u pixels cannot be held in a tiled file of %zu bytes", h.pixelsPerLine, h.lines, size);
+      return MDLERR_CORRUPTIMAGE;
+    }
+  } else if ((type == 9 && std::uint64_t{h.lines} * ((h.pixelsPerLine + 65534) / 65535) > dataBytes / 2) ||
+             (type == 24 && h.lines > dataBytes * 8 + 8)) {
     diag.notef("%u lines cannot be held in %llu bytes of data", h.lines,
                static_cast<unsigned long long>(dataBytes));
     return MDLERR_CORRUPTIMAGE;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/files/files.hpp"
 #include "host/image/formats.hpp"
 #include "host/output/journal.hpp"
 
@@ -195,9 +196,11 @@ int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFun
                   long long* firstDamagedLine) {
   if (firstDamagedLine != nullptr) *firstDamagedLine = -1;
   ImageDiagnostics diag(path);
+  // A write of this file killed part-way left its temporary beside it: it goes now.
+  removeStaleTemporaries(path);
   MappedFile file;
   if (const int rc = file.open(path); rc != 0) {
-    diag.note(rc == MDLERR_FILENOTFOUND ? "no such file" : "cannot open the file");
+    diag.note(file.failure());
     return rc;
   }
   const int type = detectImageType(file.data(), file.size());
@@ -246,13 +249,16 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
     journal().append("file", std::string("could not write ") + path);
     return rc;
   }
-  return writeFileAtomically(path, bytes, diag);
+  return replaceImageFile(path, bytes, diag);
 }
 
 int describeImageFile(const char* path, ImageFileInfo& info) {
   info = ImageFileInfo{};
   MappedFile file;
-  if (const int rc = file.open(path); rc != 0) return rc;
+  if (const int rc = file.open(path); rc != 0) {
+    info.problem = file.failure();
+    return rc;
+  }
   info.type = detectImageType(file.data(), file.size());
   if (info.type == IMAGEFILE_TIFF) return describeTiff(file.data(), file.size(), info);
   if (info.type == IMAGEFILE_RLE || info.type == IMAGEFILE_CIT)

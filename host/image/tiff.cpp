@@ -393,6 +393,10 @@ void carryFromTiff(const std::uint8_t* data, std::size_t size, CarriedProperties
 int writeTiff(const ConstBitmapView& image, const CarriedProperties& carry, std::vector<std::uint8_t>& out,
               ImageDiagnostics& diag, ImageStopFunc stop) {
   if (image.empty()) return MDLERR_INVALIDIMAGE;
+  if (image.width > kMaxG4Width) {
+    diag.notef("%d pixels is wider than a Group 4 image can be read back (at most %d)", image.width, kMaxG4Width);
+    return MDLERR_INVALIDIMAGE;
+  }
   TiffHandle handle;
   if (!openTiffOutput(handle, out, "tiff", diag)) return MDLERR_INSFMEMORY;
   TIFF* tif = handle.get();

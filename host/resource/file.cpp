@@ -1,6 +1,8 @@
-// Resource files on disk: SQLite databases read whole into memory and written whole through a
-// temporary file (see file.hpp).
+// Resource files on disk: SQLite databases read whole into memory, built whole in memory and
+// written through the host's AtomicFile (see file.hpp).
 #include "host/resource/file.hpp"
+
+#include "host/files/files.hpp"
 
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -79,30 +81,10 @@ bool isTable(sqlite3* db, const char* name) {
   return type != nullptr && std::strcmp(reinterpret_cast<const char*>(type), "table") == 0;
 }
 
-std::string directoryOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string baseOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool syncPath(const std::string& path, bool directory) {
-  const int fd = ::open(path.c_str(), directory ? O_RDONLY | O_DIRECTORY : O_RDONLY);
-  if (fd < 0) return false;
-  const bool ok = ::fsync(fd) == 0 || directory;  // some file systems refuse fsync on folders
-  ::close(fd);
-  return ok;
-}
-
 bool fillDatabase(sqlite3* db, const ResourceData& data, std::string* error) {
   char pragmas[160];
   std::snprintf(pragmas, sizeof pragmas,
-                "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA application_id=%d; "
+                "PRAGMA application_id=%d; "
                 "PRAGMA user_version=%d;",
                 kApplicationId, kFormatVersion);
   const char* schema =
@@ -235,55 +217,36 @@ bool readResourceFile(const std::string& path, ResourceData* out, std::string* e
 }
 
 bool writeResourceFile(const std::string& path, const ResourceData& data, std::string* error) {
-  const std::string dir = directoryOf(path);
-  std::string pattern = dir + "/." + baseOf(path) + ".tmp-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) return fail(error, "cannot write " + path + ": " + std::strerror(errno));
-  const std::string temp(name.data());
-  // The new file keeps the old one's permissions; a new file gets the usual ones.
-  struct stat old {};
-  mode_t mode = 0644;
-  if (::stat(path.c_str(), &old) == 0) {
-    mode = old.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
+  // The complete new database is built in memory, then replaces the file in one rename.
+  sqlite3* raw = nullptr;
+  if (sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    sqlite3_close(raw);
+    return fail(error, "cannot write " + path + ": cannot start the database engine");
   }
-  ::fchmod(fd, mode);
-  ::close(fd);
-
-  auto cleanup = [&](std::string message) {
-    ::unlink(temp.c_str());
-    return fail(error, "cannot write " + path + ": " + message);
-  };
-  {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(temp.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    Db db(raw);
-    if (rc != SQLITE_OK) return cleanup(raw != nullptr ? sqlite3_errmsg(raw) : "database engine failed");
-    std::string why;
-    if (!fillDatabase(db.get(), data, &why)) return cleanup(why);
-    if (sqlite3_close(db.release()) != SQLITE_OK) return cleanup("closing the database failed");
+  Db db(raw);
+  std::string why;
+  if (!fillDatabase(db.get(), data, &why)) return fail(error, "cannot write " + path + ": " + why);
+  sqlite3_int64 size = 0;
+  unsigned char* bytes = sqlite3_serialize(db.get(), "main", &size, 0);
+  if (bytes == nullptr || size <= 0) {
+    sqlite3_free(bytes);
+    return fail(error, "cannot write " + path + ": out of memory");
   }
-  if (!syncPath(temp, false)) return cleanup("flushing the file failed");
-  if (gWriteFault) {
-    // As if the process died here: the temporary file stays behind, the target is untouched.
-    return fail(error, "cannot write " + path + ": write interrupted (test fault)");
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) return cleanup(std::strerror(errno));
-  syncPath(dir, true);
+  AtomicFile file(path);
+  const bool written = file.write(bytes, static_cast<std::size_t>(size));
+  sqlite3_free(bytes);
+  if (!written) return fail(error, "cannot write " + path + ": " + file.error());
+  // As if the process died here: the target is untouched.
+  if (gWriteFault) return fail(error, "cannot write " + path + ": write interrupted (test fault)");
+  if (!file.commit()) return fail(error, "cannot write " + path + ": " + file.error());
   return true;
 }
 
 bool resourceFileIsReadOnly(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;
-  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
   // Writing replaces the file, so its folder must take a new entry as well.
-  return ::access(path.c_str(), W_OK) != 0 || ::access(directoryOf(path).c_str(), W_OK) != 0;
+  return !canReplaceFile(path);
 }
 
 void setResourceWriteFaultForTesting(bool fail) { gWriteFault = fail; }

@@ -32,15 +32,16 @@ bool readResourceFile(const std::string& path, ResourceData* out, std::string* e
 // The same from the file's bytes (used by the reader itself and by the fuzzer).
 bool parseResourceFile(const std::uint8_t* bytes, std::size_t size, ResourceData* out, std::string* error);
 
-// Writes `data` as the complete content of `path`, atomically (temporary file and rename).
+// Writes `data` as the complete content of `path` through the host's AtomicFile.
 bool writeResourceFile(const std::string& path, const ResourceData& data, std::string* error);
 
-// True when `path` exists and may not be written: no write permission bit is set (the same
-// for every user, root included) or the process may not write it.
+// True when `path` exists and cannot be replaced: no write permission bit is set (the same for
+// every user, root included), or its folder takes no new file (canReplaceFile).
 bool resourceFileIsReadOnly(const std::string& path);
 
 // Test hook: while set, writeResourceFile stops after the temporary file is complete and
-// before it replaces the target, as a crash at that moment would, and reports failure.
+// before it replaces the target, and reports failure (the temporary is removed as after any
+// failure; what a process killed at that moment leaves is tested by killing one).
 void setResourceWriteFaultForTesting(bool fail);
 
 // The four-character form of a type for messages: 'dBox', "VXR" -> 'VXR', else a number.

@@ -4,6 +4,7 @@
 // path, so two handles never see different contents. Changes are applied to a copy of the file's
 // content, written atomically, and only then become the shared content: a failed write changes
 // neither the file nor what the host reads from it.
+#include "host/files/files.hpp"
 #include "host/resource/files.hpp"
 
 #include <sys/stat.h>
@@ -81,6 +82,8 @@ std::shared_ptr<SharedFile> sharedFor(const std::string& path, int* status) {
     *status = RSC_ERR_FILE_NOT_FOUND;
     return nullptr;
   }
+  // A write of this file killed part-way left its temporary beside it: it goes now.
+  removeStaleTemporaries(path);
   if (!readResourceFile(path, &file->data, &error)) {
     note("cannot open " + error);
     *status = RSC_ERR_NOT_RESOURCE_FILE;

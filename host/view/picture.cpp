@@ -327,6 +327,17 @@ std::vector<PictureLayer> pictureLayers() {
   return layers;
 }
 
+bool layerDrawable(const PictureLayer& layer) {
+  // Drawing divides by the placement's determinant, and the raster's corners must be numbers.
+  const RasterPlacement& p = layer.placement;
+  const double w = layer.pixels->width, h = layer.pixels->height;
+  const double det = p.axisU.x * p.axisV.y - p.axisU.y * p.axisV.x;
+  const double reachX = w * std::fabs(p.axisU.x) + h * std::fabs(p.axisV.x);
+  const double reachY = w * std::fabs(p.axisU.y) + h * std::fabs(p.axisV.y);
+  return std::isfinite(det) && det != 0 && std::isfinite(1 / det) && std::isfinite(p.origin.x + reachX) &&
+         std::isfinite(p.origin.y + reachY);
+}
+
 bool pictureFrame(int view, int longSide, const std::vector<PictureLayer>& layers, PictureFrame* frame,
                   std::string* why) {
   PictureFrame f;
@@ -341,10 +352,15 @@ bool pictureFrame(int view, int longSide, const std::vector<PictureLayer>& layer
   }
   double finest = HUGE_VAL;  // the smallest raster pixel, design units
   bool any = false;
+  int undrawable = 0;
   DPoint2d low{HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL};
   for (const auto& layer : layers) {
     const RasterPlacement& p = layer.placement;
     const double w = layer.pixels->width, h = layer.pixels->height;
+    if (!layerDrawable(layer)) {
+      ++undrawable;
+      continue;
+    }
     finest = std::min({finest, std::hypot(p.axisU.x, p.axisU.y), std::hypot(p.axisV.x, p.axisV.y)});
     for (const auto& [a, b] : {std::pair{0.0, 0.0}, {w, 0.0}, {0.0, h}, {w, h}}) {
       DPoint3d corner{p.origin.x + a * p.axisU.x + b * p.axisV.x, p.origin.y + a * p.axisU.y + b * p.axisV.y,
@@ -360,6 +376,11 @@ bool pictureFrame(int view, int longSide, const std::vector<PictureLayer>& layer
   } else if (any && high.x > low.x && high.y > low.y && std::isfinite(high.x - low.x) &&
              std::isfinite(high.y - low.y)) {
     f.area = ViewArea{low, high};
+  } else if (undrawable > 0) {
+    *why = "view " + std::to_string(view) +
+           " shows nothing that can be drawn: its raster's extent is too large or too small for its pixels "
+           "to be worked out";
+    return false;
   } else {
     *why = "view " + std::to_string(view) + " shows nothing: no raster is attached and no area is set";
     return false;
@@ -376,8 +397,9 @@ bool pictureFrame(int view, int longSide, const std::vector<PictureLayer>& layer
     if (finest > 0 && std::isfinite(finest)) side = std::min(side, std::ceil(longest / finest - 1e-9));
     side = std::max(side, 1.0);
   }
-  f.width = static_cast<int>(std::max(1.0, std::round(side * areaW / longest)));
-  f.height = static_cast<int>(std::max(1.0, std::round(side * areaH / longest)));
+  // The ratio first: side * areaW could overflow where areaW / longest cannot.
+  f.width = static_cast<int>(std::clamp(std::round(side * (areaW / longest)), 1.0, side));
+  f.height = static_cast<int>(std::clamp(std::round(side * (areaH / longest)), 1.0, side));
   *frame = f;
   return true;
 }
@@ -394,6 +416,10 @@ void drawPictureRows(const PictureFrame& frame, const std::vector<PictureLayer>&
   std::vector<Plan> plans;
   for (const auto& layer : layers) {
     Plan plan;
+    if (!layerDrawable(layer)) {
+      plans.push_back(std::move(plan));
+      continue;
+    }
     plan.map = mappingOf(frame, layer);
     const Mapping& m = plan.map;
     plan.aligned = m.uj == 0 && m.vi == 0 && m.ui > 0 && m.vj > 0;
@@ -418,6 +444,7 @@ void drawPictureRows(const PictureFrame& frame, const std::vector<PictureLayer>&
     RowPaint paint(width);
     for (std::size_t k = 0; k < layers.size(); ++k) {
       const Plan& plan = plans[k];
+      if (!layerDrawable(layers[k])) continue;
       if (plan.aligned) {
         paintAligned(frame, layers[k], plan.map, plan.columns, plan.first, plan.last, j, paint, ones);
       } else {
@@ -452,7 +479,7 @@ bool writeViewPicture(int view, const std::string& path, int longSide, PictureFr
   if (!pictureFrame(view, longSide, layers, &frame, why)) return false;
   AtomicFile file(path);
   if (!file.ok()) {
-    *why = "cannot write " + path + ": " + std::strerror(errno);
+    *why = "cannot write " + path + ": " + file.error();
     return false;
   }
   PngWriter writer;
@@ -462,7 +489,7 @@ bool writeViewPicture(int view, const std::string& path, int longSide, PictureFr
   }
   std::vector<std::uint8_t> band(static_cast<std::size_t>(frame.width) * 4 * kBandRows);
   if (!encodePng(writer, file, frame, layers, band.data()) || !file.ok() || !file.commit()) {
-    *why = "cannot write " + path;
+    *why = "cannot write " + path + (file.error().empty() ? std::string() : ": " + file.error());
     return false;
   }
   if (frameOut != nullptr) *frameOut = frame;

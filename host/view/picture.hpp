@@ -37,6 +37,11 @@ struct PictureLayer {
   double backgroundAlpha = 1;  // 0 (left out) to 1 (opaque white)
 };
 
+// Whether a layer can be drawn: not when its extent is so large or so small that its corners or
+// the mapping back to its pixels overflow (or vanish) in a double, nor when its axes fall
+// together. Such a layer takes no part in a picture; one of nothing else has no picture.
+bool layerDrawable(const PictureLayer& layer);
+
 // The attachments of the active model in drawing order, bottom first; those whose file cannot be
 // read are left out (the text window says so).
 std::vector<PictureLayer> pictureLayers();

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tiffio.h>
 
 #include <cstdio>
 #include <string>
@@ -107,6 +108,57 @@ TEST_F(ImageCommands, BadInputGivesAClearErrorAndAFailingStatus) {
     r = pixmend("info " + shared + "/derived/feyn_tiled256_g4.tif");
     EXPECT_NE(r.out.find("no: tiled TIFF"), std::string::npos) << r.out;
   }
+}
+
+TEST_F(ImageCommands, ConvertKeepsTheLookOfAMinIsBlackScan) {
+  const std::string shared = PIXMEND_TESTDATA_DIR;
+  struct stat st {};
+  if (shared.empty() || ::stat((shared + "/tiff/witten.tif").c_str(), &st) != 0)
+    GTEST_SKIP() << "the shared test scans are not available";
+  // witten.tif stores its white as 1. Its conversions show the same ink: 718885 pixels of it
+  // (2293 x 3106 less the 6403173 white samples), counted here through libtiff's own decoding
+  // with the photometric interpretation applied.
+  const auto inkOf = [](const std::string& path) {
+    TIFF* tif = TIFFOpen(path.c_str(), "r");
+    if (tif == nullptr) return -1L;
+    std::uint32_t w = 0, h = 0;
+    std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+    TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+    std::vector<unsigned char> row(static_cast<std::size_t>(TIFFScanlineSize(tif)));
+    long ink = 0;
+    for (std::uint32_t y = 0; y < h; ++y) {
+      TIFFReadScanline(tif, row.data(), y, 0);
+      for (std::uint32_t x = 0; x < w; ++x) {
+        const bool one = (row[x / 8] >> (7 - x % 8)) & 1;
+        ink += one != (photometric == PHOTOMETRIC_MINISBLACK);
+      }
+    }
+    TIFFClose(tif);
+    return ink;
+  };
+  const std::string scan = shared + "/tiff/witten.tif";
+  ASSERT_EQ(inkOf(scan), 718885);
+  Outcome r = pixmend("convert " + scan + " " + file("new.tif"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(inkOf(file("new.tif")), 718885);
+  r = pixmend("convert " + scan + " " + file("scan.cit"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  r = pixmend("convert " + file("scan.cit") + " " + file("back.tif"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(inkOf(file("back.tif")), 718885);
+  // Written over a copy of the scan, the file stays min-is-black with the same look.
+  std::FILE* in = std::fopen(scan.c_str(), "rb");
+  std::FILE* out = std::fopen(file("copy.tif").c_str(), "wb");
+  for (int c; (c = std::fgetc(in)) != EOF;) std::fputc(c, out);
+  std::fclose(in);
+  std::fclose(out);
+  r = pixmend("convert " + file("scan.cit") + " " + file("copy.tif"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(inkOf(file("copy.tif")), 718885);
+  r = pixmend("info " + file("copy.tif"));
+  EXPECT_NE(r.out.find("photometric:   min-is-black (1)"), std::string::npos) << r.out;
 }
 
 }  // namespace

@@ -120,5 +120,34 @@ TEST_F(Sessions, EveryVerbHasItsUsage) {
   }
 }
 
+TEST_F(Sessions, QuotedWordsHoldBlanksAndOldScriptsReadAsBefore) {
+  std::vector<std::string> words;
+  std::vector<std::size_t> ends;
+  splitWords(R"("my scan.tif" origin 5 5)", &words, &ends);
+  EXPECT_EQ(words, (std::vector<std::string>{"my scan.tif", "origin", "5", "5"}));
+  EXPECT_EQ(ends.front(), 13u);
+  splitWords(R"("say \"hi\" \\ there" "" x)", &words, nullptr);
+  EXPECT_EQ(words, (std::vector<std::string>{R"(say "hi" \ there)", "", "x"}));
+  // Quotes that do not open a quoted word are characters, as they always were.
+  splitWords(R"(dialog text 20020 "VX Text Tester" a"b c"d "open)", &words, nullptr);
+  EXPECT_EQ(words, (std::vector<std::string>{"dialog", "text", "20020", "VX Text Tester", "a\"b", "c\"d",
+                                             "\"open"}));
+  splitWords(R"("not closed"x y)", &words, nullptr);
+  EXPECT_EQ(words, (std::vector<std::string>{"\"not", "closed\"x", "y"}));
+  EXPECT_EQ(nameProblem("\"my"), R"(the quote before "my is not closed (a name with blanks is written "like this"))");
+  EXPECT_EQ(nameProblem(""), "the name is empty");
+  EXPECT_EQ(nameProblem("scan.tif"), "");
+
+  // In a script: the free text of a verb stays as written; names may be quoted; a byte-order
+  // mark before the first verb is not part of it.
+  std::vector<Step> steps;
+  std::vector<ScriptError> errors;
+  ASSERT_TRUE(readScript("\xEF\xBB\xBFset VAR \"a b\"  c\nload \"my app\" x\n", &steps, &errors));
+  ASSERT_EQ(steps.size(), 2u);
+  EXPECT_EQ(steps[0].verb, "set");
+  EXPECT_EQ(steps[0].rest, "VAR \"a b\"  c");
+  EXPECT_EQ(steps[1].words, (std::vector<std::string>{"my app", "x"}));
+}
+
 }  // namespace
 }  // namespace pixmend::cli

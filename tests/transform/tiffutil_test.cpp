@@ -186,6 +186,13 @@ TEST_F(TiffUtilities, ReadOnlyMeansNoWriteBitOrNoFile) {
   EXPECT_EQ(VXDllIsReadOnly(file("missing.tif").c_str()), 1);
   EXPECT_EQ(VXDllIsReadOnly(dir_.c_str()), 1);
   EXPECT_EQ(VXDllIsReadOnly(nullptr), 1);
+  // A pipe is no raster to write back.
+  ASSERT_EQ(::mkfifo(file("pipe.tif").c_str(), 0644), 0);
+  EXPECT_EQ(VXDllIsReadOnly(file("pipe.tif").c_str()), 1);
+  // A writable file in a folder that takes no new file cannot be written back (every write goes
+  // to a temporary beside the file), even by root: /proc/self holds such a file.
+  ASSERT_EQ(::access("/proc/self/comm", W_OK), 0);
+  EXPECT_EQ(VXDllIsReadOnly("/proc/self/comm"), 1);
 }
 
 // Plain inversion, one pixel at a time, padding bits left alone.

@@ -15,6 +15,7 @@
 #include "host/output/journal.hpp"
 #include "include/pixmend/vxdll.h"
 #include "support/scratch_dir.hpp"
+#include "transform/replacefile.hpp"
 #include "transform/tiledconvert.hpp"
 
 namespace {
@@ -235,7 +236,7 @@ TEST_F(TiledConvert, FailuresLeaveTheTargetAsItWasAndSayWhy) {
   EXPECT_EQ(fs::file_size(locked), 12u);
 
   // A disk that fills up while the target is written: the old target stays, no temporary file.
-  pixmend::host::failImageWriteAfter(100);
+  pixmend::failNextReplacementAfter(100);
   VXDllConvertTiledTiff(testData("derived/char_tiled16_g4.tif").c_str(), target.c_str());
   EXPECT_TRUE(targetKept());
   int files = 0;

@@ -225,5 +225,34 @@ TEST(DesignFile, AnInterruptedWriteLeavesTheOldFileWhole) {
   EXPECT_TRUE(back == sampleDesign());
 }
 
+TEST(DesignFile, ADesignLeftInWriteAheadLogModeOpensOrIsRefusedForWhatItsLogMayHold) {
+  testsupport::ScratchDir dir("design");
+  const std::string path = dir.file("plan.dgn");
+  std::string error;
+  ASSERT_TRUE(writeDesignFile(path, sampleDesign(), &error)) << error;
+  // Another program switched it to write-ahead logging and closed it cleanly: the header says
+  // so (bytes 18 and 19 are 2) and every change is in the file itself.
+  std::vector<std::uint8_t> bytes = readBytes(path);
+  bytes[18] = 2;
+  bytes[19] = 2;
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  DesignContent back;
+  ASSERT_TRUE(readDesignFile(path, &back, &error)) << error;
+  EXPECT_TRUE(back == sampleDesign());
+  // Written back, it is an ordinary file again.
+  ASSERT_TRUE(writeDesignFile(path, back, &error)) << error;
+  EXPECT_EQ(readBytes(path)[18], 1);
+  // With its log still beside it, the file alone may be stale: refused, saying why.
+  std::ofstream(path + "-wal", std::ios::binary) << "log";
+  bytes[18] = 2;
+  bytes[19] = 2;
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  EXPECT_FALSE(readDesignFile(path, &back, &error));
+  EXPECT_NE(error.find("write-ahead-log mode"), std::string::npos) << error;
+  EXPECT_NE(error.find("plan.dgn-wal may hold changes"), std::string::npos) << error;
+}
+
 }  // namespace
 }  // namespace pixmend::host

@@ -359,5 +359,88 @@ TEST_F(HostileImages, MutatedFilesNeverCrash) {
   }
 }
 
+TEST_F(HostileImages, EveryFormatIsSizedAgainstItsFileBeforeAnythingIsAllocated) {
+  // A tiled file whose two tiles are not stored (one value each) claims 65536 x 32768 pixels,
+  // 256 MB, in under 2 KB: refused before the bitmap is allocated.
+  Bits small = blank(64, 64);
+  std::vector<std::uint8_t> tiled = makeTiledIngr(small, 64, 24);
+  put32(tiled, 184, 65536);
+  put32(tiled, 188, 32768);
+  put32(tiled, 1024 + 120, 32768);
+  for (int i = 0; i < 2; ++i) {
+    const std::size_t end = 1024 + 128 + 12 * static_cast<std::size_t>(i) + 12;
+    if (end > tiled.size()) tiled.resize(end, 0);
+    put32(tiled, 1024 + 128 + 12 * i, 0);  // not stored
+    put32(tiled, 1024 + 136 + 12 * i, 0);
+  }
+  const long long before = host::imageAllocationCount();
+  const std::size_t mark = host::journal().size();
+  EXPECT_EQ(readBack(tiled, "huge.cit"), MDLERR_CORRUPTIMAGE);
+  EXPECT_EQ(host::imageAllocationCount(), before);
+  const std::vector<std::string> said = host::journal().texts("text", mark);
+  ASSERT_FALSE(said.empty());
+  EXPECT_NE(said.front().find("cannot be held in a tiled file"), std::string::npos) << said.front();
+  // A run-length file claiming lines 2^24 pixels wide needs 256 words a line: 100 lines in 2 KB
+  // cannot be, though a word per line would have let them through.
+  std::vector<std::uint8_t> runs = readBytes([&] {
+    const std::string path = tmp.file("runs.rle");
+    writeImage(path, IMAGEFILE_RLE, blank(8, 100));
+    return path;
+  }());
+  runs[195] = 0;
+  put32(runs, 184, 1u << 24);
+  EXPECT_EQ(readBack(runs, "wide.rle"), MDLERR_CORRUPTIMAGE);
+  EXPECT_EQ(host::imageAllocationCount(), before);
+}
+
+TEST_F(HostileImages, NothingIsWrittenThatWouldReadBackAsDamaged) {
+  // Group 4 lines wider than the readers decode are refused by both Group 4 writers, which
+  // could encode them; a line as wide as the readers take is written and read back.
+  const Bits wide = blank(host::kMaxG4Width + 1, 1);
+  for (const char* name : {"wide.tif", "wide.cit"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(writeImage(tmp.file(name), IMAGEFILE_FROM_FILE, wide), MDLERR_INVALIDIMAGE);
+    struct stat st {};
+    EXPECT_NE(::stat(tmp.file(name).c_str(), &st), 0);
+    Bits widest = blank(host::kMaxG4Width, 1);
+    widest.put(host::kMaxG4Width - 1, 0, true);
+    ASSERT_EQ(writeImage(tmp.file(name), IMAGEFILE_FROM_FILE, widest), 0);
+    const ReadResult back = readImage(tmp.file(name));
+    ASSERT_EQ(back.rc, 0);
+    EXPECT_TRUE(back.bits == widest);
+  }
+  // Run-length lines of any width read back (without line headers beyond 65530 pixels).
+  Bits runs = blank(host::kMaxG4Width + 1, 1);
+  runs.put(host::kMaxG4Width, 0, true);
+  ASSERT_EQ(writeImage(tmp.file("wide.rle"), IMAGEFILE_RLE, runs), 0);
+  EXPECT_TRUE(readImage(tmp.file("wide.rle")).bits == runs);
+}
+
+TEST_F(HostileImages, OnlyRegularFilesAreReadAndTheReasonIsSaid) {
+  // A pipe without a writer, a device and a folder: refused at once, never waited on or read.
+  ASSERT_EQ(::mkfifo(tmp.file("pipe.tif").c_str(), 0644), 0);
+  const std::pair<std::string, const char*> cases[] = {
+      {tmp.file("pipe.tif"), "not a regular file (a pipe, a device or a socket)"},
+      {"/dev/zero", "not a regular file (a pipe, a device or a socket)"},
+      {tmp.path(), "a folder, not a file"},
+      {tmp.file("missing.tif"), "no such file"}};
+  for (const auto& [path, reason] : cases) {
+    SCOPED_TRACE(path);
+    const std::size_t mark = host::journal().size();
+    EXPECT_LT(readImage(path).rc, 0);
+    const std::vector<std::string> said = host::journal().texts("text", mark);
+    ASSERT_FALSE(said.empty());
+    EXPECT_NE(said.front().find(reason), std::string::npos) << said.front();
+    host::ImageFileInfo info;
+    EXPECT_NE(host::describeImageFile(path.c_str(), info), 0);
+    EXPECT_NE(info.problem.find(reason), std::string::npos) << info.problem;
+  }
+  // Written over: a pipe stays a pipe.
+  EXPECT_EQ(writeImage(tmp.file("pipe.tif"), IMAGEFILE_TIFF, blank(8, 8)), MDLERR_IMAGEWRITEFAILED);
+  struct stat st {};
+  ASSERT_EQ(::lstat(tmp.file("pipe.tif").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
 }  // namespace
 }  // namespace pixmend::imagetest

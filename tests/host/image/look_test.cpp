@@ -39,9 +39,9 @@ Bits inverted(Bits b) {
   return b;
 }
 
-// The strip files of the shared scans, every compression, fill order and interpretation among
-// them (the tiled ones are in the conversion's tests; 127.tif is damaged, see below).
-const char* const kStripScans[] = {
+// Shared scans of every compression, fill order, interpretation and layout (strips, and tiles
+// written back as strips); 127.tif is damaged, see below.
+const char* const kScans[] = {
     "tiff/17-tiff-binary-ccitt-group3.tif", "tiff/1pagefax.tif",
     "tiff/bitonal.tif",                     "tiff/CCITT_2.TIF",
     "tiff/ccitt_tolessrows.tif",            "tiff/CCITTgetNextChangingElement.tif",
@@ -60,7 +60,7 @@ const char* const kStripScans[] = {
 
 TEST_F(ImageLook, EveryKindOfScanConvertsAndIsWrittenBackWithTheSameLook) {
   SKIP_WITHOUT_TESTDATA();
-  for (const char* scan : kStripScans) {
+  for (const char* scan : kScans) {
     SCOPED_TRACE(scan);
     Bits look;
     ASSERT_TRUE(libtiffLook(testdata(scan), look));
@@ -97,6 +97,27 @@ TEST_F(ImageLook, EveryKindOfScanConvertsAndIsWrittenBackWithTheSameLook) {
     ASSERT_TRUE(libtiffLook(copy, after));
     EXPECT_TRUE(after == look);
   }
+}
+
+TEST_F(ImageLook, IntergraphScansConvertToTiffsThatLookTheSame) {
+  SKIP_WITHOUT_TESTDATA();
+  // Run-length ON and Group 4 black are ink: a new TIFF of them shows the same picture, and the
+  // run-length copies of two TIFF scans look like those scans.
+  for (const char* scan : {"intergraph/frmt09.cot", "intergraph/frmt24.cit", "derived/form1.rle",
+                           "derived/miniswhite-1c-1b.rle"}) {
+    SCOPED_TRACE(scan);
+    const ReadResult r = readImage(testdata(scan));
+    ASSERT_EQ(r.rc, 0);
+    const std::string tif = tmp.file("from.tif");
+    ::unlink(tif.c_str());
+    ASSERT_EQ(writeImage(tif, IMAGEFILE_TIFF, r.bits), 0);
+    Bits look;
+    ASSERT_TRUE(libtiffLook(tif, look));
+    EXPECT_TRUE(look == r.bits);
+  }
+  Bits tiffLook;
+  ASSERT_TRUE(libtiffLook(testdata("tiff/form1.tif"), tiffLook));
+  EXPECT_TRUE(readImage(testdata("derived/form1.rle")).bits == tiffLook);
 }
 
 TEST_F(ImageLook, AnEraseMakesPaperWhateverTheFileStores) {

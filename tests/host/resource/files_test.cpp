@@ -160,10 +160,10 @@ TEST_F(ResourceFiles, InterruptedWriteLeavesTheOldFileIntact) {
   ResourceData fromDisk;
   ASSERT_TRUE(readResourceFile(file, &fromDisk, nullptr));
   EXPECT_EQ(fromDisk.resources.at({kVxr, 1}), before);
-  // The half-written temporary file lies beside the target, never in its place.
+  // The temporary files of the stopped writes are gone; they never took the target's place.
   int leftovers = 0;
   for (const auto& e : std::filesystem::directory_iterator(dir_)) leftovers += e.path().filename() != "prefs.upf";
-  EXPECT_EQ(leftovers, 2);
+  EXPECT_EQ(leftovers, 0);
 }
 
 TEST_F(ResourceFiles, HandleZeroReadsTheApplicationsOwnFileThenTheFilesItOpened) {
