@@ -77,10 +77,16 @@ struct RasterCoordinates {
   // column, or a row beyond H).
   int column(double x) const { return truncated(u(x)); }
   int row(double y) const { return truncated(v(y)); }
-  // The row of a vertex of a polygon: H - 1 - trunc((y - y0) / s), never negative.
+  // A vertex of a polygon drawn on the raster (a fence): column trunc((x - x0) / s) and row
+  // H - 1 - trunc((y - y0) / s), each held within the raster's edges (0 to W, 0 to H), so that a
+  // polygon reaching beyond the raster is cut at its edge on every side.
+  int vertexColumn(double x) const {
+    const int c = truncated((x - origin.x) / pixelSize);
+    return c < 0 ? 0 : (c > width ? width : c);
+  }
   int vertexRow(double y) const {
-    const int r = height - 1 - truncated((y - origin.y) / pixelSize);
-    return r < 0 ? 0 : r;
+    const long long r = static_cast<long long>(height) - 1 - truncated((y - origin.y) / pixelSize);
+    return r < 0 ? 0 : (r > height ? height : static_cast<int>(r));
   }
   // And back: x = x0 + u s, y = y0 + (H - v) s.
   double x(double column) const { return origin.x + column * pixelSize; }

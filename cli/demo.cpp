@@ -4,9 +4,10 @@
 // test scans, or, without it, a generated drawing-like sheet written as a TIFF) is attached to a
 // new design and loaded by VXRaster (backup copy taken, drawn in the active colour); its
 // attachment is moved by two points, the move undone and redone, its display inverted and back,
-// the bitmap written back; on the circuit diagram, a smart move with cut lines and a smart delete,
-// the delete undone; then the bitmap is reverted to the backup and editing ended (colour given
-// back). The view is exported as PNG pictures before, during and after. The script is written beside the
+// the bitmap written back; on the circuit diagram a smart move with cut lines and a smart delete,
+// the delete undone; the bitmap reverted to the backup and editing ended (colour given back);
+// then a rectangle is copied with a quarter turn and a fence's content deleted. The view is
+// exported as PNG pictures before, during and after. The script is written beside the
 // pictures so it can be played again, and the session's journal is printed.
 //
 // Then it draws an A4 sheet at 150 dpi, copies the hatched area with its ink box, pastes it
@@ -204,6 +205,47 @@ void printSmartEditPictures() {
       "   edit-smart-6-undone.png         the delete undone\n");
 }
 
+// Edits of the drawing's pixels, each between a picture before and after: a rectangle copied with
+// a quarter turn (the lettering at the left, "Primary circuit." on the scanned diagram, turned and
+// placed in the free space at the lower right), then a fence's content deleted (the diode and
+// "+V" at the right). Places are fractions of the drawing's size, so the generated sheet works too.
+std::string pixelEditSteps(int width, int height) {
+  auto at = [&](double fx, double fy) {
+    char point[48];
+    std::snprintf(point, sizeof point, "%d %d", static_cast<int>(fx * width), static_cast<int>(fy * height));
+    return std::string(point);
+  };
+  std::string steps =
+      "# The raster is loaded again; a rectangle is copied with a quarter turn: the first corner, the\n"
+      "# opposite one, the point to pick it up at (its lower left corner) and where to put it; the\n"
+      "# reset ends the placing (and its outline under the cursor).\n"
+      "keyin vxraster select\n"
+      "item 1 1 Rectangle\n"
+      "item 1 2 90 degrees\n"
+      "keyin vxraster copy\n";
+  steps += "point " + at(0.03, 0.25) + "\ncursor " + at(0.1, 0.3) + "\npoint " + at(0.17, 0.33) + "\n";
+  steps += "point " + at(0.03, 0.25) + "\ncursor " + at(0.95, 0.07) + "\n";
+  steps += "export copy-turned-before.png size 800\npoint " + at(0.95, 0.07) + "\n";
+  steps += "reset\nexport copy-turned-after.png size 800\n";
+  steps +=
+      "# A fence around the diode and the supply at the right; its content is deleted on accept.\n"
+      "item 1 2 None\n";
+  steps += "fence " + at(0.81, 0.475) + " " + at(0.985, 0.475) + " " + at(0.985, 0.53) + " " + at(0.9, 0.545) + " " +
+           at(0.81, 0.53) + "\n";
+  steps += "export fence-delete-before.png size 800\nkeyin vxraster delete fence\npoint " + at(0.5, 0.5) + "\n";
+  steps += "export fence-delete-after.png size 800\nfence clear\nkeyin vxraster end\n";
+  return steps;
+}
+
+// What the pictures of pixelEditSteps show.
+void describePixelEditPictures() {
+  std::printf(
+      "   copy-turned-before.png   a rectangle picked up (dashed) and placed turned (its outline)\n"
+      "   copy-turned-after.png    the copy written into the drawing\n"
+      "   fence-delete-before.png  a fence around the diode and the supply\n"
+      "   fence-delete-after.png   its content deleted and written back\n\n");
+}
+
 // The session's script for a drawing of `width` x `height` pixels (one design unit a pixel).
 std::string demoScript(const std::string& drawingLines, int width, int height) {
   // The view shows the drawing with a margin, so that the move is seen; the move is a little
@@ -220,7 +262,8 @@ std::string demoScript(const std::string& drawingLines, int width, int height) {
       "# for editing (a backup copy is taken, it is drawn in the active colour); its attachment is\n"
       "# moved by two points (the outline follows the cursor), the move undone and redone, the\n"
       "# display inverted and back, the bitmap written back and then reverted to the backup, and\n"
-      "# editing ended (the drawing gets its colour back). Pictures of the view along the way.\n"
+      "# editing ended (the drawing gets its colour back). Then its pixels are edited: a copy turned\n"
+      "# a quarter, a fence's content deleted. Pictures of the view along the way.\n"
       "set MS_USERPREF host.upf\n"
       "set MS_TMP ./\n"
       "set VX_DIR ./\n";
@@ -253,8 +296,9 @@ std::string demoScript(const std::string& drawingLines, int width, int height) {
       "keyin vxraster end\n"
       "keyin raster modify\n"
       "export edit-5-after.png size 800\n"
-      "pixels drawing.tif\n"
-      "keyin vxraster unload\n";
+      "pixels drawing.tif\n";
+  script += pixelEditSteps(width, height);
+  script += "keyin vxraster unload\n";
   return script;
 }
 
@@ -318,7 +362,7 @@ bool playDemoSession(const std::string& dir) {
       "   edit-5-after.png     written back, reverted to the backup, editing ended: as it was\n",
       dir.c_str());
   if (script.find("vxraster delete smart") != std::string::npos) printSmartEditPictures();
-  std::printf("\n");
+  describePixelEditPictures();
   return true;
 }
 }  // namespace

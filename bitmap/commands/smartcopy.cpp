@@ -16,10 +16,10 @@
 #include "app/params.hpp"
 #include "app/session.hpp"
 #include "app/undo.hpp"
-#include "bitmap/bitmap.hpp"
 #include "bitmap/commands/commands.hpp"
+#include "bitmap/commands/graphics.hpp"
+#include "bitmap/commands/piece.hpp"
 #include "bitmap/commands/smartselect.hpp"
-#include "bitmap/paste.hpp"
 #include "host/mdl.h"
 #include "pixmend/vxdll.h"
 
@@ -28,14 +28,11 @@ namespace {
 
 constexpr const char* kTempName = "rsdeltmp.cit";
 
+// The command state; the piece itself (pixels, rectangle, from point, last dynamic point) is
+// piece.hpp's, shared with the rectangle and fence modes.
 struct CopyMove {
   bool move = false;   // the move command
   int smartState = 0;  // 0 smart copy, 1 smart move, 2 and 3 the same with cut lines
-  DPoint3d from{};     // where the piece is picked up
-  // The piece's rectangle in design units, turned about the from point: (x1, y1) the lower-left
-  // corner, (x2, y2) the upper-right one.
-  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  DPoint3d last{};  // the cursor as the placement dynamics last drew it, kept inside the raster
 };
 
 CopyMove command;
@@ -116,78 +113,33 @@ void selectArea(DPoint3d* point, int) {
   say(moving() ? "Enter point to move from" : "Enter point to copy from");
 }
 
-// Turns the piece by `copyRotation` quarter turns counter-clockwise about the from point s: the
-// buffer with the image library, the rectangle in design units.
-void turnPiece() {
-  const app::VxRasterParams* params = app::params();
-  const int quarters = params != nullptr ? params->copyRotation : 0;
-  if (quarters < 1 || quarters > 3) return;
-  SmartPiece& piece = smartPiece();
-  unsigned char* block = piece.buffer.release();
-  const Point2d size = piece.size;
-  Point2d turned = size;
-  const int status =
-      mdlImage_rotate(&block, &turned, block, &size, IMAGEFORMAT_BITMAP, 90 * quarters, mdlImage_checkStop);
-  *piece.buffer.slot() = block;
-  if (status != SUCCESS) {  // the piece is placed as it was taken
-    app::okBox("Insufficient memory is available", 4);
-    return;
-  }
-  piece.size = turned;
-  const double sx = command.from.x, sy = command.from.y;
-  const double x1 = command.x1, y1 = command.y1, x2 = command.x2, y2 = command.y2;
-  if (quarters == 1) {
-    command.x1 = sx - (y2 - sy), command.x2 = sx + (sy - y1);
-    command.y1 = sy - (sx - x1), command.y2 = sy + (x2 - sx);
-  } else if (quarters == 2) {
-    command.x1 = 2 * sx - x2, command.x2 = 2 * sx - x1;
-    command.y1 = 2 * sy - y2, command.y2 = 2 * sy - y1;
-  } else {
-    command.x1 = sx - (sy - y1), command.x2 = sx + (y2 - sy);
-    command.y1 = sy - (x2 - sx), command.y2 = sy + (sx - x1);
-  }
-}
-
 // The piece's outline follows the cursor, held so that the whole piece stays on the raster.
 void placementDynamics(DPoint3d* cursor, int, int) {
-  const app::RasterCoordinates at = app::rasterCoordinates();
-  const double dx = command.x1 - command.from.x, dy = command.y2 - command.from.y;
-  const double width = command.x2 - command.x1, height = command.y2 - command.y1;
-  DPoint3d c = *cursor;
-  if (c.x + dx < at.origin.x) c.x = at.origin.x - dx;
-  if (c.y + dy - height < at.origin.y) c.y = at.origin.y - dy + height;
-  if (c.x + dx + width > at.x(at.width)) c.x = at.x(at.width) - width - dx;
-  if (c.y + dy > at.y(0)) c.y = at.y(0) - dy;
-  command.last = c;
-  const double left = c.x + dx, top = c.y + dy, right = left + width, bottom = top - height;
-  const DPoint3d outline[5] = {
-      {left, top, 0}, {right, top, 0}, {right, bottom, 0}, {left, bottom, 0}, {left, top, 0}};
-  const unsigned color = 0, weight = 0;
-  const int style = 2;
-  if (mdlShape_create(dgnBuf, nullptr, outline, 5, 0) != SUCCESS) {
-    beyondDesignPlane();
-    return;
-  }
-  mdlElement_setSymbology(dgnBuf, &color, &weight, &style);
+  Piece& pc = piece();
+  pc.last = clampPlacement(*cursor);
+  const double dx = pc.last.x - pc.from.x, dy = pc.last.y - pc.from.y;
+  const double left = pc.low.x + dx, bottom = pc.low.y + dy, right = pc.high.x + dx, top = pc.high.y + dy;
+  const DPoint3d outline[5] = {{left, top, 0}, {right, top, 0}, {right, bottom, 0}, {left, bottom, 0}, {left, top, 0}};
+  drawOutline(outline, 5, Outline::Shape, 2);
 }
 
+// The from point: the piece is turned by `copyRotation` about it (pixels and rectangle), and its
+// overlay gives way to the outline under the cursor.
 void fromPoint(DPoint3d* point, int) {
-  const SmartPiece& piece = smartPiece();
-  command.from = *point;
-  command.x1 = piece.lowerLeft.x, command.y1 = piece.lowerLeft.y;
-  command.x2 = piece.upperRight.x, command.y2 = piece.upperRight.y;
-  command.last = *point;
-  turnPiece();
+  Piece& pc = piece();
+  pc.from = *point;
+  pc.last = *point;
+  const app::VxRasterParams* params = app::params();
+  turnPiece(params != nullptr ? params->copyRotation : 0);
   hideOverlay();
   mdlState_dynamicUpdate(placementDynamics, 0);
   mdlState_setFunction(STATE_DATAPOINT, reinterpret_cast<void*>(place));
   say("Enter point to define distance and direction");
 }
 
-// The piece goes where the dynamics last held the cursor; a move erases its marked pixels at
-// the source first. The placement is clamped onto the raster bitmap as the dynamics clamp the
-// outline (the left and the bottom edge first, so that a piece larger than the raster lies flush
-// with its right and top edges), and the paste clips whatever would still fall outside.
+// The piece goes where the dynamics last held the cursor, always transparently; a move erases
+// its marked pixels at the source first. The placement is held on the raster as the dynamics
+// hold the outline, and the paste clips whatever would still fall outside.
 void place(DPoint3d*, int) {
   app::ActiveRaster& r = app::activeRaster();
   if (moving() && !selectionStateFits()) {
@@ -196,20 +148,12 @@ void place(DPoint3d*, int) {
     restartCommand();
     return;
   }
-  const app::RasterCoordinates at = app::rasterCoordinates();
-  const SmartPiece& piece = smartPiece();
-  const DPoint3d t = command.last;
-  int column = app::RasterCoordinates::truncated((t.x + (command.x1 - command.from.x) - at.origin.x) / at.pixelSize);
-  int row = app::RasterCoordinates::truncated(at.v(t.y + (command.y2 - command.from.y)));
-  if (column < 0) column = 0;
-  if (column > at.width - piece.size.x) column = at.width - piece.size.x;
-  if (row > at.height - piece.size.y) row = at.height - piece.size.y;
-  if (row < 0) row = 0;
-
+  int column = 0, row = 0;
+  placementPixel(piece().last, &column, &row);
+  holdOnRaster(&column, &row);
   app::pushUndo();
   if (moving()) VXDllDeleteSelected(r.bitmap);
-  pasteTransparent(BitmapView(r.bitmap, r.size.x, r.size.y),
-                   ConstBitmapView(piece.buffer.get(), piece.size.x, piece.size.y), column, row);
+  pastePiece(column, row, true);
   dropPiece();
   releaseSelectionState();
   app::writeBackActiveRaster();
@@ -229,7 +173,7 @@ void firstCutLineFirstPoint(DPoint3d* point, int) {
 
 void nextCutLineFirstPoint(DPoint3d* point, int) {
   command.smartState = command.move ? 3 : 2;
-  beginCutLine(clampedToRaster(*point));
+  beginCutLine(clampToRaster(*point));
   mdlState_setFunction(STATE_DATAPOINT, reinterpret_cast<void*>(cutLineSecondPoint));
   mdlState_setFunction(STATE_RESET, reinterpret_cast<void*>(areaSelectSwitch));
   mdlOutput_printf(MSG_ERROR, "Smart delete > Enter second point of cut line or reset to select area");

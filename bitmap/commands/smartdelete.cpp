@@ -14,6 +14,8 @@
 #include "app/session.hpp"
 #include "app/undo.hpp"
 #include "bitmap/commands/commands.hpp"
+#include "bitmap/commands/graphics.hpp"
+#include "bitmap/commands/piece.hpp"
 #include "bitmap/commands/smartselect.hpp"
 #include "host/mdl.h"
 #include "pixmend/vxdll.h"
@@ -112,7 +114,7 @@ void accept(DPoint3d*, int) {
 }
 
 void cutLineFirstPoint(DPoint3d* point, int) {
-  beginCutLine(clampedToRaster(*point));
+  beginCutLine(clampToRaster(*point));
   mdlState_setFunction(STATE_DATAPOINT, reinterpret_cast<void*>(cutLineSecondPoint));
   mdlState_setFunction(STATE_RESET, reinterpret_cast<void*>(areaSelectSwitch));
   say("Enter second point of cut line or reset to select area");

@@ -12,7 +12,10 @@
 #include <vector>
 
 #include "app/backup.hpp"
+#include "app/session.hpp"
 #include "bitmap/bitmap.hpp"
+#include "bitmap/commands/graphics.hpp"
+#include "bitmap/commands/piece.hpp"
 #include "bitmap/selection.hpp"
 #include "pixmend/vxdll.h"
 
@@ -21,7 +24,6 @@ namespace {
 
 // What the smart commands hold between their steps.
 struct Smart {
-  SmartPiece piece;
   // The live selection state, and the bitmap it was made from.
   bool stateExists = false;
   DgnRasterP raster = nullptr;
@@ -47,7 +49,7 @@ constexpr int kCutLineStyle = 0;
 bool makeCutLine(MSElement* element, const DPoint3d& a, const DPoint3d& b) {
   const DPoint3d points[2] = {a, b};
   if (mdlLine_create(element, nullptr, points) != SUCCESS) {
-    beyondDesignPlane();
+    messageBox("The coordinates are beyond the design plane");
     return false;
   }
   mdlElement_setSymbology(element, &kCutLineColor, &kCutLineWeight, &kCutLineStyle);
@@ -64,27 +66,12 @@ bool sameSize(const Point2d& a, const Point2d& b) {
 
 }  // namespace
 
-SmartPiece& smartPiece() {
-  return smart.piece;
-}
-
 // ---- Points and pixels ---------------------------------------------------------------------------
 
 bool insideRaster(const DPoint3d& point) {
   const app::RasterCoordinates at = app::rasterCoordinates();
   return point.x >= at.origin.x && point.y >= at.origin.y && point.x <= at.x(at.width) &&
          point.y <= at.y(0);
-}
-
-DPoint3d clampedToRaster(const DPoint3d& point) {
-  const app::RasterCoordinates at = app::rasterCoordinates();
-  DPoint3d p = point;
-  const double right = at.x(at.width), top = at.y(0);
-  if (p.x < at.origin.x) p.x = at.origin.x;
-  if (p.x > right) p.x = right;
-  if (p.y < at.origin.y) p.y = at.origin.y;
-  if (p.y > top) p.y = top;
-  return p;
 }
 
 Pixel pixelAt(const DPoint3d& point) {
@@ -120,7 +107,7 @@ bool newSelectionState() {
   const app::ActiveRaster& r = app::activeRaster();
   const int bytes = mdlImage_memorySize(&r.size, IMAGEFORMAT_BITMAP);
   if (r.bitmap == nullptr || bytes <= 0 || VXDllInitFloodFill(r.bitmap, r.size.x, r.size.y, bytes) == 0) {
-    app::okBox("Insufficient memory is available", 4);
+    messageBox("Insufficient memory is available");
     return false;
   }
   smart.stateExists = true;
@@ -172,32 +159,32 @@ bool takeSelection(Pixel seed, const char* tempName) {
   int maxX = 0, minX = 0, maxY = 0, minY = 0;
   VXDllGetCopyBufferSize(&maxX, &minX, &maxY, &minY);
 
-  SmartPiece& piece = smart.piece;
-  piece.size = Point2d{maxX - minX, maxY - minY};
-  const int bytes = mdlImage_memorySize(&piece.size, IMAGEFORMAT_BITMAP);
-  unsigned char** slot = piece.buffer.slot();
+  dropPiece();
+  Piece& pc = piece();
+  const Point2d size{maxX - minX, maxY - minY};
+  const int bytes = mdlImage_memorySize(&size, IMAGEFORMAT_BITMAP);
+  unsigned char** slot = pc.bits.slot();
   *slot = bytes > 0 ? static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(bytes))) : nullptr;
-  if (piece.buffer.get() == nullptr) {
-    piece.size = Point2d{};
-    app::okBox("Insufficient memory is available", 4);
+  if (pc.bits.get() == nullptr) {
+    messageBox("Insufficient memory is available");
     return false;
   }
-  VXDllGetDelBuffer(bytes, piece.buffer.get());
-  piece.lowerLeft = DPoint3d{at.x(minX), at.y(maxY), 0.0};
-  piece.upperRight = DPoint3d{at.x(maxX), at.y(minY), 0.0};
+  VXDllGetDelBuffer(bytes, pc.bits.get());
+  pc.size = size;
+  pc.low = DPoint3d{at.x(minX), at.y(maxY), 0.0};
+  pc.high = DPoint3d{at.x(maxX), at.y(minY), 0.0};
 
   app::activeRaster().overlayAttached = 1;
   const std::string file = app::userTemporaryFolder() + tempName;
   // Whatever an earlier session left under the name goes first: the overlay shows this piece.
   ::unlink(file.c_str());
-  if (mdlImage_createFileFromBitMap(file.c_str(), r.fileType, &piece.size, piece.buffer.get(), 0, 0, 0,
+  if (mdlImage_createFileFromBitMap(file.c_str(), r.fileType, &pc.size, pc.bits.get(), 0, 0, 0,
                                     mdlImage_checkStop) != SUCCESS) {
-    app::okBox("File not created from bitmap", 4);
+    messageBox("File not created from bitmap");
     return true;
   }
   smart.overlayFile = file;
-  app::attachOverlayRaster(file.c_str(), piece.upperRight.x - piece.lowerLeft.x,
-                           piece.upperRight.y - piece.lowerLeft.y, piece.lowerLeft.x, piece.lowerLeft.y);
+  app::attachOverlayRaster(file.c_str(), pc.high.x - pc.low.x, pc.high.y - pc.low.y, pc.low.x, pc.low.y);
   return true;
 }
 
@@ -210,11 +197,6 @@ void hideOverlay() {
       toolSubsystem_printf("VXRaster: cannot remove %s\n", smart.overlayFile.c_str());
     smart.overlayFile.clear();
   }
-}
-
-void dropPiece() {
-  smart.piece.buffer.reset();
-  smart.piece.size = Point2d{};
 }
 
 void dropSmartSelection() {
@@ -232,7 +214,7 @@ void beginCutLine(const DPoint3d& first) {
 }
 
 bool completeCutLine(const DPoint3d& second) {
-  const DPoint3d end = clampedToRaster(second);
+  const DPoint3d end = clampToRaster(second);
   MSElement line{};
   if (makeCutLine(&line, smart.cutFirst, end)) mdlElement_display(&line, DRAW_MODE_Normal);
   stopCutLineDynamics();
@@ -243,10 +225,6 @@ bool completeCutLine(const DPoint3d& second) {
 
 void stopCutLineDynamics() {
   mdlState_dynamicUpdate(nullptr, 0);
-}
-
-void beyondDesignPlane() {
-  app::okBox("The coordinates are beyond the design plane", 4);
 }
 
 }  // namespace pixmend::commands

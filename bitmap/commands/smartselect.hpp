@@ -5,7 +5,8 @@
 //
 //   selection state   VXDllInitFloodFill over the raster bitmap: the cut lines of a set and the
 //                     fill are marked in it (bitmap/floodfill.hpp); one at a time
-//   piece             the selected pixels as a buffer (the delete buffer) and their design corners
+//   piece             the selected pixels as the copy buffer of piece.hpp (the delete buffer: the
+//                     marked pixels of the selection's widened box) and their design corners
 //   overlay           the piece written to "rsdeltmp.cit" / "rsdeltmp.tif" and attached
 //   cut line          the first point of the line being entered, and the line's drawing
 //
@@ -15,9 +16,6 @@
 // raster, the application's unload). Process-wide, as the host runs one command at a time.
 #pragma once
 
-#include <string>
-
-#include "app/session.hpp"
 #include "host/mdl.h"
 
 namespace pixmend::commands {
@@ -28,25 +26,10 @@ struct Pixel {
   int row = 0;
 };
 
-// The selected piece: the buffer holds the marked pixels of the selection's widened box (the
-// filled area and the cut-line ink inside that box), `size` pixels, in the raster's layout.
-// Ownership: the buffer is a block of the host's image library, owned here (mdlImage_rotate may
-// replace it); it is freed by dropPiece and dropSmartSelection.
-struct SmartPiece {
-  app::ImageBlock buffer;
-  Point2d size{};
-  DPoint3d lowerLeft{};   // design corners of the piece as selected
-  DPoint3d upperRight{};
-};
-
-SmartPiece& smartPiece();
-
 // ---- Points and pixels ---------------------------------------------------------------------------
 
 // True when the point lies on the raster (its edges included).
 bool insideRaster(const DPoint3d& point);
-// The point moved onto the raster: below the origin to the origin, beyond a far edge to it.
-DPoint3d clampedToRaster(const DPoint3d& point);
 // The pixel under a point (column and row truncated toward zero; may lie outside the bitmap).
 Pixel pixelAt(const DPoint3d& point);
 // The pixel under a point on the raster. A point on the right or the bottom edge belongs to the
@@ -81,8 +64,8 @@ void burnCutLine(Pixel first, Pixel second);
 
 // ---- Selecting, and the overlay ------------------------------------------------------------------
 
-// Selects the ink connected to `seed` in the live selection state, takes it into the piece and
-// shows it as the overlay raster: `tempName` ("rsdeltmp.cit", "rsdeltmp.tif") in the user's
+// Selects the ink connected to `seed` in the live selection state, takes it into the piece
+// (piece.hpp: its pixels and its design rectangle) and shows it as the overlay raster: `tempName` ("rsdeltmp.cit", "rsdeltmp.tif") in the user's
 // temporary folder, written with the raster's file type. A file that cannot be written is said
 // in the OK box ("File not created from bitmap") and no overlay is shown; the selection stands.
 // False when the piece cannot be had (memory; the user is told).
@@ -90,9 +73,7 @@ bool takeSelection(Pixel seed, const char* tempName);
 
 // Closes the overlay raster and removes its temporary file; the overlay-attached flag is cleared.
 void hideOverlay();
-// Frees the piece's buffer.
-void dropPiece();
-// Everything above: overlay and its file, piece, selection state.
+// Everything above: overlay and its file, piece (dropPiece), selection state.
 void dropSmartSelection();
 
 // ---- Cut lines as the user enters them -----------------------------------------------------------
@@ -106,10 +87,5 @@ void beginCutLine(const DPoint3d& first);
 bool completeCutLine(const DPoint3d& second);
 // Stops the line dynamics (the user left the cut lines for the area selection).
 void stopCutLineDynamics();
-
-// ---- Messages ------------------------------------------------------------------------------------
-
-// "The coordinates are beyond the design plane" in the OK box, for an element the host refused.
-void beyondDesignPlane();
 
 }  // namespace pixmend::commands

@@ -1,7 +1,7 @@
 // The README's first command ends in `pixmend demo`: its editing session must go through on the
 // real drawing (or, without the shared scans, on the generated sheet), leave the drawing's pixels
-// as they were after the revert, give the raster its colour back, and leave its script and
-// pictures behind; the buffer operations follow.
+// as they were after the revert, give the raster its colour back, edit the pixels (a turned copy,
+// a fence delete), and leave its script and pictures behind; the buffer operations follow.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -58,8 +58,16 @@ void expectAnEditingSession(const std::string& output, const std::string& dir) {
   EXPECT_NE(modified[3].find(" at 0,0 "), std::string::npos) << modified[3];
   EXPECT_NE(modified[3].find(" colour 0,0,0 "), std::string::npos) << "colour back: " << modified[3];
   EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/vxraster.pms"));
-  for (const char* picture : {"edit-1-attached.png", "edit-2-loaded.png", "edit-3-moved.png",
-                              "edit-4-inverted.png", "edit-5-after.png"}) {
+  // The pixel edits after the revert: a turned copy and a fence delete, each written back.
+  EXPECT_NE(output.find("     error: Raster copy > Enter point to define distance and direction\n"
+                        "     view: picture of view 0"),
+            std::string::npos)
+      << output;
+  EXPECT_NE(output.find("     error: Delete fence content\n     file: wrote drawing.tif\n"), std::string::npos)
+      << output;
+  for (const char* picture : {"edit-1-attached.png", "edit-2-loaded.png", "edit-3-moved.png", "edit-4-inverted.png",
+                              "edit-5-after.png", "copy-turned-before.png", "copy-turned-after.png",
+                              "fence-delete-before.png", "fence-delete-after.png"}) {
     EXPECT_GT(std::filesystem::file_size(dir + "/" + picture), 1000u) << picture;
   }
   EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/6-moved.pbm")) << "the buffer operations follow";

@@ -27,7 +27,11 @@ TEST(RasterCoordinates, PixelsAndDesignPointsTruncateTowardZeroWithRowZeroAtTheT
   EXPECT_EQ(at.row(209.9), 0);   // v = 0.2
   EXPECT_EQ(at.vertexRow(209.9), 0);
   EXPECT_EQ(at.vertexRow(200.0), 19);
-  EXPECT_EQ(at.vertexRow(250.0), 0);  // above the raster: clamped, never negative
+  EXPECT_EQ(at.vertexRow(250.0), 0);   // above the raster: clamped, never negative
+  EXPECT_EQ(at.vertexRow(150.0), 20);  // below it: held at the bottom edge, H
+  EXPECT_EQ(at.vertexRow(-1e300), 20);
+  EXPECT_EQ(at.vertexColumn(99.0), 0);
+  EXPECT_EQ(at.vertexColumn(130.0), 40);  // beyond the right edge: W
   EXPECT_DOUBLE_EQ(at.x(at.u(123.25)), 123.25);
   EXPECT_DOUBLE_EQ(at.y(at.v(204.75)), 204.75);
   EXPECT_DOUBLE_EQ(at.y(0), 210.0);
