@@ -145,7 +145,8 @@ class Session {
     host::runIdle();
     if (ok_) keyin("vxraster delete smart");
     // Loaded and started (a copy of a read-only file would be refused).
-    ok_ = ok_ && host::journal().str(0).find("prompt: Smart delete > Select area to delete") != std::string::npos;
+    ok_ = ok_ &&
+          host::journal().str(0).find("prompt: Smart delete > Select area to delete") != std::string::npos;
   }
   ~Session() {
     host::unloadAllApplications(SYSTEM_UNLOAD_HOST_EXIT);
@@ -340,7 +341,12 @@ void BM_OpenCVSelectCopy(benchmark::State& state) {
 BENCHMARK(BM_Click)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Selection)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 #if PIXMEND_HAVE_LEPTONICA
-BENCHMARK(BM_LeptonicaSelectCopy)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_LeptonicaSelectCopy)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 #endif
 #if PIXMEND_HAVE_OPENCV
 BENCHMARK(BM_OpenCVSelectCopy)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);

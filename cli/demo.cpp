@@ -190,8 +190,9 @@ std::string smartEditScript(const std::string& viewLine, int dx, int dy) {
   script += "export edit-smart-4-stroke.png size 800\nkeyin vxraster delete smart\n";
   step("point", {1194.5, 284.5});  // selected
   step("point", {1194.5, 284.5});  // accepted: erased
-  script += "export edit-smart-5-stroke-deleted.png size 800\nkeyin vxraster undo\n"
-            "export edit-smart-6-undone.png size 800\nitem 1 2 0\n";
+  script +=
+      "export edit-smart-5-stroke-deleted.png size 800\nkeyin vxraster undo\n"
+      "export edit-smart-6-undone.png size 800\nitem 1 2 0\n";
   return script + viewLine;
 }
 

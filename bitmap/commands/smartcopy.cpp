@@ -38,8 +38,8 @@ struct CopyMove {
 CopyMove command;
 
 const char* prefix() {
-  static const char* const names[] = {"Raster smart copy", "Raster smart move", "Raster smart copy with cut lines",
-                                      "Raster smart move with cut lines"};
+  static const char* const names[] = {"Raster smart copy", "Raster smart move",
+                                      "Raster smart copy with cut lines", "Raster smart move with cut lines"};
   return names[command.smartState & 3];
 }
 
@@ -119,7 +119,8 @@ void placementDynamics(DPoint3d* cursor, int, int) {
   pc.last = clampPlacement(*cursor);
   const double dx = pc.last.x - pc.from.x, dy = pc.last.y - pc.from.y;
   const double left = pc.low.x + dx, bottom = pc.low.y + dy, right = pc.high.x + dx, top = pc.high.y + dy;
-  const DPoint3d outline[5] = {{left, top, 0}, {right, top, 0}, {right, bottom, 0}, {left, bottom, 0}, {left, top, 0}};
+  const DPoint3d outline[5] = {
+      {left, top, 0}, {right, top, 0}, {right, bottom, 0}, {left, bottom, 0}, {left, top, 0}};
   drawOutline(outline, 5, Outline::Shape, 2);
 }
 

@@ -90,7 +90,8 @@ void select(DPoint3d* point, int) {
     restartMode();
     return;
   }
-  mdlState_setFunction(STATE_RESET, reinterpret_cast<void*>(cutLineMode != 0 ? startWithCutLines : startPlain));
+  mdlState_setFunction(STATE_RESET,
+                       reinterpret_cast<void*>(cutLineMode != 0 ? startWithCutLines : startPlain));
   mdlState_setFunction(STATE_DATAPOINT, reinterpret_cast<void*>(accept));
   say("Accept or reset to select new");
 }

@@ -70,8 +70,7 @@ bool sameSize(const Point2d& a, const Point2d& b) {
 
 bool insideRaster(const DPoint3d& point) {
   const app::RasterCoordinates at = app::rasterCoordinates();
-  return point.x >= at.origin.x && point.y >= at.origin.y && point.x <= at.x(at.width) &&
-         point.y <= at.y(0);
+  return point.x >= at.origin.x && point.y >= at.origin.y && point.x <= at.x(at.width) && point.y <= at.y(0);
 }
 
 Pixel pixelAt(const DPoint3d& point) {
@@ -133,8 +132,8 @@ bool cutLineSelectionState() {
 
 bool selectionStateFits() {
   const app::ActiveRaster& r = app::activeRaster();
-  return selectionStateExists() && r.loaded != 0 && r.raster == smart.raster && sameSize(r.size, smart.size) &&
-         r.bitmapState == smart.bitmapState;
+  return selectionStateExists() && r.loaded != 0 && r.raster == smart.raster &&
+         sameSize(r.size, smart.size) && r.bitmapState == smart.bitmapState;
 }
 
 void burnCutLine(Pixel first, Pixel second) {

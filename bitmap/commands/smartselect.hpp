@@ -65,8 +65,9 @@ void burnCutLine(Pixel first, Pixel second);
 // ---- Selecting, and the overlay ------------------------------------------------------------------
 
 // Selects the ink connected to `seed` in the live selection state, takes it into the piece
-// (piece.hpp: its pixels and its design rectangle) and shows it as the overlay raster: `tempName` ("rsdeltmp.cit", "rsdeltmp.tif") in the user's
-// temporary folder, written with the raster's file type. A file that cannot be written is said
+// (piece.hpp: its pixels and its design rectangle) and shows it as the overlay raster:
+// `tempName` ("rsdeltmp.cit", "rsdeltmp.tif") in the user's temporary folder, written with the
+// raster's file type. A file that cannot be written is said
 // in the OK box ("File not created from bitmap") and no overlay is shown; the selection stands.
 // False when the piece cannot be had (memory; the user is told).
 bool takeSelection(Pixel seed, const char* tempName);

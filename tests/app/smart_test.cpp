@@ -72,7 +72,8 @@ Component walk(const Picture& page, int sx, int sy, const Picture* barrier = nul
 // The ink of a vertical cut line at `column` between two rows.
 Picture cutLine(const Picture& page, int column, int top, int bottom) {
   Picture cut{page.width, page.height, std::vector<unsigned char>(page.ink.size(), 0)};
-  for (int y = top; y <= bottom; ++y) cut.at(column, y) = page.ink[static_cast<std::size_t>(y) * page.width + column];
+  for (int y = top; y <= bottom; ++y)
+    cut.at(column, y) = page.ink[static_cast<std::size_t>(y) * page.width + column];
   return cut;
 }
 
@@ -97,7 +98,8 @@ void place(Picture& page, const Component& c, int x, int y, int quarters = 0) {
     for (int i = 0; i < w; ++i) {
       if (c.marks.ink[static_cast<std::size_t>(c.y0 + j) * page.width + c.x0 + i] == 0) continue;
       const int tx = quarters == 1 ? j : i, ty = quarters == 1 ? w - 1 - i : j;
-      if (x + tx >= 0 && y + ty >= 0 && x + tx < page.width && y + ty < page.height) page.at(x + tx, y + ty) = 1;
+      if (x + tx >= 0 && y + ty >= 0 && x + tx < page.width && y + ty < page.height)
+        page.at(x + tx, y + ty) = 1;
     }
   }
 }
@@ -111,7 +113,8 @@ class SmartSession : public ::testing::Test {
   // Plays tests/sessions/NAME.pms in the scratch folder; true when it went through.
   bool play(const std::string& name) {
     const std::string command = "cd '" + dir_.path() + "' && PIXMEND_TESTDATA='" PIXMEND_TESTDATA_DIR "' '" +
-                                PIXMEND_BUILD_DIR "/bin/pixmend' run '" PIXMEND_SOURCE_DIR "/tests/sessions/" +
+                                PIXMEND_BUILD_DIR "/bin/pixmend' run '" PIXMEND_SOURCE_DIR
+                                                  "/tests/sessions/" +
                                 name + ".pms' > journal.txt 2>&1";
     return std::system(command.c_str()) == 0;
   }
@@ -178,7 +181,8 @@ TEST_F(SmartSession, MoveAndCopiesLandWhereTheDesignPointsPutThem) {
   const double x2 = terminal.x1 + 2, y2 = 2376 - terminal.y0;
   const int column = static_cast<int>(300 - (y2 - 880)), row = static_cast<int>(2376 - (400 + (x2 - 30)));
   place(expected, terminal, column, row, 1);
-  EXPECT_TRUE(read(file("turned.tif")) == expected) << "a quarter turn counter-clockwise about the from point";
+  EXPECT_TRUE(read(file("turned.tif")) == expected)
+      << "a quarter turn counter-clockwise about the from point";
   expectNoTemporaryFiles();
 }
 
