@@ -5,7 +5,6 @@
 // pixel box of those vertices with everything outside the fence cleared: an opaque paste clears
 // the destination there, a transparent one leaves it.
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 #include "app/session.hpp"
@@ -28,17 +27,6 @@ FenceMode state;
 
 const char* wording() {
   return state.move ? "move" : "copy";
-}
-
-// The fence's vertices in the design (its closed shape), or none.
-std::vector<DPoint3d> fenceInDesign() {
-  static const auto shape = std::make_unique<MSElement>();
-  mdlFence_toShape(shape.get());
-  std::vector<DPoint3d> points(MAX_VERTICES);
-  int count = 0;
-  if (mdlLinear_extract(points.data(), &count, shape.get(), mdlModelRef_getActive()) != SUCCESS) count = 0;
-  points.resize(static_cast<std::size_t>(count));
-  return points;
 }
 
 void fenceDynamics(DPoint3d* point, int, int) {

@@ -31,16 +31,20 @@ DPoint3d clampToRaster(const DPoint3d& point) {
   return p;
 }
 
-std::vector<DPoint2d> fenceVerticesInPixels() {
+std::vector<DPoint3d> fenceInDesign() {
   MSElement& shape = displayElement();
   mdlFence_toShape(&shape);
   std::vector<DPoint3d> points(MAX_VERTICES);
   int count = 0;
-  if (mdlLinear_extract(points.data(), &count, &shape, mdlModelRef_getActive()) != SUCCESS || count < 3) return {};
+  if (mdlLinear_extract(points.data(), &count, &shape, mdlModelRef_getActive()) != SUCCESS || count < 3) count = 0;
+  points.resize(static_cast<std::size_t>(count));
+  return points;
+}
+
+std::vector<DPoint2d> fenceVerticesInPixels() {
   const app::RasterCoordinates at = app::rasterCoordinates();
   std::vector<DPoint2d> pixels;
-  for (int k = 0; k < count; ++k) {
-    const DPoint3d& v = points[static_cast<std::size_t>(k)];
+  for (const DPoint3d& v : fenceInDesign()) {
     pixels.push_back({static_cast<double>(at.vertexColumn(v.x)), static_cast<double>(at.vertexRow(v.y))});
   }
   return pixels;

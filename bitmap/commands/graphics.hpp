@@ -1,6 +1,7 @@
 // What the copy, move and delete commands share about the active raster and the screen:
 //   clampToRaster          a design point held inside the raster's extent
-//   fenceVerticesInPixels  the fence's vertices on the raster, clamped to it on every side
+//   fenceInDesign          the fence's vertices
+//   fenceVerticesInPixels  the same on the raster, held to it on every side
 //   erasePolygon           a pixel polygon set to background (or kept) in a bitmap, with the
 //                          memory and image messages the commands show
 //   drawOutline            a rectangle or polygon drawn in dynamics or displayed, with the
@@ -24,6 +25,8 @@ void messageBox(const char* text);
 // edge to it, each axis on its own.
 DPoint3d clampToRaster(const DPoint3d& point);
 
+// The fence's vertices in the design (closed), or none when there is no fence of at least three.
+std::vector<DPoint3d> fenceInDesign();
 // The fence's vertices on the active raster (column = trunc((X - ox) / p), row = H - 1 -
 // trunc((Y - oy) / p), each held within 0..W and 0..H), or none when there is no fence of at least
 // three vertices.

@@ -28,10 +28,16 @@ struct Fd {
   }
 };
 
+// The write limit for the next image file only (static_cast<std::size_t>(-1): none).
+std::size_t& nextImageWriteLimit() {
+  static std::size_t limit = static_cast<std::size_t>(-1);
+  return limit;
+}
+
 }  // namespace
 
 void failImageWriteAfter(std::size_t bytes) {
-  failNextAtomicWriteAfter(bytes);
+  nextImageWriteLimit() = bytes;
 }
 
 MappedFile::~MappedFile() {
@@ -70,6 +76,12 @@ int MappedFile::open(const char* path) {
 
 int replaceImageFile(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag) {
   std::string why;
+  // The test hook fails this image write, not whatever file happens to be written next (a
+  // backup copy, the preference file).
+  if (nextImageWriteLimit() != static_cast<std::size_t>(-1)) {
+    failNextAtomicWriteAfter(nextImageWriteLimit());
+    nextImageWriteLimit() = static_cast<std::size_t>(-1);
+  }
   const bool ok = writeFileAtomically(path, bytes.data(), bytes.size(), &why);
   if (!ok) {
     struct stat st {};

@@ -13,7 +13,8 @@ void failImageAllocation(int skip = 0);
 // Allocations made through the library since the process (or the last reset) started.
 long long imageAllocationCount();
 
-// The next file write stops after `bytes` bytes with "no space left on device", once.
+// The next image file write stops after `bytes` bytes with "no space left on device", once
+// (other files written in between are not touched).
 void failImageWriteAfter(std::size_t bytes);
 
 // Sets the largest pixel count of a bitmap; returns the previous limit.

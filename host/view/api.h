@@ -1,7 +1,8 @@
 /* Host calls of the view group: the eight views and their rotations, display controls, view
- * updates, and temporary graphics (element images built in memory and displayed, which only
- * journals them: nothing shown here is ever added to the design); rotation and transform
- * helpers, the current coordinate system, view flags and the busy cursor. */
+ * updates, and temporary graphics (element images built in memory and displayed: journaled and
+ * drawn in the pictures of a view until it is redrawn; nothing shown here is ever added to the
+ * design); rotation and transform helpers, the current coordinate system, view flags and the busy
+ * cursor. */
 #ifndef PIXMEND_HOST_VIEW_API_H
 #define PIXMEND_HOST_VIEW_API_H
 
@@ -54,7 +55,9 @@ int mdlShape_create(MSElement* out, const MSElement* templ, const DPoint3d* poin
 int mdlElement_setSymbology(MSElement* element, const unsigned int* color, const unsigned int* weight,
                             const int* style);
 /* Displays an element: journaled on "display", or on "dynamics" while a dynamics function runs,
- * with its type, draw mode, symbology and vertices. MDLERR_BADARG for an empty or broken image. */
+ * with its type, draw mode, symbology and vertices, and drawn in the pictures of the views
+ * (host/view/graphics.hpp says for how long; DRAW_MODE_Erase paints in the paper's colour).
+ * MDLERR_BADARG for an empty or broken image. */
 int mdlElement_display(const MSElement* element, int drawMode);
 
 /* ---- Rotations and transforms ------------------------------------------------------------------

@@ -74,16 +74,19 @@ const char kSettings[] =
     "set MS_TMP ./\n"
     "set VX_DIR ./\n";
 
-// The edit whose writes are interrupted: the attachment is moved (design file; the move is an
-// edit of the loaded raster), the raster is written back (the scan), editing ends and VXRaster
-// is unloaded (the preference file).
+// The edit whose writes are interrupted: a rectangle of the scan is copied onto itself (an edit
+// that leaves the picture as it was, so that the old file and the new one show the same pixels),
+// which writes the scan back; the design is stored, editing ends and VXRaster is unloaded (the
+// preference file).
 const std::string kEdit = std::string(kSettings) +
                           "design new paper.dgn\n"
                           "attach big.tif\n"
                           "load VXRaster\n"
-                          "keyin vxraster move attachment\n"
-                          "point 0 0\n"
-                          "point 10 0\n"
+                          "keyin vxraster copy\n"
+                          "point 100 100\n"
+                          "point 900 900\n"
+                          "point 100 100\n"
+                          "point 100 100\n"
                           "reset\n"
                           "keyin vxraster write\n"
                           "keyin vxraster end\n"
@@ -295,7 +298,8 @@ TEST(CrashSafety, AFullDiskKeepsTheOldFilesAndSaysWhy) {
   }
   const Played full = play(folder, settings +
                                        "design open paper.dgn\nload VXRaster\n"
-                                       "keyin vxraster move attachment\npoint 0 0\npoint 10 0\nreset\n"
+                                       "keyin vxraster copy\npoint 100 100\npoint 900 900\npoint 100 100\n"
+                                       "point 100 100\nreset\n"
                                        "keyin vxraster write\nkeyin vxraster end\nunload VXRaster\n");
   EXPECT_EQ(readAll(folder + "/big.tif"), original);
   EXPECT_EQ(readAll(folder + "/paper.dgn"), design);
