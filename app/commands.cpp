@@ -2,10 +2,9 @@
 // words for the numbers are in the resource file (resources/vxraster/commands.json).
 //
 // Commands that work on the raster begin with ensureActiveRaster and stop when it fails. The
-// editing commands whose work is not built yet say so in message field 1 ("Raster rotate is not
-// available in this version"), never silently doing nothing. The raster session, undo and
-// backup, and the attachment commands are in session.cpp, undo.cpp, attachments.cpp and
-// saveas.cpp; the copy, move and delete commands in bitmap/commands/.
+// raster session, undo and backup, and the attachment commands are in session.cpp, undo.cpp,
+// attachments.cpp and saveas.cpp; the copy, move and delete commands in bitmap/commands/, the rotate, mirror and warp
+// commands in transform/commands/.
 #include "app/attachments.hpp"
 #include "app/params.hpp"
 #include "app/session.hpp"
@@ -14,16 +13,13 @@
 #include "bitmap/commands/commands.hpp"
 #include "host/mdl.h"
 #include "pixmend/vxlib.h"
+#include "transform/commands/commands.hpp"
 
 namespace pixmend::app {
 namespace {
 
 constexpr int kMainDialog = 1;
 constexpr int kSettingsDialog = 4;
-
-void notAvailable(const char* what) {
-  mdlOutput_printf(MSG_ERROR, "%s is not available in this version", what);
-}
 
 // Opens one of the application's dialogs, or leaves it as it is when it is open already (a
 // second copy would only show the same settings twice).
@@ -103,23 +99,19 @@ void copy(char*) {
 }
 
 void mirror(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Raster mirror");
+  mirrorCommand();
 }
 
 void warp(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Raster warp");
+  warpCommand();
 }
 
 void rotate(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Raster rotate");
+  rotateCommand();
 }
 
 void rotateHorizontal(char*) {
-  if (!ensureActiveRaster()) return;
-  notAvailable("Raster rotate to horizontal");
+  rotateHorizontalCommand();
 }
 
 void moveAttachment(char*) {

@@ -1,7 +1,6 @@
 // A raster file on disk as the session sees it (see rasterfile.hpp):
 //   identifyFile / changedSince / fileDigest   identity and digest
 //   readSmallFile                              a short file read whole
-//   canReplaceFile                             the folder probe and the mount-point test
 //   reserveNewName / sameFile / baseName       names of files
 //
 // The digest reads the file in blocks of 64 KiB and mixes it eight bytes at a time (a multiply
@@ -88,51 +87,6 @@ long long nanoseconds(const struct timespec& t) {
   return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
 }
 
-std::string folderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// True when the folder takes a new file: an unnamed one where the file system allows it, else a
-// named one removed at once.
-bool folderTakesNewFile(const std::string& folder) {
-#ifdef O_TMPFILE
-  const int unnamed = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  if (unnamed >= 0) {
-    ::close(unnamed);
-    return true;
-  }
-  // Only a file system without unnamed files goes on to the named probe.
-  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
-#endif
-  std::string name = folder + "/.vxraster-probe-XXXXXX";
-  std::vector<char> buffer(name.begin(), name.end());
-  buffer.push_back('\0');
-  const int fd = ::mkstemp(buffer.data());
-  if (fd < 0) return false;
-  ::close(fd);
-  ::unlink(buffer.data());
-  return true;
-}
-
-// True when `path` is where a file system (or a single bound file) is mounted: renaming over it
-// fails whatever the folder allows.
-bool isMountPoint(const std::string& path) {
-#if defined(STATX_ATTR_MOUNT_ROOT)
-  struct statx sx {};
-  if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &sx) == 0 &&
-      (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
-    return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-  }
-#endif
-  // Without the attribute, a file on another device than its folder is a mount point too.
-  struct stat file {}, folder {};
-  return ::stat(path.c_str(), &file) == 0 && ::stat(folderOf(path).c_str(), &folder) == 0 &&
-         file.st_dev != folder.st_dev;
-}
-
 }  // namespace
 
 bool sameFile(const std::string& a, const std::string& b) {
@@ -194,10 +148,6 @@ bool changedSince(const FileIdentity& known) {
   long long size = 0;
   if (!fileDigest(known.path, &digest, &size)) return true;  // gone, or no longer a file
   return size != known.size || digest != known.digest;
-}
-
-bool canReplaceFile(const std::string& path) {
-  return folderTakesNewFile(folderOf(path)) && !isMountPoint(path);
 }
 
 std::string reserveNewName(const std::string& path, const char* tag) {

@@ -4,7 +4,6 @@
 //                                 disk is still that one
 //   fileDigest                    a digest of a file's bytes (the backup's record uses it too)
 //   readSmallFile                 a short file read whole (the backup's record)
-//   canReplaceFile                whether a write could replace the file at all
 //   reserveNewName                a new, empty file under a name that says what it holds
 //
 // Why a digest beside the times: another program may write a file within the time stamp's
@@ -39,11 +38,6 @@ bool fileDigest(const std::string& path, std::uint64_t* digest, long long* size)
 // Reads the whole regular file `path` of at most `limit` bytes into `text`. False for anything
 // else (missing, larger, a pipe or a device, which is never waited on).
 bool readSmallFile(const std::string& path, std::size_t limit, std::string* text);
-
-// Writes replace a raster file through a temporary file beside it that is renamed over it. True
-// when that can work: the file's folder takes a new file and the file is not a mount point of
-// its own (a file bound into a read-only folder). Nothing is left behind by the probe.
-bool canReplaceFile(const std::string& path);
 
 // Creates a new, empty file named after `path` with `tag` before its extension
 // ("plan/scan.tif", "vxraster-edits" -> "plan/scan.vxraster-edits.tif", then

@@ -101,8 +101,8 @@ bool offerStripCopy(const RasterFileInfo& info, const ImageBlock& tiled, const P
     return false;
   }
   VXDllConvertTiledTiff(path.c_str(), copy.c_str());
-  // The conversion marks its copy min-is-black with the sample bits unchanged; the copy gets the
-  // original's photometric interpretation back, so that it shows the same picture.
+  // The copy must show the same picture: should its photometric interpretation differ from the
+  // original's, it gets the original's.
   const int photometric = VXDllGetPhotometric(path.c_str());
   if (photometric >= 0 && VXDllGetPhotometric(copy.c_str()) != photometric)
     VXDllSetPhotometric(copy.c_str(), photometric);
@@ -317,9 +317,9 @@ int loadActiveRaster() {
   }
   const char* path = info.fullPath;
 
-  // Every write replaces the file through a temporary file beside it: a file whose folder takes
-  // no new file (or one mounted on its own) can no more be written than a protected one.
-  if (VXDllIsReadOnly(path) == 1 || !canReplaceFile(path)) {
+  // Read-only covers every file a write-back cannot replace: protected or locked files, and
+  // writable ones whose folder takes no new file or that are mounted on their own.
+  if (VXDllIsReadOnly(path) == 1) {
     okBox("Can not open raster file for writing.\nFile may be read only.", 4);
     return 0;
   }

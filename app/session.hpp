@@ -130,11 +130,21 @@ int loadActiveRaster();
 // ---- app/writeback.cpp: the bitmap written to its file -----------------------------------------
 
 // Writes the bitmap to the raster file when it was edited since it was loaded or last written,
-// and has the host read the file again; the raster stays loaded. Before the file is replaced the
+// and has the host read the file again; the raster stays loaded. Once the file holds the bitmap,
+// the attachment takes the record's placement (origin and extent). Before the file is replaced the
 // user is asked when it was changed by someone else since the session last saw it, or when it
 // could only be read in part. False when it was not written: declined (the file as it is, the
 // edits kept in memory) or failed ("File not created from bitmap", the file as it was).
 bool writeBackActiveRaster();
+
+// The write-back of the commands that change the bitmap's size or place (rotate, mirror, warp).
+// The record already holds the new bitmap, its size and its extent; its origin (the lower-left
+// corner) moves by `pixelShift` pixels of the new bitmap (x right, y up), then the bitmap is
+// written as writeBackActiveRaster writes it and the attachment takes the new placement, which
+// is stored in the design. False when the file was not written: the attachment keeps the old
+// file where it was, the record keeps the new bitmap with its placement, and the next write-back
+// that writes it stores both.
+bool writeBackGeometry(const Point2d& pixelShift);
 
 // Ends the editing of the active raster: the attachment gets its colour back, the edits (if any)
 // are written to the file as a write-back writes them, the bitmap is freed and the host's command

@@ -1,6 +1,8 @@
 // The bitmap written to its raster file (see session.hpp):
 //   writeRasterFile                 one write of a bitmap over a raster file, its look kept
 //   writeBackActiveRaster           the write-back command, and the write after every edit
+//   writeBackGeometry               the same for a bitmap turned, mirrored or warped: the
+//                                   attachment re-placed with it
 //   releaseActiveRaster             the end of an editing session, with the user there to ask
 //   endSessionOnUnload              the end when nobody can be asked: edits beside or rescued
 //   markBitmapEdited / newBitmapState / rememberFileWritten
@@ -17,6 +19,9 @@
 // - Where nobody can be asked (the application leaving), such edits go to a new file beside the
 //   old one, which stays as it is; edits that cannot be written where they belong go to a rescue
 //   file in the user's temporary folder. An OK box says where, every time.
+// - The attachment's placement (origin and extent) is the record's, which belongs to the bitmap in
+//   memory, only once the file holds that bitmap: a turned bitmap whose file could not be written
+//   leaves the attachment showing the old file where it was, not stretched over the new extent.
 #include <unistd.h>
 
 #include <string>
@@ -59,6 +64,23 @@ bool userAllowsWrite(const std::string& path) {
     if (!askYesNo(question.c_str(), 3)) return false;
   }
   return true;
+}
+
+// The attachment `raster` given the record's placement, the bitmap's, now that its file holds
+// that bitmap; stored in the design when it changed.
+void storePlacement(DgnRasterP raster) {
+  const ActiveRaster& r = activeRaster();
+  RasterGeoReference geoReference{};
+  if (mdlRaster_geoReferenceInfoGet(&geoReference, raster) != SUCCESS) return;
+  if (geoReference.origin.x == r.origin.x && geoReference.origin.y == r.origin.y &&
+      geoReference.origin.z == r.origin.z && geoReference.extentX == r.extentX &&
+      geoReference.extentY == r.extentY) {
+    return;
+  }
+  geoReference.origin = r.origin;
+  geoReference.extentX = r.extentX;
+  geoReference.extentY = r.extentY;
+  if (mdlRaster_geoReferenceInfoSet(&geoReference, raster, RASTER_UPDATE_ALL) == SUCCESS) mdlRaster_fileSave(raster);
 }
 
 // The attended write of the edits over `path`: asked for when needed, then written.
@@ -138,6 +160,7 @@ bool releaseLoaded(bool attended) {
                          path.c_str());
   }
   bool written = false;
+  const bool fileHoldsBitmap = !bitmapEdited();
   if (bitmapEdited() && attended) {
     if (!userAllowsWrite(path) || !writeRasterFile(path.c_str(), r.fileType, r.size, r.bitmap)) return false;
     written = true;
@@ -151,6 +174,10 @@ bool releaseLoaded(bool attended) {
     } else {
       rescueEdits(path);
     }
+  }
+  if (attached && (written || fileHoldsBitmap)) {
+    storePlacement(r.raster);
+    mdlRaster_geoReferenceInfoGet(&geoReference, r.raster);
   }
   if (attached) {
     RasterRendering rendering{};
@@ -228,8 +255,18 @@ bool writeBackActiveRaster() {
   } else {
     toolSubsystem_printf("VXRaster: %s has no edits to write\n", path.c_str());
   }
+  if (written) storePlacement(r.raster);
   mdlRaster_fileReload(r.raster, RASTER_UPDATE_ALL);
   return written;
+}
+
+bool writeBackGeometry(const Point2d& pixelShift) {
+  ActiveRaster& r = activeRaster();
+  if (r.loaded == 0 || r.size.x <= 0 || r.size.y <= 0) return false;
+  // The shift is in pixels of the new bitmap, y up: the origin is the lower-left corner.
+  r.origin.x += pixelShift.x * (r.extentX / r.size.x);
+  r.origin.y += pixelShift.y * (r.extentY / r.size.y);
+  return writeBackActiveRaster();
 }
 
 bool releaseActiveRaster() {

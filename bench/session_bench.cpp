@@ -13,76 +13,23 @@
 // Counters: ms per operation, MB/s of the bitmap's bytes, x_memcpy = the time over one memcpy of
 // those bytes. Times are thread CPU time. Needs VXRasterEdit built (build its target first).
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
-#include "host/config/config.hpp"
-#include "host/design/design.hpp"
-#include "host/image/api.h"
-#include "host/lifecycle.hpp"
-#include "host/output/journal.hpp"
-#include "host/raster/raster.hpp"
-#include "host/state/state.hpp"
-#include "host/system/api.h"
-#include "host/system/loader.hpp"
 #include "support/bench_support.hpp"
+#include "support/vxraster_session.hpp"
 
 namespace pixmend::bench {
 namespace {
 
-// A folder with the sheet written as a TIFF, attached to a design, VXRaster loaded.
-class Session {
+// VXRasterEdit (VXRaster with an editing step on host event slot 60) on the sheet.
+class Session : public VXRasterSession {
  public:
-  explicit Session(const Drawing& sheet) {
-    char pattern[] = "/tmp/pixmend-session-bench-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) return;
-    dir_ = pattern;
-    host::resetHost();
-    host::defineVariable("MS_TMP", dir_ + "/", host::kCfgLevelUser);
-    host::defineVariable("MS_USERPREF", dir_ + "/host.upf", host::kCfgLevelUser);
-    host::defineVariable("VX_DIR", dir_ + "/", host::kCfgLevelUser);
-    const std::string scan = dir_ + "/sheet.tif";
-    const Point2d size{sheet.width, sheet.height};
-    std::string error;
-    DgnRaster* raster = nullptr;
-    ok_ = mdlImage_createFileFromBitMap(scan.c_str(), IMAGEFILE_TIFF, &size, sheet.bits.data(), 0, 0, 0,
-                                        nullptr) == 0 &&
-          host::createDesign(dir_ + "/sheet.dgn", &error) &&
-          host::attachRaster("sheet.tif", false, nullptr, nullptr, RASTER_UPDATE_ALL, &raster) == 0 &&
-          host::loadApplication("VXRasterEdit", {}).app != nullptr;
-    host::runIdle();
-  }
-  ~Session() {
-    host::unloadAllApplications(SYSTEM_UNLOAD_HOST_EXIT);
-    host::runIdle();
-    host::resetHost();
-    std::error_code error;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, error);
-  }
-  bool ok() const { return ok_; }
-
-  static void keyin(const char* text) {
-    host::runKeyin(text);
-    host::runIdle();
-  }
-  static void point(double x, double y) {
-    host::deliverDataPoint(DPoint3d{x, y, 0}, 0);
-    host::runIdle();
-  }
+  explicit Session(const Drawing& sheet) : VXRasterSession(sheet, "VXRasterEdit") {}
   // The editing step: a block of `size` pixels at the top left, ink or paper, written back.
   static void edit(int size, bool ink) {
-    host::raiseSystemEvent(60, "0 0 " + std::to_string(size) + " " + std::to_string(size), ink ? 1 : 0);
-    host::runIdle();
+    event(60, "0 0 " + std::to_string(size) + " " + std::to_string(size), ink ? 1 : 0);
   }
-  // The journal grows with every step; it is emptied now and then so that it does not count.
-  static void forget() { host::journal().clear(); }
-
- private:
-  std::string dir_;
-  bool ok_ = false;
 };
 
 void report(benchmark::State& state, double start, std::size_t bytes) {

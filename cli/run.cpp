@@ -1,4 +1,5 @@
-// pixmend run SCRIPT|-: plays a session script and prints the journal.
+// pixmend run SCRIPT|-: plays a session script and prints the journal (and, on a terminal, the
+// progress of long operations on standard error).
 //
 // A script is read from a regular file, or from a stream (standard input, a pipe, a device),
 // never more than the reader accepts plus one byte: a bigger one, or an endless stream such as
@@ -14,6 +15,7 @@
 #include <iostream>
 
 #include "cli/commands.hpp"
+#include "cli/progress.hpp"
 #include "cli/session.hpp"
 
 namespace pixmend::cli {
@@ -67,7 +69,13 @@ int runSession(const Args& args) {
                  std::strerror(error));
     return 2;
   }
-  return runScript(text, name == "-" ? "<stdin>" : name, std::cout, std::cerr);
+  const std::string scriptName = name == "-" ? "<stdin>" : name;
+  // On a terminal, open completion bars are drawn on standard error as they progress.
+  if (TerminalProgress::wanted()) {
+    TerminalProgress progress(std::cout);
+    return runScript(text, scriptName, progress.journalStream(), std::cerr);
+  }
+  return runScript(text, scriptName, std::cout, std::cerr);
 }
 
 }  // namespace pixmend::cli

@@ -35,8 +35,8 @@ bool replaceFile(const std::string& path, const std::vector<unsigned char>& byte
   return false;
 }
 
-bool folderTakesNewFile(const std::string& path) {
-  return replace::folderTakesNewFile(replace::followLinks(path));
+bool canReplace(const std::string& path) {
+  return replace::canReplace(replace::followLinks(path), nullptr);
 }
 
 void failNextReplacementAfter(std::size_t bytes) {

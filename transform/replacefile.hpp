@@ -39,8 +39,9 @@ class ReplacingFile {
 // Replaces `path` with `bytes`. False with the reason in *error.
 bool replaceFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string* error);
 
-// Whether the folder of `path` (links followed) takes a new file now (tried, then removed).
-bool folderTakesNewFile(const std::string& path);
+// Whether a ReplacingFile of `path` (links followed) could succeed now: the policy's probe, the
+// same as the host's canReplaceFile (the folder tried with a temporary, then removed).
+bool canReplace(const std::string& path);
 
 // Test hook: the next ReplacingFile stops after `bytes` bytes with "no space left on device".
 void failNextReplacementAfter(std::size_t bytes);

@@ -167,7 +167,9 @@ PIXMEND_API void VXDllSetPhotometric(const char* path, int photometric) {
          TIFFRewriteDirectory(tif) != 0;
     if (tif != nullptr) TIFFClose(tif);
   }
-  if (!ok || !copy.commit()) {
+  const bool written = ok && copy.commit();
+  mdlOutput_fileWritten(path, written ? 1 : 0);
+  if (!written) {
     const std::string why = copy.error().empty() ? std::string() : " (" + copy.error() + ")";
     messages.note(("photometric interpretation not changed" + why + "; the file is as it was").c_str());
   }
@@ -179,9 +181,10 @@ PIXMEND_API int VXDllIsReadOnly(const char* path) {
   // read-only whoever asks.
   struct stat st {};
   if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode) || !hasWriteBit(st)) return 1;
-  // Every write replaces the file through a temporary beside it: a folder that takes no new
-  // file (read-only, full, not ours) makes a writable file one that cannot be written back.
-  if (!pixmend::folderTakesNewFile(path)) return 1;
+  // Every write replaces the file through a temporary beside it that is renamed over it: a
+  // folder that takes no new file (read-only, full, not ours), or a file mounted on its own,
+  // makes a writable file one that cannot be written back.
+  if (!pixmend::canReplace(path)) return 1;
   std::FILE* f = std::fopen(path, "r+");
   if (f == nullptr) return 1;
   // A file another program holds locked for writing counts as read-only too, as a file opened

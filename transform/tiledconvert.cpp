@@ -366,7 +366,9 @@ bool convert(const char* sourcePath, const char* targetPath, ImageDiagnostics& d
     return false;
   }
   std::string why;
-  if (replaceFile(targetPath, bytes, &why)) return true;
+  const bool written = replaceFile(targetPath, bytes, &why);
+  mdlOutput_fileWritten(targetPath, written ? 1 : 0);
+  if (written) return true;
   diag.notef("cannot write %s: %s; the old file is unchanged", targetPath, why.c_str());
   return false;
 }

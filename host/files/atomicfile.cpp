@@ -5,6 +5,7 @@
 
 #include "host/files/files.hpp"
 #include "host/files/replace.hpp"
+#include "host/lifecycle.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -21,6 +22,9 @@ std::size_t takeWriteLimit() {
   nextWriteLimit() = static_cast<std::size_t>(-1);  // the hook fires once
   return limit;
 }
+
+const bool registeredReset =
+    registerReset("files.atomic", [] { nextWriteLimit() = static_cast<std::size_t>(-1); });
 
 }  // namespace
 
@@ -83,22 +87,7 @@ bool writeFileAtomically(const std::string& path, const void* data, std::size_t 
 }
 
 bool canReplaceFile(const std::string& path, std::string* why) {
-  auto no = [&](const std::string& reason) {
-    if (why != nullptr) *why = reason;
-    return false;
-  };
-  const std::string resolved = replace::followLinks(path);
-  struct stat st {};
-  if (::stat(resolved.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) return no("it is not a regular file");
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return no("the file is read-only");
-  } else if (errno != ENOENT) {
-    return no(std::strerror(errno));
-  }
-  int error = 0;
-  if (!replace::folderTakesNewFile(resolved, &error))
-    return no("no file can be created in " + replace::folderOf(resolved) + ": " + std::strerror(error));
-  return true;
+  return replace::canReplace(replace::followLinks(path), why);
 }
 
 int removeStaleTemporaries(const std::string& target) {

@@ -65,8 +65,9 @@ class AtomicFile {
 bool writeFileAtomically(const std::string& path, const void* data, std::size_t size, std::string* error);
 
 // Whether `path` could be replaced by an AtomicFile now: an existing regular file with a write
-// permission bit, in a folder where a temporary file can be created (tried, then removed:
-// the only test that tells as root, and the one that sees read-only mounts and full quotas).
+// permission bit, not mounted on its own (nothing can be renamed over a mount point), in a folder
+// where a temporary file can be created (tried, then removed: the only test that tells as root,
+// and the one that sees read-only mounts and full quotas).
 // A missing file is replaceable when its folder takes one. False with the reason in *why.
 bool canReplaceFile(const std::string& path, std::string* why = nullptr);
 

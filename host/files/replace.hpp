@@ -4,7 +4,8 @@
 // described in files.hpp; tests/host/files/atomicfile_test.cpp tests it through both writers.
 //
 // Contents: followLinks, temporaryPrefix / isTemporaryName, createTemporary, syncFolder,
-// Replacement (one temporary: write, commit, or removal).
+// Replacement (one temporary: write, commit, or removal), and the probe of whether a file can be
+// replaced now (folderTakesNewFile, isMountPoint, canReplace).
 #pragma once
 
 #include <fcntl.h>
@@ -220,6 +221,43 @@ inline bool folderTakesNewFile(const std::string& resolved, int* error = nullptr
   }
   ::close(fd);
   ::unlink(probe.c_str());
+  return true;
+}
+
+// True when `resolved` is where a file system, or a single file bound from elsewhere, is
+// mounted: nothing can be renamed over it (EBUSY), whatever its folder allows.
+inline bool isMountPoint(const std::string& resolved) {
+#if defined(STATX_ATTR_MOUNT_ROOT)
+  struct statx sx {};
+  if (::statx(AT_FDCWD, resolved.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &sx) == 0 &&
+      (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0)
+    return (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+#endif
+  // Without the attribute, a file on another device than its folder is a mount point too.
+  struct stat file {}, folder {};
+  return ::stat(resolved.c_str(), &file) == 0 && ::stat(folderOf(resolved).c_str(), &folder) == 0 &&
+         file.st_dev != folder.st_dev;
+}
+
+// Whether a Replacement of `resolved` could succeed now: an existing file must be a regular file
+// with a write permission bit that is not mounted on its own, and its folder must take a new file
+// (a missing file only the latter). False with the reason in *why (may be null).
+inline bool canReplace(const std::string& resolved, std::string* why) {
+  auto no = [&](const std::string& reason) {
+    if (why != nullptr) *why = reason;
+    return false;
+  };
+  struct stat st {};
+  if (::stat(resolved.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return no("it is not a regular file");
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return no("the file is read-only");
+    if (isMountPoint(resolved)) return no("the file is mounted on its own: nothing can be renamed over it");
+  } else if (errno != ENOENT) {
+    return no(std::strerror(errno));
+  }
+  int error = 0;
+  if (!folderTakesNewFile(resolved, &error))
+    return no("no file can be created in " + folderOf(resolved) + ": " + std::strerror(error));
   return true;
 }
 

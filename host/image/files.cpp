@@ -28,8 +28,11 @@ struct Fd {
   }
 };
 
-// The write limit for the next image file only (static_cast<std::size_t>(-1): none).
-std::size_t& nextImageWriteLimit() {
+}  // namespace
+
+namespace {
+
+std::size_t& imageWriteLimit() {
   static std::size_t limit = static_cast<std::size_t>(-1);
   return limit;
 }
@@ -37,7 +40,7 @@ std::size_t& nextImageWriteLimit() {
 }  // namespace
 
 void failImageWriteAfter(std::size_t bytes) {
-  nextImageWriteLimit() = bytes;
+  imageWriteLimit() = bytes;
 }
 
 MappedFile::~MappedFile() {
@@ -75,13 +78,12 @@ int MappedFile::open(const char* path) {
 }
 
 int replaceImageFile(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag) {
+  // The test hook aims at the next image file, whatever the host writes first (a backup copy,
+  // the preference file).
+  const std::size_t limit = imageWriteLimit();
+  imageWriteLimit() = static_cast<std::size_t>(-1);
+  if (limit != static_cast<std::size_t>(-1)) failNextAtomicWriteAfter(limit);
   std::string why;
-  // The test hook fails this image write, not whatever file happens to be written next (a
-  // backup copy, the preference file).
-  if (nextImageWriteLimit() != static_cast<std::size_t>(-1)) {
-    failNextAtomicWriteAfter(nextImageWriteLimit());
-    nextImageWriteLimit() = static_cast<std::size_t>(-1);
-  }
   const bool ok = writeFileAtomically(path, bytes.data(), bytes.size(), &why);
   if (!ok) {
     struct stat st {};

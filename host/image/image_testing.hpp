@@ -14,7 +14,7 @@ void failImageAllocation(int skip = 0);
 long long imageAllocationCount();
 
 // The next image file write stops after `bytes` bytes with "no space left on device", once
-// (other files written in between are not touched).
+// (other files the host writes meanwhile are not affected).
 void failImageWriteAfter(std::size_t bytes);
 
 // Sets the largest pixel count of a bitmap; returns the previous limit.

@@ -37,6 +37,11 @@ void mdlOutput_messageCenter(int priority, const char* brief, const char* detail
 /* Writes a formatted text to the host's text window (channel "text"). Returns the characters
  * of the whole text. */
 int toolSubsystem_printf(const char* format, ...);
+/* Journals a file an application wrote with code of its own rather than through a host call
+ * that writes (those journal their files themselves): "file: wrote NAME", or "file: could not
+ * write NAME" when `written` is 0, with the name as given. A null name does nothing. Every file
+ * written for the user is journaled, whoever writes it. */
+void mdlOutput_fileWritten(const char* fileName, int written);
 
 /* ---- Completion bars --------------------------------------------------------------------------
  * A progress bar with a message and a percentage (0 to 100). The handle belongs to the host until

@@ -62,9 +62,19 @@ CompletionBar* findBar(void* handle) {
   return nullptr;
 }
 
-const bool registered = registerReset("output.bars", [] { bars().clear(); });
+ProgressDisplay* display = nullptr;
+
+// A reset forgets the open bars; the display (the program's, not a session's) stays.
+const bool registered = registerReset("output.bars", [] {
+  if (display != nullptr && !bars().empty()) display->close();
+  bars().clear();
+});
 
 }  // namespace
+
+void setProgressDisplay(ProgressDisplay* shown) {
+  display = shown;
+}
 
 int showMessageBox(int boxId, const std::string& text, int icon) {
   const BoxKind& kind = boxKind(boxId);
@@ -103,6 +113,7 @@ CompletionBar* mdlDialog_openCompletionBar(const char* message) {
   auto bar = std::make_unique<CompletionBar>();
   bar->message = message != nullptr ? message : "";
   journal().append("progress", "open " + bar->message);
+  if (display != nullptr) display->show(bar->message, 0);
   bars().push_back(std::move(bar));
   return bars().back().get();
 }
@@ -116,6 +127,7 @@ void mdlDialog_completionBarUpdate(void* handle, const char* message, int percen
   bar->percent = percent;
   bar->message = text;
   journal().append("progress", text + " " + std::to_string(percent) + "%");
+  if (display != nullptr) display->show(text, percent);
 }
 
 void mdlDialog_completionBarClose(void* handle) {
@@ -124,6 +136,12 @@ void mdlDialog_completionBarClose(void* handle) {
   if (it == open.end()) return;
   journal().append("progress", "close " + (*it)->message);
   open.erase(it);
+  if (display == nullptr) return;
+  if (open.empty()) {
+    display->close();
+  } else {
+    display->show(open.back()->message, std::max(open.back()->percent, 0));
+  }
 }
 
 }  // extern "C"

@@ -52,6 +52,11 @@ void mdlOutput_messageCenter(int priority, const char* brief, const char* detail
   journal().append("center", text);
 }
 
+void mdlOutput_fileWritten(const char* fileName, int written) {
+  if (fileName == nullptr) return;
+  journal().append("file", std::string(written != 0 ? "wrote " : "could not write ") + fileName);
+}
+
 int toolSubsystem_printf(const char* format, ...) {
   if (format == nullptr) return 0;
   va_list ap;

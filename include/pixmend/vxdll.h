@@ -124,8 +124,9 @@ PIXMEND_API int VXDllGetPhotometric(const char *path);
 PIXMEND_API void VXDllSetPhotometric(const char *path, int photometric);
 
 /* 1 when the file cannot be written back (missing, not a regular file, protected, without any
- * write permission bit whoever asks, held locked for writing by another program, or in a folder
- * that takes no new file: every write goes to a temporary beside the file), else 0. */
+ * write permission bit whoever asks, held locked for writing by another program, mounted on its
+ * own, or in a folder that takes no new file: every write goes to a temporary beside the file
+ * that is renamed over it), else 0. */
 PIXMEND_API int VXDllIsReadOnly(const char *path);
 
 /* Toggles every pixel of a width x height bitmap in place; padding bits are left as they are.

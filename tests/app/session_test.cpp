@@ -261,6 +261,8 @@ TEST_F(Session, AFailedWriteIsReportedLeavesTheFileAndKeepsTheRasterLoaded) {
   const Pixels original = read(path("scan.rle"));
   attach("scan.rle");
   loadEditing();
+  keyin("vxraster select");  // loaded (and its backup taken) before any write is made to fail
+  ASSERT_TRUE(loaded());
 
   host::failImageWriteAfter(10);
   auto from = mark();

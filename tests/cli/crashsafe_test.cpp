@@ -1,5 +1,5 @@
 // Writes survive a crash and a full disk, proven on the real program: `pixmend run` plays a
-// session that edits a large scan with VXRaster and is killed (SIGKILL) at many points of the
+// session that edits a large scan with VXRasterEdit (VXRaster with an editing step) and is killed (SIGKILL) at many points of the
 // scan's write-back, of the design file's and of the preference file's writes; each time the
 // next session finds every file whole (the old or the new one, decodable) and no temporary left
 // beside it. On a full file system the old files stay and the user is told why.
@@ -74,23 +74,25 @@ const char kSettings[] =
     "set MS_TMP ./\n"
     "set VX_DIR ./\n";
 
-// The edit whose writes are interrupted: a rectangle of the scan is copied onto itself (an edit
-// that leaves the picture as it was, so that the old file and the new one show the same pixels),
-// which writes the scan back; the design is stored, editing ends and VXRaster is unloaded (the
-// preference file).
+// The editing step of VXRasterEdit: a block of ink painted into the loaded raster, its write-back
+// left to the write command (event 60, state 3: ink, no write-back; left, top, width, height).
+const char kInk[] = "event 60 3 100 100 600 400\n";
+
+// The session whose writes are interrupted: the attachment is moved (the design file; a move is
+// not an edit of the bitmap), a block of ink is painted and written back (the scan), editing ends
+// and the application is unloaded (the preference file).
 const std::string kEdit = std::string(kSettings) +
                           "design new paper.dgn\n"
                           "attach big.tif\n"
-                          "load VXRaster\n"
-                          "keyin vxraster copy\n"
-                          "point 100 100\n"
-                          "point 900 900\n"
-                          "point 100 100\n"
-                          "point 100 100\n"
-                          "reset\n"
+                          "load VXRasterEdit\n"
+                          "keyin vxraster move attachment\n"
+                          "point 0 0\n"
+                          "point 10 0\n"
+                          "reset\n" +
+                          kInk +
                           "keyin vxraster write\n"
                           "keyin vxraster end\n"
-                          "unload VXRaster\n";
+                          "unload VXRasterEdit\n";
 
 // The next session: it opens what the killed one left.
 const std::string kNext = std::string(kSettings) +
@@ -197,6 +199,9 @@ TEST(CrashSafety, AKilledSessionNeverLeavesAFileTornOrATemporaryTakenForIt) {
   const std::string reference = scratch.file("reference");
   fs::create_directory(reference);
   fs::copy_file(pristine, reference + "/big.tif");
+  const Played untouched = play(reference, std::string(kSettings) + "pixels big.tif\n");
+  const std::string pictureBefore = pixelsLine(untouched.journal);
+  ASSERT_FALSE(pictureBefore.empty()) << untouched.journal;
   const Played whole = play(reference, kEdit);
   ASSERT_EQ(whole.status, 0) << whole.journal;
   // Without a write-back of the scan this test would prove nothing: the session must write it.
@@ -209,6 +214,7 @@ TEST(CrashSafety, AKilledSessionNeverLeavesAFileTornOrATemporaryTakenForIt) {
   ASSERT_EQ(seen.status, 0) << seen.journal;
   const std::string picture = pixelsLine(seen.journal);
   ASSERT_FALSE(picture.empty()) << seen.journal;
+  ASSERT_NE(picture, pictureBefore) << "the edit must change the picture";
 
   const KillPoint points[] = {
       {"big.tif", IN_CREATE, 1},         {"big.tif", IN_MODIFY, 1},        {"big.tif", IN_MODIFY, 4},
@@ -242,10 +248,11 @@ TEST(CrashSafety, AKilledSessionNeverLeavesAFileTornOrATemporaryTakenForIt) {
     std::string why;
     ASSERT_TRUE(host::readDesignFile(folder + "/paper.dgn", &design, &why)) << why;
 
-    // The next session opens them all, sees the picture, and no temporary is left beside them.
+    // The next session opens them all, sees the old or the new picture as the file is, and no
+    // temporary is left beside them.
     const Played next = play(folder, kNext);
     EXPECT_EQ(next.status, 0) << next.journal;
-    EXPECT_EQ(pixelsLine(next.journal), picture);
+    EXPECT_EQ(pixelsLine(next.journal), now == written ? picture : pictureBefore);
     for (const std::string& left : temporariesIn(folder))
       EXPECT_TRUE(host::isTemporaryOf(left, "backup.vxr")) << left << " is left beside its file";
   }
@@ -297,10 +304,9 @@ TEST(CrashSafety, AFullDiskKeepsTheOldFilesAndSaysWhy) {
     ::close(fd);
   }
   const Played full = play(folder, settings +
-                                       "design open paper.dgn\nload VXRaster\n"
-                                       "keyin vxraster copy\npoint 100 100\npoint 900 900\npoint 100 100\n"
-                                       "point 100 100\nreset\n"
-                                       "keyin vxraster write\nkeyin vxraster end\nunload VXRaster\n");
+                                       "design open paper.dgn\nload VXRasterEdit\n"
+                                       "keyin vxraster move attachment\npoint 0 0\npoint 10 0\nreset\n" +
+                                       kInk + "keyin vxraster write\nkeyin vxraster end\nunload VXRasterEdit\n");
   EXPECT_EQ(readAll(folder + "/big.tif"), original);
   EXPECT_EQ(readAll(folder + "/paper.dgn"), design);
   EXPECT_EQ(readAll(folder + "/VXPixmend.upf"), preferences);

@@ -127,8 +127,11 @@ TEST_F(TiffUtilities, SettingThePhotometricKeepsTheImage) {
   unsigned char* before = nullptr;
   Point2d size{0, 0};
   ASSERT_EQ(mdlImage_readFileToBitMap(&before, &size, path.c_str(), 3, 0, nullptr), 0);
+  const std::size_t from = pixmend::host::journal().size();
   VXDllSetPhotometric(path.c_str(), PHOTOMETRIC_MINISBLACK);
   EXPECT_EQ(VXDllGetPhotometric(path.c_str()), PHOTOMETRIC_MINISBLACK);
+  // The user's file was rewritten: the journal says so, as for every file written for the user.
+  EXPECT_EQ(pixmend::host::journal().texts("file", from), std::vector<std::string>{"wrote " + path});
   unsigned char* after = nullptr;
   Point2d size2{0, 0};
   ASSERT_EQ(mdlImage_readFileToBitMap(&after, &size2, path.c_str(), 3, 0, nullptr), 0);
@@ -156,6 +159,7 @@ TEST_F(TiffUtilities, SettingThePhotometricKeepsTheImage) {
   VXDllSetPhotometric(nullptr, 1);
   struct stat st {};
   EXPECT_NE(::stat(file("missing.tif").c_str(), &st), 0);
+  EXPECT_EQ(pixmend::host::journal().texts("file", from).size(), 2u) << "nothing else was written";
   if (haveScans()) {
     // A multi-page scan keeps every page and the first page's pixels.
     const std::string pages = file("pages.tif");

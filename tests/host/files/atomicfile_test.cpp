@@ -212,8 +212,8 @@ TEST(CanReplace, OnlyWhatTheWriterCouldReplaceNow) {
   EXPECT_EQ(::access("/proc/self/comm", W_OK), 0);
   EXPECT_FALSE(canReplaceFile("/proc/self/comm", &why));
   EXPECT_NE(why.find("no file can be created in /proc/self"), std::string::npos) << why;
-  EXPECT_FALSE(folderTakesNewFile("/proc/self/comm"));
-  EXPECT_TRUE(folderTakesNewFile(dir.file("new.tif")));
+  EXPECT_FALSE(pixmend::canReplace("/proc/self/comm"));
+  EXPECT_TRUE(pixmend::canReplace(dir.file("new.tif")));
   EXPECT_TRUE(others(dir.path(), {"scan.tif"}).empty()) << "the probes leave nothing";
 }
 
