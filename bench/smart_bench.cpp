@@ -19,7 +19,7 @@
 // Every benchmark reports the median wall time of its iterations (`median_ms`) and the median
 // thread CPU time (`cpu_ms`): the overlay file and the write-back wait for the disk, which CPU
 // time does not see. The sheet is `a0-drawing-400dpi.tif` of the shared benchmark data
-// (PIXMEND_BENCHDATA, else `benchdata` beside the test scans). Needs VXRaster built.
+// (benchmarkSheetPath). Needs VXRaster built.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -32,17 +32,11 @@
 #include <vector>
 
 #include "bitmap/bitmap.hpp"
-#include "host/config/config.hpp"
-#include "host/design/design.hpp"
 #include "host/image/api.h"
-#include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
-#include "host/raster/raster.hpp"
-#include "host/state/state.hpp"
-#include "host/system/api.h"
-#include "host/system/loader.hpp"
 #include "pixmend/vxdll.h"
 #include "support/bench_support.hpp"
+#include "support/vxraster_session.hpp"
 
 #if PIXMEND_HAVE_OPENCV
 #include <opencv2/imgproc.hpp>
@@ -63,12 +57,6 @@ Seed seedOf(const benchmark::State& state) {
   return kSeeds[state.range(0) != 0 ? 1 : 0];
 }
 
-std::string sheetPath() {
-  if (const char* dir = std::getenv("PIXMEND_BENCHDATA"); dir != nullptr && *dir != '\0')
-    return std::string(dir) + "/a0-drawing-400dpi.tif";
-  return std::string(PIXMEND_TESTDATA_DIR) + "/../benchdata/a0-drawing-400dpi.tif";
-}
-
 // The sheet's pixels, read once.
 struct Sheet {
   std::vector<std::uint8_t> bits;
@@ -81,7 +69,8 @@ const Sheet& sheet() {
     Sheet out;
     unsigned char* bits = nullptr;
     Point2d size{};
-    if (mdlImage_readFileToBitMap(&bits, &size, sheetPath().c_str(), IMAGEFILE_FROM_FILE, 0, nullptr) == 0) {
+    if (mdlImage_readFileToBitMap(&bits, &size, benchmarkSheetPath().c_str(), IMAGEFILE_FROM_FILE, 0,
+                                  nullptr) == 0) {
       out.width = size.x, out.height = size.y;
       out.bits.assign(bits, bits + bitmapBytes(size.x, size.y));
       mdlImage_freeImage(bits, &size, IMAGEFORMAT_BITMAP);
@@ -121,60 +110,27 @@ class Timings {
   std::vector<double> walls_, cpus_;
 };
 
-// A folder with the sheet attached to a design and VXRaster loaded, its raster loaded for
-// editing and the smart delete started.
+// VXRaster on a copy of the sheet with its raster loaded and the smart delete started; data
+// points on pixels of the sheet (one design unit a pixel).
 class Session {
  public:
-  Session() {
-    char pattern[] = "/tmp/pixmend-smart-bench-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) return;
-    dir_ = pattern;
-    host::resetHost();
-    host::defineVariable("MS_TMP", dir_ + "/", host::kCfgLevelUser);
-    host::defineVariable("MS_USERPREF", dir_ + "/host.upf", host::kCfgLevelUser);
-    host::defineVariable("VX_DIR", dir_ + "/", host::kCfgLevelUser);
-    std::error_code error;
-    std::filesystem::copy_file(sheetPath(), dir_ + "/sheet.tif", error);
-    std::filesystem::permissions(dir_ + "/sheet.tif", std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add, error);
-    std::string why;
-    DgnRaster* raster = nullptr;
-    ok_ = !error && host::createDesign(dir_ + "/sheet.dgn", &why) &&
-          host::attachRaster(dir_ + "/sheet.tif", false, nullptr, nullptr, RASTER_UPDATE_ALL, &raster) == 0 &&
-          host::loadApplication("VXRaster", {}).app != nullptr;
-    host::runIdle();
-    if (ok_) keyin("vxraster delete smart");
-    // Loaded and started (a copy of a read-only file would be refused).
-    ok_ = ok_ &&
-          host::journal().str(0).find("prompt: Smart delete > Select area to delete") != std::string::npos;
+  Session() : session_(benchmarkSheetPath(), "VXRaster") {
+    if (!session_.ok()) return;
+    VXRasterSession::keyin("vxraster delete smart");
+    // Loaded and started (a copy of a file that cannot be written would be refused).
+    started_ =
+        host::journal().str(0).find("prompt: Smart delete > Select area to delete") != std::string::npos;
   }
-  ~Session() {
-    host::unloadAllApplications(SYSTEM_UNLOAD_HOST_EXIT);
-    host::runIdle();
-    host::resetHost();
-    std::error_code error;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, error);
-  }
-  bool ok() const { return ok_ && sheet().width > 0; }
+  bool ok() const { return started_ && sheet().width > 0; }
 
-  static void keyin(const char* text) {
-    host::runKeyin(text);
-    host::runIdle();
-  }
-  // A data point on the pixel (column, row) of the sheet (one design unit a pixel).
-  static void point(int column, int row) {
-    host::deliverDataPoint(DPoint3d{column + 0.5, sheet().height - row - 0.5, 0}, 0);
-    host::runIdle();
-  }
-  static void reset() {
-    host::deliverReset();
-    host::runIdle();
-  }
-  static void forget() { host::journal().clear(); }
+  static void keyin(const char* text) { VXRasterSession::keyin(text); }
+  static void point(int column, int row) { VXRasterSession::point(column + 0.5, sheet().height - row - 0.5); }
+  static void reset() { VXRasterSession::reset(); }
+  static void forget() { VXRasterSession::forget(); }
 
  private:
-  std::string dir_;
-  bool ok_ = false;
+  VXRasterSession session_;
+  bool started_ = false;
 };
 
 void BM_Click(benchmark::State& state) {
