@@ -6,10 +6,10 @@
 // attachment is moved by two points, the move undone and redone, its display inverted and back,
 // the bitmap written back; on the circuit diagram a smart move with cut lines and a smart delete,
 // the delete undone; it is turned 4 degrees as if scanned crooked, straightened by rotating a line
-// drawn along a wire to horizontal, mirrored and the mirror undone; then reverted to the backup
-// and editing ended (colour given back); then a rectangle is copied with a quarter turn and a
-// fence's content deleted. The view is exported as PNG pictures before, during and after. The
-// script is written beside the
+// drawn along a wire to horizontal, mirrored and the mirror undone; then reverted to the backup,
+// and editing ended (colour given back); then its pixels are edited: a rectangle copied with a
+// quarter turn and a fence's content deleted. The view is exported as PNG pictures before,
+// during and after. The script is written beside the
 // pictures so it can be played again, and the session's journal is printed.
 //
 // Then it draws an A4 sheet at 150 dpi, copies the hatched area with its ink box, pastes it
@@ -155,6 +155,55 @@ bool prepareDrawing(const std::string& scans, int* width, int* height, std::stri
   return true;
 }
 
+// The deskew steps of the session, for a drawing of `width` x `height` pixels (one design unit a
+// pixel): the drawing turned 4 degrees as if fed crooked into the scanner, straightened by
+// rotating a line along it to horizontal, mirrored left to right about its middle and the mirror
+// undone, each step pictured. The drawing's lower-left corner lies at `origin` (dx, dy). On the
+// circuit diagram (`scan`) the line runs along the wire left of the right-hand transistor's base
+// (about 900,1274 to 1215,1279 from the corner, as drawn); on the generated sheet along its
+// middle. A turn keeps the lower-left corner and grows the raster up and to the right, with the
+// drawing in the middle of the grown raster: both ends are turned about the drawing's centre and
+// moved with it to the middle of the turned raster (to a pixel or so, which changes no direction).
+std::string deskewSteps(bool scan, int width, int height, int dx, int dy) {
+  const double skew = 4.0 * 3.14159265358979323846 / 180.0;
+  const double grownWidth = width * std::cos(skew) + height * std::sin(skew);
+  const double grownHeight = width * std::sin(skew) + height * std::cos(skew);
+  const double cx = dx + width / 2.0, cy = dy + height / 2.0;
+  const double turnedCx = dx + grownWidth / 2.0, turnedCy = dy + grownHeight / 2.0;
+  const double from[2] = {dx + (scan ? 900.0 : width * 0.2), dy + (scan ? 1274.0 : height * 0.5)};
+  const double to[2] = {dx + (scan ? 1215.0 : width * 0.8), dy + (scan ? 1279.0 : height * 0.5)};
+  const auto turned = [&](const double p[2], int axis) {
+    const double dx = p[0] - cx, dy = p[1] - cy;
+    return axis == 0 ? turnedCx + dx * std::cos(skew) - dy * std::sin(skew)
+                     : turnedCy + dx * std::sin(skew) + dy * std::cos(skew);
+  };
+  char line[256];
+  std::snprintf(line, sizeof line, "point %.0f %.0f\ncursor %.0f %.0f\npoint %.0f %.0f\n", turned(from, 0),
+                turned(from, 1), (turned(from, 0) + turned(to, 0)) / 2, (turned(from, 1) + turned(to, 1)) / 2 + 20,
+                turned(to, 0), turned(to, 1));
+  char middle[128];
+  std::snprintf(middle, sizeof middle, "point %.0f %.0f\npoint %.0f %.0f\n", turnedCx, turnedCy, turnedCx,
+                turnedCy);
+  std::string steps =
+      "item 1 4 4\n"
+      "keyin vxraster rotate\n"
+      "point 0 0\n"
+      "view 0 area fit\n"
+      "export deskew-1-crooked.png size 800\n"
+      "keyin vxraster rotate horizontal\n";
+  steps += line;
+  steps +=
+      "export deskew-2-straightened.png size 800\n"
+      "item 1 5 2\n"
+      "keyin vxraster mirror\n";
+  steps += middle;
+  steps +=
+      "export deskew-3-mirrored.png size 800\n"
+      "keyin vxraster undo\n"
+      "export deskew-4-undone.png size 800\n";
+  return steps;
+}
+
 // Smart edits on the circuit diagram, each with pictures of the view zoomed on the place before
 // and after: the diode on the +V line was drawn the wrong way round, so a smart move with cut
 // lines cuts it out of its wire (one cut line on each side) and turns it half round in place
@@ -250,55 +299,6 @@ void describePixelEditPictures() {
       "   fence-delete-after.png   its content deleted and written back\n\n");
 }
 
-// The deskew steps of the session, for a drawing of `width` x `height` pixels (one design unit a
-// pixel): the drawing turned 4 degrees as if fed crooked into the scanner, straightened by
-// rotating a line along it to horizontal, mirrored left to right about its middle and the mirror
-// undone, each step pictured. The drawing's lower-left corner lies at `origin` (dx, dy). On the
-// circuit diagram (`scan`) the line runs along the wire left of the right-hand transistor's base
-// (about 900,1274 to 1215,1279 from the corner, as drawn); on the generated sheet along its
-// middle. A turn keeps the lower-left corner and grows the raster up and to the right, with the
-// drawing in the middle of the grown raster: both ends are turned about the drawing's centre and
-// moved with it to the middle of the turned raster (to a pixel or so, which changes no direction).
-std::string deskewSteps(bool scan, int width, int height, int dx, int dy) {
-  const double skew = 4.0 * 3.14159265358979323846 / 180.0;
-  const double grownWidth = width * std::cos(skew) + height * std::sin(skew);
-  const double grownHeight = width * std::sin(skew) + height * std::cos(skew);
-  const double cx = dx + width / 2.0, cy = dy + height / 2.0;
-  const double turnedCx = dx + grownWidth / 2.0, turnedCy = dy + grownHeight / 2.0;
-  const double from[2] = {dx + (scan ? 900.0 : width * 0.2), dy + (scan ? 1274.0 : height * 0.5)};
-  const double to[2] = {dx + (scan ? 1215.0 : width * 0.8), dy + (scan ? 1279.0 : height * 0.5)};
-  const auto turned = [&](const double p[2], int axis) {
-    const double dx = p[0] - cx, dy = p[1] - cy;
-    return axis == 0 ? turnedCx + dx * std::cos(skew) - dy * std::sin(skew)
-                     : turnedCy + dx * std::sin(skew) + dy * std::cos(skew);
-  };
-  char line[256];
-  std::snprintf(line, sizeof line, "point %.0f %.0f\ncursor %.0f %.0f\npoint %.0f %.0f\n", turned(from, 0),
-                turned(from, 1), (turned(from, 0) + turned(to, 0)) / 2, (turned(from, 1) + turned(to, 1)) / 2 + 20,
-                turned(to, 0), turned(to, 1));
-  char middle[128];
-  std::snprintf(middle, sizeof middle, "point %.0f %.0f\npoint %.0f %.0f\n", turnedCx, turnedCy, turnedCx,
-                turnedCy);
-  std::string steps =
-      "item 1 4 4\n"
-      "keyin vxraster rotate\n"
-      "point 0 0\n"
-      "view 0 area fit\n"
-      "export deskew-1-crooked.png size 800\n"
-      "keyin vxraster rotate horizontal\n";
-  steps += line;
-  steps +=
-      "export deskew-2-straightened.png size 800\n"
-      "item 1 5 2\n"
-      "keyin vxraster mirror\n";
-  steps += middle;
-  steps +=
-      "export deskew-3-mirrored.png size 800\n"
-      "keyin vxraster undo\n"
-      "export deskew-4-undone.png size 800\n";
-  return steps;
-}
-
 // The session's script for a drawing of `width` x `height` pixels (one design unit a pixel).
 std::string demoScript(const std::string& drawingLines, int width, int height) {
   // The view shows the drawing with a margin, so that the move is seen; the move is a little
@@ -315,10 +315,11 @@ std::string demoScript(const std::string& drawingLines, int width, int height) {
       "# for editing (a backup copy is taken, it is drawn in the active colour); its attachment is\n"
       "# moved by two points (the outline follows the cursor), the move undone and redone, the\n"
       "# display inverted and back, the bitmap written back; smart edits on the circuit diagram;\n"
-      "# then the drawing is turned 4 degrees as if scanned crooked, straightened along a line\n"
-      "# drawn on it, mirrored and the mirror undone; then it is reverted to the backup and editing\n"
-      "# ended (the drawing gets its colour back); then its pixels are edited: a copy turned a\n"
-      "# quarter, a fence's content deleted. Pictures of the view along the way.\n"
+      "# then the drawing is turned 4 degrees\n"
+      "# as if scanned crooked, straightened along a line drawn on it, mirrored and the mirror\n"
+      "# undone; then it is reverted to the backup and editing ended (the drawing gets its colour\n"
+      "# back). Then its pixels are edited: a copy turned a quarter, a fence's content deleted.\n"
+      "# Pictures of the view along the way.\n"
       "set MS_USERPREF host.upf\n"
       "set MS_TMP ./\n"
       "set VX_DIR ./\n";

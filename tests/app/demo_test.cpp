@@ -67,10 +67,10 @@ void expectAnEditingSession(const std::string& output, const std::string& dir) {
       << output;
   EXPECT_NE(output.find("     error: Delete fence content\n     file: wrote drawing.tif\n"), std::string::npos)
       << output;
-  for (const char* picture :
-       {"edit-1-attached.png", "edit-2-loaded.png", "edit-3-moved.png", "edit-4-inverted.png", "deskew-1-crooked.png",
-        "deskew-2-straightened.png", "deskew-3-mirrored.png", "deskew-4-undone.png", "edit-5-after.png",
-        "copy-turned-before.png", "copy-turned-after.png", "fence-delete-before.png", "fence-delete-after.png"}) {
+  for (const char* picture : {"edit-1-attached.png", "edit-2-loaded.png", "edit-3-moved.png", "edit-4-inverted.png",
+                              "deskew-1-crooked.png", "deskew-2-straightened.png", "deskew-3-mirrored.png",
+                              "deskew-4-undone.png", "edit-5-after.png", "copy-turned-before.png",
+                              "copy-turned-after.png", "fence-delete-before.png", "fence-delete-after.png"}) {
     EXPECT_GT(std::filesystem::file_size(dir + "/" + picture), 1000u) << picture;
   }
   EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/6-moved.pbm")) << "the buffer operations follow";
