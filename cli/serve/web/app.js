@@ -129,6 +129,10 @@ function entryList(entries, path) {
       if (entry.entries) {
         li.className = 'submenu';
         li.append(entryList(entry.entries, here));
+        span.addEventListener('click', (event) => {
+          event.stopPropagation();
+          li.classList.toggle('open');
+        });
       } else {
         span.addEventListener('click', () => {
           closeMenus();
