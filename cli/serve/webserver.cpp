@@ -158,6 +158,7 @@ struct WebServer::Impl {
   void routes() {
     server.set_payload_max_length(limits.maxBody);
     server.set_keep_alive_timeout(2);
+    server.set_tcp_nodelay(true);  // small replies go out at once, not after a delayed acknowledgement
     server.set_read_timeout(5, 0);
     server.set_write_timeout(5, 0);
     server.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
