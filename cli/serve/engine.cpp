@@ -259,12 +259,13 @@ int Engine::run() {
     if (auto task = nextTask(kIdleWait)) execute(task);
     playTicks();
   }
+  std::deque<std::shared_ptr<Task>> left;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     finished_ = true;
+    left.swap(queue_);
   }
-  for (auto& task : queue_) task->reply->set_value(errorReply(503, "the session has ended"));
-  queue_.clear();
+  for (auto& task : left) task->reply->set_value(errorReply(503, "the session has ended"));
   const int status = player_->end();
   recorder_.close();
   publishChanges();
