@@ -107,9 +107,8 @@ def picture_seq(driver):
 
 
 def settled(driver, after):
-    """Waits until no request is under way and a picture newer than `after` is shown."""
-    wait_for(driver, "the page to settle",
-             lambda d: d.execute_script("return busy === 0 && !cursorBusy") and picture_seq(d) > after)
+    """Waits until a picture newer than `after` is shown and nothing more is under way."""
+    wait_for(driver, "the page to settle", lambda d: picture_seq(d) > after and d.execute_script("return idle()"))
 
 
 def keyin(driver, text):

@@ -422,9 +422,17 @@ function currentArea() {
 }
 
 let pictureTimer = null;
+let pictureLoading = 0;    // pictures asked for and not yet shown or given up
 function requestPicture() {
   clearTimeout(pictureTimer);
-  pictureTimer = setTimeout(loadPicture, 0);
+  if (!pictureTimer) pictureLoading++;
+  pictureTimer = setTimeout(() => { pictureTimer = null; pictureLoading--; loadPicture(); }, 0);
+}
+
+// Nothing under way: no request, no picture coming (the newest asked for is shown).
+function idle() {
+  return busy === 0 && !cursorBusy && !cursorPending && pictureLoading === 0 &&
+    $('picture').dataset.seq === String(pictureSeq);
 }
 
 async function loadPicture() {
@@ -432,6 +440,7 @@ async function loadPicture() {
   if (!a) return;
   const [w, h] = viewSize();
   const seq = ++pictureSeq;
+  pictureLoading++;
   const url = `api/view.png?x0=${a[0]}&y0=${a[1]}&x1=${a[2]}&y1=${a[3]}&w=${w}&h=${h}`;
   try {
     const response = await fetch(api(url));
@@ -446,7 +455,12 @@ async function loadPicture() {
     img.dataset.seq = String(seq);
     if (old.startsWith('blob:')) URL.revokeObjectURL(old);
   } catch (e) {
-    if (seq === pictureSeq) notice('The picture: ' + e.message);
+    if (seq === pictureSeq) {
+      notice('The picture: ' + e.message);
+      $('picture').dataset.seq = String(seq);  // nothing more is coming
+    }
+  } finally {
+    pictureLoading--;
   }
 }
 
