@@ -13,6 +13,7 @@
 #include <memory>
 #include <set>
 
+#include "common/bytes.hpp"
 #include "host/files/files.hpp"
 
 namespace pixmend::host {
@@ -54,37 +55,6 @@ Db openMemoryDatabase() {
     return Db();
   }
   return Db(raw);
-}
-
-// ---- Little-endian fields -----------------------------------------------------------------------
-
-void putI32(std::vector<std::uint8_t>& b, std::size_t at, std::int32_t value) {
-  const auto v = static_cast<std::uint32_t>(value);
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-void putF64(std::vector<std::uint8_t>& b, std::size_t at, double value) {
-  std::uint64_t v = 0;
-  std::memcpy(&v, &value, sizeof v);
-  for (int i = 0; i < 8; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::int32_t getI32(const std::uint8_t* b, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(b[at + i]) << (8 * i);
-  return static_cast<std::int32_t>(v);
-}
-
-double getF64(const std::uint8_t* b, std::size_t at) {
-  std::uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(b[at + i]) << (8 * i);
-  double d = 0;
-  std::memcpy(&d, &v, sizeof d);
-  return d;
-}
-
-void putBytes(std::vector<std::uint8_t>& b, std::size_t at, const void* data, std::size_t n) {
-  std::memcpy(b.data() + at, data, n);
 }
 
 // ---- Reading ------------------------------------------------------------------------------------
@@ -282,19 +252,19 @@ bool fillDatabase(sqlite3* db, const DesignContent& content, std::string* error)
 
 std::vector<std::uint8_t> encodeRendering(const RasterRendering& r) {
   std::vector<std::uint8_t> b(sizeof(RasterRendering), 0);
-  putBytes(b, 0, r.reserved1, sizeof r.reserved1);
+  std::memcpy(b.data() + 0, r.reserved1, sizeof r.reserved1);
   b[5] = r.color.red;
   b[6] = r.color.green;
   b[7] = r.color.blue;
-  putBytes(b, 8, r.reserved2, sizeof r.reserved2);
-  putI32(b, 16, r.invertedDisplay);
-  putI32(b, 20, r.transparentBackground);
-  putI32(b, 24, r.reserved3);
-  putI32(b, 28, r.placementTransformApplied);
-  putBytes(b, 32, r.reserved4, sizeof r.reserved4);
-  putI32(b, 44, r.displayPriority);
+  std::memcpy(b.data() + 8, r.reserved2, sizeof r.reserved2);
+  le::put32(b.data() + 16, static_cast<std::uint32_t>(r.invertedDisplay));
+  le::put32(b.data() + 20, static_cast<std::uint32_t>(r.transparentBackground));
+  le::put32(b.data() + 24, static_cast<std::uint32_t>(r.reserved3));
+  le::put32(b.data() + 28, static_cast<std::uint32_t>(r.placementTransformApplied));
+  std::memcpy(b.data() + 32, r.reserved4, sizeof r.reserved4);
+  le::put32(b.data() + 44, static_cast<std::uint32_t>(r.displayPriority));
   b[48] = r.backgroundTransparency;
-  putBytes(b, 49, r.reserved5, sizeof r.reserved5);
+  std::memcpy(b.data() + 49, r.reserved5, sizeof r.reserved5);
   return b;
 }
 
@@ -304,12 +274,12 @@ bool decodeRendering(const std::uint8_t* b, std::size_t size, RasterRendering* r
   std::memcpy(out.reserved1, b, sizeof out.reserved1);
   out.color = RgbColorDef{b[5], b[6], b[7]};
   std::memcpy(out.reserved2, b + 8, sizeof out.reserved2);
-  out.invertedDisplay = getI32(b, 16);
-  out.transparentBackground = getI32(b, 20);
-  out.reserved3 = getI32(b, 24);
-  out.placementTransformApplied = getI32(b, 28);
+  out.invertedDisplay = static_cast<std::int32_t>(le::get32(b + 16));
+  out.transparentBackground = static_cast<std::int32_t>(le::get32(b + 20));
+  out.reserved3 = static_cast<std::int32_t>(le::get32(b + 24));
+  out.placementTransformApplied = static_cast<std::int32_t>(le::get32(b + 28));
   std::memcpy(out.reserved4, b + 32, sizeof out.reserved4);
-  out.displayPriority = getI32(b, 44);
+  out.displayPriority = static_cast<std::int32_t>(le::get32(b + 44));
   out.backgroundTransparency = b[48];
   std::memcpy(out.reserved5, b + 49, sizeof out.reserved5);
   *r = out;
@@ -318,25 +288,25 @@ bool decodeRendering(const std::uint8_t* b, std::size_t size, RasterRendering* r
 
 std::vector<std::uint8_t> encodeGeoReference(const RasterGeoReference& g) {
   std::vector<std::uint8_t> b(sizeof(RasterGeoReference), 0);
-  putF64(b, 0, g.origin.x);
-  putF64(b, 8, g.origin.y);
-  putF64(b, 16, g.origin.z);
-  putF64(b, 24, g.extentX);
-  putF64(b, 32, g.extentY);
-  putF64(b, 40, g.rotation);
-  putF64(b, 48, g.skew);
-  putBytes(b, 56, g.reserved, sizeof g.reserved);
+  le::putDouble(b.data() + 0, g.origin.x);
+  le::putDouble(b.data() + 8, g.origin.y);
+  le::putDouble(b.data() + 16, g.origin.z);
+  le::putDouble(b.data() + 24, g.extentX);
+  le::putDouble(b.data() + 32, g.extentY);
+  le::putDouble(b.data() + 40, g.rotation);
+  le::putDouble(b.data() + 48, g.skew);
+  std::memcpy(b.data() + 56, g.reserved, sizeof g.reserved);
   return b;
 }
 
 bool decodeGeoReference(const std::uint8_t* b, std::size_t size, RasterGeoReference* g) {
   if (size != sizeof(RasterGeoReference)) return false;
   RasterGeoReference out{};
-  out.origin = DPoint3d{getF64(b, 0), getF64(b, 8), getF64(b, 16)};
-  out.extentX = getF64(b, 24);
-  out.extentY = getF64(b, 32);
-  out.rotation = getF64(b, 40);
-  out.skew = getF64(b, 48);
+  out.origin = DPoint3d{le::getDouble(b + 0), le::getDouble(b + 8), le::getDouble(b + 16)};
+  out.extentX = le::getDouble(b + 24);
+  out.extentY = le::getDouble(b + 32);
+  out.rotation = le::getDouble(b + 40);
+  out.skew = le::getDouble(b + 48);
   std::memcpy(out.reserved, b + 56, sizeof out.reserved);
   *g = out;
   return true;
@@ -344,15 +314,15 @@ bool decodeGeoReference(const std::uint8_t* b, std::size_t size, RasterGeoRefere
 
 std::vector<std::uint8_t> encodeExtended(const RasterExtendedInfo& e) {
   std::vector<std::uint8_t> b(sizeof(RasterExtendedInfo), 0);
-  putI32(b, 0, e.state);
-  putBytes(b, 4, e.reserved, sizeof e.reserved);
+  le::put32(b.data() + 0, static_cast<std::uint32_t>(e.state));
+  std::memcpy(b.data() + 4, e.reserved, sizeof e.reserved);
   return b;
 }
 
 bool decodeExtended(const std::uint8_t* b, std::size_t size, RasterExtendedInfo* e) {
   if (size != sizeof(RasterExtendedInfo)) return false;
   RasterExtendedInfo out{};
-  out.state = getI32(b, 0);
+  out.state = static_cast<std::int32_t>(le::get32(b + 0));
   std::memcpy(out.reserved, b + 4, sizeof out.reserved);
   *e = out;
   return true;

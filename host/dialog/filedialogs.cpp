@@ -19,6 +19,7 @@
 #define PIXMEND_HAVE_CONFIG 1
 #endif
 
+#include "common/bytes.hpp"
 #include "host/dialog/dialog.hpp"
 #include "host/output/answers.hpp"
 #include "host/output/journal.hpp"
@@ -53,17 +54,9 @@ std::string getText(const std::vector<std::uint8_t>& r, std::size_t offset) {
   return std::string(p, strnlen(p, kText));
 }
 
-std::uint32_t getU32(const std::vector<std::uint8_t>& r, std::size_t offset) {
-  return r[offset] | (r[offset + 1] << 8) | (r[offset + 2] << 16) | (static_cast<std::uint32_t>(r[offset + 3]) << 24);
-}
-
-void putU32(std::vector<std::uint8_t>& r, std::size_t offset, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) r[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 // Most recent first; a value already listed moves to the top; the eleventh falls off.
 void remember(std::vector<std::uint8_t>& r, std::size_t countAt, std::size_t listAt, const std::string& value) {
-  std::uint32_t count = std::min<std::uint32_t>(getU32(r, countAt), kListLength);
+  std::uint32_t count = std::min<std::uint32_t>(le::get32(&r[countAt]), kListLength);
   if (count > 0 && getText(r, listAt) == value) return;
   int slot = static_cast<int>(count < kListLength ? count : kListLength - 1);
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -76,18 +69,18 @@ void remember(std::vector<std::uint8_t>& r, std::size_t countAt, std::size_t lis
   for (int i = slot; i > 0; --i) std::memcpy(&r[listAt + i * kText], &r[listAt + (i - 1) * kText], kText);
   putText(r, listAt, value);
   if (!found && count < kListLength) ++count;
-  putU32(r, countAt, count);
+  le::put32(&r[countAt], count);
 }
 
 void rememberChoice(RscFileHandle prefFile, int dialogId, const std::string& path) {
   if (prefFile == 0) return;
   std::vector<std::uint8_t> record(USERPREFS_FILE_RECORD_SIZE, 0);
   const bool had = mdlUserPrefs_getFileName(record.data(), prefFile, dialogId) == RSC_SUCCESS;
-  if (!had || record[0] != 0xff || getU32(record, 4) != 5) {
+  if (!had || record[0] != 0xff || le::get32(&record[4]) != 5) {
     record.assign(USERPREFS_FILE_RECORD_SIZE, 0);
   }
   record[0] = 0xff;
-  putU32(record, 4, 5);
+  le::put32(&record[4], 5);
   putText(record, 8, path);
   putText(record, 264, filterOf(path));
   putText(record, 520, folderOf(path));

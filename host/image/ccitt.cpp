@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/bytes.hpp"
 #include "host/image/formats.hpp"
 
 namespace pixmend::host {
@@ -83,14 +84,6 @@ std::uint64_t allocationCap(std::uint64_t fileSize) {
   return std::max(floor, fileSize * 2);
 }
 
-void put16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 }  // namespace
 
 TiffHandle::~TiffHandle() {
@@ -145,9 +138,9 @@ int decodeG4(const std::uint8_t* data, std::size_t size, const BitmapView& out, 
   std::uint8_t* p = file.data();
   p[0] = 'I';
   p[1] = 'I';
-  put16(p + 2, 42);
-  put32(p + 4, 8);
-  put16(p + 8, kEntries);
+  le::put16(p + 2, 42);
+  le::put32(p + 4, 8);
+  le::put16(p + 8, kEntries);
   const auto W = static_cast<std::uint32_t>(out.width), H = static_cast<std::uint32_t>(out.height);
   const struct {
     std::uint16_t tag, type;
@@ -167,16 +160,16 @@ int decodeG4(const std::uint8_t* data, std::size_t size, const BitmapView& out, 
   };
   for (std::size_t i = 0; i < kEntries; ++i) {
     std::uint8_t* e = p + 10 + i * 12;
-    put16(e, entries[i].tag);
-    put16(e + 2, entries[i].type);
-    put32(e + 4, 1);
+    le::put16(e, entries[i].tag);
+    le::put16(e + 2, entries[i].type);
+    le::put32(e + 4, 1);
     if (entries[i].type == TIFF_SHORT) {
-      put16(e + 8, static_cast<std::uint16_t>(entries[i].value));
+      le::put16(e + 8, static_cast<std::uint16_t>(entries[i].value));
     } else {
-      put32(e + 8, entries[i].value);
+      le::put32(e + 8, entries[i].value);
     }
   }
-  put32(p + 10 + kEntries * 12, 0);
+  le::put32(p + 10 + kEntries * 12, 0);
   if (size > 0) std::memcpy(p + kDataOffset, data, size);
 
   TiffHandle tif;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/bytes.hpp"
 #include "host/image/formats.hpp"
 
 namespace pixmend::host {
@@ -18,33 +19,6 @@ namespace {
 constexpr std::uint16_t kLineHeaderTag = 0x5900;
 constexpr std::size_t kMatrixOffset = 56;
 constexpr std::uint32_t kMaxTileSize = 1u << 15;
-
-std::uint16_t get16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::uint32_t get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-double getIeee(const std::uint8_t* p) {
-  std::uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
-  double v;
-  std::memcpy(&v, &bits, 8);
-  return v;
-}
-void put16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void putIeee(std::uint8_t* p, double v) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &v, 8);
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(bits >> (8 * i));
-}
 
 // The doubles of header block 1 that a version 1 or 2 file may hold in VAX form: view origin
 // and extent (6), the matrix (16), rotation and skew angles.
@@ -56,14 +30,14 @@ bool headerUsesVax(const std::uint8_t* block1) {
   if (version == 1) return true;
   if (version != 2) return false;
   // Version 2 may be either; the diagonal of a real matrix tells.
-  const double i10 = getIeee(block1 + kMatrixOffset + 80), i15 = getIeee(block1 + kMatrixOffset + 120);
+  const double i10 = le::getDouble(block1 + kMatrixOffset + 80), i15 = le::getDouble(block1 + kMatrixOffset + 120);
   return i10 != 1.0 && i15 != 1.0 && vaxToIeee(block1 + kMatrixOffset + 80) == 1.0;
 }
 
 // Rewrites every double of block 1 as IEEE and marks the header version 3.
 void convertHeaderToIeee(std::uint8_t* block1) {
   if (headerUsesVax(block1)) {
-    for (std::size_t offset : kDoubleOffsets) putIeee(block1 + offset, vaxToIeee(block1 + offset));
+    for (std::size_t offset : kDoubleOffsets) le::putDouble(block1 + offset, vaxToIeee(block1 + offset));
   }
   block1[511] = 3;
 }
@@ -130,7 +104,7 @@ bool paintRuns(const std::uint16_t* begin, const std::uint16_t* end, std::size_t
 
 std::vector<std::uint16_t> wordsOf(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint16_t> words(size / 2);
-  for (std::size_t i = 0; i < words.size(); ++i) words[i] = get16(data + 2 * i);
+  for (std::size_t i = 0; i < words.size(); ++i) words[i] = le::get16(data + 2 * i);
   return words;
 }
 
@@ -147,11 +121,11 @@ bool looksLikeLineHeader(const std::vector<std::uint16_t>& w, std::size_t pos, s
 void buildFreshHeader(std::uint8_t* block1, int width, int height) {
   std::memset(block1, 0, 512);
   // No placement known: one design unit per pixel, lower-left corner at the origin.
-  putIeee(block1 + kMatrixOffset + 0 * 8, 1.0);
-  putIeee(block1 + kMatrixOffset + 5 * 8, 1.0);
-  putIeee(block1 + kMatrixOffset + 7 * 8, static_cast<double>(height));
-  putIeee(block1 + kMatrixOffset + 10 * 8, 1.0);
-  putIeee(block1 + kMatrixOffset + 15 * 8, 1.0);
+  le::putDouble(block1 + kMatrixOffset + 0 * 8, 1.0);
+  le::putDouble(block1 + kMatrixOffset + 5 * 8, 1.0);
+  le::putDouble(block1 + kMatrixOffset + 7 * 8, static_cast<double>(height));
+  le::putDouble(block1 + kMatrixOffset + 10 * 8, 1.0);
+  le::putDouble(block1 + kMatrixOffset + 15 * 8, 1.0);
   (void)width;
 }
 
@@ -170,7 +144,7 @@ int readTiled(const IngrHeader& h, const std::uint8_t* file, const ImageBuffer& 
   for (std::uint64_t ty = 0; ty < down; ++ty) {
     for (std::uint64_t tx = 0; tx < across; ++tx) {
       const std::uint8_t* entry = file + dirOffset + 128 + 12 * (ty * across + tx);
-      const std::uint32_t start = get32(entry), used = get32(entry + 8);
+      const std::uint32_t start = le::get32(entry), used = le::get32(entry + 8);
       const std::uint64_t x0 = tx * ts, y0 = ty * ts;
       const auto tw = static_cast<int>(std::min<std::uint64_t>(ts, h.pixelsPerLine - x0));
       const auto th = static_cast<int>(std::min<std::uint64_t>(ts, h.lines - y0));
@@ -223,7 +197,7 @@ int readTiled(const IngrHeader& h, const std::uint8_t* file, const ImageBuffer& 
 }  // namespace
 
 double vaxToIeee(const std::uint8_t* bytes) {
-  const std::uint16_t w0 = get16(bytes), w1 = get16(bytes + 2), w2 = get16(bytes + 4), w3 = get16(bytes + 6);
+  const std::uint16_t w0 = le::get16(bytes), w1 = le::get16(bytes + 2), w2 = le::get16(bytes + 4), w3 = le::get16(bytes + 6);
   const int exponent = (w0 >> 7) & 0xFF;
   if (exponent == 0) return 0.0;
   const std::uint64_t fraction = (static_cast<std::uint64_t>(w0 & 0x7F) << 48) |
@@ -237,12 +211,12 @@ double vaxToIeee(const std::uint8_t* bytes) {
 int parseIngrHeader(const std::uint8_t* data, std::size_t size, IngrHeader& h, ImageDiagnostics* diag) {
   if (data == nullptr || size < 512) return MDLERR_UNKNOWNIMAGETYPE;
   h = IngrHeader{};
-  h.headerType = get16(data);
-  h.wordsToFollow = get16(data + 2);
-  h.dataType = get16(data + 4);
-  h.pixelsPerLine = get32(data + 184);
-  h.lines = get32(data + 188);
-  h.deviceResolution = static_cast<std::int16_t>(get16(data + 192));
+  h.headerType = le::get16(data);
+  h.wordsToFollow = le::get16(data + 2);
+  h.dataType = le::get16(data + 4);
+  h.pixelsPerLine = le::get32(data + 184);
+  h.lines = le::get32(data + 188);
+  h.deviceResolution = static_cast<std::int16_t>(le::get16(data + 192));
   h.orientation = data[194];
   h.scannable = data[195];
   h.version = data[511];
@@ -263,11 +237,11 @@ int parseIngrHeader(const std::uint8_t* data, std::size_t size, IngrHeader& h, I
   h.vax = headerUsesVax(data);
   for (int k = 0; k < 16; ++k) {
     const std::uint8_t* p = data + kMatrixOffset + 8 * k;
-    h.matrix[k] = h.vax ? vaxToIeee(p) : getIeee(p);
+    h.matrix[k] = h.vax ? vaxToIeee(p) : le::getDouble(p);
   }
   h.dataEnd = size;
   if (h.headerBytes >= 1024) {
-    const std::uint32_t next = get32(data + 528);  // a further image follows at this offset
+    const std::uint32_t next = le::get32(data + 528);  // a further image follows at this offset
     if (next > h.headerBytes && next < size) h.dataEnd = next;
   }
   if (h.dataType == 65) {
@@ -276,13 +250,13 @@ int parseIngrHeader(const std::uint8_t* data, std::size_t size, IngrHeader& h, I
       if (diag != nullptr) diag->note("the tile directory is cut short");
       return MDLERR_CORRUPTIMAGE;
     }
-    if (get16(data + d) != 1 || get16(data + d + 2) != 7 || get16(data + d + 8) != 1 ||
-        get16(data + d + 10) != 1) {
+    if (le::get16(data + d) != 1 || le::get16(data + d + 2) != 7 || le::get16(data + d + 8) != 1 ||
+        le::get16(data + d + 10) != 1) {
       if (diag != nullptr) diag->note("not a tile directory");
       return MDLERR_CORRUPTIMAGE;
     }
-    h.tileDataType = get16(data + d + 18);
-    h.tileSize = get32(data + d + 120);
+    h.tileDataType = le::get16(data + d + 18);
+    h.tileSize = le::get32(data + d + 120);
   }
   return 0;
 }
@@ -353,14 +327,14 @@ void encodeIngrRuns(const ConstBitmapView& in, bool lineHeaders, std::vector<std
     out.resize(at + 2 * words);
     std::uint8_t* p = out.data() + at;
     if (lineHeaders) {
-      put16(p, kLineHeaderTag);
-      put16(p + 2, static_cast<std::uint16_t>(runs.size() + 2));
-      put16(p + 4, ++lineNumber);
-      put16(p + 6, 0);
+      le::put16(p, kLineHeaderTag);
+      le::put16(p + 2, static_cast<std::uint16_t>(runs.size() + 2));
+      le::put16(p + 4, ++lineNumber);
+      le::put16(p + 6, 0);
       p += 8;
     }
     for (std::uint16_t r : runs) {
-      put16(p, r);
+      le::put16(p, r);
       p += 2;
     }
   }
@@ -458,13 +432,13 @@ int writeIngr(const ConstBitmapView& image, int dataType, const CarriedPropertie
       std::memset(b + 492, 0, 16);  // minimum and maximum values
     } else {
       buildFreshHeader(b, image.width, image.height);
-      if (carry.dpi > 0 && carry.dpi < 32768) put16(b + 192, static_cast<std::uint16_t>(-carry.dpi));
+      if (carry.dpi > 0 && carry.dpi < 32768) le::put16(b + 192, static_cast<std::uint16_t>(-carry.dpi));
     }
-    put16(b, 0x0908);
-    put16(b + 2, 510);
-    put16(b + 4, static_cast<std::uint16_t>(dataType));
-    put32(b + 184, static_cast<std::uint32_t>(image.width));
-    put32(b + 188, static_cast<std::uint32_t>(image.height));
+    le::put16(b, 0x0908);
+    le::put16(b + 2, 510);
+    le::put16(b + 4, static_cast<std::uint16_t>(dataType));
+    le::put32(b + 184, static_cast<std::uint32_t>(image.width));
+    le::put32(b + 188, static_cast<std::uint32_t>(image.height));
     b[194] = 4;
     b[195] = lineHeaders ? 1 : 0;
     b[511] = 3;
@@ -499,7 +473,7 @@ int placeIngr(const std::uint8_t* data, std::size_t size, const DPoint3d& origin
   m[7] = origin.y + extent.y;
   m[10] = 1.0;
   m[15] = 1.0;
-  for (int k = 0; k < 16; ++k) putIeee(b + kMatrixOffset + 8 * k, m[k]);
+  for (int k = 0; k < 16; ++k) le::putDouble(b + kMatrixOffset + 8 * k, m[k]);
   return 0;
 }
 
@@ -511,8 +485,8 @@ int detectImageType(const std::uint8_t* data, std::size_t size) {
   IngrHeader h;
   if (parseIngrHeader(data, size, h, nullptr) != 0) {
     // A damaged Intergraph file still is one: go by its first words.
-    if (size >= 512 && (get16(data) == 0x0908 || get16(data) == 0x09C8) && data[511] >= 1 && data[511] <= 3)
-      return get16(data + 4) == 24 ? IMAGEFILE_CIT : IMAGEFILE_RLE;
+    if (size >= 512 && (le::get16(data) == 0x0908 || le::get16(data) == 0x09C8) && data[511] >= 1 && data[511] <= 3)
+      return le::get16(data + 4) == 24 ? IMAGEFILE_CIT : IMAGEFILE_RLE;
     return IMAGEFILE_UNKNOWN;
   }
   const int type = h.dataType == 65 ? h.tileDataType : h.dataType;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "common/bytes.hpp"
 #include "vxlib/core/core.hpp"
 
 namespace pixmend::vxlib {
@@ -44,15 +45,6 @@ static_assert(kDirectoryListAt + kListLength * kText == kRecordSize, "the direct
 
 using Record = std::vector<std::uint8_t>;
 
-std::uint32_t getU32(const Record& r, std::size_t at) {
-  return static_cast<std::uint32_t>(r[at]) | static_cast<std::uint32_t>(r[at + 1]) << 8 |
-         static_cast<std::uint32_t>(r[at + 2]) << 16 | static_cast<std::uint32_t>(r[at + 3]) << 24;
-}
-
-void putU32(Record& r, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) r[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 std::string getText(const Record& r, std::size_t at) {
   const char* p = reinterpret_cast<const char*>(&r[at]);
   return std::string(p, strnlen(p, kText));
@@ -64,14 +56,14 @@ void putText(Record& r, std::size_t at, const std::string& s) {
 }
 
 bool marked(const Record& r) {
-  return r[kMarkerAt] == kMarker && getU32(r, kFormatAt) == kFormat;
+  return r[kMarkerAt] == kMarker && le::get32(&r[kFormatAt]) == kFormat;
 }
 
 // Puts `value` at the top of a list: entries move down one slot up to the one that held the same
 // value (dropped) or the tenth (which falls off); a new value lengthens a short list by one.
 void insertIntoList(Record& r, std::size_t countAt, std::size_t listAt, const std::string& value) {
   // The count comes from a file: never trust it beyond the list's length.
-  std::uint32_t count = std::min(getU32(r, countAt), kListLength);
+  std::uint32_t count = std::min(le::get32(&r[countAt]), kListLength);
   if (count > 0 && getText(r, listAt) == value) return;
   std::uint32_t stop = count < kListLength ? count : kListLength - 1;
   bool found = false;
@@ -87,15 +79,15 @@ void insertIntoList(Record& r, std::size_t countAt, std::size_t listAt, const st
   }
   putText(r, listAt, value);
   if (!found && count < kListLength) ++count;
-  putU32(r, countAt, count);
+  le::put32(&r[countAt], count);
 }
 
 // A record the library has not written yet starts with empty lists; what else it holds is kept.
 void startRecordIfForeign(Record& r) {
   if (marked(r)) return;
-  putU32(r, kNameCountAt, 0);
-  putU32(r, kFilterCountAt, 0);
-  putU32(r, kDirectoryCountAt, 0);
+  le::put32(&r[kNameCountAt], 0);
+  le::put32(&r[kFilterCountAt], 0);
+  le::put32(&r[kDirectoryCountAt], 0);
 }
 
 Record readRecord(RscFileHandle prefFile, int dialogId) {
@@ -250,7 +242,7 @@ int vxlibUpf_saveFileName(const char* fileName, RscFileHandle preferenceFile, in
   insertIntoList(r, kFilterCountAt, kFilterListAt, filter.substr(0, kText - 1));
   insertIntoList(r, kDirectoryCountAt, kDirectoryListAt, folder.substr(0, kText - 1));
   r[kMarkerAt] = kMarker;
-  putU32(r, kFormatAt, kFormat);
+  pixmend::le::put32(&r[kFormatAt], kFormat);
   return mdlUserPrefs_saveFileName(r.data(), preferenceFile, dialogId);
 }
 
@@ -290,7 +282,7 @@ StringList* vxlibUpf_defFileListEdit(int* result, StringList* list, const char* 
       putText(r, kCurrentDirectoryAt, folder);
       putText(r, kCurrentFilterAt, chosenFilter);
       r[kMarkerAt] = kMarker;
-      putU32(r, kFormatAt, kFormat);
+      pixmend::le::put32(&r[kFormatAt], kFormat);
       mdlUserPrefs_saveFileName(r.data(), handle, dialogId);
     }
   }
