@@ -4,10 +4,12 @@
 // Dialogs live in shared pointers: a hook may close its own dialog (or any other) while the
 // manager is still working on it, so every message send keeps the dialog alive and the
 // manager checks `closed` afterwards instead of following a freed record.
+#include "common/text.hpp"
 #include "host/dialog/manager.hpp"
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -171,35 +173,11 @@ void closeNow(const std::shared_ptr<MSDialog>& db) {
   note("closed " + std::to_string(db->id));
 }
 
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-// A label as a user reads it: mnemonic markers dropped, case ignored.
-std::string plainLabel(const std::string& label) {
-  std::string out;
-  for (char c : label) {
-    if (c != '~' && c != '&') out += c;
-  }
-  return lower(out);
-}
-
 int findItem(const MSDialog* db, int itemId, ResourceType type = 0) {
   for (std::size_t i = 0; i < db->items.size(); ++i) {
     if (db->items[i].spec.id == itemId && (type == 0 || db->items[i].spec.type == type)) return static_cast<int>(i);
   }
   return -1;
-}
-
-bool parseLong(const std::string& s, long* value) {
-  if (s.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const long v = std::strtol(s.c_str(), &end, 0);
-  if (*end != '\0' || errno != 0) return false;
-  *value = v;
-  return true;
 }
 
 std::shared_ptr<MSDialog> openDialog(RscFileHandle rscFile, int dialogId, bool modal) {
@@ -291,12 +269,12 @@ void press(const std::shared_ptr<MSDialog>& db, int index) {
 // The button an answer names: an action word or number, else a label. Nothing (-1) with
 // *action set to the number when only a bare number was answered.
 int buttonForAnswer(const MSDialog* db, const std::string& answer, int* action) {
-  long number = 0;
-  const bool isNumber = parseLong(answer, &number);
-  const std::string word = lower(answer);
+  const auto number = text::parseInteger(answer, INT_MIN, INT_MAX, 0);
+  const bool isNumber = number.has_value();
+  const std::string word = text::lower(answer);
   int wanted = 0;
   if (isNumber) {
-    wanted = static_cast<int>(number);
+    wanted = static_cast<int>(*number);
   } else if (word == "ok") {
     wanted = ACTIONBUTTON_OK;
   } else if (word == "cancel") {
@@ -392,7 +370,6 @@ bool setItemValue(int dialogId, int itemId, const std::string& value, std::strin
 
   std::string text = item.text;
   double number = item.number;
-  long n = 0;
   if (item.spec.type == RTYPE_TEXT) {
     text = value;
     if (item.spec.maxLength > 0 && static_cast<int>(text.size()) > item.spec.maxLength) {
@@ -408,7 +385,7 @@ bool setItemValue(int dialogId, int itemId, const std::string& value, std::strin
       }
     }
   } else if (item.spec.type == RTYPE_TOGGLE) {
-    const std::string w = lower(value);
+    const std::string w = text::lower(value);
     if (w == "1" || w == "on" || w == "true" || w == "yes") {
       number = 1;
     } else if (w == "0" || w == "off" || w == "false" || w == "no") {
@@ -421,9 +398,10 @@ bool setItemValue(int dialogId, int itemId, const std::string& value, std::strin
     for (const auto& e : item.spec.options) {
       if (plainLabel(e.label) == plainLabel(value)) chosen = &e;
     }
-    if (chosen == nullptr && parseLong(value, &n)) {
+    const auto n = chosen == nullptr ? text::parseInteger(value, LONG_MIN, LONG_MAX, 0) : std::nullopt;
+    if (n) {
       for (const auto& e : item.spec.options) {
-        if (e.value == n && chosen == nullptr) chosen = &e;
+        if (e.value == *n && chosen == nullptr) chosen = &e;
       }
     }
     if (chosen == nullptr) return fail(name + " has no option " + quoted(value));
@@ -431,10 +409,9 @@ bool setItemValue(int dialogId, int itemId, const std::string& value, std::strin
     number = static_cast<double>(chosen->value);
   } else if (item.spec.type == RTYPE_LISTBOX) {
     const int rows = item.model != nullptr ? mdlListModel_getRowCount(item.model) : 0;
-    if (!parseLong(value, &n) || n < 0 || n >= rows) {
-      return fail(name + " has " + std::to_string(std::max(rows, 0)) + " rows; no row " + quoted(value));
-    }
-    number = static_cast<double>(n);
+    const auto n = text::parseInteger(value, 0, rows - 1, 0);
+    if (!n) return fail(name + " has " + std::to_string(std::max(rows, 0)) + " rows; no row " + quoted(value));
+    number = static_cast<double>(*n);
   } else {
     return fail(name + " takes no value");
   }
@@ -515,10 +492,10 @@ int mdlDialog_openModal(int* lastActionP, RscFileHandle rscFile, int dialogId) {
       // "item ID VALUE": the user fills in an item of the modal dialog before pressing a button.
       const std::string rest = answer->text.substr(5);
       const auto space = rest.find(' ');
-      long itemId = 0;
+      const auto itemId = space == std::string::npos ? std::nullopt
+                                                     : pixmend::text::parseInteger(rest.substr(0, space), INT_MIN, INT_MAX, 0);
       std::string error;
-      if (space == std::string::npos || !parseLong(rest.substr(0, space), &itemId) ||
-          !setItemValue(dialogId, static_cast<int>(itemId), rest.substr(space + 1), &error)) {
+      if (!itemId || !setItemValue(dialogId, static_cast<int>(*itemId), rest.substr(space + 1), &error)) {
         note("answer " + quoted(answer->text) + " refused" + (error.empty() ? "" : ": " + error));
       }
       continue;

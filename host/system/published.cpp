@@ -16,6 +16,7 @@
 #include <memory>
 #include <utility>
 
+#include "common/text.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/system/api.h"
@@ -100,24 +101,6 @@ const Published* findPublished(std::string_view name) {
     if (it->structName == name) return &*it;
   }
   return nullptr;
-}
-
-// Parses the whole of `text` as a number (decimal, or hexadecimal with 0x). Blanks around the
-// number are allowed; anything else makes it not a number.
-std::optional<double> parseNumber(std::string_view text) {
-  std::string s(text);
-  std::size_t b = 0;
-  while (b < s.size() && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-  std::size_t e = s.size();
-  while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-  s = s.substr(b, e - b);
-  if (s.empty()) return std::nullopt;
-  const char* start = s.c_str();
-  char* end = nullptr;
-  errno = 0;
-  const double value = std::strtod(start, &end);
-  if (end != start + s.size() || errno == ERANGE || std::isnan(value)) return std::nullopt;
-  return value;
 }
 
 }  // namespace
@@ -289,7 +272,7 @@ std::optional<double> readNumber(const FieldRef& ref) {
       return v;
     }
     case FieldType::Text:
-      return parseNumber(readText(ref));
+      return text::parseNumber(readText(ref));
     case FieldType::Bytes:
       return std::nullopt;
   }
@@ -374,7 +357,7 @@ bool writeText(const FieldRef& ref, std::string_view text) {
     std::memset(chars + n, 0, size - n);
     return true;
   }
-  const auto value = parseNumber(text);
+  const auto value = text::parseNumber(text);
   return value && writeNumber(ref, *value);
 }
 
