@@ -2,7 +2,6 @@
 // temporary file (see designfile.hpp).
 #include "host/design/designfile.hpp"
 
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -14,6 +13,7 @@
 #include <set>
 
 #include "common/bytes.hpp"
+#include "common/sqlite.hpp"
 #include "host/files/files.hpp"
 
 namespace pixmend::host {
@@ -28,52 +28,16 @@ constexpr int kProgressUnits = 50000;
 
 bool gWriteFault = false;
 
-struct DbCloser {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StmtFinalizer {
-  void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
-};
-using Db = std::unique_ptr<sqlite3, DbCloser>;
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
-
-Stmt prepare(sqlite3* db, const char* sql) {
-  sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) return Stmt();
-  return Stmt(st);
-}
+using sqlite::Db;
+using sqlite::prepare;
+using sqlite::Stmt;
 
 bool fail(std::string* error, std::string message) {
   if (error != nullptr) *error = std::move(message);
   return false;
 }
 
-Db openMemoryDatabase() {
-  sqlite3* raw = nullptr;
-  if (sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-    sqlite3_close(raw);
-    return Db();
-  }
-  return Db(raw);
-}
-
 // ---- Reading ------------------------------------------------------------------------------------
-
-bool intPragma(sqlite3* db, const char* sql, long long* value) {
-  Stmt st = prepare(db, sql);
-  if (!st || sqlite3_step(st.get()) != SQLITE_ROW) return false;
-  *value = sqlite3_column_int64(st.get(), 0);
-  return true;
-}
-
-bool isTable(sqlite3* db, const char* name) {
-  Stmt st = prepare(db, "SELECT type FROM sqlite_schema WHERE name = ?1");
-  if (!st) return false;
-  sqlite3_bind_text(st.get(), 1, name, -1, SQLITE_STATIC);
-  if (sqlite3_step(st.get()) != SQLITE_ROW) return false;
-  const unsigned char* type = sqlite3_column_text(st.get(), 0);
-  return type != nullptr && std::strcmp(reinterpret_cast<const char*>(type), "table") == 0;
-}
 
 // A text column: present, a text (not a blob or number), within the limit and free of zeros.
 bool textColumn(sqlite3_stmt* st, int column, std::string* out) {
@@ -360,44 +324,21 @@ bool parseDesignFile(const std::uint8_t* bytes, std::size_t size, DesignContent*
   *out = DesignContent();
   if (size > kMaxDesignFileBytes) return fail(error, "file too large for a design file");
   if (size < 100 || std::memcmp(bytes, "SQLite format 3", 16) != 0) return fail(error, "not a design file");
-  Db db = openMemoryDatabase();
-  if (!db) return fail(error, "cannot start the database engine");
-  auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(size));
-  if (copy == nullptr) return fail(error, "out of memory");
-  std::memcpy(copy, bytes, size);
-  // Bytes 18 and 19 say how the file was last written: 1 with a rollback journal (as we write),
-  // 2 in write-ahead-log mode. A log file's own pages hold everything up to its last checkpoint
-  // (readDesignFile refuses one whose log beside it may hold more); the engine in memory reads
-  // them as an ordinary file.
-  if (copy[18] == 2 && copy[19] == 2) {
-    copy[18] = 1;
-    copy[19] = 1;
-  }
-  if (sqlite3_deserialize(db.get(), "main", copy, static_cast<sqlite3_int64>(size),
-                          static_cast<sqlite3_int64>(size),
-                          SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
-    return fail(error, "not a design file");
-  }
-  // Our files hold plain tables: no triggers, views or functions from the file are trusted.
-  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-  sqlite3_limit(db.get(), SQLITE_LIMIT_LENGTH, static_cast<int>(kMaxDesignText * 2));
-  int steps = 0;
-  sqlite3_progress_handler(
-      db.get(), 1000,
-      [](void* counter) -> int {
-        int* n = static_cast<int*>(counter);
-        return ++*n > kProgressUnits ? 1 : 0;
-      },
-      &steps);
+  // A file last written in write-ahead-log mode holds everything up to its last checkpoint in its
+  // own pages (readDesignFile refuses one whose log beside it may hold more).
+  sqlite::StepBudget budget{kProgressUnits};  // outlives the database it guards
+  Db db = sqlite::openCopy(bytes, size, sqlite::Copy::ReadOnlyIgnoringLog);
+  if (!db) return fail(error, "not a design file");
+  sqlite::guard(db.get(), static_cast<int>(kMaxDesignText * 2), &budget);
   long long appId = 0, version = 0;
-  if (!intPragma(db.get(), "PRAGMA application_id", &appId) || appId != kApplicationId) {
+  if (!sqlite::intPragma(db.get(), "PRAGMA application_id", &appId) || appId != kApplicationId) {
     return fail(error, "not a design file");
   }
-  if (!intPragma(db.get(), "PRAGMA user_version", &version) || version != kFormatVersion) {
+  if (!sqlite::intPragma(db.get(), "PRAGMA user_version", &version) || version != kFormatVersion) {
     return fail(error, "design file of an unknown format version " + std::to_string(version));
   }
-  if (!isTable(db.get(), "info") || !isTable(db.get(), "models") || !isTable(db.get(), "rasters")) {
+  if (!sqlite::isTable(db.get(), "info") || !sqlite::isTable(db.get(), "models") ||
+      !sqlite::isTable(db.get(), "rasters")) {
     return fail(error, "damaged design file: a table is missing");
   }
   DesignContent content;
@@ -435,17 +376,10 @@ bool readDesignFile(const std::string& path, DesignContent* out, std::string* er
 }
 
 bool serializeDesign(const DesignContent& content, std::vector<std::uint8_t>* out, std::string* error) {
-  Db db = openMemoryDatabase();
+  Db db = sqlite::openMemory();
   if (!db) return fail(error, "cannot start the database engine");
   if (!fillDatabase(db.get(), content, error)) return false;
-  sqlite3_int64 size = 0;
-  unsigned char* bytes = sqlite3_serialize(db.get(), "main", &size, 0);
-  if (bytes == nullptr || size <= 0) {
-    sqlite3_free(bytes);
-    return fail(error, "out of memory");
-  }
-  out->assign(bytes, bytes + size);
-  sqlite3_free(bytes);
+  if (!sqlite::serialize(db.get(), out)) return fail(error, "out of memory");
   return true;
 }
 
@@ -465,21 +399,12 @@ void setDesignWriteFaultForTesting(bool fail) {
 
 std::vector<std::uint8_t> alterDesignForTesting(const std::vector<std::uint8_t>& bytes,
                                                 const std::string& sql) {
-  Db db = openMemoryDatabase();
-  if (!db || bytes.empty()) return {};
-  auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(bytes.size()));
-  if (copy == nullptr) return {};
-  std::memcpy(copy, bytes.data(), bytes.size());
-  if (sqlite3_deserialize(db.get(), "main", copy, static_cast<sqlite3_int64>(bytes.size()),
-                          static_cast<sqlite3_int64>(bytes.size()),
-                          SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE) != SQLITE_OK ||
-      sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+  Db db = sqlite::openCopy(bytes.data(), bytes.size(), sqlite::Copy::Writable);
+  std::vector<std::uint8_t> result;
+  if (!db || sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK ||
+      !sqlite::serialize(db.get(), &result)) {
     return {};
   }
-  sqlite3_int64 size = 0;
-  unsigned char* out = sqlite3_serialize(db.get(), "main", &size, 0);
-  std::vector<std::uint8_t> result(out, out + (out != nullptr ? size : 0));
-  sqlite3_free(out);
   return result;
 }
 
