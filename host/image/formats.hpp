@@ -123,7 +123,7 @@ void carryFromTiff(const std::uint8_t* data, std::size_t size, CarriedProperties
 struct IngrHeader {
   std::uint16_t headerType = 0;
   std::uint16_t wordsToFollow = 0;
-  std::uint16_t dataType = 0;  // 9, 24, 65 (tiled), or another code
+  std::uint16_t dataType = 0;  // kIngrRunLength, kIngrGroup4, kIngrTiled or another code
   std::uint32_t pixelsPerLine = 0;
   std::uint32_t lines = 0;
   std::int16_t deviceResolution = 0;
@@ -131,7 +131,8 @@ struct IngrHeader {
   std::uint8_t scannable = 0;
   std::uint8_t version = 0;
   bool vax = false;        // doubles are VAX D-float
-  double matrix[16] = {};  // IEEE values
+  double matrix[16] = {};  // IEEE values, row by row (see kIngrScaleX ...)
+  std::string description;  // up to 80 characters
   std::size_t headerBytes = 0;
   std::size_t dataEnd = 0;  // end of this image's data (next image or end of file)
   // Tiled files: the tile directory.
@@ -139,13 +140,22 @@ struct IngrHeader {
   std::uint32_t tileSize = 0;
 };
 
+// Data type codes of an Intergraph image (and of the tiles of a tiled one).
+inline constexpr int kIngrRunLength = 9, kIngrGroup4 = 24, kIngrTiled = 65;
+
+// Entries of IngrHeader::matrix that place the raster in design coordinates: x = m[kIngrScaleX] u
+// + m[kIngrXFromY] v + m[kIngrXFromZ] w + m[kIngrOriginX], y likewise with its row.
+inline constexpr int kIngrScaleX = 0, kIngrXFromY = 1, kIngrXFromZ = 2, kIngrOriginX = 3;
+inline constexpr int kIngrYFromX = 4, kIngrScaleY = 5, kIngrOriginY = 7;
+inline constexpr int kIngrScaleZ = 10, kIngrHomogeneous = 15;
+
 // Parses and checks the header of an Intergraph raster. 0, MDLERR_UNKNOWNIMAGETYPE (not one),
 // MDLERR_CORRUPTIMAGE (one, but damaged).
 int parseIngrHeader(const std::uint8_t* data, std::size_t size, IngrHeader& header, ImageDiagnostics* diag);
 
 int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag,
              ImageStopFunc stop);
-// `dataType` 9 (run-length, with line headers) or 24 (Group 4).
+// `dataType` kIngrRunLength (with line headers) or kIngrGroup4.
 int writeIngr(const ConstBitmapView& image, int dataType, const CarriedProperties& carry,
               std::vector<std::uint8_t>& out, ImageDiagnostics& diag, ImageStopFunc stop);
 void carryFromIngr(const std::uint8_t* data, std::size_t size, CarriedProperties& carry);
