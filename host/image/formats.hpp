@@ -2,9 +2,9 @@
 // (run-length and CCITT Group 4, plain and tiled), and the Group 4 codec both share. Readers
 // work on bytes in memory (files are mapped), so the fuzzers drive exactly the product code.
 //
-// Contents: TiffHandle / openTiffMemory / openTiffOutput (libtiff over memory), decodeG4 /
-// encodeG4, readTiff / writeTiff / describeTiff, the Intergraph header and its readers and
-// writers, detectImageType, and the `info` record that `pixmend info` prints.
+// Contents: decodeG4 / encodeG4 (libtiff over memory: common/tiffmemory.hpp), readTiff / writeTiff /
+// describeTiff, the Intergraph header and its readers and writers, detectImageType, and the `info` record
+// that `pixmend info` prints.
 #pragma once
 
 #include <tiffio.h>
@@ -14,47 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "common/tiffmemory.hpp"
 #include "host/image/image.hpp"
 
 namespace pixmend::host {
-
-// ---- libtiff over memory ------------------------------------------------------------------------
-
-// Owns a TIFF handle together with the memory it reads from or writes to.
-class TiffHandle {
- public:
-  TiffHandle() = default;
-  ~TiffHandle();
-  TiffHandle(const TiffHandle&) = delete;
-  TiffHandle& operator=(const TiffHandle&) = delete;
-
-  TIFF* get() const { return tif_; }
-  explicit operator bool() const { return tif_ != nullptr; }
-  // Closes the handle (flushing a file being written); false when libtiff reported a failure.
-  bool close();
-
-  // The memory behind the handle (public for libtiff's callbacks).
-  struct Memory {
-    const std::uint8_t* data = nullptr;        // reading
-    std::vector<std::uint8_t>* out = nullptr;  // writing
-    std::uint64_t size = 0;
-    std::uint64_t pos = 0;
-    bool failed = false;
-  };
-
- private:
-  friend bool openTiffMemory(TiffHandle&, const std::uint8_t*, std::size_t, const char*, ImageDiagnostics&);
-  friend bool openTiffOutput(TiffHandle&, std::vector<std::uint8_t>&, const char*, ImageDiagnostics&);
-  TIFF* tif_ = nullptr;
-  Memory memory_;
-};
-
-// Opens the TIFF held in `data` for reading (mapped: libtiff reads raw data in place).
-bool openTiffMemory(TiffHandle& handle, const std::uint8_t* data, std::size_t size, const char* name,
-                    ImageDiagnostics& diag);
-// Opens a new TIFF that is written into `out`.
-bool openTiffOutput(TiffHandle& handle, std::vector<std::uint8_t>& out, const char* name,
-                    ImageDiagnostics& diag);
 
 // ---- CCITT Group 4 ------------------------------------------------------------------------------
 

@@ -198,7 +198,7 @@ int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFun
   // A write of this file killed part-way left its temporary beside it: it goes now.
   removeStaleTemporaries(path);
   MappedFile file;
-  if (const int rc = file.open(path); rc != 0) {
+  if (const int rc = mapImageFile(file, path); rc != 0) {
     diag.note(file.failure());
     return rc;
   }
@@ -221,7 +221,7 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
   MappedFile old;
   CarriedProperties carry;
   int oldType = IMAGEFILE_UNKNOWN;
-  if (old.open(path) == 0) {
+  if (old.open(path)) {
     oldType = detectImageType(old.data(), old.size());
     if (oldType == IMAGEFILE_TIFF) carryFromTiff(old.data(), old.size(), carry);
     if (oldType == IMAGEFILE_RLE || oldType == IMAGEFILE_CIT) carryFromIngr(old.data(), old.size(), carry);
@@ -255,7 +255,7 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
 int describeImageFile(const char* path, ImageFileInfo& info) {
   info = ImageFileInfo{};
   MappedFile file;
-  if (const int rc = file.open(path); rc != 0) {
+  if (const int rc = mapImageFile(file, path); rc != 0) {
     info.problem = file.failure();
     return rc;
   }
