@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bitmap/bitmap.hpp"
 #include "host/output/api.h"
 #include "include/pixmend/vxdll.h"
 #include "transform/replacefile.hpp"
@@ -51,18 +52,6 @@ bool readWhole(const char* path, std::vector<unsigned char>& bytes) {
   const bool ok = std::ferror(f) == 0;
   std::fclose(f);
   return ok;
-}
-
-// 64-bit XOR over `count` bytes.
-void invertBytes(unsigned char* p, std::size_t count) {
-  std::size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    std::uint64_t w;
-    std::memcpy(&w, p + i, 8);
-    w = ~w;
-    std::memcpy(p + i, &w, 8);
-  }
-  for (; i < count; ++i) p[i] = static_cast<unsigned char>(~p[i]);
 }
 
 }  // namespace
@@ -162,14 +151,14 @@ PIXMEND_API void VXDllInvertRaster(unsigned char* bitmap, int width, int height)
   const std::size_t stride = (static_cast<std::size_t>(width) + 7) / 8;
   const unsigned rest = static_cast<unsigned>(width) & 7u;
   if (rest == 0) {
-    invertBytes(bitmap, stride * static_cast<std::size_t>(height));
+    pixmend::invertBytes(bitmap, stride * static_cast<std::size_t>(height));
     return;
   }
   // Whole bytes word by word, then only the pixel bits of each row's last byte.
   const auto lastMask = static_cast<unsigned char>(0xFF00u >> rest);
   for (int y = 0; y < height; ++y) {
     unsigned char* row = bitmap + static_cast<std::size_t>(y) * stride;
-    invertBytes(row, stride - 1);
+    pixmend::invertBytes(row, stride - 1);
     row[stride - 1] ^= lastMask;
   }
 }

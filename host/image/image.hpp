@@ -98,10 +98,6 @@ void fillBits(std::uint8_t* row, std::size_t from, std::size_t to, bool ink);
 // Clears the padding bits at the end of every row of `view`.
 void clearPadding(const BitmapView& view);
 
-// Exchanges ink and background in `count` bytes (every bit flips; padding bits too, so callers
-// clear them afterwards where it matters).
-void invertBytes(std::uint8_t* data, std::size_t count);
-
 // The bit-reversed value of every byte.
 extern const std::uint8_t kReverseBits[256];
 
