@@ -10,11 +10,10 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "host/dialog/dialog.hpp"
 #include "host/lifecycle.hpp"
@@ -143,6 +142,79 @@ bool writeAccess(const Item& item, const std::string& text, double number) {
   const auto ref = resolveAccess(item.spec.access);
   if (!ref) return false;
   return takesText(item) ? writeText(*ref, text) : writeNumber(*ref, number);
+}
+
+// A value as an item takes it, whoever gives it (a user typing, a script, an application's
+// mdlDialog_itemSetValue): a text item's text, at most its maxLength characters, and a finite
+// number when its field is a number; a toggle's on or off (1, on, true, yes; 0, off, false, no);
+// an option's label or value; a list row's number. An option that is disabled is still found
+// (`option` says which): only a user is kept from choosing it. False with why, worded to follow
+// the item's name ("takes a number, not \"inf\"").
+struct ItemValue {
+  std::string text;
+  double number = 0;
+  const OptionEntry* option = nullptr;
+};
+
+bool parseItemValue(const Item& item, const std::string& value, ItemValue* out, std::string* why) {
+  auto fail = [&](std::string text) {
+    if (why != nullptr) *why = std::move(text);
+    return false;
+  };
+  ItemValue parsed{item.text, item.number, nullptr};
+  switch (item.spec.type) {
+    case RTYPE_TEXT: {
+      if (item.spec.maxLength > 0 && static_cast<int>(value.size()) > item.spec.maxLength) {
+        return fail("takes at most " + std::to_string(item.spec.maxLength) + " characters");
+      }
+      parsed.text = value;
+      const auto ref = item.spec.access.empty() ? std::nullopt : resolveAccess(item.spec.access);
+      if (ref && ref->field != nullptr && ref->field->type != FieldType::Text &&
+          ref->field->type != FieldType::Bytes) {
+        const auto number = text::parseNumber(value);
+        if (!number) return fail("takes a number, not " + quoted(value));
+        parsed.number = *number;
+      }
+      break;
+    }
+    case RTYPE_TOGGLE: {
+      const std::string word = text::lower(value);
+      if (word == "1" || word == "on" || word == "true" || word == "yes") {
+        parsed.number = 1;
+      } else if (word == "0" || word == "off" || word == "false" || word == "no") {
+        parsed.number = 0;
+      } else {
+        return fail("is a toggle: on or off, not " + quoted(value));
+      }
+      break;
+    }
+    case RTYPE_OPTIONBTN: {
+      for (const auto& e : item.spec.options) {
+        if (plainLabel(e.label) == plainLabel(value)) parsed.option = &e;
+      }
+      if (parsed.option == nullptr) {
+        if (const auto n = text::parseInteger(value, LONG_MIN, LONG_MAX, 0)) {
+          for (const auto& e : item.spec.options) {
+            if (e.value == *n && parsed.option == nullptr) parsed.option = &e;
+          }
+        }
+      }
+      if (parsed.option == nullptr) return fail("has no option " + quoted(value));
+      parsed.number = static_cast<double>(parsed.option->value);
+      break;
+    }
+    case RTYPE_LISTBOX: {
+      const int rows = item.model != nullptr ? mdlListModel_getRowCount(item.model) : 0;
+      const auto n = text::parseInteger(value, 0, rows - 1, 0);
+      if (!n) return fail("has " + std::to_string(std::max(rows, 0)) + " rows; no row " + quoted(value));
+      parsed.number = static_cast<double>(*n);
+      break;
+    }
+    default:
+      return fail("takes no value");
+  }
+  *out = std::move(parsed);
+  return true;
 }
 
 // Other items bound to the same field show the new value at once.
@@ -368,58 +440,18 @@ bool setItemValue(int dialogId, int itemId, const std::string& value, std::strin
   Item& item = db->items[static_cast<std::size_t>(index)];
   if (!item.spec.visible || !item.spec.enabled) return fail(name + " is disabled or hidden");
 
-  std::string text = item.text;
-  double number = item.number;
-  if (item.spec.type == RTYPE_TEXT) {
-    text = value;
-    if (item.spec.maxLength > 0 && static_cast<int>(text.size()) > item.spec.maxLength) {
-      return fail(name + " takes at most " + std::to_string(item.spec.maxLength) + " characters");
-    }
-    if (!item.spec.access.empty()) {
-      const auto ref = resolveAccess(item.spec.access);
-      if (ref && ref->field != nullptr && ref->field->type != FieldType::Text && ref->field->type != FieldType::Bytes) {
-        char* end = nullptr;
-        const double d = std::strtod(value.c_str(), &end);
-        if (value.empty() || *end != '\0' || !std::isfinite(d)) return fail(name + " takes a number, not " + quoted(value));
-        number = d;
-      }
-    }
-  } else if (item.spec.type == RTYPE_TOGGLE) {
-    const std::string w = text::lower(value);
-    if (w == "1" || w == "on" || w == "true" || w == "yes") {
-      number = 1;
-    } else if (w == "0" || w == "off" || w == "false" || w == "no") {
-      number = 0;
-    } else {
-      return fail(name + " is a toggle: on or off, not " + quoted(value));
-    }
-  } else if (item.spec.type == RTYPE_OPTIONBTN) {
-    const OptionEntry* chosen = nullptr;
-    for (const auto& e : item.spec.options) {
-      if (plainLabel(e.label) == plainLabel(value)) chosen = &e;
-    }
-    const auto n = chosen == nullptr ? text::parseInteger(value, LONG_MIN, LONG_MAX, 0) : std::nullopt;
-    if (n) {
-      for (const auto& e : item.spec.options) {
-        if (e.value == *n && chosen == nullptr) chosen = &e;
-      }
-    }
-    if (chosen == nullptr) return fail(name + " has no option " + quoted(value));
-    if (!chosen->enabled) return fail(name + ": option " + quoted(chosen->label) + " is disabled");
-    number = static_cast<double>(chosen->value);
-  } else if (item.spec.type == RTYPE_LISTBOX) {
-    const int rows = item.model != nullptr ? mdlListModel_getRowCount(item.model) : 0;
-    const auto n = text::parseInteger(value, 0, rows - 1, 0);
-    if (!n) return fail(name + " has " + std::to_string(std::max(rows, 0)) + " rows; no row " + quoted(value));
-    number = static_cast<double>(*n);
-  } else {
-    return fail(name + " takes no value");
+  ItemValue parsed;
+  std::string why;
+  if (!parseItemValue(item, value, &parsed, &why)) return fail(name + " " + why);
+  if (parsed.option != nullptr && !parsed.option->enabled) {
+    return fail(name + ": option " + quoted(parsed.option->label) + " is disabled");
   }
-
-  const bool changed = item.spec.type == RTYPE_TEXT ? text != item.text : number != item.number;
-  if (!writeAccess(item, text, number)) return fail(name + ": its field " + quoted(item.spec.access) + " refuses " + quoted(value));
-  item.text = text;
-  item.number = number;
+  const bool changed = takesText(item) ? parsed.text != item.text : parsed.number != item.number;
+  if (!writeAccess(item, parsed.text, parsed.number)) {
+    return fail(name + ": its field " + quoted(item.spec.access) + " refuses " + quoted(value));
+  }
+  item.text = parsed.text;
+  item.number = parsed.number;
   readAccess(item);
   refreshSynonyms(db.get(), index);
   note("item " + std::to_string(dialogId) + "." + std::to_string(itemId) + " = " + quoted(value));
@@ -719,27 +751,11 @@ int mdlDialog_itemGetValue(char* buffer, int size, MSDialog* db, int itemIndex) 
 int mdlDialog_itemSetValue(MSDialog* db, int itemIndex, const char* value) {
   Item* item = itemAt(db, itemIndex);
   if (item == nullptr || value == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  if (takesText(*item)) {
-    double number = 0;
-    if (!item->spec.access.empty()) {
-      const auto ref = resolveAccess(item->spec.access);
-      if (ref && ref->field != nullptr && ref->field->type != FieldType::Text && ref->field->type != FieldType::Bytes) {
-        char* end = nullptr;
-        number = std::strtod(value, &end);
-        if (*value == '\0' || *end != '\0') return RSC_ERR_BAD_ARGUMENT;
-      }
-    }
-    if (!writeAccess(*item, value, number)) return RSC_ERR_BAD_ARGUMENT;
-    item->text = value;
-  } else if (takesNumber(*item)) {
-    char* end = nullptr;
-    const double number = std::strtod(value, &end);
-    if (*value == '\0' || *end != '\0' || !std::isfinite(number)) return RSC_ERR_BAD_ARGUMENT;
-    if (!writeAccess(*item, "", number)) return RSC_ERR_BAD_ARGUMENT;
-    item->number = number;
-  } else {
-    return RSC_ERR_BAD_ARGUMENT;
-  }
+  ItemValue parsed;
+  if (!parseItemValue(*item, value, &parsed, nullptr)) return RSC_ERR_BAD_ARGUMENT;
+  if (!writeAccess(*item, parsed.text, parsed.number)) return RSC_ERR_BAD_ARGUMENT;
+  item->text = parsed.text;
+  item->number = parsed.number;
   readAccess(*item);
   refreshSynonyms(db, itemIndex);
   return RSC_SUCCESS;
