@@ -54,7 +54,7 @@ std::optional<FieldType> fieldTypeFromName(std::string_view name);
 void placeFields(StructLayout& layout);
 std::string checkLayout(const StructLayout& layout);
 
-// A layout from its resource source or compiled form (see layouts.cpp); throws
+// A layout from its resource source or compiled form (host/resource/structlayouts.cpp); throws
 // std::runtime_error naming the problem.
 StructLayout parseStructLayout(const std::string& json);
 

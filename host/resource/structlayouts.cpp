@@ -1,5 +1,6 @@
 // Struct layouts as resources: the "struct" kind of the resource compiler, and the layout
-// source that finds a published struct's layout in its application's resource file.
+// source (host/system/publish.hpp) that finds a published struct's layout in its application's
+// resource file, so that the system group publishes records without knowing resource files.
 //
 // Source entry: {"kind": "struct", "id": 1, "name": "vxrasterparams", "size": 1234 (optional),
 // "fields": [{"name": "copyMoveMode", "type": "int"}, {"name": "rotationAngleText", "type":
