@@ -10,6 +10,7 @@
 #include "common/text.hpp"
 #include "host/dialog/manager.hpp"
 #include "host/output/journal.hpp"
+#include "host/system/application.hpp"
 #include "host/system/published.hpp"
 
 namespace pixmend::cli {

@@ -157,7 +157,26 @@ const bool registered = registerReset(
       reg.nextProcessNumber = 1;
     },
     -100);
+
+bool callTrace = false;
+// Off again with the journal, after the applications' unload calls (still traced) are gone.
+const bool registeredTrace = registerReset(
+    "system.calltrace", [] { callTrace = false; }, 100);
 }  // namespace
+
+void setCallTrace(bool on) {
+  callTrace = on;
+}
+bool callTraceOn() {
+  return callTrace;
+}
+
+void traceCall(std::string_view text) {
+  if (!callTrace) return;
+  const Application* app = currentApplication();
+  journal().append("call",
+                   app != nullptr ? applicationName(app) + ": " + std::string(text) : std::string(text));
+}
 
 }  // namespace pixmend::host
 
