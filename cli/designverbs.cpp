@@ -28,10 +28,10 @@
 #include "host/design/design.hpp"
 #include "host/files/files.hpp"
 #include "host/output/journal.hpp"
+#include "host/raster/picture.hpp"
 #include "host/raster/raster.hpp"
 #include "host/system/publish.hpp"
 #include "host/view/api.h"
-#include "host/view/picture.hpp"
 #include "host/view/view.hpp"
 
 namespace pixmend::cli {
