@@ -72,6 +72,19 @@ int decodeG4(const std::uint8_t* data, std::size_t size, const BitmapView& out, 
 // Encodes `in` as one Group 4 stream with an end-of-block mark, appended to `out`.
 int encodeG4(const ConstBitmapView& in, bool lsbFirst, std::vector<std::uint8_t>& out, ImageDiagnostics& diag,
              ImageStopFunc stop);
+// The encoder encodeG4 and the TIFF writer use (g4encode.cpp): rows taken a word at a time,
+// codes written straight into `out` (appended). `invert` codes every pixel's opposite (files that
+// store ink as 0); padding bits are never coded. 0, MDLERR_INVALIDIMAGE (empty, wider than
+// kMaxG4Width), MDLERR_INSFMEMORY, MDLERR_IMAGESTOPPED; `out` is as it was on failure.
+int encodeG4Stream(const ConstBitmapView& in, bool invert, bool lsbFirst, std::vector<std::uint8_t>& out,
+                   ImageStopFunc stop);
+// The same stream through libtiff's scanline encoder: the fallback (useLibtiffG4Encoder in
+// image_testing.hpp) and the yardstick the tests and benchmarks hold ours to.
+int encodeG4Libtiff(const ConstBitmapView& in, bool invert, bool lsbFirst, std::vector<std::uint8_t>& out,
+                    ImageDiagnostics& diag, ImageStopFunc stop);
+// Whichever of the two is in use.
+int encodeG4Any(const ConstBitmapView& in, bool invert, bool lsbFirst, std::vector<std::uint8_t>& out,
+                ImageDiagnostics& diag, ImageStopFunc stop);
 
 // ---- What a rewrite keeps -----------------------------------------------------------------------
 
