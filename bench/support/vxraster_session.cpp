@@ -1,6 +1,8 @@
 // VXRaster driven through the host for the benchmarks (see vxraster_session.hpp).
 #include "support/vxraster_session.hpp"
 
+#include "support/bench_support.hpp"
+
 #include <stdlib.h>
 
 #include <cstdlib>
@@ -82,18 +84,6 @@ void VXRasterSession::event(int slot, const std::string& text, int state) {
 
 void VXRasterSession::forget() {
   host::journal().clear();
-}
-
-std::string benchmarkSheetPath() {
-  std::string dir;
-  if (const char* set = std::getenv("PIXMEND_BENCHDATA"); set != nullptr && *set != '\0') {
-    dir = set;
-  } else if (*PIXMEND_TESTDATA_DIR != '\0') {
-    dir = std::string(PIXMEND_TESTDATA_DIR) + "/../benchdata";
-  }
-  const std::string path = dir + "/a0-drawing-400dpi.tif";
-  std::error_code error;
-  return !dir.empty() && std::filesystem::is_regular_file(path, error) ? path : "";
 }
 
 }  // namespace pixmend::bench

@@ -36,8 +36,4 @@ class VXRasterSession {
   bool ok_ = false;
 };
 
-// The project's A0 benchmark sheet (13244 x 18724 pixels at 400 dpi, Group 4), found beside the
-// shared test scans (or in the folder PIXMEND_BENCHDATA names); "" when it is not there.
-std::string benchmarkSheetPath();
-
 }  // namespace pixmend::bench
