@@ -218,7 +218,9 @@ int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFun
                   long long* firstDamagedLine = nullptr);
 // Reads an image held in memory (fuzzers): the type comes from the content.
 int readImageMemory(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag);
-// The whole write as mdlImage_createFileFromBitMap does it.
-int writeImageFile(const char* path, int fileType, const ConstBitmapView& image, ImageStopFunc stop);
+// The whole write as mdlImage_createFileFromBitMap does it. With `resolutionOf` (a conversion:
+// the picture comes from that file), that file's resolution is written instead of the target's.
+int writeImageFile(const char* path, int fileType, const ConstBitmapView& image, ImageStopFunc stop,
+                   const char* resolutionOf = nullptr);
 
 }  // namespace pixmend::host

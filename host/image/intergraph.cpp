@@ -458,8 +458,9 @@ int writeIngr(const ConstBitmapView& image, int dataType, const CarriedPropertie
       std::memset(b + 492, 0, 16);  // minimum and maximum values
     } else {
       buildFreshHeader(b, image.width, image.height);
-      if (carry.dpi > 0 && carry.dpi < 32768) put16(b + 192, static_cast<std::uint16_t>(-carry.dpi));
     }
+    // The old header's own resolution comes back unchanged; a conversion brings its source's.
+    if (carry.dpi > 0 && carry.dpi < 32768) put16(b + 192, static_cast<std::uint16_t>(-carry.dpi));
     put16(b, 0x0908);
     put16(b + 2, 510);
     put16(b + 4, static_cast<std::uint16_t>(dataType));

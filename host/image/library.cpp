@@ -216,7 +216,29 @@ int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFun
   return rc;
 }
 
-int writeImageFile(const char* path, int fileType, const ConstBitmapView& image, ImageStopFunc stop) {
+namespace {
+
+// What a conversion carries from its source: the resolution, in the source's own terms when it is
+// a TIFF (rational and unit), as dots per inch for any type.
+void carryResolutionOf(const char* source, CarriedProperties& carry) {
+  MappedFile file;
+  CarriedProperties from;
+  if (file.open(source) == 0) {
+    const int type = detectImageType(file.data(), file.size());
+    if (type == IMAGEFILE_TIFF) carryFromTiff(file.data(), file.size(), from);
+    if (type == IMAGEFILE_RLE || type == IMAGEFILE_CIT) carryFromIngr(file.data(), file.size(), from);
+  }
+  carry.hasResolution = from.hasResolution;
+  carry.xResolution = from.xResolution;
+  carry.yResolution = from.yResolution;
+  carry.resolutionUnit = from.resolutionUnit;
+  carry.dpi = from.dpi;
+}
+
+}  // namespace
+
+int writeImageFile(const char* path, int fileType, const ConstBitmapView& image, ImageStopFunc stop,
+                   const char* resolutionOf) {
   ImageDiagnostics diag(path);
   // What the target holds now decides the type (when asked to) and what survives the rewrite.
   MappedFile old;
@@ -227,6 +249,7 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
     if (oldType == IMAGEFILE_TIFF) carryFromTiff(old.data(), old.size(), carry);
     if (oldType == IMAGEFILE_RLE || oldType == IMAGEFILE_CIT) carryFromIngr(old.data(), old.size(), carry);
   }
+  if (resolutionOf != nullptr) carryResolutionOf(resolutionOf, carry);
   int type = fileType;
   if (type == IMAGEFILE_FROM_FILE)
     type = oldType != IMAGEFILE_UNKNOWN ? oldType : imageTypeFromExtension(path);
