@@ -5,7 +5,9 @@
 
 #include <stdlib.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 #include "host/config/config.hpp"
@@ -65,6 +67,48 @@ VXRasterSession::~VXRasterSession() {
   host::resetHost();
   std::error_code error;
   if (!dir_.empty()) std::filesystem::remove_all(dir_, error);
+}
+
+bool runEditPath(const std::string& scan, const std::string& root, double& seconds, std::string* journalText) {
+  char pattern[4096];
+  std::snprintf(pattern, sizeof pattern, "%s/pixmend-edit-path-XXXXXX", root.c_str());
+  if (::mkdtemp(pattern) == nullptr) return false;
+  const std::string dir = pattern;
+  struct Cleanup {
+    std::string dir;
+    ~Cleanup() {
+      std::error_code error;
+      std::filesystem::remove_all(dir, error);
+    }
+  } cleanup{dir};
+  std::error_code error;
+  std::filesystem::copy_file(scan, dir + "/sheet.tif", error);
+  std::filesystem::permissions(dir + "/sheet.tif", std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add, error);
+  if (error) return false;
+  host::resetHost();
+  host::defineVariable("MS_TMP", dir + "/", host::kCfgLevelUser);
+  host::defineVariable("MS_USERPREF", dir + "/host.upf", host::kCfgLevelUser);
+  host::defineVariable("VX_DIR", dir + "/", host::kCfgLevelUser);
+  std::string why;
+  if (!host::createDesign(dir + "/sheet.dgn", &why) || host::loadApplication("VXRasterEdit", {}).app == nullptr)
+    return false;
+  host::runIdle();
+  timespec t0{}, t1{};
+  clock_gettime(CLOCK_MONOTONIC, &t0);
+  DgnRaster* raster = nullptr;
+  if (host::attachRaster("sheet.tif", false, nullptr, nullptr, RASTER_UPDATE_ALL, &raster) != 0) return false;
+  host::runIdle();
+  VXRasterSession::keyin("vxraster select");
+  VXRasterSession::event(60, "0 0 64 64", 1);
+  VXRasterSession::keyin("vxraster end");
+  clock_gettime(CLOCK_MONOTONIC, &t1);
+  seconds = static_cast<double>(t1.tv_sec - t0.tv_sec) + 1e-9 * static_cast<double>(t1.tv_nsec - t0.tv_nsec);
+  if (journalText != nullptr) *journalText = host::journal().str();
+  host::unloadAllApplications(SYSTEM_UNLOAD_HOST_EXIT);
+  host::runIdle();
+  host::resetHost();
+  return true;
 }
 
 void VXRasterSession::keyin(const char* text) {
