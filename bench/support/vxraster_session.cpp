@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 
@@ -99,9 +100,21 @@ bool runEditPath(const std::string& scan, const std::string& root, double& secon
   DgnRaster* raster = nullptr;
   if (host::attachRaster("sheet.tif", false, nullptr, nullptr, RASTER_UPDATE_ALL, &raster) != 0) return false;
   host::runIdle();
+  auto rss = [](const char* what) {
+    if (std::getenv("PIXMEND_BENCH_RSS") == nullptr) return;
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    char line[256];
+    while (f != nullptr && std::fgets(line, sizeof line, f) != nullptr)
+      if (std::strncmp(line, "VmRSS", 5) == 0 || std::strncmp(line, "VmHWM", 5) == 0) std::fprintf(stderr, "%s %s", what, line);
+    if (f != nullptr) std::fclose(f);
+  };
+  rss("attached");
   VXRasterSession::keyin("vxraster select");
+  rss("selected");
   VXRasterSession::event(60, "0 0 64 64", 1);
+  rss("edited");
   VXRasterSession::keyin("vxraster end");
+  rss("ended");
   clock_gettime(CLOCK_MONOTONIC, &t1);
   seconds = static_cast<double>(t1.tv_sec - t0.tv_sec) + 1e-9 * static_cast<double>(t1.tv_nsec - t0.tv_nsec);
   if (journalText != nullptr) *journalText = host::journal().str();

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -222,5 +223,21 @@ int readImageMemory(const std::uint8_t* data, std::size_t size, ImageBuffer& out
 // the picture comes from that file), that file's resolution is written instead of the target's.
 int writeImageFile(const char* path, int fileType, const ConstBitmapView& image, ImageStopFunc stop,
                    const char* resolutionOf = nullptr);
+
+// ---- Decoded rasters shared by file identity (shared.cpp) -------------------------------------------
+
+// The decode of `path` as the file is now that a reader still holds, or the bitmap this library
+// last wrote to it (taken: it is kept for one reader). False when there is none.
+bool sharedDecodeOf(const char* path, std::shared_ptr<const ImageBuffer>& pixels, long long& firstDamagedLine,
+                    int& type);
+// Reads `path` for a reader that only looks at the pixels (the host's attachments): the share's
+// decode when there is one, else a new decode that the share then offers to the next reader of the
+// same file. Writes over a path read this way keep their bitmap for the next reader.
+int readImageShared(const char* path, std::shared_ptr<const ImageBuffer>& out, long long* firstDamagedLine);
+// After a successful write of `image` over `path`: kept for the next reader when `path` is read
+// through the share.
+void keepWrittenBitmap(const char* path, int type, const ConstBitmapView& image);
+// Decodes readImageShared made since the last reset (tests).
+long long sharedDecodeCount();
 
 }  // namespace pixmend::host

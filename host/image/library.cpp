@@ -198,6 +198,19 @@ int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFun
   ImageDiagnostics diag(path);
   // A write of this file killed part-way left its temporary beside it: it goes now.
   removeStaleTemporaries(path);
+  // The file as it is now decoded already (by the host's attachment, or the bitmap this library
+  // just wrote to it): a copy, not a second decode.
+  std::shared_ptr<const ImageBuffer> shared;
+  long long damage = -1;
+  int sharedType = IMAGEFILE_UNKNOWN;
+  if (sharedDecodeOf(path, shared, damage, sharedType)) {
+    if (const int rc = allocateImage(shared->width, shared->height, out, false); rc != 0) return rc;
+    std::memcpy(out.data.get(), shared->data.get(), shared->bytes());
+    if (fileType != IMAGEFILE_FROM_FILE && sharedType != IMAGEFILE_UNKNOWN && fileType != sharedType)
+      diag.notef("read as %s (its content), not as file type %d", typeName(sharedType), fileType);
+    if (firstDamagedLine != nullptr) *firstDamagedLine = damage;
+    return 0;
+  }
   MappedFile file;
   if (const int rc = file.open(path); rc != 0) {
     diag.note(file.failure());
@@ -272,7 +285,10 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
     journal().append("file", std::string("could not write ") + path);
     return rc;
   }
-  return replaceImageFile(path, bytes, diag);
+  rc = replaceImageFile(path, bytes, diag);
+  // Whoever reads this file next (the host redrawing it after a write-back) takes the bitmap.
+  if (rc == 0) keepWrittenBitmap(path, type, image);
+  return rc;
 }
 
 int describeImageFile(const char* path, ImageFileInfo& info) {
