@@ -217,6 +217,10 @@ int describeImageFile(const char* path, ImageFileInfo& info);
 // first line that could not be decoded whole (a stream that stopped early), -1 when none.
 int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFunc stop,
                   long long* firstDamagedLine = nullptr);
+// Decodes the image file held in `data` (`path`'s bytes; its diagnostics go to `diag`): the type
+// from the content (a different `fileType` is noted), the first damaged line and the type found.
+int decodeImageBytes(const std::uint8_t* data, std::size_t size, int fileType, ImageBuffer& out,
+                     ImageDiagnostics& diag, ImageStopFunc stop, long long* firstDamagedLine, int* typeFound);
 // Reads an image held in memory (fuzzers): the type comes from the content.
 int readImageMemory(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag);
 // The whole write as mdlImage_createFileFromBitMap does it. With `resolutionOf` (a conversion:
@@ -226,17 +230,19 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
 
 // ---- Decoded rasters shared by file identity (shared.cpp) -------------------------------------------
 
-// The decode of `path` as the file is now that a reader still holds, or the bitmap this library
-// last wrote to it (taken: it is kept for one reader). False when there is none.
-bool sharedDecodeOf(const char* path, std::shared_ptr<const ImageBuffer>& pixels, long long& firstDamagedLine,
-                    int& type);
+// The decode of `path` made from exactly the bytes `data` (the file as it is now) that a reader
+// still holds, or the bitmap this library last wrote there as those bytes (taken: it is kept for
+// one reader). False when there is none.
+bool sharedDecodeOf(const char* path, const std::uint8_t* data, std::size_t size,
+                    std::shared_ptr<const ImageBuffer>& pixels, long long& firstDamagedLine, int& type);
 // Reads `path` for a reader that only looks at the pixels (the host's attachments): the share's
 // decode when there is one, else a new decode that the share then offers to the next reader of the
 // same file. Writes over a path read this way keep their bitmap for the next reader.
 int readImageShared(const char* path, std::shared_ptr<const ImageBuffer>& out, long long* firstDamagedLine);
-// After a successful write of `image` over `path`: kept for the next reader when `path` is read
-// through the share.
-void keepWrittenBitmap(const char* path, int type, const ConstBitmapView& image);
+// After a successful write of `image` over `path` as `fileBytes`: kept for the next reader when
+// `path` is read through the share.
+void keepWrittenBitmap(const char* path, int type, const ConstBitmapView& image,
+                       const std::vector<std::uint8_t>& fileBytes);
 // Decodes readImageShared made since the last reset (tests).
 long long sharedDecodeCount();
 

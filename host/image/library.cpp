@@ -192,41 +192,46 @@ int readImageMemory(const std::uint8_t* data, std::size_t size, ImageBuffer& out
   return MDLERR_UNKNOWNIMAGETYPE;
 }
 
+int decodeImageBytes(const std::uint8_t* data, std::size_t size, int fileType, ImageBuffer& out,
+                     ImageDiagnostics& diag, ImageStopFunc stop, long long* firstDamagedLine, int* typeFound) {
+  const int type = detectImageType(data, size);
+  if (typeFound != nullptr) *typeFound = type;
+  if (type == IMAGEFILE_UNKNOWN) {
+    diag.note(size == 0 ? "the file is empty" : "not a TIFF or Intergraph raster");
+    return MDLERR_UNKNOWNIMAGETYPE;
+  }
+  if (fileType != IMAGEFILE_FROM_FILE && fileType != type)
+    diag.notef("read as %s (its content), not as file type %d", typeName(type), fileType);
+  const int rc = type == IMAGEFILE_TIFF ? readTiff(data, size, out, diag, stop) : readIngr(data, size, out, diag, stop);
+  if (rc == 0 && firstDamagedLine != nullptr) *firstDamagedLine = diag.firstDamagedLine();
+  return rc;
+}
+
 int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFunc stop,
                   long long* firstDamagedLine) {
   if (firstDamagedLine != nullptr) *firstDamagedLine = -1;
   ImageDiagnostics diag(path);
   // A write of this file killed part-way left its temporary beside it: it goes now.
   removeStaleTemporaries(path);
-  // The file as it is now decoded already (by the host's attachment, or the bitmap this library
-  // just wrote to it): a copy, not a second decode.
-  std::shared_ptr<const ImageBuffer> shared;
-  long long damage = -1;
-  int sharedType = IMAGEFILE_UNKNOWN;
-  if (sharedDecodeOf(path, shared, damage, sharedType)) {
-    if (const int rc = allocateImage(shared->width, shared->height, out, false); rc != 0) return rc;
-    std::memcpy(out.data.get(), shared->data.get(), shared->bytes());
-    if (fileType != IMAGEFILE_FROM_FILE && sharedType != IMAGEFILE_UNKNOWN && fileType != sharedType)
-      diag.notef("read as %s (its content), not as file type %d", typeName(sharedType), fileType);
-    if (firstDamagedLine != nullptr) *firstDamagedLine = damage;
-    return 0;
-  }
   MappedFile file;
   if (const int rc = file.open(path); rc != 0) {
     diag.note(file.failure());
     return rc;
   }
-  const int type = detectImageType(file.data(), file.size());
-  if (type == IMAGEFILE_UNKNOWN) {
-    diag.note(file.size() == 0 ? "the file is empty" : "not a TIFF or Intergraph raster");
-    return MDLERR_UNKNOWNIMAGETYPE;
+  // The very bytes decoded already (by the host's attachment, or the bitmap this library just
+  // wrote as them): a copy, not a second decode.
+  std::shared_ptr<const ImageBuffer> shared;
+  long long damage = -1;
+  int sharedType = IMAGEFILE_UNKNOWN;
+  if (sharedDecodeOf(path, file.data(), file.size(), shared, damage, sharedType)) {
+    if (const int rc = allocateImage(shared->width, shared->height, out, false); rc != 0) return rc;
+    std::memcpy(out.data.get(), shared->data.get(), shared->bytes());
+    if (fileType != IMAGEFILE_FROM_FILE && fileType != sharedType)
+      diag.notef("read as %s (its content), not as file type %d", typeName(sharedType), fileType);
+    if (firstDamagedLine != nullptr) *firstDamagedLine = damage;
+    return 0;
   }
-  if (fileType != IMAGEFILE_FROM_FILE && fileType != type)
-    diag.notef("read as %s (its content), not as file type %d", typeName(type), fileType);
-  const int rc = type == IMAGEFILE_TIFF ? readTiff(file.data(), file.size(), out, diag, stop)
-                                        : readIngr(file.data(), file.size(), out, diag, stop);
-  if (rc == 0 && firstDamagedLine != nullptr) *firstDamagedLine = diag.firstDamagedLine();
-  return rc;
+  return decodeImageBytes(file.data(), file.size(), fileType, out, diag, stop, firstDamagedLine, nullptr);
 }
 
 namespace {
@@ -287,7 +292,7 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
   }
   rc = replaceImageFile(path, bytes, diag);
   // Whoever reads this file next (the host redrawing it after a write-back) takes the bitmap.
-  if (rc == 0) keepWrittenBitmap(path, type, image);
+  if (rc == 0) keepWrittenBitmap(path, type, image, bytes);
   return rc;
 }
 

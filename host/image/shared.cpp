@@ -1,52 +1,30 @@
-// Decoded rasters shared by file identity, so that a scan is decoded once however many parts of
-// the process read it: the host's attachment (for drawing), the same file attached anew, and the
-// application's own read of it (which gets a copy, its bitmap being its to change). After this
-// library writes a bitmap over a file someone reads through the share, the bitmap as written is
-// kept for the next reader of that file, which takes it instead of decoding what was just encoded
-// (the encoder's output decodes to its input: the tests hold it to that).
+// Decoded rasters shared between the readers of a file, so that a scan is decoded once however
+// many parts of the process read it: the host's attachment (for drawing), the same file attached
+// anew, and the application's own read of it (which gets a copy, its bitmap being its to change).
+// After this library writes a bitmap over a file someone reads through the share, the bitmap as
+// written is kept for the next reader of that file, which takes it instead of decoding what was
+// just encoded (the encoders' output decodes to their input: the tests hold them to that).
 //
-// A file is the same file while its device, inode, size and modification and change times (to
-// the nanosecond) are: every write of ours renames a new file into place, and any other change
-// moves the change time. The share keeps decodes only while a reader holds them (weak
-// references); the one bitmap kept after a write is held until it is taken or the next write.
-#include <sys/stat.h>
-
+// A decode stands for the very bytes it was made from: each entry keeps the file's bytes (the
+// compressed file, a small fraction of its bitmap) and is used only while the file holds exactly
+// those bytes, compared in full. Times and sizes are not trusted: another program may rewrite a
+// file within a time stamp's granularity and keep its size. Decodes are kept only while a reader
+// holds them (weak references); the one bitmap kept after a write is held until it is taken or the
+// next write.
 #include <cstring>
 #include <map>
 #include <mutex>
-#include <tuple>
 
+#include "host/files/files.hpp"
 #include "host/image/formats.hpp"
-#include "host/image/image_testing.hpp"
 #include "host/lifecycle.hpp"
 
 namespace pixmend::host {
 
 namespace {
 
-struct FileKey {
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  long long modified = 0, changed = 0;  // nanoseconds
-  bool operator<(const FileKey& o) const {
-    return std::tie(device, inode, size, modified, changed) <
-           std::tie(o.device, o.inode, o.size, o.modified, o.changed);
-  }
-};
-
-bool keyOf(const char* path, FileKey& key) {
-  struct stat st {};
-  if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  key.device = st.st_dev;
-  key.inode = st.st_ino;
-  key.size = st.st_size;
-  key.modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-  key.changed = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
-  return true;
-}
-
 struct Entry {
+  std::vector<std::uint8_t> fileBytes;
   std::weak_ptr<const ImageBuffer> pixels;
   long long firstDamagedLine = -1;
   int type = IMAGEFILE_UNKNOWN;
@@ -54,11 +32,11 @@ struct Entry {
 
 struct Share {
   std::mutex lock;
-  std::map<FileKey, Entry> decoded;
-  std::map<std::string, bool> readers;  // paths read through the share: writes over them are kept
-  FileKey writtenKey;
+  std::map<std::string, Entry> decoded;  // by the path it was read under
+  std::map<std::string, bool> readers;   // paths read through the share: writes over them are kept
+  std::string writtenPath;
   std::shared_ptr<const ImageBuffer> written;  // the last bitmap written over such a path
-  int writtenType = IMAGEFILE_UNKNOWN;
+  Entry writtenEntry;
   long long decodes = 0;
 };
 
@@ -73,38 +51,37 @@ const bool registered = registerReset("image share", [] {
   s.decoded.clear();
   s.readers.clear();
   s.written.reset();
+  s.writtenEntry = Entry{};
   s.decodes = 0;
 });
 
-// Drops the entries nobody holds any more.
-void prune(Share& s) {
-  for (auto it = s.decoded.begin(); it != s.decoded.end();) it = it->second.pixels.expired() ? s.decoded.erase(it) : ++it;
+bool sameBytes(const std::vector<std::uint8_t>& kept, const std::uint8_t* data, std::size_t size) {
+  return kept.size() == size && (size == 0 || std::memcmp(kept.data(), data, size) == 0);
 }
 
 }  // namespace
 
-bool sharedDecodeOf(const char* path, std::shared_ptr<const ImageBuffer>& pixels, long long& firstDamagedLine,
-                    int& type) {
-  FileKey key;
-  if (!keyOf(path, key)) return false;
+bool sharedDecodeOf(const char* path, const std::uint8_t* data, std::size_t size,
+                    std::shared_ptr<const ImageBuffer>& pixels, long long& firstDamagedLine, int& type) {
   Share& s = share();
   std::lock_guard<std::mutex> hold(s.lock);
-  if (s.written != nullptr && !(s.writtenKey < key) && !(key < s.writtenKey)) {
+  if (s.written != nullptr && s.writtenPath == path && sameBytes(s.writtenEntry.fileBytes, data, size)) {
     // The bitmap just written: from now on it lives as long as its readers hold it.
-    Entry& e = s.decoded[key];
+    Entry& e = s.decoded[path];
+    e = std::move(s.writtenEntry);
     e.pixels = s.written;
-    e.firstDamagedLine = -1;
-    e.type = s.writtenType;
     pixels = std::move(s.written);
-    firstDamagedLine = -1;
+    s.writtenEntry = Entry{};
+    firstDamagedLine = e.firstDamagedLine;
     type = e.type;
     return true;
   }
-  auto found = s.decoded.find(key);
+  auto found = s.decoded.find(path);
   if (found == s.decoded.end()) return false;
   pixels = found->second.pixels.lock();
-  if (pixels == nullptr) {
-    s.decoded.erase(found);
+  if (pixels == nullptr || !sameBytes(found->second.fileBytes, data, size)) {
+    pixels.reset();
+    if (found->second.pixels.expired()) s.decoded.erase(found);
     return false;
   }
   firstDamagedLine = found->second.firstDamagedLine;
@@ -113,52 +90,72 @@ bool sharedDecodeOf(const char* path, std::shared_ptr<const ImageBuffer>& pixels
 }
 
 int readImageShared(const char* path, std::shared_ptr<const ImageBuffer>& out, long long* firstDamagedLine) {
-  long long damage = -1;
-  int type = IMAGEFILE_UNKNOWN;
-  std::shared_ptr<const ImageBuffer> pixels;
+  if (firstDamagedLine != nullptr) *firstDamagedLine = -1;
   {
     Share& s = share();
     std::lock_guard<std::mutex> hold(s.lock);
     s.readers[path] = true;
   }
-  if (!sharedDecodeOf(path, pixels, damage, type)) {
-    // Identified before the read: a file replaced meanwhile is then simply not found next time.
-    FileKey key;
-    const bool known = keyOf(path, key);
-    auto image = std::make_shared<ImageBuffer>();
-    if (const int rc = readImageFile(path, IMAGEFILE_FROM_FILE, *image, nullptr, &damage); rc != 0) return rc;
-    type = mdlImage_typeFromFile(path);
-    pixels = std::move(image);
-    Share& s = share();
-    std::lock_guard<std::mutex> hold(s.lock);
-    ++s.decodes;
-    if (known) {
-      prune(s);
-      s.decoded[key] = Entry{pixels, damage, type};
+  ImageDiagnostics diag(path);
+  removeStaleTemporaries(path);
+  // The bytes are read once; the decode is made from them, so it stands for exactly them.
+  Entry entry;
+  {
+    MappedFile file;
+    if (const int rc = file.open(path); rc != 0) {
+      diag.note(file.failure());
+      return rc;
     }
+    std::shared_ptr<const ImageBuffer> pixels;
+    long long damage = -1;
+    int type = IMAGEFILE_UNKNOWN;
+    if (sharedDecodeOf(path, file.data(), file.size(), pixels, damage, type)) {
+      if (firstDamagedLine != nullptr) *firstDamagedLine = damage;
+      out = std::move(pixels);
+      return 0;
+    }
+    entry.fileBytes.assign(file.data(), file.data() + file.size());
   }
-  if (firstDamagedLine != nullptr) *firstDamagedLine = damage;
-  out = std::move(pixels);
+  auto image = std::make_shared<ImageBuffer>();
+  if (const int rc = decodeImageBytes(entry.fileBytes.data(), entry.fileBytes.size(), IMAGEFILE_FROM_FILE, *image,
+                                      diag, nullptr, &entry.firstDamagedLine, &entry.type);
+      rc != 0)
+    return rc;
+  if (firstDamagedLine != nullptr) *firstDamagedLine = entry.firstDamagedLine;
+  out = image;
+  Share& s = share();
+  std::lock_guard<std::mutex> hold(s.lock);
+  ++s.decodes;
+  for (auto it = s.decoded.begin(); it != s.decoded.end();) it = it->second.pixels.expired() ? s.decoded.erase(it) : ++it;
+  entry.pixels = out;
+  s.decoded[path] = std::move(entry);
   return 0;
 }
 
-void keepWrittenBitmap(const char* path, int type, const ConstBitmapView& image) {
+void keepWrittenBitmap(const char* path, int type, const ConstBitmapView& image,
+                       const std::vector<std::uint8_t>& fileBytes) {
   Share& s = share();
   {
     std::lock_guard<std::mutex> hold(s.lock);
     s.written.reset();
+    s.writtenEntry = Entry{};
     if (s.readers.find(path) == s.readers.end()) return;
   }
-  FileKey key;
-  if (!keyOf(path, key)) return;
+  Entry entry;
   ImageBuffer copy;
-  if (allocateImage(image.width, image.height, copy, false) != 0) return;  // no copy: the reader decodes
+  try {
+    entry.fileBytes = fileBytes;
+  } catch (const std::bad_alloc&) {
+    return;  // nothing kept: the next reader decodes
+  }
+  if (allocateImage(image.width, image.height, copy, false) != 0) return;
   for (int y = 0; y < image.height; ++y) std::memcpy(copy.view().row(y), image.row(y), rowBytes(image.width));
   clearPadding(copy.view());
+  entry.type = type;
   std::lock_guard<std::mutex> hold(s.lock);
-  s.writtenKey = key;
+  s.writtenPath = path;
   s.written = std::make_shared<const ImageBuffer>(std::move(copy));
-  s.writtenType = type;
+  s.writtenEntry = std::move(entry);
 }
 
 long long sharedDecodeCount() {
