@@ -18,6 +18,8 @@
 // gathered into a word before they are ORed into the row.
 #include "transform/affine.hpp"
 
+#include "bitmap/selection.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -417,6 +419,7 @@ PIXMEND_API void VXDllWarpAffine(unsigned char* output, int sourceWidth, int sou
     pixmend::affineResample({}, g_affine.inverse, WarpBox{}, {}, report);
   } else {
     const pixmend::BitmapView out(output, outputWidth, outputHeight);
+    pixmend::selectionSourceChanging(output, out.bytes());
     // A byte size that the caller gives and that is too small for its own height keeps the
     // writes inside the buffer: only the whole rows it holds are written.
     int rows = outputHeight;
