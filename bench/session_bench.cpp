@@ -248,7 +248,8 @@ void BM_EditPath_Pixmend(benchmark::State& state) {
 }
 
 void BM_EditPath_Memcpy(benchmark::State& state) {
-  const std::size_t bytes = benchmarkSheet().bits.empty() ? a0Sheet().bits.size() : benchmarkSheet().bits.size();
+  const std::size_t bytes =
+      benchmarkSheet().bits.empty() ? a0Sheet().bits.size() : benchmarkSheet().bits.size();
   for (auto _ : state) benchmark::DoNotOptimize(bytes);
   state.counters["path_ms"] = memcpySeconds(bytes) * 1e3;
 }
@@ -280,7 +281,8 @@ int measure(char** argv) {
   int status = 0;
   rusage usage{};
   if (::wait4(pid, &status, 0, &usage) != pid) return 127;
-  std::printf("wall-seconds %.6f max-rss-kb %ld\n", pixmend::bench::monotonicSeconds() - start, usage.ru_maxrss);
+  std::printf("wall-seconds %.6f max-rss-kb %ld\n", pixmend::bench::monotonicSeconds() - start,
+              usage.ru_maxrss);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 127;
 }
 

@@ -61,7 +61,8 @@ struct SelectionState {
   int dirtyTop = 0, dirtyBottom = 0;
   std::size_t dirtyLeft = 0, dirtyRight = 0;
   void dirty(int x0, int y0, int x1, int y1) {  // pixels [x0, x1] x [y0, y1]
-    const std::size_t left = static_cast<std::size_t>(x0) >> 3, right = (static_cast<std::size_t>(x1) >> 3) + 1;
+    const std::size_t left = static_cast<std::size_t>(x0) >> 3,
+                      right = (static_cast<std::size_t>(x1) >> 3) + 1;
     if (dirtyTop >= dirtyBottom) {
       dirtyTop = y0, dirtyBottom = y1 + 1, dirtyLeft = left, dirtyRight = right;
       return;

@@ -305,8 +305,8 @@ PIXMEND_API void VXDllWarpPerspective(unsigned char* output, int sourceWidth, in
                                       int outputHeight) {
   const pixmend::ConstBitmapView source = pixmend::heldSourceCopy(pixmend::WarpKind::Perspective);
   if (source.empty()) return;
-  if (output != nullptr && sourceWidth == g_perspective.sourceWidth && sourceHeight == g_perspective.sourceHeight &&
-      outputWidth > 0 && outputHeight > 0) {
+  if (output != nullptr && sourceWidth == g_perspective.sourceWidth &&
+      sourceHeight == g_perspective.sourceHeight && outputWidth > 0 && outputHeight > 0) {
     pixmend::selectionSourceChanging(output, pixmend::bitmapBytes(outputWidth, outputHeight));
     pixmend::perspectiveResample(source, g_perspective.mapping, pixmend::BitmapView(output, outputWidth, outputHeight));
   }

@@ -38,7 +38,8 @@ const Drawing& benchmarkSheet() {
     const std::string path = benchmarkSheetPath();
     unsigned char* data = nullptr;
     Point2d size{0, 0};
-    if (path.empty() || mdlImage_readFileToBitMap(&data, &size, path.c_str(), IMAGEFILE_TIFF, 0, nullptr) != 0)
+    if (path.empty() ||
+        mdlImage_readFileToBitMap(&data, &size, path.c_str(), IMAGEFILE_TIFF, 0, nullptr) != 0)
       return d;
     d.width = size.x;
     d.height = size.y;

@@ -70,7 +70,8 @@ VXRasterSession::~VXRasterSession() {
   if (!dir_.empty()) std::filesystem::remove_all(dir_, error);
 }
 
-bool runEditPath(const std::string& scan, const std::string& root, double& seconds, std::string* journalText) {
+bool runEditPath(const std::string& scan, const std::string& root, double& seconds,
+                 std::string* journalText) {
   char pattern[4096];
   std::snprintf(pattern, sizeof pattern, "%s/pixmend-edit-path-XXXXXX", root.c_str());
   if (::mkdtemp(pattern) == nullptr) return false;
@@ -92,7 +93,8 @@ bool runEditPath(const std::string& scan, const std::string& root, double& secon
   host::defineVariable("MS_USERPREF", dir + "/host.upf", host::kCfgLevelUser);
   host::defineVariable("VX_DIR", dir + "/", host::kCfgLevelUser);
   std::string why;
-  if (!host::createDesign(dir + "/sheet.dgn", &why) || host::loadApplication("VXRasterEdit", {}).app == nullptr)
+  if (!host::createDesign(dir + "/sheet.dgn", &why) ||
+      host::loadApplication("VXRasterEdit", {}).app == nullptr)
     return false;
   host::runIdle();
   timespec t0{}, t1{};
@@ -105,7 +107,8 @@ bool runEditPath(const std::string& scan, const std::string& root, double& secon
     std::FILE* f = std::fopen("/proc/self/status", "r");
     char line[256];
     while (f != nullptr && std::fgets(line, sizeof line, f) != nullptr)
-      if (std::strncmp(line, "VmRSS", 5) == 0 || std::strncmp(line, "VmHWM", 5) == 0) std::fprintf(stderr, "%s %s", what, line);
+      if (std::strncmp(line, "VmRSS", 5) == 0 || std::strncmp(line, "VmHWM", 5) == 0)
+        std::fprintf(stderr, "%s %s", what, line);
     if (f != nullptr) std::fclose(f);
   };
   rss("attached");

@@ -202,7 +202,8 @@ bool useLibtiffG4Encoder(bool on) {
 int encodeG4Any(const ConstBitmapView& in, bool invert, bool lsbFirst, std::vector<std::uint8_t>& out,
                 ImageDiagnostics& diag, ImageStopFunc stop) {
   if (in.width > kMaxG4Width) {
-    diag.notef("%d pixels is wider than a Group 4 image can be read back (at most %d)", in.width, kMaxG4Width);
+    diag.notef("%d pixels is wider than a Group 4 image can be read back (at most %d)", in.width,
+               kMaxG4Width);
     return MDLERR_INVALIDIMAGE;
   }
   if (libtiffEncoder) return encodeG4Libtiff(in, invert, lsbFirst, out, diag, stop);

@@ -125,7 +125,7 @@ constexpr int kSentinels = 4;
 // `invert` takes each pixel as its opposite. Returns the count of real elements.
 int changingElements(const std::uint8_t* row, int width, bool invert, int* list) {
   const std::size_t whole = static_cast<std::size_t>(width) / 64;  // words of 64 real pixels
-  const int bits = width % 64;                                       // pixels after them
+  const int bits = width % 64;                                     // pixels after them
   const std::uint64_t flip = invert ? ~std::uint64_t{0} : 0;
   std::uint64_t previous = 0;  // the last pixel of the word before, in bit 0
   int count = 0;
@@ -162,7 +162,8 @@ int changingElements(const std::uint8_t* row, int width, bool invert, int* list)
 // code (4 bits) per two reference elements, a horizontal code with two runs (3 + 2 x 26 bits,
 // beyond the make-up codes of 2560 that at most width / 2560 pixels need) per two coding elements.
 std::size_t rowBound(int codingCount, int referenceCount, int width) {
-  const std::size_t bits = 36 * static_cast<std::size_t>(codingCount) + 2 * static_cast<std::size_t>(referenceCount) +
+  const std::size_t bits = 36 * static_cast<std::size_t>(codingCount) +
+                           2 * static_cast<std::size_t>(referenceCount) +
                            12 * (static_cast<std::size_t>(width) / 2560 + 2) + 64;
   return bits / 8 + 16;
 }

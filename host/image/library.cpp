@@ -193,7 +193,8 @@ int readImageMemory(const std::uint8_t* data, std::size_t size, ImageBuffer& out
 }
 
 int decodeImageBytes(const std::uint8_t* data, std::size_t size, int fileType, ImageBuffer& out,
-                     ImageDiagnostics& diag, ImageStopFunc stop, long long* firstDamagedLine, int* typeFound) {
+                     ImageDiagnostics& diag, ImageStopFunc stop, long long* firstDamagedLine,
+                     int* typeFound) {
   const int type = detectImageType(data, size);
   if (typeFound != nullptr) *typeFound = type;
   if (type == IMAGEFILE_UNKNOWN) {
@@ -202,7 +203,8 @@ int decodeImageBytes(const std::uint8_t* data, std::size_t size, int fileType, I
   }
   if (fileType != IMAGEFILE_FROM_FILE && fileType != type)
     diag.notef("read as %s (its content), not as file type %d", typeName(type), fileType);
-  const int rc = type == IMAGEFILE_TIFF ? readTiff(data, size, out, diag, stop) : readIngr(data, size, out, diag, stop);
+  const int rc =
+      type == IMAGEFILE_TIFF ? readTiff(data, size, out, diag, stop) : readIngr(data, size, out, diag, stop);
   if (rc == 0 && firstDamagedLine != nullptr) *firstDamagedLine = diag.firstDamagedLine();
   return rc;
 }

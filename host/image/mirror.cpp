@@ -62,7 +62,8 @@ int mirrorColumns(const BitmapView& image) {
   ImageBytes scratch(allocateImageBytes(8 * (words + 1), true));
   if (!scratch) return MDLERR_INSFMEMORY;
   auto* t = reinterpret_cast<std::uint64_t*>(scratch.get());  // malloc'ed: aligned for words
-  const auto padMask = static_cast<std::uint8_t>((1u << (8 * n - static_cast<std::size_t>(image.width))) - 1u);
+  const auto padMask =
+      static_cast<std::uint8_t>((1u << (8 * n - static_cast<std::size_t>(image.width))) - 1u);
   for (int y = 0; y < image.height; ++y) {
     std::uint8_t* row = image.row(y);
     const std::uint8_t keep = row[n - 1] & padMask;
@@ -74,7 +75,8 @@ int mirrorColumns(const BitmapView& image) {
       for (std::size_t k = 0; k < words; ++k) storeWord(row + 8 * k, t[k]);
       continue;  // whole words: no padding bits
     }
-    for (std::size_t k = 0; k + 1 < words; ++k) storeWord(row + 8 * k, (t[k] << shift) | (t[k + 1] >> (64 - shift)));
+    for (std::size_t k = 0; k + 1 < words; ++k)
+      storeWord(row + 8 * k, (t[k] << shift) | (t[k + 1] >> (64 - shift)));
     storeWord(tail, t[words - 1] << shift);
     std::memcpy(row + 8 * (words - 1), tail, tailBytes);
     row[n - 1] = static_cast<std::uint8_t>((row[n - 1] & ~padMask) | keep);

@@ -117,8 +117,8 @@ int readImageShared(const char* path, std::shared_ptr<const ImageBuffer>& out, l
     entry.fileBytes.assign(file.data(), file.data() + file.size());
   }
   auto image = std::make_shared<ImageBuffer>();
-  if (const int rc = decodeImageBytes(entry.fileBytes.data(), entry.fileBytes.size(), IMAGEFILE_FROM_FILE, *image,
-                                      diag, nullptr, &entry.firstDamagedLine, &entry.type);
+  if (const int rc = decodeImageBytes(entry.fileBytes.data(), entry.fileBytes.size(), IMAGEFILE_FROM_FILE,
+                                      *image, diag, nullptr, &entry.firstDamagedLine, &entry.type);
       rc != 0)
     return rc;
   if (firstDamagedLine != nullptr) *firstDamagedLine = entry.firstDamagedLine;
@@ -126,7 +126,8 @@ int readImageShared(const char* path, std::shared_ptr<const ImageBuffer>& out, l
   Share& s = share();
   std::lock_guard<std::mutex> hold(s.lock);
   ++s.decodes;
-  for (auto it = s.decoded.begin(); it != s.decoded.end();) it = it->second.pixels.expired() ? s.decoded.erase(it) : ++it;
+  for (auto it = s.decoded.begin(); it != s.decoded.end();)
+    it = it->second.pixels.expired() ? s.decoded.erase(it) : ++it;
   entry.pixels = out;
   s.decoded[path] = std::move(entry);
   return 0;

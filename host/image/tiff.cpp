@@ -428,7 +428,8 @@ int writeTiff(const ConstBitmapView& image, const CarriedProperties& carry, std:
   // that stores ink as 0 is encoded inverted; the bitmap is the caller's.
   std::vector<std::uint8_t> stream;
   if (const int rc = encodeG4Any(image, carry.inkIsZero, false, stream, diag, stop); rc != 0) return rc;
-  if (TIFFWriteRawStrip(tif, 0, stream.data(), static_cast<tmsize_t>(stream.size())) < 0) return MDLERR_INSFMEMORY;
+  if (TIFFWriteRawStrip(tif, 0, stream.data(), static_cast<tmsize_t>(stream.size())) < 0)
+    return MDLERR_INSFMEMORY;
   if (!TIFFWriteDirectory(tif)) return MDLERR_INSFMEMORY;
   if (carry.furtherPages > 0) {
     TiffHandle source;

@@ -94,8 +94,8 @@ PIXMEND_API void VXDllDeleteSelected(unsigned char *dest);
  * in bitmap/selection.hpp); should the copy not be had then, later fills and cut lines do nothing
  * while what is selected can still be taken and deleted.
  * Returns size. Returns 0 when size, width or height is not positive, src is null, or the memory
- * cannot be had for the mark bitmap: there is then no selection state, and VXDllInitFloodFill2, VXDllFloodFill and
- * the selection functions above do nothing with it until a later call succeeds. */
+ * cannot be had for the mark bitmap: there is then no selection state, and VXDllInitFloodFill2,
+ * VXDllFloodFill and the selection functions above do nothing with it until a later call succeeds. */
 PIXMEND_API int VXDllInitFloodFill(const unsigned char *src, int width, int height, int size);
 
 /* Burns a cut line into the mark bitmap as a barrier for the fill. The line runs between pixels

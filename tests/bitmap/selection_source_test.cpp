@@ -51,7 +51,8 @@ TEST_F(SelectionSource, FillsReadTheRasterAsItStoodAtCreation) {
           VXDllDeleteSelected(raster.bits.data());
           break;
         case 1: {
-          const test::RandomBitmap piece = test::randomBitmap(rng, rng.uniform(1, 20), rng.uniform(1, 9), 0.5);
+          const test::RandomBitmap piece =
+              test::randomBitmap(rng, rng.uniform(1, 20), rng.uniform(1, 9), 0.5);
           const int x = rng.uniform(-5, w), y = rng.uniform(-5, h - 1);
           const int rows = std::min(piece.height, h - y);  // the pastes do not clip below the raster
           if (rng.chance(0.5)) {

@@ -27,8 +27,8 @@ Bits decoded(const std::vector<std::uint8_t>& stream, int width, int height, boo
   Bits out = blank(width, height);
   ImageDiagnostics diag("test");
   diag.silence();
-  EXPECT_EQ(host::decodeG4(stream.data(), stream.size(), BitmapView(out.bytes.data(), width, height), lsbFirst,
-                           true, diag),
+  EXPECT_EQ(host::decodeG4(stream.data(), stream.size(), BitmapView(out.bytes.data(), width, height),
+                           lsbFirst, true, diag),
             0);
   return out;
 }
@@ -39,7 +39,8 @@ Bits expectedPixels(const Bits& in, bool invert) {
   for (int y = 0; y < in.height; ++y)
     for (int x = 0; x < in.width; ++x) out.put(x, y, in.get(x, y) != invert);
   const std::size_t n = rowBytes(in.width);
-  for (int y = 0; y < in.height; ++y) out.bytes[(y + 1) * n - 1] &= static_cast<std::uint8_t>(~test::paddingMask(in.width));
+  for (int y = 0; y < in.height; ++y)
+    out.bytes[(y + 1) * n - 1] &= static_cast<std::uint8_t>(~test::paddingMask(in.width));
   return out;
 }
 
@@ -115,8 +116,9 @@ TEST_F(G4Encoder, EverySharedScanSurvivesEncodingAndTheTiffWriter) {
       ImageDiagnostics diag(name);
       diag.silence();
       const int type = host::detectImageType(bytes.data(), bytes.size());
-      const int rc = type == IMAGEFILE_TIFF ? host::readTiff(bytes.data(), bytes.size(), image, diag, nullptr)
-                                            : host::readIngr(bytes.data(), bytes.size(), image, diag, nullptr);
+      const int rc = type == IMAGEFILE_TIFF
+                         ? host::readTiff(bytes.data(), bytes.size(), image, diag, nullptr)
+                         : host::readIngr(bytes.data(), bytes.size(), image, diag, nullptr);
       if (rc != 0) continue;  // not monochrome, or refused as damaged: nothing to encode
       SCOPED_TRACE(name);
       Bits in = blank(image.width, image.height);
@@ -155,7 +157,8 @@ TEST_F(G4Encoder, TheWriterEncodesInkAsZeroForMinIsBlackFiles) {
   carry.inkIsZero = true;
   std::vector<std::uint8_t> file;
   ImageDiagnostics diag("t");
-  ASSERT_EQ(host::writeTiff(ConstBitmapView(in.bytes.data(), in.width, in.height), carry, file, diag, nullptr), 0);
+  ASSERT_EQ(
+      host::writeTiff(ConstBitmapView(in.bytes.data(), in.width, in.height), carry, file, diag, nullptr), 0);
   ImageBuffer back;
   ASSERT_EQ(host::readTiff(file.data(), file.size(), back, diag, nullptr), 0);
   EXPECT_EQ(0, std::memcmp(back.data.get(), in.bytes.data(), in.bytes.size()));
@@ -164,8 +167,9 @@ TEST_F(G4Encoder, TheWriterEncodesInkAsZeroForMinIsBlackFiles) {
 TEST_F(G4Encoder, AStopLeavesTheOutputAsItWas) {
   Bits in = blank(40, 3000);
   std::vector<std::uint8_t> out{1, 2, 3};
-  EXPECT_EQ(host::encodeG4Stream(ConstBitmapView(in.bytes.data(), 40, 3000), false, false, out, [] { return 1; }),
-            MDLERR_IMAGESTOPPED);
+  EXPECT_EQ(
+      host::encodeG4Stream(ConstBitmapView(in.bytes.data(), 40, 3000), false, false, out, [] { return 1; }),
+      MDLERR_IMAGESTOPPED);
   EXPECT_EQ(out, (std::vector<std::uint8_t>{1, 2, 3}));
 }
 

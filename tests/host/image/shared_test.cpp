@@ -21,7 +21,9 @@ class SharedDecodes : public ::testing::Test {
 
 void writeFile(const std::string& path, const Bits& b) {
   const Point2d size = b.size();
-  ASSERT_EQ(mdlImage_createFileFromBitMap(path.c_str(), IMAGEFILE_TIFF, &size, b.bytes.data(), 0, 0, 0, nullptr), 0);
+  ASSERT_EQ(
+      mdlImage_createFileFromBitMap(path.c_str(), IMAGEFILE_TIFF, &size, b.bytes.data(), 0, 0, 0, nullptr),
+      0);
 }
 
 // The file's pixels as libtiff decodes them (min-is-white: 1 is ink).
@@ -76,7 +78,7 @@ TEST_F(SharedDecodes, TheBitmapWrittenOverASharedFileIsWhatItsNextReaderGets) {
   test::randomizePadding(rng, BitmapView(edited.bytes.data(), edited.width, edited.height));
   writeFile(file("scan.tif"), edited);
   ASSERT_EQ(host::readImageShared(file("scan.tif").c_str(), display, nullptr), 0);
-  EXPECT_EQ(host::sharedDecodeCount(), 1);  // taken, not decoded
+  EXPECT_EQ(host::sharedDecodeCount(), 1);                    // taken, not decoded
   EXPECT_TRUE(bitsOf(*display) == onDisk(file("scan.tif")));  // padding bits 0 as a decode leaves them
   // A file only ever written, never read through the share, keeps nothing.
   writeFile(file("other.tif"), edited);
