@@ -100,8 +100,8 @@ PIXMEND_API int VXDllInitFloodFill(const unsigned char *src, int width, int heig
 
 /* Burns a cut line into the mark bitmap as a barrier for the fill. The line runs between pixels
  * (x1, y1) and (x2, y2) and is given as y = slope * x + intercept; for a vertical line (x1 == x2)
- * pass slope 0 and x1 as intercept. Each pair is put in order first. Where the raster as created has ink,
- * it marks (x, trunc(slope * x + intercept)) for every column x from x1 to x2 unless the line is
+ * pass slope 0 and x1 as intercept. Each pair is put in order first. Where the raster as created
+ * has ink, it marks (x, trunc(slope * x + intercept)) for every column x from x1 to x2 unless the line is
  * vertical, and (trunc((y - intercept) / slope), y) for every row y from y1 to y2 (x1 when slope
  * is 0), truncating toward zero. Pixels outside the bitmap and values that are not finite are
  * skipped. Marked cut-line ink inside the widened box is taken by VXDllGetDelBuffer and cleared
