@@ -195,7 +195,7 @@ void resetSession() {
 
 void freeActiveBitmap() {
   ActiveRaster& r = activeRecord;
-  pixmend::selectionSourceChanging(r.bitmap, 0);  // a live selection of it keeps its raster
+  pixmend::rasterChanging(r.bitmap, 0);  // a live selection of it keeps its raster
   mdlImage_freeImage(r.bitmap, &r.size, IMAGEFORMAT_BITMAP);
   r.bitmap = nullptr;
   r.size = Point2d{0, 0};

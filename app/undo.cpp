@@ -32,7 +32,7 @@ namespace {
 UndoStore store;
 
 void freeStoreBitmap() {
-  pixmend::selectionSourceChanging(store.bitmap, 0);  // after an undo a selection may read it
+  pixmend::rasterChanging(store.bitmap, 0);  // after an undo a selection may read it
   mdlImage_freeImage(store.bitmap, &store.size, IMAGEFORMAT_BITMAP);
   store.bitmap = nullptr;
 }

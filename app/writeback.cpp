@@ -208,7 +208,7 @@ void markBitmapEdited() {
   ActiveRaster& r = activeRaster();
   // Called before every change of the bitmap: a live selection made on it keeps reading the
   // raster as it stood when the selection was made.
-  pixmend::selectionSourceChanging(r.bitmap, 0);
+  pixmend::rasterChanging(r.bitmap, 0);
   if (r.loaded != 0) r.bitmapState = newBitmapState();
 }
 

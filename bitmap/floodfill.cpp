@@ -387,7 +387,7 @@ int initFloodFill(SelectionState& state, const std::uint8_t* src, int width, int
   }
   gKeptMarks.capacity = 0;
   // Nothing is copied now: the fill reads the creator's bitmap until it is about to change
-  // (selectionSourceChanging), and only then takes a snapshot of it.
+  // (rasterChanging), and only then takes a snapshot of it.
   state.mark = std::move(mark);
   state.markCapacity = capacity;
   state.source = src;
@@ -448,11 +448,27 @@ void SelectionState::release() {
   dirtyTop = dirtyBottom = 0;
 }
 
-void selectionSourceChanging(const void* block, std::size_t bytes) {
-  selectionSourceChanging(block, bytes, selectionState());
+namespace {
+RasterChangeObserver gObservers[4] = {};
+}  // namespace
+
+void addRasterChangeObserver(RasterChangeObserver observer) {
+  for (RasterChangeObserver& slot : gObservers) {
+    if (slot == observer) return;
+    if (slot == nullptr) {
+      slot = observer;
+      return;
+    }
+  }
 }
 
-void selectionSourceChanging(const void* block, std::size_t bytes, SelectionState& s) {
+void rasterChanging(const void* block, std::size_t bytes) {
+  rasterChanging(block, bytes, selectionState());
+  for (RasterChangeObserver observer : gObservers)
+    if (observer != nullptr) observer(block, bytes);
+}
+
+void rasterChanging(const void* block, std::size_t bytes, SelectionState& s) {
   if (s.source == nullptr || block == nullptr) return;
   const auto* p = static_cast<const std::uint8_t*>(block);
   const std::uintptr_t from = reinterpret_cast<std::uintptr_t>(p);

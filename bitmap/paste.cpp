@@ -381,7 +381,7 @@ void exportedPaste(unsigned char* dest, const unsigned char* src, long long dest
   const ConstBitmapView from(src, srcWidth, srcHeight);
   // The rows the paste may write: a selection still reading them takes its snapshot first.
   const long long top = std::max<long long>(destY, 0);
-  selectionSourceChanging(to.row(static_cast<int>(top)), static_cast<std::size_t>(reach - top) * to.stride);
+  rasterChanging(to.row(static_cast<int>(top)), static_cast<std::size_t>(reach - top) * to.stride);
   blit(to, static_cast<int>(destX), static_cast<int>(destY), from, 0, 0, srcWidth, srcHeight, op);
 }
 

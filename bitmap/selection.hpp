@@ -47,7 +47,7 @@ struct SelectionState {
   // that, only the whole rows it holds are used.
   SelectionBuffer mark;  // 1 = selected by a fill or ink under a cut line
   // The raster as it stood at creation: the creator's own bitmap (`source`, borrowed) until it is
-  // about to change, then a snapshot taken at that moment (`work`). See selectionSourceChanging.
+  // about to change, then a snapshot taken at that moment (`work`). See rasterChanging.
   const std::uint8_t* source = nullptr;
   SelectionBuffer work;
   // The snapshot could not be had when the source changed: fills and cut lines do nothing more
@@ -102,13 +102,19 @@ struct SelectionState {
 };
 
 // The raster bytes [block, block + bytes) are about to change or be freed (bytes 0: the block
-// that starts at `block`, whatever its length). When the live selection still reads its
-// creator's bitmap there, it takes its snapshot first, so that its fills keep reading the raster
-// as it stood at creation. Every VXDll operation that writes into a caller's bitmap calls it, and
-// so does VXRaster before it changes or frees its raster (the undo step, the release).
-// `state`: the process-wide one unless a test names its own.
-void selectionSourceChanging(const void* block, std::size_t bytes, SelectionState& state);
-void selectionSourceChanging(const void* block, std::size_t bytes);
+// that starts at `block`, whatever its length). Whoever still reads a caller's bitmap there in
+// place of a copy takes its copy first: the live selection (so that its fills keep reading the
+// raster as it stood at creation) and the observers below (the pending warp's source). Every
+// VXDll operation that writes into a caller's bitmap calls it, and so does VXRaster before it
+// changes or frees its raster (the undo step, the release).
+void rasterChanging(const void* block, std::size_t bytes);
+// The selection part alone, on `state` (tests name a state of their own).
+void rasterChanging(const void* block, std::size_t bytes, SelectionState& state);
+
+// Another reader of borrowed rasters, told of every change rasterChanging hears of. At most a
+// handful are kept; adding one twice keeps one.
+using RasterChangeObserver = void (*)(const void* block, std::size_t bytes);
+void addRasterChangeObserver(RasterChangeObserver observer);
 
 // The one selection state of the process.
 SelectionState& selectionState();

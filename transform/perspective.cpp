@@ -303,13 +303,13 @@ PIXMEND_API unsigned char* VXDllWarpPerspectivePre(const unsigned char* source, 
 
 PIXMEND_API void VXDllWarpPerspective(unsigned char* output, int sourceWidth, int sourceHeight, int outputWidth,
                                       int outputHeight) {
+  if (output != nullptr && outputWidth > 0 && outputHeight > 0)
+    pixmend::rasterChanging(output, pixmend::bitmapBytes(outputWidth, outputHeight));
   const pixmend::ConstBitmapView source = pixmend::heldSourceCopy(pixmend::WarpKind::Perspective);
   if (source.empty()) return;
   if (output != nullptr && sourceWidth == g_perspective.sourceWidth &&
-      sourceHeight == g_perspective.sourceHeight && outputWidth > 0 && outputHeight > 0) {
-    pixmend::selectionSourceChanging(output, pixmend::bitmapBytes(outputWidth, outputHeight));
+      sourceHeight == g_perspective.sourceHeight && outputWidth > 0 && outputHeight > 0)
     pixmend::perspectiveResample(source, g_perspective.mapping, pixmend::BitmapView(output, outputWidth, outputHeight));
-  }
   pixmend::releaseSourceCopy();
 }
 

@@ -90,7 +90,7 @@ PIXMEND_API void VXDllDeleteSelected(unsigned char *dest);
  * (the pastes, VXDllDeleteSelected, VXDllInvertRaster, the warps' output) and VXRaster's own
  * editing (its undo step, which precedes every change, and the release of its bitmap) announce
  * the change first. Code that changes or frees src by other means while the state is live
- * releases the state first (VXDllFreeDelBuffer) or announces it (pixmend::selectionSourceChanging
+ * releases the state first (VXDllFreeDelBuffer) or announces it (pixmend::rasterChanging
  * in bitmap/selection.hpp); should the copy not be had then, later fills and cut lines do nothing
  * while what is selected can still be taken and deleted.
  * Returns size. Returns 0 when size, width or height is not positive, src is null, or the memory

@@ -90,7 +90,7 @@ TEST(FloodFillCreate, SnapshotAndClearedMarks) {
 
   // An edit of the raster announced before it is made does not reach what the fill reads: the
   // snapshot is taken then.
-  selectionSourceChanging(p.bits.data() + 1, 1, s);
+  rasterChanging(p.bits.data() + 1, 1, s);
   std::fill(p.bits.begin(), p.bits.end(), 0);
   floodFill(s, 0, 0);
   EXPECT_EQ(marks(s), (std::vector<std::string>{"##...", ".#..."}));
