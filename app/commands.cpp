@@ -2,11 +2,9 @@
 // words for the numbers are in the resource file (resources/vxraster/commands.json).
 //
 // Commands that work on the raster begin with ensureActiveRaster and stop when it fails. The
-// editing commands whose work is not built yet say so in message field 1 ("Raster smart copy is
-// not available in this version"), never silently doing nothing. The raster session, undo and
-// backup, and the attachment commands are in session.cpp, undo.cpp, attachments.cpp and
-// saveas.cpp; the copy, move and delete commands in bitmap/commands/, the rotate, mirror and warp
-// commands in transform/commands/.
+// raster session, undo and backup, and the attachment commands are in session.cpp, undo.cpp,
+// attachments.cpp and saveas.cpp; the copy, move and delete commands in bitmap/commands/, the
+// rotate, mirror and warp commands in transform/commands/.
 #include "app/attachments.hpp"
 #include "app/params.hpp"
 #include "app/session.hpp"

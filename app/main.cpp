@@ -13,6 +13,7 @@
 #include "app/params.hpp"
 #include "app/session.hpp"
 #include "app/startup.hpp"
+#include "bitmap/commands/commands.hpp"
 #include "host/mdl.h"
 #include "pixmend/vxlib.h"
 
@@ -129,6 +130,9 @@ int unloadApplication(int unloadType) {
   // The unload command has done everything already when the host's unload follows it.
   if (!running) return unloadType < 0 ? 0 : 1;
   running = false;
+  // A smart selection open in a command: its overlay raster and temporary file go before the
+  // application does (the host does not end the command first when it unloads it).
+  commands::discardSmartSelection();
 
   if (vxrUid != nullptr) {
     keepTemporaryFolder();  // a raster released below may need it for its edits

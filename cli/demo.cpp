@@ -4,10 +4,11 @@
 // test scans, or, without it, a generated drawing-like sheet written as a TIFF) is attached to a
 // new design and loaded by VXRaster (backup copy taken, drawn in the active colour); its
 // attachment is moved by two points, the move undone and redone, its display inverted and back,
-// the bitmap written back; it is turned 4 degrees as if scanned crooked, straightened by rotating
-// a line drawn along a wire to horizontal, mirrored and the mirror undone; then reverted to the
-// backup, and editing ended (colour given back); then its pixels are edited: a rectangle copied
-// with a quarter turn and a fence's content deleted. The view is exported as PNG pictures before,
+// the bitmap written back; on the circuit diagram a smart move with cut lines and a smart delete,
+// the delete undone; it is turned 4 degrees as if scanned crooked, straightened by rotating a line
+// drawn along a wire to horizontal, mirrored and the mirror undone; then reverted to the backup,
+// and editing ended (colour given back); then its pixels are edited: a rectangle copied with a
+// quarter turn and a fence's content deleted. The view is exported as PNG pictures before,
 // during and after. The script is written beside the
 // pictures so it can be played again, and the session's journal is printed.
 //
@@ -25,6 +26,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -202,6 +204,60 @@ std::string deskewSteps(bool scan, int width, int height, int dx, int dy) {
   return steps;
 }
 
+// Smart edits on the circuit diagram, each with pictures of the view zoomed on the place before
+// and after: the diode on the +V line was drawn the wrong way round, so a smart move with cut
+// lines cuts it out of its wire (one cut line on each side) and turns it half round in place
+// (picked up and put down at its centre); then a smart delete takes the stray pen stroke under the
+// signature, and the delete is undone. Coordinates are the scan's pixels (y up from its foot)
+// with the attachment's origin at (dx, dy); the view gets its area back (`viewLine`) at the end.
+std::string smartEditScript(const std::string& viewLine, int dx, int dy) {
+  std::string script;
+  // One step with design points given in the scan's pixels.
+  const auto step = [&](const char* verb, std::initializer_list<double> xy) {
+    script += verb;
+    bool isX = true;
+    for (const double v : xy) {
+      char number[32];
+      std::snprintf(number, sizeof number, " %g", v + (isX ? dx : dy));
+      script += number;
+      isX = !isX;
+    }
+    script += "\n";
+  };
+  script += "# Smart move with cut lines: the diode cut out of its wire and turned round in place.\n";
+  step("view 0 area", {1290, 1090, 1490, 1260});
+  script += "export edit-smart-1-diode.png size 800\nitem 1 1 2\nitem 1 2 2\nkeyin vxraster move\n";
+  for (const double x : {1358.0, 1418.0}) {
+    step("point", {x, 1195});
+    step("point", {x, 1160});
+  }
+  script += "reset\n";
+  step("point", {1395, 1180});  // on the diode: selected up to the cut lines
+  script += "export edit-smart-2-diode-selected.png size 800\n";
+  step("point", {1389, 1173});  // picked up at its centre
+  step("point", {1389, 1173});  // and put down there, turned half round
+  script += "export edit-smart-3-diode-turned.png size 800\n";
+  script += "# Smart delete: the stray pen stroke under the signature, then undone.\n";
+  step("view 0 area", {950, 150, 1250, 350});
+  script += "export edit-smart-4-stroke.png size 800\nkeyin vxraster delete smart\n";
+  step("point", {1194.5, 284.5});  // selected
+  step("point", {1194.5, 284.5});  // accepted: erased
+  script +=
+      "export edit-smart-5-stroke-deleted.png size 800\nkeyin vxraster undo\n"
+      "export edit-smart-6-undone.png size 800\nitem 1 2 0\n";
+  return script + viewLine;
+}
+
+void printSmartEditPictures() {
+  std::printf(
+      "   edit-smart-1-diode.png          the diode on the +V line, drawn the wrong way round\n"
+      "   edit-smart-2-diode-selected.png selected up to two cut lines: the overlay in the overlay colour\n"
+      "   edit-smart-3-diode-turned.png   turned round in place (smart move, half a turn)\n"
+      "   edit-smart-4-stroke.png         the stray stroke under the signature\n"
+      "   edit-smart-5-stroke-deleted.png erased by a smart delete\n"
+      "   edit-smart-6-undone.png         the delete undone\n");
+}
+
 // Edits of the drawing's pixels, each between a picture before and after: a rectangle copied with
 // a quarter turn (the lettering at the left, "Primary circuit." on the scanned diagram, turned and
 // placed in the free space at the lower right), then a fence's content deleted (the diode and
@@ -258,7 +314,8 @@ std::string demoScript(const std::string& drawingLines, int width, int height) {
       "# Editing a real drawing with VXRaster. The drawing is attached to a new design and loaded\n"
       "# for editing (a backup copy is taken, it is drawn in the active colour); its attachment is\n"
       "# moved by two points (the outline follows the cursor), the move undone and redone, the\n"
-      "# display inverted and back, the bitmap written back; then the drawing is turned 4 degrees\n"
+      "# display inverted and back, the bitmap written back; smart edits on the circuit diagram;\n"
+      "# then the drawing is turned 4 degrees\n"
       "# as if scanned crooked, straightened along a line drawn on it, mirrored and the mirror\n"
       "# undone; then it is reverted to the backup and editing ended (the drawing gets its colour\n"
       "# back). Then its pixels are edited: a copy turned a quarter, a fence's content deleted.\n"
@@ -288,6 +345,7 @@ std::string demoScript(const std::string& drawingLines, int width, int height) {
       "export edit-4-inverted.png size 800\n"
       "keyin vxraster invert\n"
       "keyin vxraster write\n";
+  if (drawingLines.find("CCITT_2.TIF") != std::string::npos) script += smartEditScript(view, step, -step);
   script += deskewSteps(drawingLines.find("CCITT_2.TIF") != std::string::npos, width, height, step, -step);
   script +=
       "keyin vxraster revert\n"
@@ -357,13 +415,15 @@ bool playDemoSession(const std::string& dir) {
       "   edit-1-attached.png  as attached\n"
       "   edit-2-loaded.png    loaded for editing: drawn in the active colour\n"
       "   edit-3-moved.png     the attachment moved by two points\n"
-      "   edit-4-inverted.png  moved again after undo and redo, its display inverted\n"
+      "   edit-4-inverted.png  moved again after undo and redo, its display inverted\n",
+      dir.c_str());
+  if (script.find("vxraster delete smart") != std::string::npos) printSmartEditPictures();
+  std::printf(
       "   deskew-1-crooked.png       turned 4 degrees, as if fed crooked into the scanner\n"
       "   deskew-2-straightened.png  rotated to horizontal along a wire: straight again\n"
       "   deskew-3-mirrored.png      mirrored left to right about its middle\n"
       "   deskew-4-undone.png        the mirror undone\n"
-      "   edit-5-after.png     reverted to the backup, editing ended: as it was\n",
-      dir.c_str());
+      "   edit-5-after.png     reverted to the backup, editing ended: as it was\n");
   describePixelEditPictures();
   return true;
 }

@@ -137,6 +137,11 @@ void VXRasterSession::point(double x, double y) {
   host::runIdle();
 }
 
+void VXRasterSession::reset() {
+  host::deliverReset();
+  host::runIdle();
+}
+
 void VXRasterSession::event(int slot, const std::string& text, int state) {
   host::raiseSystemEvent(slot, text, state);
   host::runIdle();

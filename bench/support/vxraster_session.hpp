@@ -26,6 +26,7 @@ class VXRasterSession {
 
   static void keyin(const char* text);
   static void point(double x, double y);
+  static void reset();
   static void event(int slot, const std::string& text, int state);
   // The journal grows with every step; benchmarks empty it now and then so that it does not count.
   static void forget();

@@ -5,7 +5,9 @@
 //
 //   copymove.cpp   the start shared by copy and move, the rectangle and fence modes
 //   delete.cpp     delete dynamic rectangle, delete rectangle (the eraser), delete fence content
-//   smart.cpp      the smart modes of copy and move, smart delete with and without cut lines
+//   smartselect.*  the smart selection the smart modes and deletes share (overlay, cut lines)
+//   smartcopy.cpp  the smart modes of copy and move, with and without cut lines
+//   smartdelete.cpp  smart delete with and without cut lines
 //
 // Every start is also the reset handler that starts its command afresh, so each has the host's
 // reset-handler form (no arguments) and never checks for a raster itself.

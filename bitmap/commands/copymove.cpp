@@ -1,7 +1,7 @@
 // Raster copy and raster move: the start both commands share, and the rectangle mode.
 //
 //   start               discards a live smart selection, then by copyMoveMode: the smart modes
-//                       go to smart.cpp, the fence mode prompts, the rectangle mode waits
+//                       go to smartcopy.cpp, the fence mode prompts, the rectangle mode waits
 //   firstPoint          the shared first data point: rectangle corner or fence from point
 //   rectangle mode      first corner, opposite corner (rubber band), from point, placements
 //

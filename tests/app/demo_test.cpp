@@ -86,6 +86,16 @@ TEST(Demo, EditsTheRealDrawingAndLeavesItsScriptAndPictures) {
   EXPECT_EQ(status, 0) << output;
   EXPECT_NE(output.find("A. Editing a scanned circuit diagram"), std::string::npos) << output;
   expectAnEditingSession(output, scratch.path());
+  // The smart edits: the diode selected up to its cut lines and placed, the stroke selected and
+  // erased, each shown before and after.
+  EXPECT_NE(output.find("     error: Raster smart move with cut lines > Enter point to define distance"),
+            std::string::npos);
+  EXPECT_NE(output.find("     error: Smart delete > Accept or reset to select new"), std::string::npos);
+  EXPECT_EQ(output.find("> No area to select"), std::string::npos) << "every click on ink";
+  for (const char* picture : {"edit-smart-1-diode.png", "edit-smart-2-diode-selected.png", "edit-smart-3-diode-turned.png",
+                              "edit-smart-4-stroke.png", "edit-smart-5-stroke-deleted.png", "edit-smart-6-undone.png"}) {
+    EXPECT_GT(std::filesystem::file_size(scratch.path() + "/" + picture), 1000u) << picture;
+  }
 }
 
 TEST(Demo, WithoutTheScansItEditsTheGeneratedSheet) {
