@@ -237,10 +237,10 @@ bool sharedDecodeOf(const char* path, const std::uint8_t* data, std::size_t size
                     std::shared_ptr<const ImageBuffer>& pixels, long long& firstDamagedLine, int& type);
 // Reads `path` for a reader that only looks at the pixels (the host's attachments): the share's
 // decode when there is one, else a new decode that the share then offers to the next reader of the
-// same file. Writes over a path read this way keep their bitmap for the next reader.
+// same file.
 int readImageShared(const char* path, std::shared_ptr<const ImageBuffer>& out, long long* firstDamagedLine);
-// After a successful write of `image` over `path` as `fileBytes`: kept for the next reader when
-// `path` is read through the share.
+// After a successful write of `image` over `path` as `fileBytes`: kept for the next reader of
+// `path` (one bitmap at a time).
 void keepWrittenBitmap(const char* path, int type, const ConstBitmapView& image,
                        const std::vector<std::uint8_t>& fileBytes);
 // Decodes readImageShared made since the last reset (tests).
