@@ -65,7 +65,12 @@ bool sharedDecodeOf(const char* path, const std::uint8_t* data, std::size_t size
                     std::shared_ptr<const ImageBuffer>& pixels, long long& firstDamagedLine, int& type) {
   Share& s = share();
   std::lock_guard<std::mutex> hold(s.lock);
-  if (s.written != nullptr && s.writtenPath == path && sameBytes(s.writtenEntry.fileBytes, data, size)) {
+  if (s.written != nullptr && s.writtenPath == path && !sameBytes(s.writtenEntry.fileBytes, data, size)) {
+    // The file was written again by someone else: what was kept stands for nothing now.
+    s.written.reset();
+    s.writtenEntry = Entry{};
+  }
+  if (s.written != nullptr && s.writtenPath == path) {
     // The bitmap just written: from now on it lives as long as its readers hold it.
     Entry& e = s.decoded[path];
     e = std::move(s.writtenEntry);

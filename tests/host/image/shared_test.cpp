@@ -125,5 +125,21 @@ TEST_F(SharedDecodes, AFileChangedByAnyoneElseIsDecodedAnew) {
   EXPECT_TRUE(bitsOf(*again) == second);
 }
 
+// The bitmap kept after a write stands only for the bytes written: the file rewritten by another
+// program before anyone read it is decoded.
+TEST_F(SharedDecodes, AWrittenFileRewrittenElsewhereIsDecoded) {
+  test::Rng rng(8);
+  const Bits ours = randomBits(rng, 50, 20, 0.4), theirs = randomBits(rng, 50, 20, 0.4);
+  writeFile(file("theirs.tif"), theirs);
+  const std::vector<std::uint8_t> replacement = readBytes(file("theirs.tif"));
+  writeFile(file("scan.tif"), ours);
+  writeBytes(file("scan.tif"), replacement);  // in place, not through the library
+  std::shared_ptr<const host::ImageBuffer> pixels;
+  ASSERT_EQ(host::readImageShared(file("scan.tif").c_str(), pixels, nullptr), 0);
+  EXPECT_TRUE(bitsOf(*pixels) == theirs);
+  ReadResult own = readImage(file("scan.tif"));
+  EXPECT_TRUE(own.bits == theirs);
+}
+
 }  // namespace
 }  // namespace pixmend::imagetest
