@@ -178,6 +178,25 @@ void resampleRow(const ConstBitmapView& src, const AffineTransform& t, int minX,
         ub += du;
         vb += dv;
       }
+    } else if (ub >= 0 && vb >= 0 && ub + du * (ke - 1 - ks) >= 0 && vb + dv * (ke - 1 - ks) >= 0) {
+      // Both coordinates stay at or above 0 across the word (they are monotone): no value in
+      // (-1, 0) to hold at 0, so the stepped values index the source as they are.
+      const std::uint8_t* const data = src.data;
+      const std::size_t stride = src.stride;
+      for (int k = ks; k < ke; ++k) {
+        std::uint64_t bit;
+        if (((ub & kNearMask) == 0) | ((vb & kNearMask) == 0)) {
+          const auto iu = static_cast<std::int64_t>(mu.value(x0 + k));
+          const auto iv = static_cast<std::int64_t>(mv.value(x0 + k));
+          bit = static_cast<std::uint64_t>(sourceBit(src, iu, iv));
+        } else {
+          const auto iu = static_cast<std::uint64_t>(ub >> 32), iv = static_cast<std::uint64_t>(vb >> 32);
+          bit = (data[iv * stride + (iu >> 3)] >> (7 - (iu & 7))) & 1u;
+        }
+        acc = (acc << 1) | bit;
+        ub += du;
+        vb += dv;
+      }
     } else {
       for (int k = ks; k < ke; ++k) {
         std::int64_t iu, iv;
