@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cinttypes>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "app/params.hpp"
 #include "app/session.hpp"
 #include "app/startup.hpp"
+#include "common/text.hpp"
 #include "host/mdl.h"
 
 namespace pixmend::app {
@@ -85,14 +87,6 @@ bool unescaped(const std::string& text, std::string* out) {
     }
   }
   return true;
-}
-
-bool parseNumber(const std::string& text, long long* value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  *value = std::strtoll(text.c_str(), &end, 10);
-  return errno == 0 && *end == '\0';
 }
 
 bool parseDigest(const std::string& text, std::uint64_t* value) {
@@ -177,9 +171,11 @@ bool readBackupRecord(BackupRecord* record) {
     } else if (key == "source") {
       source = unescaped(value, &read.source) && !read.source.empty();
     } else if (key == "size") {
-      size = parseNumber(value, &read.size) && read.size >= 0;
+      const auto n = pixmend::text::parseInteger(value, 0, LLONG_MAX);
+      size = n.has_value();
+      if (n) read.size = *n;
     } else if (key == "modified") {
-      parseNumber(value, &read.modifiedNs);
+      if (const auto n = pixmend::text::parseInteger(value, LLONG_MIN, LLONG_MAX)) read.modifiedNs = *n;
     } else if (key == "digest") {
       digest = parseDigest(value, &read.digest);
     }

@@ -15,6 +15,7 @@
 
 #include "app/params.hpp"
 #include "app/startup.hpp"
+#include "common/bytes.hpp"
 #include "host/mdl.h"
 #include "pixmend/vxlib.h"
 
@@ -27,16 +28,6 @@ constexpr std::size_t kSpareSettingAt = 8;
 constexpr std::size_t kAutoWriteBackAt = 12;
 constexpr std::size_t kTempDirectoryAt = 16;
 constexpr std::size_t kTempDirectorySize = 256;
-
-void putInt32(unsigned char* out, std::int32_t value) {
-  const auto v = static_cast<std::uint32_t>(value);
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-std::int32_t getInt32(const unsigned char* in) {
-  const std::uint32_t v = in[0] | in[1] << 8 | in[2] << 16 | static_cast<std::uint32_t>(in[3]) << 24;
-  return static_cast<std::int32_t>(v);
-}
 
 // Creates `directory` (ending in '/') and every missing folder above it, each new one open to its
 // owner only. True when it is a folder at the end.
@@ -114,18 +105,18 @@ void setStartupParams(VxRasterParams& p) {
 
 void encodeUserInterface(const UserInterfaceData& data, unsigned char out[kUserInterfaceSize]) {
   std::memset(out, 0, kUserInterfaceSize);
-  putInt32(out + kActiveColorAt, data.activeColor);
-  putInt32(out + kOverlayColorAt, data.overlayColor);
-  putInt32(out + kSpareSettingAt, data.spareSetting);
-  putInt32(out + kAutoWriteBackAt, data.autoWriteBack);
+  le::put32(out + kActiveColorAt, static_cast<std::uint32_t>(data.activeColor));
+  le::put32(out + kOverlayColorAt, static_cast<std::uint32_t>(data.overlayColor));
+  le::put32(out + kSpareSettingAt, static_cast<std::uint32_t>(data.spareSetting));
+  le::put32(out + kAutoWriteBackAt, static_cast<std::uint32_t>(data.autoWriteBack));
   std::memcpy(out + kTempDirectoryAt, data.tempDirectory, kTempDirectorySize);
 }
 
 void decodeUserInterface(const unsigned char in[kUserInterfaceSize], UserInterfaceData& data) {
-  data.activeColor = getInt32(in + kActiveColorAt);
-  data.overlayColor = getInt32(in + kOverlayColorAt);
-  data.spareSetting = getInt32(in + kSpareSettingAt);
-  data.autoWriteBack = getInt32(in + kAutoWriteBackAt);
+  data.activeColor = static_cast<std::int32_t>(le::get32(in + kActiveColorAt));
+  data.overlayColor = static_cast<std::int32_t>(le::get32(in + kOverlayColorAt));
+  data.spareSetting = static_cast<std::int32_t>(le::get32(in + kSpareSettingAt));
+  data.autoWriteBack = static_cast<std::int32_t>(le::get32(in + kAutoWriteBackAt));
   std::memcpy(data.tempDirectory, in + kTempDirectoryAt, kTempDirectorySize);
   // A file written elsewhere may fill the whole field: it is cut, never read past its end.
   data.tempDirectory[kTempDirectorySize - 1] = '\0';

@@ -20,9 +20,9 @@
 #include "host/image/api.h"
 #include "host/image/image.hpp"
 #include "host/lifecycle.hpp"
+#include "host/raster/picture.hpp"
 #include "host/raster/raster.hpp"
 #include "host/view/api.h"
-#include "host/view/picture.hpp"
 #include "host/view/view.hpp"
 #include "support/bench_support.hpp"
 

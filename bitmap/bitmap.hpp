@@ -45,6 +45,19 @@ inline void storeWord(std::uint8_t* p, std::uint64_t w) {
   std::memcpy(p, &w, 8);
 }
 
+// Exchanges ink and background in `count` bytes, a word at a time. Every bit flips, padding bits
+// too: callers that hand whole rows over clear or keep those themselves.
+inline void invertBytes(std::uint8_t* data, std::size_t count) {
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, data + i, 8);
+    w = ~w;
+    std::memcpy(data + i, &w, 8);
+  }
+  for (; i < count; ++i) data[i] = static_cast<std::uint8_t>(~data[i]);
+}
+
 template <typename Byte>
 struct BasicBitmapView {
   Byte* data = nullptr;

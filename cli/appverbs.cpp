@@ -7,23 +7,16 @@
 #include <string>
 
 #include "cli/session.hpp"
+#include "common/text.hpp"
 #include "host/dialog/manager.hpp"
 #include "host/output/journal.hpp"
+#include "host/system/application.hpp"
 #include "host/system/published.hpp"
 
 namespace pixmend::cli {
 namespace {
 
-bool isDialogNumber(const std::string& text) {
-  if (text.empty() || text.size() > 10) return false;
-  std::size_t i = text[0] == '-' ? 1 : 0;
-  if (i == text.size()) return false;
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-  }
-  const long long value = std::stoll(text);
-  return value >= -2147483647LL - 1 && value <= 2147483647LL;
-}
+using text::parseInteger;
 
 std::string runValue(const Step& step, PlayContext&) {
   const std::string& access = step.words[0];
@@ -38,7 +31,7 @@ std::string runValue(const Step& step, PlayContext&) {
 std::string runPicture(const Step& step, PlayContext&) {
   std::string error;
   const std::string& file = step.words[1];
-  if (!host::saveDialogPng(static_cast<int>(std::stoll(step.words[0])), file, &error))
+  if (!host::saveDialogPng(static_cast<int>(*parseInteger(step.words[0], INT32_MIN, INT32_MAX)), file, &error))
     return error.empty() ? "the picture cannot be written" : error;
   host::journal().append("file", "wrote " + file);
   return "";
@@ -57,7 +50,7 @@ const bool registered = [] {
   registerVerb({"picture", "picture DIALOG FILE.png", "write an open dialog as a PNG picture",
                 [](const Step& s) -> std::string {
                   if (s.words.size() != 2) return "usage: picture DIALOG FILE.png";
-                  return isDialogNumber(s.words[0]) ? "" : "DIALOG is a number";
+                  return parseInteger(s.words[0], INT32_MIN, INT32_MAX) ? "" : "DIALOG is a number";
                 },
                 runPicture});
   registerVerb({"trace", "trace on|off",

@@ -23,45 +23,31 @@
 #include <vector>
 
 #include "cli/session.hpp"
+#include "common/text.hpp"
 #include "host/config/config.hpp"
 #include "host/design/design.hpp"
 #include "host/files/files.hpp"
 #include "host/output/journal.hpp"
+#include "host/raster/picture.hpp"
 #include "host/raster/raster.hpp"
 #include "host/system/publish.hpp"
 #include "host/view/api.h"
-#include "host/view/picture.hpp"
 #include "host/view/view.hpp"
 
 namespace pixmend::cli {
 namespace {
 
+using text::parseInteger;
+using text::parseNumber;
+
 using host::journal;
-
-std::optional<double> number(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  const double value = std::strtod(text.c_str(), &end);
-  if (*end != '\0' || errno == ERANGE || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
-std::optional<long> whole(const std::string& text, long low, long high) {
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9) {
-    return std::nullopt;
-  }
-  const long value = std::strtol(text.c_str(), nullptr, 10);
-  if (value < low || value > high) return std::nullopt;
-  return value;
-}
 
 // ---- design ---------------------------------------------------------------------------------------
 
 std::string checkDesign(const Step& s) {
   if (s.words.size() == 1 && s.words[0] == "close") return "";
   if (s.words.size() == 2 && s.words[0] == "units") {
-    const auto units = number(s.words[1]);
+    const auto units = parseNumber(s.words[1]);
     return units && *units > 0 ? "" : "the units are a number above 0 (units of resolution per master unit)";
   }
   if (s.words.size() != 2 || (s.words[0] != "new" && s.words[0] != "open"))
@@ -75,7 +61,7 @@ std::string runDesign(const Step& s, PlayContext&) {
     return "";
   }
   if (s.words[0] == "units") {
-    host::setUorsPerMasterUnit(*number(s.words[1]));
+    host::setUorsPerMasterUnit(*parseNumber(s.words[1]));
     return "";
   }
   const std::string path = host::expandText(s.words[1]);
@@ -97,7 +83,7 @@ std::string parseAttach(const Step& s, AttachOptions* options) {
   if (const std::string problem = nameProblem(s.words[0]); !problem.empty()) return problem;
   for (std::size_t i = 1; i < s.words.size(); i += 3) {
     if (i + 2 >= s.words.size()) return usage;
-    const auto a = number(s.words[i + 1]), b = number(s.words[i + 2]);
+    const auto a = parseNumber(s.words[i + 1]), b = parseNumber(s.words[i + 2]);
     if (!a || !b) return s.words[i] + " takes two numbers";
     if (s.words[i] == "origin" && !options->origin) {
       options->origin = DPoint3d{*a, *b, 0};
@@ -136,12 +122,12 @@ std::string parseExport(const Step& s, ExportOptions* options) {
   bool sized = false, viewed = false;
   for (std::size_t i = 1; i + 1 < s.words.size(); i += 2) {
     if (s.words[i] == "size" && !sized) {
-      const auto n = whole(s.words[i + 1], 1, host::kMaxPictureSide);
+      const auto n = parseInteger(s.words[i + 1], 1, host::kMaxPictureSide);
       if (!n) return "the size is a number of pixels from 1 to " + std::to_string(host::kMaxPictureSide);
       options->size = static_cast<int>(*n);
       sized = true;
     } else if (s.words[i] == "view" && !viewed) {
-      const auto n = whole(s.words[i + 1], 0, MAX_VIEWS - 1);
+      const auto n = parseInteger(s.words[i + 1], 0, MAX_VIEWS - 1);
       if (!n) return "the view is a number from 0 to 7";
       options->view = static_cast<int>(*n);
       viewed = true;
@@ -200,14 +186,14 @@ std::string parseFence(const Step& s, FenceOptions* options) {
   if (s.words.size() == 1 && s.words[0] == "clear") return "";
   std::size_t count = s.words.size();
   if (count >= 2 && s.words[count - 2] == "view") {
-    const auto n = whole(s.words[count - 1], 0, MAX_VIEWS - 1);
+    const auto n = parseInteger(s.words[count - 1], 0, MAX_VIEWS - 1);
     if (!n) return "the view is a number from 0 to 7";
     options->view = static_cast<int>(*n);
     count -= 2;
   }
   if (count < 4 || count % 2 != 0) return usage;
   for (std::size_t i = 0; i < count; i += 2) {
-    const auto x = number(s.words[i]), y = number(s.words[i + 1]);
+    const auto x = parseNumber(s.words[i]), y = parseNumber(s.words[i + 1]);
     if (!x || !y) return "the points are numbers";
     options->points.push_back({*x, *y, 0});
   }
@@ -235,17 +221,17 @@ std::string runFence(const Step& s, PlayContext&) {
 
 std::string checkView(const Step& s) {
   const std::string usage = "usage: view N rotate DEGREES | view N area X1 Y1 X2 Y2 | view N area fit";
-  if (s.words.size() < 3 || !whole(s.words[0], 0, MAX_VIEWS - 1)) {
+  if (s.words.size() < 3 || !parseInteger(s.words[0], 0, MAX_VIEWS - 1)) {
     return s.words.size() >= 3 ? "the view is a number from 0 to 7" : usage;
   }
   if (s.words[1] == "rotate" && s.words.size() == 3)
-    return number(s.words[2]) ? "" : "DEGREES must be a number";
+    return parseNumber(s.words[2]) ? "" : "DEGREES must be a number";
   if (s.words[1] == "area" && s.words.size() == 3 && s.words[2] == "fit") return "";
   if (s.words[1] == "area" && s.words.size() == 6) {
     for (std::size_t i = 2; i < 6; ++i) {
-      if (!number(s.words[i])) return "the corners are numbers";
+      if (!parseNumber(s.words[i])) return "the corners are numbers";
     }
-    if (*number(s.words[2]) == *number(s.words[4]) || *number(s.words[3]) == *number(s.words[5])) {
+    if (*parseNumber(s.words[2]) == *parseNumber(s.words[4]) || *parseNumber(s.words[3]) == *parseNumber(s.words[5])) {
       return "the area needs a width and a height";
     }
     return "";
@@ -254,14 +240,14 @@ std::string checkView(const Step& s) {
 }
 
 std::string runView(const Step& s, PlayContext&) {
-  const int view = static_cast<int>(*whole(s.words[0], 0, MAX_VIEWS - 1));
+  const int view = static_cast<int>(*parseInteger(s.words[0], 0, MAX_VIEWS - 1));
   if (s.words[1] == "rotate") {
-    host::rotateViewAboutZ(view, *number(s.words[2]));
+    host::rotateViewAboutZ(view, *parseNumber(s.words[2]));
   } else if (s.words[2] == "fit") {
     host::clearViewArea(view);
   } else {
-    host::setViewArea(view, DPoint2d{*number(s.words[2]), *number(s.words[3])},
-                      DPoint2d{*number(s.words[4]), *number(s.words[5])});
+    host::setViewArea(view, DPoint2d{*parseNumber(s.words[2]), *parseNumber(s.words[3])},
+                      DPoint2d{*parseNumber(s.words[4]), *parseNumber(s.words[5])});
   }
   return "";
 }

@@ -8,13 +8,14 @@
 #include <optional>
 #include <ostream>
 
+#include "common/text.hpp"
 #include "host/config/config.hpp"
 #include "host/dialog/manager.hpp"
-#include "host/lifecycle.hpp"
 #include "host/output/answers.hpp"
 #include "host/output/journal.hpp"
 #include "host/state/state.hpp"
 #include "host/system/api.h"
+#include "host/system/idle.hpp"
 #include "host/system/loader.hpp"
 #include "host/system/timers.hpp"
 #include "host/view/api.h"
@@ -23,25 +24,10 @@
 namespace pixmend::cli {
 namespace {
 
+using text::parseInteger;
+using text::parseNumber;
+
 using host::journal;
-
-std::optional<double> toDouble(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  const double value = std::strtod(text.c_str(), &end);
-  if (*end != '\0' || errno == ERANGE || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
-std::optional<long> toLong(const std::string& text, long low, long high) {
-  if (text.empty()) return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  const long long value = std::strtoll(text.c_str(), &end, 0);
-  if (*end != '\0' || errno == ERANGE || value < low || value > high) return std::nullopt;
-  return static_cast<long>(value);
-}
 
 std::string countProblem(const Step& step, std::size_t low, std::size_t high, const std::string& usage) {
   if (step.words.size() < low || step.words.size() > high) return "usage: " + usage;
@@ -51,19 +37,19 @@ std::string countProblem(const Step& step, std::size_t low, std::size_t high, co
 // X Y [view N]: the words of cursor and point.
 std::string checkPoint(const Step& step, const std::string& usage) {
   if (step.words.size() != 2 && step.words.size() != 4) return "usage: " + usage;
-  if (!toDouble(step.words[0]) || !toDouble(step.words[1])) return "X and Y must be numbers";
+  if (!parseNumber(step.words[0]) || !parseNumber(step.words[1])) return "X and Y must be numbers";
   if (step.words.size() == 4) {
     if (step.words[2] != "view") return "usage: " + usage;
-    if (!toLong(step.words[3], 0, MAX_VIEWS - 1)) return "the view is a number from 0 to 7";
+    if (!parseInteger(step.words[3], 0, MAX_VIEWS - 1, 0)) return "the view is a number from 0 to 7";
   }
   return "";
 }
 
 DPoint3d pointOf(const Step& step) {
-  return {*toDouble(step.words[0]), *toDouble(step.words[1]), 0};
+  return {*parseNumber(step.words[0]), *parseNumber(step.words[1]), 0};
 }
 int viewOf(const Step& step) {
-  return step.words.size() == 4 ? static_cast<int>(*toLong(step.words[3], 0, 7)) : 0;
+  return step.words.size() == 4 ? static_cast<int>(*parseInteger(step.words[3], 0, 7, 0)) : 0;
 }
 
 // The rest of a line after its first `count` words.
@@ -131,12 +117,12 @@ void addBuiltinVerbs() {
   registerVerb({"command", "command NUMBER [TEXT]", "run a command by its number, e.g. command 0x01030400",
                 [](const Step& s) -> std::string {
                   if (s.words.empty()) return "usage: command NUMBER [TEXT]";
-                  if (!toLong(s.words[0], 1, 0xffffffffL))
+                  if (!parseInteger(s.words[0], 1, 0xffffffffL, 0))
                     return "'" + s.words[0] + "' is not a command number";
                   return "";
                 },
                 [](const Step& s, PlayContext&) -> std::string {
-                  host::runCommandNumber(static_cast<unsigned>(*toLong(s.words[0], 1, 0xffffffffL)),
+                  host::runCommandNumber(static_cast<unsigned>(*parseInteger(s.words[0], 1, 0xffffffffL, 0)),
                                          restAfterWords(s.rest, 1));
                   return "";
                 }});
@@ -168,16 +154,16 @@ void addBuiltinVerbs() {
   registerVerb({"item", "item DIALOG ITEM VALUE", "set a dialog item's value as a user would",
                 [](const Step& s) -> std::string {
                   if (s.words.size() < 2) return "usage: item DIALOG ITEM VALUE";
-                  if (!toLong(s.words[0], INT32_MIN, INT32_MAX) ||
-                      !toLong(s.words[1], INT32_MIN, INT32_MAX)) {
+                  if (!parseInteger(s.words[0], INT32_MIN, INT32_MAX, 0) ||
+                      !parseInteger(s.words[1], INT32_MIN, INT32_MAX, 0)) {
                     return "DIALOG and ITEM are numbers";
                   }
                   return "";
                 },
                 [](const Step& s, PlayContext&) -> std::string {
                   std::string error;
-                  if (!host::setItemValue(static_cast<int>(*toLong(s.words[0], INT32_MIN, INT32_MAX)),
-                                          static_cast<int>(*toLong(s.words[1], INT32_MIN, INT32_MAX)),
+                  if (!host::setItemValue(static_cast<int>(*parseInteger(s.words[0], INT32_MIN, INT32_MAX, 0)),
+                                          static_cast<int>(*parseInteger(s.words[1], INT32_MIN, INT32_MAX, 0)),
                                           restAfterWords(s.rest, 2), &error)) {
                     return error.empty() ? "the item cannot be set" : error;
                   }
@@ -187,15 +173,15 @@ void addBuiltinVerbs() {
       {"press", "press DIALOG ITEM", "press a button item",
        [](const Step& s) -> std::string {
          if (s.words.size() != 2) return "usage: press DIALOG ITEM";
-         if (!toLong(s.words[0], INT32_MIN, INT32_MAX) || !toLong(s.words[1], INT32_MIN, INT32_MAX)) {
+         if (!parseInteger(s.words[0], INT32_MIN, INT32_MAX, 0) || !parseInteger(s.words[1], INT32_MIN, INT32_MAX, 0)) {
            return "DIALOG and ITEM are numbers";
          }
          return "";
        },
        [](const Step& s, PlayContext&) -> std::string {
          std::string error;
-         if (!host::pressButton(static_cast<int>(*toLong(s.words[0], INT32_MIN, INT32_MAX)),
-                                static_cast<int>(*toLong(s.words[1], INT32_MIN, INT32_MAX)), &error)) {
+         if (!host::pressButton(static_cast<int>(*parseInteger(s.words[0], INT32_MIN, INT32_MAX, 0)),
+                                static_cast<int>(*parseInteger(s.words[1], INT32_MIN, INT32_MAX, 0)), &error)) {
            return error.empty() ? "the button cannot be pressed" : error;
          }
          return "";
@@ -203,12 +189,12 @@ void addBuiltinVerbs() {
   registerVerb({"tick", "tick N", "advance the host clock by N units (60 to the second); due timers fire",
                 [](const Step& s) -> std::string {
                   if (s.words.size() != 1) return "usage: tick N";
-                  if (!toLong(s.words[0], 0, kMaxTicks))
+                  if (!parseInteger(s.words[0], 0, kMaxTicks, 0))
                     return "N is a number from 0 to " + std::to_string(kMaxTicks);
                   return "";
                 },
                 [](const Step& s, PlayContext&) -> std::string {
-                  host::advanceClock(*toLong(s.words[0], 0, kMaxTicks));
+                  host::advanceClock(*parseInteger(s.words[0], 0, kMaxTicks, 0));
                   return "";
                 }});
   registerVerb(
@@ -233,37 +219,37 @@ void addBuiltinVerbs() {
                 "raise a host event for the applications' event-slot handlers (slot 1: new design file)",
                 [](const Step& s) -> std::string {
                   if (s.words.size() < 2) return "usage: event SLOT STATE [TEXT]";
-                  const auto slot = toLong(s.words[0], 0, SYSTEM_MAX_SLOT);
+                  const auto slot = parseInteger(s.words[0], 0, SYSTEM_MAX_SLOT, 0);
                   if (!slot) return "SLOT is a number from 0 to " + std::to_string(SYSTEM_MAX_SLOT);
                   if (*slot == SYSTEM_UNLOAD_PROGRAM) return "slot 2 is the unload event: use unload APP";
-                  if (!toLong(s.words[1], INT32_MIN, INT32_MAX)) return "STATE is a number";
+                  if (!parseInteger(s.words[1], INT32_MIN, INT32_MAX, 0)) return "STATE is a number";
                   return "";
                 },
                 [](const Step& s, PlayContext&) -> std::string {
-                  host::raiseSystemEvent(static_cast<int>(*toLong(s.words[0], 0, SYSTEM_MAX_SLOT)),
+                  host::raiseSystemEvent(static_cast<int>(*parseInteger(s.words[0], 0, SYSTEM_MAX_SLOT, 0)),
                                          restAfterWords(s.rest, 2),
-                                         static_cast<int>(*toLong(s.words[1], INT32_MIN, INT32_MAX)));
+                                         static_cast<int>(*parseInteger(s.words[1], INT32_MIN, INT32_MAX, 0)));
                   return "";
                 }});
   registerVerb({"view", "view N rotate DEGREES", "turn a view about the design's z axis (counter-clockwise)",
                 [](const Step& s) -> std::string {
                   if (s.words.size() != 3 || s.words[1] != "rotate") return "usage: view N rotate DEGREES";
-                  if (!toLong(s.words[0], 0, MAX_VIEWS - 1)) return "the view is a number from 0 to 7";
-                  if (!toDouble(s.words[2])) return "DEGREES must be a number";
+                  if (!parseInteger(s.words[0], 0, MAX_VIEWS - 1, 0)) return "the view is a number from 0 to 7";
+                  if (!parseNumber(s.words[2])) return "DEGREES must be a number";
                   return "";
                 },
                 [](const Step& s, PlayContext&) -> std::string {
-                  host::rotateViewAboutZ(static_cast<int>(*toLong(s.words[0], 0, 7)), *toDouble(s.words[2]));
+                  host::rotateViewAboutZ(static_cast<int>(*parseInteger(s.words[0], 0, 7, 0)), *parseNumber(s.words[2]));
                   return "";
                 }});
   registerVerb({"failalloc", "failalloc N", "make the next N memory requests of the applications fail",
                 [](const Step& s) -> std::string {
-                  if (s.words.size() != 1 || !toLong(s.words[0], 0, 1000000))
+                  if (s.words.size() != 1 || !parseInteger(s.words[0], 0, 1000000, 0))
                     return "usage: failalloc N (0 to 1000000)";
                   return "";
                 },
                 [](const Step& s, PlayContext&) -> std::string {
-                  mdlSystem_failNextAllocations(static_cast<int>(*toLong(s.words[0], 0, 1000000)));
+                  mdlSystem_failNextAllocations(static_cast<int>(*parseInteger(s.words[0], 0, 1000000, 0)));
                   return "";
                 }});
 }

@@ -57,9 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The target has the source's size.
     pixmend::host::ImageDiagnostics diag("fuzz");
     diag.silence();
-    pixmend::host::TiffHandle in;
+    pixmend::TiffHandle in;
     std::uint32_t width = 0, length = 0;
-    if (!pixmend::host::openTiffMemory(in, data, size, "in", diag) ||
+    if (!pixmend::openTiffMemory(in, data, size, "in", diag) ||
         !TIFFGetField(in.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(in.get(), TIFFTAG_IMAGELENGTH, &length) ||
         static_cast<std::uint32_t>(image.width) != width || static_cast<std::uint32_t>(image.height) != length)
       std::abort();

@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <string_view>
-#include <vector>
 
 namespace pixmend::host {
 
@@ -17,14 +16,5 @@ bool registerReset(std::string_view name, std::function<void()> reset, int order
 // Puts every group back into its start state: no applications, no journal entries, no
 // configuration variables beyond the environment, no open files.
 void resetHost();
-
-// Work the host does once control is back from an event (a key-in, a data point, a command):
-// queued commands and key-ins, restarts of the current command, applications that asked to exit.
-// `work` does one piece and returns true, or returns false when it has nothing to do.
-bool registerIdleWork(std::string_view name, std::function<bool()> work, int order = 0);
-
-// Runs idle work until none is left (bounded: a queue that keeps refilling itself is stopped
-// after `limit` pieces and reported on the text channel). Returns the pieces done.
-int runIdle(int limit = 10000);
 
 }  // namespace pixmend::host

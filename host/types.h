@@ -30,6 +30,11 @@ typedef struct Transform {
   double form3d[3][4];
 } Transform;
 
+/* A colour: red, green and blue from 0 to 255. */
+typedef struct RgbColorDef {
+  unsigned char red, green, blue;
+} RgbColorDef;
+
 /* Rectangle in pixels: origin inclusive, corner exclusive. */
 typedef struct BSIRect {
   Point2d origin;

@@ -2,8 +2,8 @@
 // VXDll helpers the raster session uses to decide whether a file can be edited.
 //
 // Each TIFF helper opens the file by path, does one thing and closes it. libtiff's messages are
-// captured for that one call (per-handle handlers, no process-wide state) and written to the
-// host's text window. Changing the photometric interpretation rewrites the file through a
+// captured for that one call (per-handle handlers, no process-wide state, tiffreport.hpp) and
+// written to the host's text window. Changing the photometric interpretation rewrites the file through a
 // temporary copy beside it that replaces the original only when complete (ReplacingFile).
 #include <fcntl.h>
 #include <sys/file.h>
@@ -19,66 +19,25 @@
 #include <string>
 #include <vector>
 
+#include "bitmap/bitmap.hpp"
 #include "bitmap/selection.hpp"
 #include "host/output/api.h"
 #include "include/pixmend/vxdll.h"
 #include "transform/replacefile.hpp"
+#include "transform/tiffreport.hpp"
 
 namespace {
 
-// libtiff's messages of one call, printed to the text window when the call ends.
-class TiffMessages {
- public:
-  explicit TiffMessages(const char* path) : path_(path != nullptr ? path : "") {}
-  ~TiffMessages() {
-    if (options_ != nullptr) TIFFOpenOptionsFree(options_);
-    for (const std::string& line : lines_)
-      toolSubsystem_printf("tiff: %s: %s\n", path_.c_str(), line.c_str());
-    if (dropped_ > 0)
-      toolSubsystem_printf("tiff: %s: %d further messages not shown\n", path_.c_str(), dropped_);
-  }
-  TiffMessages(const TiffMessages&) = delete;
-  TiffMessages& operator=(const TiffMessages&) = delete;
+// Messages of one call shown at most (then a count of the rest).
+constexpr int kShownMessages = 8;
 
+// libtiff's messages of one call on `path`, shown in the text window when the call ends.
+struct Messages : pixmend::TiffReport {
+  explicit Messages(const char* path) : TiffReport("tiff", path != nullptr ? path : "", kShownMessages) {}
   TIFF* open(const char* path, const char* mode) {
-    if (options_ == nullptr) {
-      options_ = TIFFOpenOptionsAlloc();
-      if (options_ == nullptr) return nullptr;
-      TIFFOpenOptionsSetErrorHandlerExtR(options_, &TiffMessages::onError, this);
-      TIFFOpenOptionsSetWarningHandlerExtR(options_, &TiffMessages::onWarning, this);
-    }
-    return TIFFOpenExt(path, mode, options_);
+    TIFFOpenOptions* options = tiffOptions(0);
+    return options != nullptr ? TIFFOpenExt(path, mode, options) : nullptr;
   }
-  void note(const char* text) { add(text); }
-
- private:
-  static constexpr std::size_t kShown = 8;
-  static int onError(TIFF*, void* user, const char* module, const char* format, va_list ap) {
-    static_cast<TiffMessages*>(user)->add("libtiff error: ", module, format, ap);
-    return 1;  // handled here: nothing reaches the terminal
-  }
-  static int onWarning(TIFF*, void* user, const char* module, const char* format, va_list ap) {
-    static_cast<TiffMessages*>(user)->add("libtiff warning: ", module, format, ap);
-    return 1;
-  }
-  void add(const char* kind, const char* module, const char* format, va_list ap) {
-    char text[512];
-    std::vsnprintf(text, sizeof text, format != nullptr ? format : "", ap);
-    std::string line = kind;
-    if (module != nullptr && *module != '\0') line += std::string(module) + ": ";
-    add((line + text).c_str());
-  }
-  void add(const char* line) {
-    if (lines_.size() < kShown)
-      lines_.emplace_back(line);
-    else
-      ++dropped_;
-  }
-
-  std::string path_;
-  std::vector<std::string> lines_;
-  int dropped_ = 0;
-  TIFFOpenOptions* options_ = nullptr;
 };
 
 bool hasWriteBit(const struct stat& st) {
@@ -96,25 +55,13 @@ bool readWhole(const char* path, std::vector<unsigned char>& bytes) {
   return ok;
 }
 
-// 64-bit XOR over `count` bytes.
-void invertBytes(unsigned char* p, std::size_t count) {
-  std::size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    std::uint64_t w;
-    std::memcpy(&w, p + i, 8);
-    w = ~w;
-    std::memcpy(p + i, &w, 8);
-  }
-  for (; i < count; ++i) p[i] = static_cast<unsigned char>(~p[i]);
-}
-
 }  // namespace
 
 extern "C" {
 
 PIXMEND_API int VXDllIsTiffTiled(const char* path) {
   if (path == nullptr) return 0;
-  TiffMessages messages(path);
+  Messages messages(path);
   TIFF* tif = messages.open(path, "r");
   if (tif == nullptr) return 0;
   const int tiled = TIFFIsTiled(tif) != 0 ? 1 : 0;
@@ -124,7 +71,7 @@ PIXMEND_API int VXDllIsTiffTiled(const char* path) {
 
 PIXMEND_API int VXDllGetPhotometric(const char* path) {
   if (path == nullptr) return -1;
-  TiffMessages messages(path);
+  Messages messages(path);
   TIFF* tif = messages.open(path, "r");
   if (tif == nullptr) return -1;
   std::uint16_t value = 0;  // a missing tag reads as min-is-white, the default for bilevel files
@@ -135,7 +82,7 @@ PIXMEND_API int VXDllGetPhotometric(const char* path) {
 
 PIXMEND_API void VXDllSetPhotometric(const char* path, int photometric) {
   if (path == nullptr || photometric < 0 || photometric > 65535) return;
-  TiffMessages messages(path);
+  Messages messages(path);
   struct stat st {};
   if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) {
     messages.note("no such file");
@@ -206,14 +153,14 @@ PIXMEND_API void VXDllInvertRaster(unsigned char* bitmap, int width, int height)
   pixmend::rasterChanging(bitmap, stride * static_cast<std::size_t>(height));
   const unsigned rest = static_cast<unsigned>(width) & 7u;
   if (rest == 0) {
-    invertBytes(bitmap, stride * static_cast<std::size_t>(height));
+    pixmend::invertBytes(bitmap, stride * static_cast<std::size_t>(height));
     return;
   }
   // Whole bytes word by word, then only the pixel bits of each row's last byte.
   const auto lastMask = static_cast<unsigned char>(0xFF00u >> rest);
   for (int y = 0; y < height; ++y) {
     unsigned char* row = bitmap + static_cast<std::size_t>(y) * stride;
-    invertBytes(row, stride - 1);
+    pixmend::invertBytes(row, stride - 1);
     row[stride - 1] ^= lastMask;
   }
 }

@@ -10,7 +10,7 @@
 // file, damaged tiles or strips (libtiff's errors and overrunning lines), and images that Group 4
 // cannot hold (more than one bit or one sample per pixel) - in each case the target is left as
 // it was, and the reason is in the host's text window, where libtiff's messages of the call go
-// too (captured per handle by the image library's diagnostics; no process-wide handler is set).
+// too (captured per handle, common/tiffmessages.hpp; no process-wide handler is set).
 #include "transform/tiledconvert.hpp"
 
 #include <tiffio.h>
@@ -20,17 +20,16 @@
 #include <string>
 #include <vector>
 
-#include "host/image/formats.hpp"
-#include "host/image/image.hpp"
+#include "common/mappedfile.hpp"
+#include "common/tiffmemory.hpp"
 #include "host/output/api.h"
 #include "include/pixmend/vxdll.h"
 #include "transform/replacefile.hpp"
+#include "transform/tiffreport.hpp"
 
 namespace pixmend {
 
 namespace {
-
-using host::ImageDiagnostics;
 
 ConversionOptions g_options;
 std::size_t g_bufferFloor = std::size_t{64} << 20;
@@ -279,14 +278,17 @@ void copyStructureAndTags(TIFF* in, TIFF* out) {
   for (const TagCopy& t : kTags) copyTag(in, out, t.tag, t.count, t.type);
 }
 
-bool convert(const char* sourcePath, const char* targetPath, ImageDiagnostics& diag) {
-  host::MappedFile file;
-  if (file.open(sourcePath) != 0) {
+// As many of one conversion's messages as the host's image library shows of one of its calls.
+constexpr int kShownMessages = 12;
+
+bool convert(const char* sourcePath, const char* targetPath, TiffMessages& diag) {
+  MappedFile file;
+  if (!file.open(sourcePath)) {
     diag.note("cannot open the source");
     return false;
   }
-  host::TiffHandle source;
-  if (!host::openTiffMemory(source, file.data(), file.size(), sourcePath, diag)) {
+  TiffHandle source;
+  if (!openTiffMemory(source, file.data(), file.size(), sourcePath, diag)) {
     diag.note("the source is not a readable TIFF file");
     return false;
   }
@@ -302,8 +304,8 @@ bool convert(const char* sourcePath, const char* targetPath, ImageDiagnostics& d
   TIFFGetFieldDefaulted(in, TIFFTAG_SAMPLESPERPIXEL, &samples);
 
   std::vector<std::uint8_t> bytes;
-  host::TiffHandle target;
-  if (!host::openTiffOutput(target, bytes, targetPath, diag)) return false;
+  TiffHandle target;
+  if (!openTiffOutput(target, bytes, targetPath, diag)) return false;
   TIFF* out = target.get();
   copyStructureAndTags(in, out);
   std::uint16_t targetPlanar = PLANARCONFIG_CONTIG;
@@ -387,7 +389,7 @@ std::size_t setConversionBufferFloor(std::size_t bytes) {
 
 bool convertTiledTiff(const char* sourcePath, const char* targetPath) {
   if (sourcePath == nullptr || targetPath == nullptr || *sourcePath == '\0' || *targetPath == '\0') return false;
-  ImageDiagnostics diag(std::string("convert ") + sourcePath);
+  TiffReport diag("image", std::string("convert ") + sourcePath, kShownMessages);
   return convert(sourcePath, targetPath, diag);
 }
 

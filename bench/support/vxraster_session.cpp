@@ -19,6 +19,7 @@
 #include "host/raster/raster.hpp"
 #include "host/state/state.hpp"
 #include "host/system/api.h"
+#include "host/system/idle.hpp"
 #include "host/system/loader.hpp"
 
 namespace pixmend::bench {

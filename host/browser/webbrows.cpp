@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/text.hpp"
 #include "host/mdl.h"
 #include "pixmend/export.h"
 
@@ -23,21 +24,13 @@ std::string trimmed(const char* text) {
   return s.substr(first, last - first + 1);
 }
 
-bool sameWord(const std::string& word, const char* expected) {
-  if (word.size() != std::strlen(expected)) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(word[i])) != expected[i]) return false;
-  }
-  return true;
-}
-
 void browse(char* unparsed) {
   const std::string text = trimmed(unparsed);
   const auto blank = text.find_first_of(" \t");
   const std::string kind = text.substr(0, blank);
   std::string target = blank == std::string::npos ? "" : trimmed(text.c_str() + blank);
-  const bool isFile = sameWord(kind, "file");
-  if ((!isFile && !sameWord(kind, "url")) || target.empty()) {
+  const bool isFile = pixmend::text::equalIgnoringCase(kind, "file");
+  if ((!isFile && !pixmend::text::equalIgnoringCase(kind, "url")) || target.empty()) {
     mdlOutput_printf(MSG_ERROR, "browse: give file PATH or url ADDRESS");
     return;
   }

@@ -11,7 +11,6 @@
 
 #include "host/config/api.h"
 #include "host/lifecycle.hpp"
-#include "host/system/api.h"
 
 extern char** environ;
 
@@ -250,16 +249,6 @@ int mdlSystem_getCfgVar(char* value, const char* name, int size) {
 int mdlSystem_getCfgVarLevel(const char* name) {
   if (name == nullptr) return -1;
   return variableLevel(name).value_or(-1);
-}
-
-char* mdlSystem_getExpandedCfgVar(const char* name) {
-  if (name == nullptr) return nullptr;
-  const auto value = expandedVariable(name);
-  if (!value) return nullptr;
-  auto* copy = static_cast<char*>(dlmSystem_mdlMalloc(value->size() + 1));
-  if (copy == nullptr) return nullptr;
-  std::memcpy(copy, value->c_str(), value->size() + 1);
-  return copy;
 }
 
 int mdlSystem_expandCfgVar(char* expanded, int size, const char* text) {

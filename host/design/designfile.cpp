@@ -2,7 +2,6 @@
 // temporary file (see designfile.hpp).
 #include "host/design/designfile.hpp"
 
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -13,6 +12,8 @@
 #include <memory>
 #include <set>
 
+#include "common/bytes.hpp"
+#include "common/sqlite.hpp"
 #include "host/files/files.hpp"
 
 namespace pixmend::host {
@@ -27,83 +28,16 @@ constexpr int kProgressUnits = 50000;
 
 bool gWriteFault = false;
 
-struct DbCloser {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StmtFinalizer {
-  void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
-};
-using Db = std::unique_ptr<sqlite3, DbCloser>;
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
-
-Stmt prepare(sqlite3* db, const char* sql) {
-  sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) return Stmt();
-  return Stmt(st);
-}
+using sqlite::Db;
+using sqlite::prepare;
+using sqlite::Stmt;
 
 bool fail(std::string* error, std::string message) {
   if (error != nullptr) *error = std::move(message);
   return false;
 }
 
-Db openMemoryDatabase() {
-  sqlite3* raw = nullptr;
-  if (sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-    sqlite3_close(raw);
-    return Db();
-  }
-  return Db(raw);
-}
-
-// ---- Little-endian fields -----------------------------------------------------------------------
-
-void putI32(std::vector<std::uint8_t>& b, std::size_t at, std::int32_t value) {
-  const auto v = static_cast<std::uint32_t>(value);
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-void putF64(std::vector<std::uint8_t>& b, std::size_t at, double value) {
-  std::uint64_t v = 0;
-  std::memcpy(&v, &value, sizeof v);
-  for (int i = 0; i < 8; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::int32_t getI32(const std::uint8_t* b, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(b[at + i]) << (8 * i);
-  return static_cast<std::int32_t>(v);
-}
-
-double getF64(const std::uint8_t* b, std::size_t at) {
-  std::uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(b[at + i]) << (8 * i);
-  double d = 0;
-  std::memcpy(&d, &v, sizeof d);
-  return d;
-}
-
-void putBytes(std::vector<std::uint8_t>& b, std::size_t at, const void* data, std::size_t n) {
-  std::memcpy(b.data() + at, data, n);
-}
-
 // ---- Reading ------------------------------------------------------------------------------------
-
-bool intPragma(sqlite3* db, const char* sql, long long* value) {
-  Stmt st = prepare(db, sql);
-  if (!st || sqlite3_step(st.get()) != SQLITE_ROW) return false;
-  *value = sqlite3_column_int64(st.get(), 0);
-  return true;
-}
-
-bool isTable(sqlite3* db, const char* name) {
-  Stmt st = prepare(db, "SELECT type FROM sqlite_schema WHERE name = ?1");
-  if (!st) return false;
-  sqlite3_bind_text(st.get(), 1, name, -1, SQLITE_STATIC);
-  if (sqlite3_step(st.get()) != SQLITE_ROW) return false;
-  const unsigned char* type = sqlite3_column_text(st.get(), 0);
-  return type != nullptr && std::strcmp(reinterpret_cast<const char*>(type), "table") == 0;
-}
 
 // A text column: present, a text (not a blob or number), within the limit and free of zeros.
 bool textColumn(sqlite3_stmt* st, int column, std::string* out) {
@@ -282,19 +216,19 @@ bool fillDatabase(sqlite3* db, const DesignContent& content, std::string* error)
 
 std::vector<std::uint8_t> encodeRendering(const RasterRendering& r) {
   std::vector<std::uint8_t> b(sizeof(RasterRendering), 0);
-  putBytes(b, 0, r.reserved1, sizeof r.reserved1);
+  std::memcpy(b.data() + 0, r.reserved1, sizeof r.reserved1);
   b[5] = r.color.red;
   b[6] = r.color.green;
   b[7] = r.color.blue;
-  putBytes(b, 8, r.reserved2, sizeof r.reserved2);
-  putI32(b, 16, r.invertedDisplay);
-  putI32(b, 20, r.transparentBackground);
-  putI32(b, 24, r.reserved3);
-  putI32(b, 28, r.placementTransformApplied);
-  putBytes(b, 32, r.reserved4, sizeof r.reserved4);
-  putI32(b, 44, r.displayPriority);
+  std::memcpy(b.data() + 8, r.reserved2, sizeof r.reserved2);
+  le::put32(b.data() + 16, static_cast<std::uint32_t>(r.invertedDisplay));
+  le::put32(b.data() + 20, static_cast<std::uint32_t>(r.transparentBackground));
+  le::put32(b.data() + 24, static_cast<std::uint32_t>(r.reserved3));
+  le::put32(b.data() + 28, static_cast<std::uint32_t>(r.placementTransformApplied));
+  std::memcpy(b.data() + 32, r.reserved4, sizeof r.reserved4);
+  le::put32(b.data() + 44, static_cast<std::uint32_t>(r.displayPriority));
   b[48] = r.backgroundTransparency;
-  putBytes(b, 49, r.reserved5, sizeof r.reserved5);
+  std::memcpy(b.data() + 49, r.reserved5, sizeof r.reserved5);
   return b;
 }
 
@@ -304,12 +238,12 @@ bool decodeRendering(const std::uint8_t* b, std::size_t size, RasterRendering* r
   std::memcpy(out.reserved1, b, sizeof out.reserved1);
   out.color = RgbColorDef{b[5], b[6], b[7]};
   std::memcpy(out.reserved2, b + 8, sizeof out.reserved2);
-  out.invertedDisplay = getI32(b, 16);
-  out.transparentBackground = getI32(b, 20);
-  out.reserved3 = getI32(b, 24);
-  out.placementTransformApplied = getI32(b, 28);
+  out.invertedDisplay = static_cast<std::int32_t>(le::get32(b + 16));
+  out.transparentBackground = static_cast<std::int32_t>(le::get32(b + 20));
+  out.reserved3 = static_cast<std::int32_t>(le::get32(b + 24));
+  out.placementTransformApplied = static_cast<std::int32_t>(le::get32(b + 28));
   std::memcpy(out.reserved4, b + 32, sizeof out.reserved4);
-  out.displayPriority = getI32(b, 44);
+  out.displayPriority = static_cast<std::int32_t>(le::get32(b + 44));
   out.backgroundTransparency = b[48];
   std::memcpy(out.reserved5, b + 49, sizeof out.reserved5);
   *r = out;
@@ -318,25 +252,25 @@ bool decodeRendering(const std::uint8_t* b, std::size_t size, RasterRendering* r
 
 std::vector<std::uint8_t> encodeGeoReference(const RasterGeoReference& g) {
   std::vector<std::uint8_t> b(sizeof(RasterGeoReference), 0);
-  putF64(b, 0, g.origin.x);
-  putF64(b, 8, g.origin.y);
-  putF64(b, 16, g.origin.z);
-  putF64(b, 24, g.extentX);
-  putF64(b, 32, g.extentY);
-  putF64(b, 40, g.rotation);
-  putF64(b, 48, g.skew);
-  putBytes(b, 56, g.reserved, sizeof g.reserved);
+  le::putDouble(b.data() + 0, g.origin.x);
+  le::putDouble(b.data() + 8, g.origin.y);
+  le::putDouble(b.data() + 16, g.origin.z);
+  le::putDouble(b.data() + 24, g.extentX);
+  le::putDouble(b.data() + 32, g.extentY);
+  le::putDouble(b.data() + 40, g.rotation);
+  le::putDouble(b.data() + 48, g.skew);
+  std::memcpy(b.data() + 56, g.reserved, sizeof g.reserved);
   return b;
 }
 
 bool decodeGeoReference(const std::uint8_t* b, std::size_t size, RasterGeoReference* g) {
   if (size != sizeof(RasterGeoReference)) return false;
   RasterGeoReference out{};
-  out.origin = DPoint3d{getF64(b, 0), getF64(b, 8), getF64(b, 16)};
-  out.extentX = getF64(b, 24);
-  out.extentY = getF64(b, 32);
-  out.rotation = getF64(b, 40);
-  out.skew = getF64(b, 48);
+  out.origin = DPoint3d{le::getDouble(b + 0), le::getDouble(b + 8), le::getDouble(b + 16)};
+  out.extentX = le::getDouble(b + 24);
+  out.extentY = le::getDouble(b + 32);
+  out.rotation = le::getDouble(b + 40);
+  out.skew = le::getDouble(b + 48);
   std::memcpy(out.reserved, b + 56, sizeof out.reserved);
   *g = out;
   return true;
@@ -344,15 +278,15 @@ bool decodeGeoReference(const std::uint8_t* b, std::size_t size, RasterGeoRefere
 
 std::vector<std::uint8_t> encodeExtended(const RasterExtendedInfo& e) {
   std::vector<std::uint8_t> b(sizeof(RasterExtendedInfo), 0);
-  putI32(b, 0, e.state);
-  putBytes(b, 4, e.reserved, sizeof e.reserved);
+  le::put32(b.data() + 0, static_cast<std::uint32_t>(e.state));
+  std::memcpy(b.data() + 4, e.reserved, sizeof e.reserved);
   return b;
 }
 
 bool decodeExtended(const std::uint8_t* b, std::size_t size, RasterExtendedInfo* e) {
   if (size != sizeof(RasterExtendedInfo)) return false;
   RasterExtendedInfo out{};
-  out.state = getI32(b, 0);
+  out.state = static_cast<std::int32_t>(le::get32(b + 0));
   std::memcpy(out.reserved, b + 4, sizeof out.reserved);
   *e = out;
   return true;
@@ -390,44 +324,21 @@ bool parseDesignFile(const std::uint8_t* bytes, std::size_t size, DesignContent*
   *out = DesignContent();
   if (size > kMaxDesignFileBytes) return fail(error, "file too large for a design file");
   if (size < 100 || std::memcmp(bytes, "SQLite format 3", 16) != 0) return fail(error, "not a design file");
-  Db db = openMemoryDatabase();
-  if (!db) return fail(error, "cannot start the database engine");
-  auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(size));
-  if (copy == nullptr) return fail(error, "out of memory");
-  std::memcpy(copy, bytes, size);
-  // Bytes 18 and 19 say how the file was last written: 1 with a rollback journal (as we write),
-  // 2 in write-ahead-log mode. A log file's own pages hold everything up to its last checkpoint
-  // (readDesignFile refuses one whose log beside it may hold more); the engine in memory reads
-  // them as an ordinary file.
-  if (copy[18] == 2 && copy[19] == 2) {
-    copy[18] = 1;
-    copy[19] = 1;
-  }
-  if (sqlite3_deserialize(db.get(), "main", copy, static_cast<sqlite3_int64>(size),
-                          static_cast<sqlite3_int64>(size),
-                          SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
-    return fail(error, "not a design file");
-  }
-  // Our files hold plain tables: no triggers, views or functions from the file are trusted.
-  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-  sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-  sqlite3_limit(db.get(), SQLITE_LIMIT_LENGTH, static_cast<int>(kMaxDesignText * 2));
-  int steps = 0;
-  sqlite3_progress_handler(
-      db.get(), 1000,
-      [](void* counter) -> int {
-        int* n = static_cast<int*>(counter);
-        return ++*n > kProgressUnits ? 1 : 0;
-      },
-      &steps);
+  // A file last written in write-ahead-log mode holds everything up to its last checkpoint in its
+  // own pages (readDesignFile refuses one whose log beside it may hold more).
+  sqlite::StepBudget budget{kProgressUnits};  // outlives the database it guards
+  Db db = sqlite::openCopy(bytes, size, sqlite::Copy::ReadOnlyIgnoringLog);
+  if (!db) return fail(error, "not a design file");
+  sqlite::guard(db.get(), static_cast<int>(kMaxDesignText * 2), &budget);
   long long appId = 0, version = 0;
-  if (!intPragma(db.get(), "PRAGMA application_id", &appId) || appId != kApplicationId) {
+  if (!sqlite::intPragma(db.get(), "PRAGMA application_id", &appId) || appId != kApplicationId) {
     return fail(error, "not a design file");
   }
-  if (!intPragma(db.get(), "PRAGMA user_version", &version) || version != kFormatVersion) {
+  if (!sqlite::intPragma(db.get(), "PRAGMA user_version", &version) || version != kFormatVersion) {
     return fail(error, "design file of an unknown format version " + std::to_string(version));
   }
-  if (!isTable(db.get(), "info") || !isTable(db.get(), "models") || !isTable(db.get(), "rasters")) {
+  if (!sqlite::isTable(db.get(), "info") || !sqlite::isTable(db.get(), "models") ||
+      !sqlite::isTable(db.get(), "rasters")) {
     return fail(error, "damaged design file: a table is missing");
   }
   DesignContent content;
@@ -465,17 +376,10 @@ bool readDesignFile(const std::string& path, DesignContent* out, std::string* er
 }
 
 bool serializeDesign(const DesignContent& content, std::vector<std::uint8_t>* out, std::string* error) {
-  Db db = openMemoryDatabase();
+  Db db = sqlite::openMemory();
   if (!db) return fail(error, "cannot start the database engine");
   if (!fillDatabase(db.get(), content, error)) return false;
-  sqlite3_int64 size = 0;
-  unsigned char* bytes = sqlite3_serialize(db.get(), "main", &size, 0);
-  if (bytes == nullptr || size <= 0) {
-    sqlite3_free(bytes);
-    return fail(error, "out of memory");
-  }
-  out->assign(bytes, bytes + size);
-  sqlite3_free(bytes);
+  if (!sqlite::serialize(db.get(), out)) return fail(error, "out of memory");
   return true;
 }
 
@@ -495,21 +399,12 @@ void setDesignWriteFaultForTesting(bool fail) {
 
 std::vector<std::uint8_t> alterDesignForTesting(const std::vector<std::uint8_t>& bytes,
                                                 const std::string& sql) {
-  Db db = openMemoryDatabase();
-  if (!db || bytes.empty()) return {};
-  auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(bytes.size()));
-  if (copy == nullptr) return {};
-  std::memcpy(copy, bytes.data(), bytes.size());
-  if (sqlite3_deserialize(db.get(), "main", copy, static_cast<sqlite3_int64>(bytes.size()),
-                          static_cast<sqlite3_int64>(bytes.size()),
-                          SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE) != SQLITE_OK ||
-      sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+  Db db = sqlite::openCopy(bytes.data(), bytes.size(), sqlite::Copy::Writable);
+  std::vector<std::uint8_t> result;
+  if (!db || sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK ||
+      !sqlite::serialize(db.get(), &result)) {
     return {};
   }
-  sqlite3_int64 size = 0;
-  unsigned char* out = sqlite3_serialize(db.get(), "main", &size, 0);
-  std::vector<std::uint8_t> result(out, out + (out != nullptr ? size : 0));
-  sqlite3_free(out);
   return result;
 }
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "common/text.hpp"
 #include "host/config/config.hpp"
 #include "host/design/api.h"
 #include "host/design/design.hpp"
@@ -20,6 +21,7 @@
 #include "host/output/journal.hpp"
 #include "host/raster/raster.hpp"
 #include "host/system/api.h"
+#include "host/system/idle.hpp"
 #include "host/system/loader.hpp"
 #include "host/system/publish.hpp"
 
@@ -74,9 +76,8 @@ int workModeFromVariable() {
 double unitsOf(const DesignContent& content) {
   for (const auto& [key, value] : content.info) {
     if (key != kUnitsKey) continue;
-    char* end = nullptr;
-    const double units = std::strtod(value.c_str(), &end);
-    if (end != value.c_str() && *end == '\0' && std::isfinite(units) && units > 0) return units;
+    const auto units = text::parseNumber(value);
+    if (units && *units > 0) return *units;
   }
   return 1.0;
 }

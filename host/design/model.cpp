@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text.hpp"
 #include "host/design/api.h"
 #include "host/design/design.hpp"
 #include "host/lifecycle.hpp"
@@ -36,15 +37,9 @@ Model& model() {
   return instance;
 }
 
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 LineStyle* findByName(const std::string& name) {
-  const std::string wanted = lower(name);
   for (auto& s : model().styles) {
-    if (lower(s.name) == wanted) return &s;
+    if (text::equalIgnoringCase(s.name, name)) return &s;
   }
   return nullptr;
 }

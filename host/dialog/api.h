@@ -228,10 +228,8 @@ int mdlDialog_userPrefFileOpen(RscFileHandle *handleP, int write);
 
 /* Drawing into a window's canvas. Colours are indices into the host's palette: 0 black,
  * 1 blue, 2 green, 3 cyan, 4 red, 5 magenta, 6 yellow, 7 white, 8 grey, 9 light grey,
- * 10 dark blue, 11 dark green, 12 dark red, 13 brown, 14 orange, 15 the dialog background. */
-typedef struct RgbColorDef {
-  unsigned char red, green, blue;
-} RgbColorDef;
+ * 10 dark blue, 11 dark green, 12 dark red, 13 brown, 14 orange, 15 the dialog background.
+ * RgbColorDef is in host/types.h. */
 
 /* Draws RGB data (rows of red, green, blue bytes, `width` pixels wide) into `rect`, skipping
  * pixels of the transparent colour (null: none). The data is read only as far as it goes:

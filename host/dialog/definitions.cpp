@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/text.hpp"
 #include "host/dialog/dialog.hpp"
 
 namespace pixmend::host {
@@ -219,10 +220,9 @@ std::vector<MenuEntry> entriesFrom(const json& list, int depth) {
         entry.command = static_cast<long>(c->get<long long>());
       } else if (c->is_string()) {
         const std::string s = c->get<std::string>();
-        char* end = nullptr;
-        const unsigned long long v = std::strtoull(s.c_str(), &end, 0);
-        if (s.empty() || *end != '\0' || v > 0xffffffffULL) throw std::runtime_error("bad command number " + s);
-        entry.command = static_cast<long>(v);
+        const auto v = text::parseInteger(s, 0, 0xffffffffLL, 0);
+        if (!v) throw std::runtime_error("bad command number " + s);
+        entry.command = static_cast<long>(*v);
       } else {
         throw std::runtime_error("\"command\" must be a number or a text such as \"0x01010100\"");
       }
@@ -300,6 +300,14 @@ bool parseMenuSpec(const std::vector<std::uint8_t>& bytes, MenuSpec* spec, std::
     if (error != nullptr) *error = std::string("damaged menu resource: ") + e.what();
     return false;
   }
+}
+
+std::string plainLabel(const std::string& label) {
+  std::string out;
+  for (char c : label) {
+    if (c != '~' && c != '&') out += c;
+  }
+  return text::lower(out);
 }
 
 }  // namespace pixmend::host

@@ -73,6 +73,10 @@ struct MenuSpec {
 };
 bool parseMenuSpec(const std::vector<std::uint8_t>& bytes, MenuSpec* spec, std::string* error);
 
+// A label as a user reads and types it: the mnemonic markers '~' and '&' dropped, case ignored
+// (lower case), so menus, options and buttons are chosen by their labels as shown.
+std::string plainLabel(const std::string& label);
+
 struct Canvas {
   int width = 0;
   int height = 0;

@@ -1,11 +1,7 @@
 // File dialogs without a screen: the choice comes from the answer queue (a path, or "cancel");
 // an empty queue takes the suggested name. The remembering variants keep the choice in the
-// remembered-file record of their dialog identifier in the given preference file.
-//
-// Remembered-file record (little-endian, texts zero-terminated in 256 bytes): 0 marker 0xff,
-// 4 format 5, 8 current name, 264 current filter, 520 current directory, 776 count and 780 list
-// of recent names (10), 3340 count and 3344 list of recent filters, 8468 count and 8472 list of
-// recent directories; bytes 5904 to 8467 are kept as they are.
+// remembered-file record of their dialog identifier in the given preference file
+// (common/rememberedfile.hpp).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -19,15 +15,13 @@
 #define PIXMEND_HAVE_CONFIG 1
 #endif
 
+#include "common/rememberedfile.hpp"
 #include "host/dialog/dialog.hpp"
 #include "host/output/answers.hpp"
 #include "host/output/journal.hpp"
 
 namespace pixmend::host {
 namespace {
-
-constexpr std::size_t kText = 256;
-constexpr int kListLength = 10;
 
 void note(const std::string& text) { journal().append("dialog", text); }
 
@@ -43,57 +37,13 @@ std::string filterOf(const std::string& path) {
   return "*" + path.substr(dot);
 }
 
-void putText(std::vector<std::uint8_t>& r, std::size_t offset, const std::string& s) {
-  std::memset(&r[offset], 0, kText);
-  std::memcpy(&r[offset], s.data(), std::min(s.size(), kText - 1));
-}
-
-std::string getText(const std::vector<std::uint8_t>& r, std::size_t offset) {
-  const char* p = reinterpret_cast<const char*>(&r[offset]);
-  return std::string(p, strnlen(p, kText));
-}
-
-std::uint32_t getU32(const std::vector<std::uint8_t>& r, std::size_t offset) {
-  return r[offset] | (r[offset + 1] << 8) | (r[offset + 2] << 16) | (static_cast<std::uint32_t>(r[offset + 3]) << 24);
-}
-
-void putU32(std::vector<std::uint8_t>& r, std::size_t offset, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) r[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-// Most recent first; a value already listed moves to the top; the eleventh falls off.
-void remember(std::vector<std::uint8_t>& r, std::size_t countAt, std::size_t listAt, const std::string& value) {
-  std::uint32_t count = std::min<std::uint32_t>(getU32(r, countAt), kListLength);
-  if (count > 0 && getText(r, listAt) == value) return;
-  int slot = static_cast<int>(count < kListLength ? count : kListLength - 1);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    if (getText(r, listAt + i * kText) == value) {
-      slot = static_cast<int>(i);
-      break;
-    }
-  }
-  const bool found = slot < static_cast<int>(count);
-  for (int i = slot; i > 0; --i) std::memcpy(&r[listAt + i * kText], &r[listAt + (i - 1) * kText], kText);
-  putText(r, listAt, value);
-  if (!found && count < kListLength) ++count;
-  putU32(r, countAt, count);
-}
-
 void rememberChoice(RscFileHandle prefFile, int dialogId, const std::string& path) {
   if (prefFile == 0) return;
   std::vector<std::uint8_t> record(USERPREFS_FILE_RECORD_SIZE, 0);
   const bool had = mdlUserPrefs_getFileName(record.data(), prefFile, dialogId) == RSC_SUCCESS;
-  if (!had || record[0] != 0xff || getU32(record, 4) != 5) {
-    record.assign(USERPREFS_FILE_RECORD_SIZE, 0);
-  }
-  record[0] = 0xff;
-  putU32(record, 4, 5);
-  putText(record, 8, path);
-  putText(record, 264, filterOf(path));
-  putText(record, 520, folderOf(path));
-  remember(record, 776, 780, path);
-  remember(record, 3340, 3344, filterOf(path));
-  remember(record, 8468, 8472, folderOf(path));
+  // A record of another format is not read as one of ours: it starts afresh.
+  if (!had || !remembered::marked(record.data())) record.assign(USERPREFS_FILE_RECORD_SIZE, 0);
+  remembered::rememberChoice(record.data(), path, filterOf(path), folderOf(path));
   mdlUserPrefs_saveFileName(record.data(), prefFile, dialogId);
 }
 

@@ -1,25 +1,19 @@
-// The dialog manager: opening dialogs from resources, hooks and their messages, item values
-// bound to published records, user input from scripts, modal dialogs answered from the queue.
-//
-// Dialogs live in shared pointers: a hook may close its own dialog (or any other) while the
-// manager is still working on it, so every message send keeps the dialog alive and the
-// manager checks `closed` afterwards instead of following a freed record.
+// The dialog manager's dispatch and lifecycle: opening dialogs from resources, the messages to
+// their hooks (run as the application that published them), pressing buttons, closing (also
+// from inside a hook), and the dialogs of an application that unloads. Item values are in
+// items.cpp, what users do in userinput.cpp; dispatch.hpp says how dialogs stay alive under a
+// hook that closes them.
 #include "host/dialog/manager.hpp"
 
 #include <algorithm>
-#include <cctype>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <memory>
 
-#include "host/dialog/dialog.hpp"
+#include "host/dialog/dispatch.hpp"
 #include "host/lifecycle.hpp"
-#include "host/output/answers.hpp"
 #include "host/output/journal.hpp"
 #include "host/resource/files.hpp"
-#include "host/system/publish.hpp"
 #include "host/system/registry.hpp"
 
 namespace pixmend::host {
@@ -35,17 +29,6 @@ State& state() {
   return s;
 }
 
-void note(const std::string& text) { journal().append("dialog", text); }
-
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
-
-std::shared_ptr<MSDialog> holderOf(const MSDialog* db) {
-  for (const auto& d : state().open) {
-    if (d.get() == db) return d;
-  }
-  return nullptr;
-}
-
 void* hookFunction(Application* owner, int hookId) {
   if (hookId == 0) return nullptr;
   auto app = state().hooks.find(owner);
@@ -53,8 +36,6 @@ void* hookFunction(Application* owner, int hookId) {
   auto it = app->second.find(hookId);
   return it == app->second.end() ? nullptr : it->second;
 }
-
-void closeNow(const std::shared_ptr<MSDialog>& db);
 
 // Closes the dialogs that a hook asked to close, once that hook has returned.
 void runPendingCloses() {
@@ -73,6 +54,44 @@ struct Dispatch {
   explicit Dispatch(Application* app) : scope(app) {}
   AppScope scope;
 };
+
+const bool registered = registerReset(
+    "dialog",
+    [] {
+      state().open.clear();
+      state().hooks.clear();
+    },
+    -50);
+
+const bool registeredUnload = registerUnloadHook("dialog", [](Application* app) {
+  // The application's code is going away: its dialogs close without further messages.
+  auto& open = state().open;
+  for (const auto& d : open) {
+    if (d->owner == app) {
+      d->closed = true;
+      note("closed " + std::to_string(d->id));
+    }
+  }
+  open.erase(std::remove_if(open.begin(), open.end(), [](const auto& d) { return d->closed; }), open.end());
+  state().hooks.erase(app);
+});
+
+}  // namespace
+
+void note(const std::string& text) {
+  journal().append("dialog", text);
+}
+
+std::string quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+std::shared_ptr<MSDialog> holderOf(const MSDialog* db) {
+  for (const auto& d : state().open) {
+    if (d.get() == db) return d;
+  }
+  return nullptr;
+}
 
 void sendDialog(const std::shared_ptr<MSDialog>& db, DialogMessage& message) {
   message.db = db.get();
@@ -115,47 +134,6 @@ DialogMessage dialogMessage(int type) {
   return m;
 }
 
-bool takesText(const Item& item) { return item.spec.type == RTYPE_TEXT; }
-bool takesNumber(const Item& item) {
-  return item.spec.type == RTYPE_OPTIONBTN || item.spec.type == RTYPE_TOGGLE || item.spec.type == RTYPE_LISTBOX;
-}
-
-// Reads the item's value from its access string; false when it has none or it cannot be read.
-bool readAccess(Item& item) {
-  if (item.spec.access.empty()) return false;
-  const auto ref = resolveAccess(item.spec.access);
-  if (!ref) return false;
-  if (takesText(item)) {
-    item.text = readText(*ref);
-  } else if (takesNumber(item)) {
-    const auto n = readNumber(*ref);
-    if (!n) return false;
-    item.number = *n;
-  }
-  return true;
-}
-
-// Writes a value through the item's access string; false when the field refuses it.
-bool writeAccess(const Item& item, const std::string& text, double number) {
-  if (item.spec.access.empty()) return true;
-  const auto ref = resolveAccess(item.spec.access);
-  if (!ref) return false;
-  return takesText(item) ? writeText(*ref, text) : writeNumber(*ref, number);
-}
-
-// Other items bound to the same field show the new value at once.
-void refreshSynonyms(const MSDialog* source, int sourceIndex) {
-  const std::string& access = source->items[static_cast<std::size_t>(sourceIndex)].spec.access;
-  if (access.empty()) return;
-  for (const auto& d : state().open) {
-    for (std::size_t i = 0; i < d->items.size(); ++i) {
-      if ((d.get() != source || static_cast<int>(i) != sourceIndex) && d->items[i].spec.access == access) {
-        readAccess(d->items[i]);
-      }
-    }
-  }
-}
-
 void closeNow(const std::shared_ptr<MSDialog>& db) {
   if (db->closed || db->closing) return;
   db->closing = true;  // hooks may still read the items, but nothing closes it twice
@@ -169,37 +147,6 @@ void closeNow(const std::shared_ptr<MSDialog>& db) {
   auto& open = state().open;
   open.erase(std::remove(open.begin(), open.end(), db), open.end());
   note("closed " + std::to_string(db->id));
-}
-
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-// A label as a user reads it: mnemonic markers dropped, case ignored.
-std::string plainLabel(const std::string& label) {
-  std::string out;
-  for (char c : label) {
-    if (c != '~' && c != '&') out += c;
-  }
-  return lower(out);
-}
-
-int findItem(const MSDialog* db, int itemId, ResourceType type = 0) {
-  for (std::size_t i = 0; i < db->items.size(); ++i) {
-    if (db->items[i].spec.id == itemId && (type == 0 || db->items[i].spec.type == type)) return static_cast<int>(i);
-  }
-  return -1;
-}
-
-bool parseLong(const std::string& s, long* value) {
-  if (s.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const long v = std::strtol(s.c_str(), &end, 0);
-  if (*end != '\0' || errno != 0) return false;
-  *value = v;
-  return true;
 }
 
 std::shared_ptr<MSDialog> openDialog(RscFileHandle rscFile, int dialogId, bool modal) {
@@ -258,7 +205,6 @@ std::shared_ptr<MSDialog> openDialog(RscFileHandle rscFile, int dialogId, bool m
   return db;
 }
 
-// Presses button `index`: the button message to its hook (or the dialog hook), then its action.
 void press(const std::shared_ptr<MSDialog>& db, int index) {
   const Item& item = db->items[static_cast<std::size_t>(index)];
   note("pressed " + std::to_string(db->id) + "." + std::to_string(item.spec.id) + " " + quoted(item.spec.label));
@@ -288,64 +234,13 @@ void press(const std::shared_ptr<MSDialog>& db, int index) {
   }
 }
 
-// The button an answer names: an action word or number, else a label. Nothing (-1) with
-// *action set to the number when only a bare number was answered.
-int buttonForAnswer(const MSDialog* db, const std::string& answer, int* action) {
-  long number = 0;
-  const bool isNumber = parseLong(answer, &number);
-  const std::string word = lower(answer);
-  int wanted = 0;
-  if (isNumber) {
-    wanted = static_cast<int>(number);
-  } else if (word == "ok") {
-    wanted = ACTIONBUTTON_OK;
-  } else if (word == "cancel") {
-    wanted = ACTIONBUTTON_CANCEL;
-  } else if (word == "yes") {
-    wanted = ACTIONBUTTON_YES;
-  } else if (word == "no") {
-    wanted = ACTIONBUTTON_NO;
-  } else if (word == "apply") {
-    wanted = ACTIONBUTTON_APPLY;
+int findItem(const MSDialog* db, int itemId, ResourceType type) {
+  for (std::size_t i = 0; i < db->items.size(); ++i) {
+    if (db->items[i].spec.id == itemId && (type == 0 || db->items[i].spec.type == type))
+      return static_cast<int>(i);
   }
-  auto pressable = [](const ItemSpec& spec) { return spec.type == RTYPE_PUSHBTN && spec.visible && spec.enabled; };
-  for (int pass = 0; pass < 2; ++pass) {
-    for (std::size_t i = 0; i < db->items.size(); ++i) {
-      const auto& spec = db->items[i].spec;
-      if (!pressable(spec)) continue;
-      const bool match = pass == 0 ? wanted != 0 && spec.action == wanted : plainLabel(spec.label) == plainLabel(answer);
-      if (match) {
-        *action = spec.action;
-        return static_cast<int>(i);
-      }
-    }
-  }
-  *action = isNumber ? wanted : 0;
   return -1;
 }
-
-const bool registered = registerReset(
-    "dialog",
-    [] {
-      state().open.clear();
-      state().hooks.clear();
-    },
-    -50);
-
-const bool registeredUnload = registerUnloadHook("dialog", [](Application* app) {
-  // The application's code is going away: its dialogs close without further messages.
-  auto& open = state().open;
-  for (const auto& d : open) {
-    if (d->owner == app) {
-      d->closed = true;
-      note("closed " + std::to_string(d->id));
-    }
-  }
-  open.erase(std::remove_if(open.begin(), open.end(), [](const auto& d) { return d->closed; }), open.end());
-  state().hooks.erase(app);
-});
-
-}  // namespace
 
 bool liveDialog(const MSDialog* db) {
   // Compared by address only: a stale pointer is never read.
@@ -377,108 +272,6 @@ MSDialog* findOpenDialog(int dialogId) {
   return nullptr;
 }
 
-bool setItemValue(int dialogId, int itemId, const std::string& value, std::string* error) {
-  auto fail = [&](const std::string& why) {
-    if (error != nullptr) *error = why;
-    return false;
-  };
-  auto db = holderOf(findOpenDialog(dialogId));
-  if (!db) return fail("dialog " + std::to_string(dialogId) + " is not open");
-  const int index = findItem(db.get(), itemId);
-  const std::string name = "item " + std::to_string(itemId) + " of dialog " + std::to_string(dialogId);
-  if (index < 0) return fail("dialog " + std::to_string(dialogId) + " has no item " + std::to_string(itemId));
-  Item& item = db->items[static_cast<std::size_t>(index)];
-  if (!item.spec.visible || !item.spec.enabled) return fail(name + " is disabled or hidden");
-
-  std::string text = item.text;
-  double number = item.number;
-  long n = 0;
-  if (item.spec.type == RTYPE_TEXT) {
-    text = value;
-    if (item.spec.maxLength > 0 && static_cast<int>(text.size()) > item.spec.maxLength) {
-      return fail(name + " takes at most " + std::to_string(item.spec.maxLength) + " characters");
-    }
-    if (!item.spec.access.empty()) {
-      const auto ref = resolveAccess(item.spec.access);
-      if (ref && ref->field != nullptr && ref->field->type != FieldType::Text && ref->field->type != FieldType::Bytes) {
-        char* end = nullptr;
-        const double d = std::strtod(value.c_str(), &end);
-        if (value.empty() || *end != '\0' || !std::isfinite(d)) return fail(name + " takes a number, not " + quoted(value));
-        number = d;
-      }
-    }
-  } else if (item.spec.type == RTYPE_TOGGLE) {
-    const std::string w = lower(value);
-    if (w == "1" || w == "on" || w == "true" || w == "yes") {
-      number = 1;
-    } else if (w == "0" || w == "off" || w == "false" || w == "no") {
-      number = 0;
-    } else {
-      return fail(name + " is a toggle: on or off, not " + quoted(value));
-    }
-  } else if (item.spec.type == RTYPE_OPTIONBTN) {
-    const OptionEntry* chosen = nullptr;
-    for (const auto& e : item.spec.options) {
-      if (plainLabel(e.label) == plainLabel(value)) chosen = &e;
-    }
-    if (chosen == nullptr && parseLong(value, &n)) {
-      for (const auto& e : item.spec.options) {
-        if (e.value == n && chosen == nullptr) chosen = &e;
-      }
-    }
-    if (chosen == nullptr) return fail(name + " has no option " + quoted(value));
-    if (!chosen->enabled) return fail(name + ": option " + quoted(chosen->label) + " is disabled");
-    number = static_cast<double>(chosen->value);
-  } else if (item.spec.type == RTYPE_LISTBOX) {
-    const int rows = item.model != nullptr ? mdlListModel_getRowCount(item.model) : 0;
-    if (!parseLong(value, &n) || n < 0 || n >= rows) {
-      return fail(name + " has " + std::to_string(std::max(rows, 0)) + " rows; no row " + quoted(value));
-    }
-    number = static_cast<double>(n);
-  } else {
-    return fail(name + " takes no value");
-  }
-
-  const bool changed = item.spec.type == RTYPE_TEXT ? text != item.text : number != item.number;
-  if (!writeAccess(item, text, number)) return fail(name + ": its field " + quoted(item.spec.access) + " refuses " + quoted(value));
-  item.text = text;
-  item.number = number;
-  readAccess(item);
-  refreshSynonyms(db.get(), index);
-  note("item " + std::to_string(dialogId) + "." + std::to_string(itemId) + " = " + quoted(value));
-  DialogItemMessage m = itemMessage(DITEM_MESSAGE_STATECHANGED);
-  m.u.stateChanged.hasChanged = changed ? 1 : 0;
-  sendItem(db, index, m);
-  if (!db->closed) mdlDialog_itemDraw(db.get(), index);
-  return true;
-}
-
-bool pressButton(int dialogId, int itemId, std::string* error) {
-  auto fail = [&](const std::string& why) {
-    if (error != nullptr) *error = why;
-    return false;
-  };
-  auto db = holderOf(findOpenDialog(dialogId));
-  if (!db) return fail("dialog " + std::to_string(dialogId) + " is not open");
-  const int index = findItem(db.get(), itemId, RTYPE_PUSHBTN);
-  if (index < 0) return fail("dialog " + std::to_string(dialogId) + " has no button " + std::to_string(itemId));
-  const auto& spec = db->items[static_cast<std::size_t>(index)].spec;
-  if (!spec.visible || !spec.enabled) {
-    return fail("button " + std::to_string(itemId) + " of dialog " + std::to_string(dialogId) + " is disabled or hidden");
-  }
-  press(db, index);
-  return true;
-}
-
-bool saveDialogPng(int dialogId, const std::string& path, std::string* error) {
-  MSDialog* db = findOpenDialog(dialogId);
-  if (db == nullptr) {
-    if (error != nullptr) *error = "dialog " + std::to_string(dialogId) + " is not open";
-    return false;
-  }
-  return db->canvas.savePng(path, error);
-}
-
 }  // namespace pixmend::host
 
 using namespace pixmend::host;
@@ -496,68 +289,6 @@ int mdlDialog_hookPublish(int count, const DialogHookInfo* table) {
 MSDialog* mdlDialog_open(RscFileHandle rscFile, int dialogId) {
   auto db = openDialog(rscFile, dialogId, false);
   return db && !db->closed ? db.get() : nullptr;
-}
-
-int mdlDialog_openModal(int* lastActionP, RscFileHandle rscFile, int dialogId) {
-  int action = ACTIONBUTTON_CANCEL;
-  auto db = openDialog(rscFile, dialogId, true);
-  if (!db) {
-    if (lastActionP != nullptr) *lastActionP = action;
-    return RSC_ERR_NO_SUCH_RESOURCE;
-  }
-  std::string how = "answered";
-  // Each answer is tried on the open dialog; a button without an action leaves it open for the
-  // next one. With no answers left, the first action button ends it.
-  while (!db->closed) {
-    auto answer = takeAnswer();
-    int index = -1;
-    if (answer && answer->text.rfind("item ", 0) == 0) {
-      // "item ID VALUE": the user fills in an item of the modal dialog before pressing a button.
-      const std::string rest = answer->text.substr(5);
-      const auto space = rest.find(' ');
-      long itemId = 0;
-      std::string error;
-      if (space == std::string::npos || !parseLong(rest.substr(0, space), &itemId) ||
-          !setItemValue(dialogId, static_cast<int>(itemId), rest.substr(space + 1), &error)) {
-        note("answer " + quoted(answer->text) + " refused" + (error.empty() ? "" : ": " + error));
-      }
-      continue;
-    }
-    if (answer) {
-      index = buttonForAnswer(db.get(), answer->text, &action);
-      if (index < 0) {
-        if (action == 0) {
-          note("answer " + quoted(answer->text) + " matches no button of dialog " + std::to_string(dialogId));
-          continue;
-        }
-        // An action number no button carries still ends the dialog with that action.
-        db->modalAction = action;
-        closeNow(db);
-        break;
-      }
-    } else {
-      how = "defaulted";
-      for (std::size_t i = 0; i < db->items.size() && index < 0; ++i) {
-        const auto& spec = db->items[i].spec;
-        if (spec.type == RTYPE_PUSHBTN && spec.action != 0 && spec.visible && spec.enabled) index = static_cast<int>(i);
-      }
-      if (index < 0) {
-        db->modalAction = ACTIONBUTTON_CANCEL;
-        closeNow(db);
-        break;
-      }
-    }
-    press(db, index);
-    if (!answer && !db->closed) {
-      // The default button's hook kept the dialog open and nothing else will answer.
-      db->modalAction = db->items[static_cast<std::size_t>(index)].spec.action;
-      closeNow(db);
-    }
-  }
-  action = db->modalAction != 0 ? db->modalAction : ACTIONBUTTON_CANCEL;
-  note("modal " + std::to_string(dialogId) + " -> " + std::to_string(action) + " (" + how + ")");
-  if (lastActionP != nullptr) *lastActionP = action;
-  return RSC_SUCCESS;
 }
 
 MSDialog* mdlDialog_find(int dialogId, MdlDesc* owner) {
@@ -624,238 +355,11 @@ int mdlWindow_extentSet(MSWindow* window, int width, int height) {
 
 }  // extern "C"
 
-namespace {
-
-Item* itemAt(MSDialog* db, int index) {
-  if (!liveDialog(db) || index < 0 || index >= static_cast<int>(db->items.size())) return nullptr;
-  return &db->items[static_cast<std::size_t>(index)];
-}
-
-int copyOut(char* buffer, int size, const std::string& s) {
-  if (buffer == nullptr || size <= 0) return RSC_ERR_BAD_ARGUMENT;
-  std::snprintf(buffer, static_cast<std::size_t>(size), "%s", s.c_str());
-  return RSC_SUCCESS;
-}
-
-}  // namespace
-
 extern "C" {
-
-int mdlDialog_itemGetCount(MSDialog* db) { return liveDialog(db) ? static_cast<int>(db->items.size()) : -1; }
-
-int mdlDialog_itemIndexByTypeAndId(MSDialog* db, unsigned int type, int id, int startIndex) {
-  if (!liveDialog(db)) return -1;
-  for (int i = std::max(startIndex, 0); i < static_cast<int>(db->items.size()); ++i) {
-    const auto& spec = db->items[static_cast<std::size_t>(i)].spec;
-    if (spec.type == type && spec.id == id) return i;
-  }
-  return -1;
-}
-
-int mdlDialog_itemGetTypeAndId(unsigned int* typeP, int* idP, MSDialog* db, int itemIndex) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  if (typeP != nullptr) *typeP = item->spec.type;
-  if (idP != nullptr) *idP = item->spec.id;
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_itemSetLabel(MSDialog* db, int itemIndex, const char* label) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || label == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  item->spec.label = label;
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_itemGetLabel(char* buffer, int size, MSDialog* db, int itemIndex) {
-  if (buffer != nullptr && size > 0) buffer[0] = '\0';
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  return copyOut(buffer, size, item->spec.label);
-}
-
-int mdlDialog_itemSetBalloon(MSDialog* db, int itemIndex, const char* balloon) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || balloon == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  item->spec.balloon = balloon;
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_itemSetEnabledState(MSDialog* db, int itemIndex, int enabled) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  item->spec.enabled = enabled != 0;
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_itemIsEnabled(MSDialog* db, int itemIndex) {
-  Item* item = itemAt(db, itemIndex);
-  return item != nullptr && item->spec.enabled ? 1 : 0;
-}
-
-int mdlDialog_itemShow(MSDialog* db, int itemIndex, int visible) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  item->spec.visible = visible != 0;
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_itemGetAttributes(int* attributesP, MSDialog* db, int itemIndex) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || attributesP == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  *attributesP = item->spec.attributes;
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_itemSetAttributes(MSDialog* db, int itemIndex, int attributes) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  item->spec.attributes = attributes;
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_itemGetRect(BSIRect* rectP, MSDialog* db, int itemIndex) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || rectP == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  *rectP = item->spec.rect;
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_itemSetRect(MSDialog* db, int itemIndex, const BSIRect* rect) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || rect == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  auto sane = [](int v) { return v >= -2 * kMaxDialogSide && v <= 2 * kMaxDialogSide; };
-  if (!sane(rect->origin.x) || !sane(rect->origin.y) || !sane(rect->corner.x) || !sane(rect->corner.y)) {
-    return RSC_ERR_BAD_ARGUMENT;
-  }
-  item->spec.rect = *rect;
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_itemGetValue(char* buffer, int size, MSDialog* db, int itemIndex) {
-  if (buffer != nullptr && size > 0) buffer[0] = '\0';
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  return copyOut(buffer, size, takesText(*item) ? item->text : formatNumber(item->number));
-}
-
-int mdlDialog_itemSetValue(MSDialog* db, int itemIndex, const char* value) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || value == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  if (takesText(*item)) {
-    double number = 0;
-    if (!item->spec.access.empty()) {
-      const auto ref = resolveAccess(item->spec.access);
-      if (ref && ref->field != nullptr && ref->field->type != FieldType::Text && ref->field->type != FieldType::Bytes) {
-        char* end = nullptr;
-        number = std::strtod(value, &end);
-        if (*value == '\0' || *end != '\0') return RSC_ERR_BAD_ARGUMENT;
-      }
-    }
-    if (!writeAccess(*item, value, number)) return RSC_ERR_BAD_ARGUMENT;
-    item->text = value;
-  } else if (takesNumber(*item)) {
-    char* end = nullptr;
-    const double number = std::strtod(value, &end);
-    if (*value == '\0' || *end != '\0' || !std::isfinite(number)) return RSC_ERR_BAD_ARGUMENT;
-    if (!writeAccess(*item, "", number)) return RSC_ERR_BAD_ARGUMENT;
-    item->number = number;
-  } else {
-    return RSC_ERR_BAD_ARGUMENT;
-  }
-  readAccess(*item);
-  refreshSynonyms(db, itemIndex);
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_itemSynch(MSDialog* db, int itemIndex) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  readAccess(*item);
-  auto holder = holderOf(db);
-  DialogItemMessage m{};
-  m.messageType = DITEM_MESSAGE_SYNCHRONIZE;
-  sendItem(holder, itemIndex, m);
-  if (!holder->closed) mdlDialog_itemDraw(db, itemIndex);
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_itemsSynch(MSDialog* db) {
-  if (!liveDialog(db)) return RSC_ERR_BAD_ARGUMENT;
-  auto holder = holderOf(db);
-  for (int i = 0; i < static_cast<int>(holder->items.size()) && !holder->closed; ++i) {
-    readAccess(holder->items[static_cast<std::size_t>(i)]);
-    DialogItemMessage m{};
-    m.messageType = DITEM_MESSAGE_SYNCHRONIZE;
-    sendItem(holder, i, m);
-    if (!holder->closed) mdlDialog_itemDraw(db, i);
-  }
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_itemDraw(MSDialog* db, int itemIndex) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr) return RSC_ERR_BAD_ARGUMENT;
-  if (item->spec.visible) {
-    drawItemFrame(db, *item);
-    sendItemDraw(db, itemIndex);
-  }
-  return RSC_SUCCESS;
-}
 
 int mdlWindow_redraw(MSWindow* window) {
   if (!liveDialog(window)) return RSC_ERR_BAD_ARGUMENT;
   renderDialog(window);
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_optionButtonClear(MSDialog* db, int itemIndex) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || item->spec.type != RTYPE_OPTIONBTN) return RSC_ERR_BAD_ARGUMENT;
-  item->spec.options.clear();
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_optionButtonInsert(MSDialog* db, int itemIndex, const char* label, long value, int enabled) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || item->spec.type != RTYPE_OPTIONBTN || label == nullptr || item->spec.options.size() >= 4096) {
-    return RSC_ERR_BAD_ARGUMENT;
-  }
-  item->spec.options.push_back(OptionEntry{label, value, enabled != 0});
-  return RSC_SUCCESS;
-}
-
-int mdlDialog_optionButtonGetCount(MSDialog* db, int itemIndex) {
-  Item* item = itemAt(db, itemIndex);
-  return item == nullptr || item->spec.type != RTYPE_OPTIONBTN ? -1 : static_cast<int>(item->spec.options.size());
-}
-
-int mdlDialog_listBoxSetListModel(MSDialog* db, int itemIndex, ListModel* model) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || item->spec.type != RTYPE_LISTBOX) return RSC_ERR_BAD_ARGUMENT;
-  if (model != nullptr && mdlListModel_getRowCount(model) < 0) return RSC_ERR_BAD_ARGUMENT;
-  item->model = model;
-  item->number = -1;
-  return RSC_SUCCESS;
-}
-
-ListModel* mdlDialog_listBoxGetListModel(MSDialog* db, int itemIndex) {
-  Item* item = itemAt(db, itemIndex);
-  return item == nullptr || item->spec.type != RTYPE_LISTBOX ? nullptr : item->model;
-}
-
-int mdlDialog_listBoxGetSelectedRow(MSDialog* db, int itemIndex) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || item->spec.type != RTYPE_LISTBOX) return -1;
-  return static_cast<int>(item->number);
-}
-
-int mdlDialog_listBoxSelectRow(MSDialog* db, int itemIndex, int row) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || item->spec.type != RTYPE_LISTBOX) return RSC_ERR_BAD_ARGUMENT;
-  const int rows = item->model != nullptr ? mdlListModel_getRowCount(item->model) : 0;
-  if (row < -1 || row >= rows) return RSC_ERR_BAD_ARGUMENT;
-  item->number = row;
   return RSC_SUCCESS;
 }
 

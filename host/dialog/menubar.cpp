@@ -59,14 +59,6 @@ bool liveMenu(const MSDialog* window, const MenuBarMenu* menu) {
   return std::any_of(window->menus.begin(), window->menus.end(), [&](const auto& m) { return m.get() == menu; });
 }
 
-std::string plain(const std::string& label) {
-  std::string out;
-  for (char c : label) {
-    if (c != '~' && c != '&') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return out;
-}
-
 const bool registered = registerReset("dialog.menubar", [] { commandWindow().reset(); }, -40);
 
 const bool registeredUnload = registerUnloadHook("dialog.menubar", [](Application* app) {
@@ -98,7 +90,7 @@ bool chooseMenuEntry(const std::vector<std::string>& path, long* command, std::s
   if (path.size() < 2) return fail("name a menu and an entry");
   const MenuBarMenu* menu = nullptr;
   for (const auto& m : window->menus) {
-    if (plain(m->spec.label) == plain(path[0])) menu = m.get();
+    if (plainLabel(m->spec.label) == plainLabel(path[0])) menu = m.get();
   }
   if (menu == nullptr) return fail("no menu " + path[0]);
   const std::vector<MenuEntry>* entries = &menu->spec.entries;
@@ -107,7 +99,7 @@ bool chooseMenuEntry(const std::vector<std::string>& path, long* command, std::s
   for (std::size_t i = 1; i < path.size(); ++i) {
     entry = nullptr;
     for (const auto& e : *entries) {
-      if (!e.separator && plain(e.label) == plain(path[i])) entry = &e;
+      if (!e.separator && plainLabel(e.label) == plainLabel(path[i])) entry = &e;
     }
     if (entry == nullptr) return fail("menu " + chosen + " has no entry " + path[i]);
     chosen += " > " + entry->label;

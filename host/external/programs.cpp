@@ -28,6 +28,7 @@
 #include "host/external/external.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
+#include "host/system/idle.hpp"
 
 extern char** environ;
 

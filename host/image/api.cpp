@@ -58,7 +58,7 @@ int mdlImage_typeFromFile(const char* fileName) {
   if (fileName == nullptr || *fileName == '\0') return IMAGEFILE_UNKNOWN;
   return guarded([&] {
     MappedFile file;
-    if (file.open(fileName) == 0) {
+    if (file.open(fileName)) {
       const int type = detectImageType(file.data(), file.size());
       if (type != IMAGEFILE_UNKNOWN) return type;
     }
@@ -171,7 +171,7 @@ int mdlImage_updateIngrAttach(const DPoint3d* origin, const DPoint2d* extent, co
   return guarded([&] {
     ImageDiagnostics diag(fileName);
     MappedFile file;
-    if (const int rc = file.open(fileName); rc != 0) {
+    if (const int rc = mapImageFile(file, fileName); rc != 0) {
       diag.note(file.failure());
       return rc;
     }

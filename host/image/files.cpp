@@ -1,15 +1,7 @@
-// Input files mapped read-only, and output through the host's one atomic writer (AtomicFile):
-// every file the image library writes goes to a temporary file beside the target that is
-// renamed over it only when complete.
-#include <fcntl.h>
-#include <sys/mman.h>
+// Input files mapped read-only (common/mappedfile.hpp), and output through the host's one atomic
+// writer (AtomicFile): every file the image library writes goes to a temporary file beside the
+// target that is renamed over it only when complete.
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
 
 #include "host/files/files.hpp"
 #include "host/image/image.hpp"
@@ -17,18 +9,6 @@
 #include "host/output/journal.hpp"
 
 namespace pixmend::host {
-
-namespace {
-
-// Closes a descriptor on every path out.
-struct Fd {
-  int fd = -1;
-  ~Fd() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
-}  // namespace
 
 namespace {
 
@@ -43,38 +23,9 @@ void failImageWriteAfter(std::size_t bytes) {
   imageWriteLimit() = bytes;
 }
 
-MappedFile::~MappedFile() {
-  if (map_ != nullptr) ::munmap(map_, size_);
-}
-
-int MappedFile::fail(int rc, std::string why) {
-  failure_ = std::move(why);
-  return rc;
-}
-
-int MappedFile::open(const char* path) {
-  Fd f;
-  // O_NONBLOCK: a path naming a pipe or a device must be refused below, not wait for a writer.
-  f.fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (f.fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return fail(MDLERR_FILENOTFOUND, "no such file");
-    return fail(MDLERR_CANNOTOPENFILE, std::string("cannot open the file: ") + std::strerror(errno));
-  }
-  struct stat st {};
-  if (::fstat(f.fd, &st) != 0) return fail(MDLERR_CANNOTOPENFILE, std::strerror(errno));
-  if (S_ISDIR(st.st_mode)) return fail(MDLERR_CANNOTOPENFILE, "a folder, not a file");
-  if (!S_ISREG(st.st_mode))
-    return fail(MDLERR_CANNOTOPENFILE, "not a regular file (a pipe, a device or a socket): only files are read");
-  if (st.st_size == 0) return 0;
-  if (static_cast<unsigned long long>(st.st_size) > static_cast<unsigned long long>(SIZE_MAX / 2))
-    return fail(MDLERR_CANNOTOPENFILE, "the file is too large to read");
-  const auto size = static_cast<std::size_t>(st.st_size);
-  void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, f.fd, 0);
-  if (map == MAP_FAILED) return fail(MDLERR_CANNOTOPENFILE, std::string("cannot map the file: ") + std::strerror(errno));
-  map_ = map;
-  size_ = size;
-  data_ = static_cast<const std::uint8_t*>(map);
-  return 0;
+int mapImageFile(MappedFile& file, const char* path) {
+  if (file.open(path)) return 0;
+  return file.missing() ? MDLERR_FILENOTFOUND : MDLERR_CANNOTOPENFILE;
 }
 
 int replaceImageFile(const std::string& path, const std::vector<std::uint8_t>& bytes, ImageDiagnostics& diag) {

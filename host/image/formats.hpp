@@ -2,9 +2,9 @@
 // (run-length and CCITT Group 4, plain and tiled), and the Group 4 codec both share. Readers
 // work on bytes in memory (files are mapped), so the fuzzers drive exactly the product code.
 //
-// Contents: TiffHandle / openTiffMemory / openTiffOutput (libtiff over memory), decodeG4 /
-// encodeG4, readTiff / writeTiff / describeTiff, the Intergraph header and its readers and
-// writers, detectImageType, and the `info` record that `pixmend info` prints.
+// Contents: decodeG4 / encodeG4 (libtiff over memory: common/tiffmemory.hpp), readTiff / writeTiff /
+// describeTiff, the Intergraph header and its readers and writers, detectImageType, and the `info` record
+// that `pixmend info` prints.
 #pragma once
 
 #include <tiffio.h>
@@ -15,47 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "common/tiffmemory.hpp"
 #include "host/image/image.hpp"
 
 namespace pixmend::host {
-
-// ---- libtiff over memory ------------------------------------------------------------------------
-
-// Owns a TIFF handle together with the memory it reads from or writes to.
-class TiffHandle {
- public:
-  TiffHandle() = default;
-  ~TiffHandle();
-  TiffHandle(const TiffHandle&) = delete;
-  TiffHandle& operator=(const TiffHandle&) = delete;
-
-  TIFF* get() const { return tif_; }
-  explicit operator bool() const { return tif_ != nullptr; }
-  // Closes the handle (flushing a file being written); false when libtiff reported a failure.
-  bool close();
-
-  // The memory behind the handle (public for libtiff's callbacks).
-  struct Memory {
-    const std::uint8_t* data = nullptr;        // reading
-    std::vector<std::uint8_t>* out = nullptr;  // writing
-    std::uint64_t size = 0;
-    std::uint64_t pos = 0;
-    bool failed = false;
-  };
-
- private:
-  friend bool openTiffMemory(TiffHandle&, const std::uint8_t*, std::size_t, const char*, ImageDiagnostics&);
-  friend bool openTiffOutput(TiffHandle&, std::vector<std::uint8_t>&, const char*, ImageDiagnostics&);
-  TIFF* tif_ = nullptr;
-  Memory memory_;
-};
-
-// Opens the TIFF held in `data` for reading (mapped: libtiff reads raw data in place).
-bool openTiffMemory(TiffHandle& handle, const std::uint8_t* data, std::size_t size, const char* name,
-                    ImageDiagnostics& diag);
-// Opens a new TIFF that is written into `out`.
-bool openTiffOutput(TiffHandle& handle, std::vector<std::uint8_t>& out, const char* name,
-                    ImageDiagnostics& diag);
 
 // ---- CCITT Group 4 ------------------------------------------------------------------------------
 
@@ -137,7 +100,7 @@ void carryFromTiff(const std::uint8_t* data, std::size_t size, CarriedProperties
 struct IngrHeader {
   std::uint16_t headerType = 0;
   std::uint16_t wordsToFollow = 0;
-  std::uint16_t dataType = 0;  // 9, 24, 65 (tiled), or another code
+  std::uint16_t dataType = 0;  // kIngrRunLength, kIngrGroup4, kIngrTiled or another code
   std::uint32_t pixelsPerLine = 0;
   std::uint32_t lines = 0;
   std::int16_t deviceResolution = 0;
@@ -145,7 +108,8 @@ struct IngrHeader {
   std::uint8_t scannable = 0;
   std::uint8_t version = 0;
   bool vax = false;        // doubles are VAX D-float
-  double matrix[16] = {};  // IEEE values
+  double matrix[16] = {};  // IEEE values, row by row (see kIngrScaleX ...)
+  std::string description;  // up to 80 characters
   std::size_t headerBytes = 0;
   std::size_t dataEnd = 0;  // end of this image's data (next image or end of file)
   // Tiled files: the tile directory.
@@ -153,13 +117,22 @@ struct IngrHeader {
   std::uint32_t tileSize = 0;
 };
 
+// Data type codes of an Intergraph image (and of the tiles of a tiled one).
+inline constexpr int kIngrRunLength = 9, kIngrGroup4 = 24, kIngrTiled = 65;
+
+// Entries of IngrHeader::matrix that place the raster in design coordinates: x = m[kIngrScaleX] u
+// + m[kIngrXFromY] v + m[kIngrXFromZ] w + m[kIngrOriginX], y likewise with its row.
+inline constexpr int kIngrScaleX = 0, kIngrXFromY = 1, kIngrXFromZ = 2, kIngrOriginX = 3;
+inline constexpr int kIngrYFromX = 4, kIngrScaleY = 5, kIngrOriginY = 7;
+inline constexpr int kIngrScaleZ = 10, kIngrHomogeneous = 15;
+
 // Parses and checks the header of an Intergraph raster. 0, MDLERR_UNKNOWNIMAGETYPE (not one),
 // MDLERR_CORRUPTIMAGE (one, but damaged).
 int parseIngrHeader(const std::uint8_t* data, std::size_t size, IngrHeader& header, ImageDiagnostics* diag);
 
 int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag,
              ImageStopFunc stop);
-// `dataType` 9 (run-length, with line headers) or 24 (Group 4).
+// `dataType` kIngrRunLength (with line headers) or kIngrGroup4.
 int writeIngr(const ConstBitmapView& image, int dataType, const CarriedProperties& carry,
               std::vector<std::uint8_t>& out, ImageDiagnostics& diag, ImageStopFunc stop);
 void carryFromIngr(const std::uint8_t* data, std::size_t size, CarriedProperties& carry);

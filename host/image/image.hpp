@@ -3,7 +3,7 @@
 // window, mapped input files and atomic file writing.
 //
 // Contents: ImageBuffer / allocateImage (bitmap memory, the pixel limit), ImageDiagnostics
-// (messages of one call, flushed to journal channel "text"), MappedFile (read-only input),
+// (messages of one call, flushed to journal channel "text"), mapImageFile (read-only input),
 // replaceImageFile (through the host's AtomicFile), bit helpers.
 #pragma once
 
@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "bitmap/bitmap.hpp"
+#include "common/mappedfile.hpp"
+#include "common/tiffmessages.hpp"
 #include "host/image/api.h"
 
 namespace pixmend::host {
@@ -57,92 +59,24 @@ std::uint8_t* allocateImageBytes(std::size_t bytes, bool zero);
 // MDLERR_INSFMEMORY beyond the pixel limit or when memory cannot be had.
 int allocateImage(int width, int height, ImageBuffer& out, bool zero = true);
 
-// ---- Diagnostics --------------------------------------------------------------------------------
+// ---- Diagnostics ------------------------------------------------------------------------------
 
-// Collects the messages of one library call (libtiff's, through per-handle handlers, and our
-// own) and writes them to the host's text window when it goes out of scope, each as
-// "image: SUBJECT: TEXT\n", at most kShown of them followed by a count of the rest.
-// It also classifies libtiff's complaints, which decide whether damaged data is refused:
-// errors and overrun lines ("Line length mismatch") mean corrupt data; a stream that ends early
-// ("Premature EOL/EOF") is something real fax files do, and is only reported.
-class ImageDiagnostics {
+// The messages of one library call (common/tiffmessages.hpp), written to the host's text window
+// when it goes out of scope, each as "image: SUBJECT: TEXT\n", at most kShown of them followed by
+// a count of the rest.
+class ImageDiagnostics : public TiffMessages {
  public:
   static constexpr int kShown = 12;
-
   explicit ImageDiagnostics(std::string subject);
   ~ImageDiagnostics();
-  ImageDiagnostics(const ImageDiagnostics&) = delete;
-  ImageDiagnostics& operator=(const ImageDiagnostics&) = delete;
-
-  void note(const std::string& text);
-  void notef(const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-  int errors() const { return errors_; }                // libtiff errors and overrun lines
-  int prematureEnds() const { return prematureEnds_; }  // streams that stopped before their last line
-  // The line that libtiff's last premature-end message named ("... at line N of strip S"),
-  // counted from the start of that strip or tile; -1 when no message named one.
-  long long lastPrematureLine() const { return lastPrematureLine_; }
-
-  // Damage the readers keep despite it (a stream that stopped early): the first line of the
-  // image, 0-based, that could not be decoded whole; -1 while every line decoded.
-  void markDamagedLine(long long line);
-  long long firstDamagedLine() const { return firstDamagedLine_; }
-
-  // Open options with this object's handlers and a cap on libtiff's single allocations.
-  // Owned by this object; valid while it lives.
-  TIFFOpenOptions* tiffOptions(std::uint64_t maxSingleAlloc);
-
-  // Keeps the collected messages from reaching the text window (for probes whose failure is
-  // expected, such as type detection).
-  void silence() { silent_ = true; }
-  // While muted, libtiff's messages are neither kept nor counted (for a second decoding pass
-  // that repeats what the first one already said).
-  void mute(bool on) { muted_ = on; }
-  const std::vector<std::string>& messages() const { return messages_; }
-
- private:
-  static int onTiffError(TIFF* tif, void* user, const char* module, const char* format, va_list ap);
-  static int onTiffWarning(TIFF* tif, void* user, const char* module, const char* format, va_list ap);
-  void addTiff(bool error, const char* module, const char* format, va_list ap);
-
-  std::string subject_;
-  std::vector<std::string> messages_;
-  int total_ = 0;
-  int errors_ = 0;
-  int prematureEnds_ = 0;
-  long long lastPrematureLine_ = -1;
-  long long firstDamagedLine_ = -1;
-  bool silent_ = false;
-  bool muted_ = false;
-  TIFFOpenOptions* options_ = nullptr;
 };
 
 // ---- Files --------------------------------------------------------------------------------------
 
-// A whole file mapped read-only (empty files map to nothing).
-class MappedFile {
- public:
-  MappedFile() = default;
-  ~MappedFile();
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
-
-  // 0, MDLERR_FILENOTFOUND, MDLERR_CANNOTOPENFILE (a folder, a pipe or a device, unreadable,
-  // cannot be mapped). Only regular files are read, and opening never waits (a pipe without a
-  // writer is refused at once).
-  int open(const char* path);
-  const std::uint8_t* data() const { return data_; }
-  std::size_t size() const { return size_; }
-  // Why open() failed, for the user ("no such file", "a folder, not a file", ...).
-  const std::string& failure() const { return failure_; }
-
- private:
-  int fail(int rc, std::string why);
-  std::string failure_;
-  const std::uint8_t* data_ = nullptr;
-  std::size_t size_ = 0;
-  void* map_ = nullptr;
-};
+// Maps `path` for reading (common/mappedfile.hpp): 0, MDLERR_FILENOTFOUND, or
+// MDLERR_CANNOTOPENFILE (a folder, a pipe or a device, unreadable, cannot be mapped) with the
+// reason in file.failure().
+int mapImageFile(MappedFile& file, const char* path);
 
 // Replaces `path` with `bytes` through the host's AtomicFile (host/files/files.hpp: temporary
 // beside the target, synced, renamed, folder synced; links followed; mode and owner kept; a
@@ -163,10 +97,6 @@ void fillBits(std::uint8_t* row, std::size_t from, std::size_t to, bool ink);
 
 // Clears the padding bits at the end of every row of `view`.
 void clearPadding(const BitmapView& view);
-
-// Exchanges ink and background in `count` bytes (every bit flips; padding bits too, so callers
-// clear them afterwards where it matters).
-void invertBytes(std::uint8_t* data, std::size_t count);
 
 // The bit-reversed value of every byte.
 extern const std::uint8_t kReverseBits[256];

@@ -9,63 +9,79 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/bytes.hpp"
 #include "host/image/formats.hpp"
 
 namespace pixmend::host {
 
 namespace {
 
+// Header block 1: offsets in bytes, little-endian.
+constexpr std::size_t kBlockSize = 512;
+constexpr std::size_t kHeaderTypeAt = 0;          // 16 bits: kHeaderType (kHeaderTypeAlso from some writers)
+constexpr std::size_t kWordsToFollowAt = 2;       // 16 bits: the header's words after these two
+constexpr std::size_t kDataTypeAt = 4;            // 16 bits: kIngrRunLength, kIngrGroup4, kIngrTiled
+constexpr std::size_t kViewOriginAt = 8;          // 3 doubles, then the view extent (3 doubles)
+constexpr std::size_t kMatrixAt = 56;             // 16 doubles, row by row
+constexpr std::size_t kPixelsPerLineAt = 184;     // 32 bits
+constexpr std::size_t kLinesAt = 188;             // 32 bits
+constexpr std::size_t kDeviceResolutionAt = 192;  // 16 bits, signed: negative for dots per inch
+constexpr std::size_t kOrientationAt = 194;       // byte: kTopLeftOrientation or another
+constexpr std::size_t kScannableAt = 195;         // byte: 1 when run-length lines carry line headers
+constexpr std::size_t kRotationAt = 196;          // double
+constexpr std::size_t kSkewAt = 204;              // double
+constexpr std::size_t kDescriptionAt = 412;       // 80 characters, zero-terminated when shorter
+constexpr std::size_t kDescriptionSize = 80;
+constexpr std::size_t kMinMaxAt = 492;  // 16 bytes: the minimum and maximum values
+constexpr std::size_t kMinMaxSize = 16;
+constexpr std::size_t kVersionAt = 511;  // byte: 1 VAX doubles, 2 either, 3 IEEE
+// Header block 2.
+constexpr std::size_t kNextImageAt = 528;  // 32 bits: where a further image starts, 0 for none
+
+constexpr std::uint16_t kHeaderType = 0x0908;
+constexpr std::uint16_t kHeaderTypeAlso = 0x09C8;
+constexpr std::uint16_t kWrittenWordsToFollow = 2 * kBlockSize / 2 - 2;  // two blocks of header
+constexpr std::uint8_t kTopLeftOrientation = 4;  // first line at the top, pixels left to right
+constexpr std::uint8_t kIeeeVersion = 3;
+
+constexpr int kViewDoubles = 6, kMatrixDoubles = 16;
+
+// The tile directory of a tiled file, right after the header: offsets from its start.
+constexpr std::size_t kTileApplicationTypeAt = 0;  // 16 bits: 1
+constexpr std::size_t kTileSubTypeAt = 2;          // 16 bits: 7
+constexpr std::size_t kTilePacketVersionAt = 8;    // 16 bits: 1
+constexpr std::size_t kTileIdentifierAt = 10;      // 16 bits: 1
+constexpr std::size_t kTileDataTypeAt = 18;        // 16 bits: kIngrRunLength or kIngrGroup4
+constexpr std::size_t kTileSizeAt = 120;           // 32 bits: tiles are square
+constexpr std::size_t kTileEntriesAt = 128;        // then one entry per tile, row by row:
+constexpr std::size_t kTileEntrySize = 12;
+constexpr std::size_t kTileStartAt = 0;  // 32 bits: from the directory's start; 0: not stored
+constexpr std::size_t kTileUsedAt = 8;   // 32 bits: bytes used (a tile not stored: its value)
+
 constexpr std::uint16_t kLineHeaderTag = 0x5900;
-constexpr std::size_t kMatrixOffset = 56;
 constexpr std::uint32_t kMaxTileSize = 1u << 15;
 
-std::uint16_t get16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::uint32_t get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-double getIeee(const std::uint8_t* p) {
-  std::uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = (bits << 8) | p[i];
-  double v;
-  std::memcpy(&v, &bits, 8);
-  return v;
-}
-void put16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void putIeee(std::uint8_t* p, double v) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &v, 8);
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(bits >> (8 * i));
-}
-
-// The doubles of header block 1 that a version 1 or 2 file may hold in VAX form: view origin
-// and extent (6), the matrix (16), rotation and skew angles.
-const std::size_t kDoubleOffsets[] = {8,   16,  24,  32,  40,  48,  56,  64,  72,  80,  88,  96,
-                                      104, 112, 120, 128, 136, 144, 152, 160, 168, 176, 196, 204};
-
 bool headerUsesVax(const std::uint8_t* block1) {
-  const int version = block1[511];
+  const int version = block1[kVersionAt];
   if (version == 1) return true;
   if (version != 2) return false;
   // Version 2 may be either; the diagonal of a real matrix tells.
-  const double i10 = getIeee(block1 + kMatrixOffset + 80), i15 = getIeee(block1 + kMatrixOffset + 120);
-  return i10 != 1.0 && i15 != 1.0 && vaxToIeee(block1 + kMatrixOffset + 80) == 1.0;
+  const std::uint8_t* scaleZ = block1 + kMatrixAt + 8 * kIngrScaleZ;
+  return le::getDouble(scaleZ) != 1.0 && le::getDouble(block1 + kMatrixAt + 8 * kIngrHomogeneous) != 1.0 &&
+         vaxToIeee(scaleZ) == 1.0;
 }
 
-// Rewrites every double of block 1 as IEEE and marks the header version 3.
+// Rewrites every double of block 1 as IEEE and marks the header version 3: the view origin and
+// extent and the matrix (which follow each other), the rotation and the skew.
 void convertHeaderToIeee(std::uint8_t* block1) {
   if (headerUsesVax(block1)) {
-    for (std::size_t offset : kDoubleOffsets) putIeee(block1 + offset, vaxToIeee(block1 + offset));
+    auto convert = [&](std::size_t at) { le::putDouble(block1 + at, vaxToIeee(block1 + at)); };
+    for (int i = 0; i < kViewDoubles + kMatrixDoubles; ++i)
+      convert(kViewOriginAt + 8 * static_cast<std::size_t>(i));
+    convert(kRotationAt);
+    convert(kSkewAt);
   }
-  block1[511] = 3;
+  block1[kVersionAt] = kIeeeVersion;
 }
 
 // First position >= x in the row whose pixel differs from `ink`, or width.
@@ -130,7 +146,7 @@ bool paintRuns(const std::uint16_t* begin, const std::uint16_t* end, std::size_t
 
 std::vector<std::uint16_t> wordsOf(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint16_t> words(size / 2);
-  for (std::size_t i = 0; i < words.size(); ++i) words[i] = get16(data + 2 * i);
+  for (std::size_t i = 0; i < words.size(); ++i) words[i] = le::get16(data + 2 * i);
   return words;
 }
 
@@ -144,20 +160,22 @@ bool looksLikeLineHeader(const std::vector<std::uint16_t>& w, std::size_t pos, s
   return sum == width;
 }
 
-void buildFreshHeader(std::uint8_t* block1, int width, int height) {
-  std::memset(block1, 0, 512);
+void putMatrix(std::uint8_t* block1, const double (&m)[kMatrixDoubles]) {
+  for (int k = 0; k < kMatrixDoubles; ++k) le::putDouble(block1 + kMatrixAt + 8 * k, m[k]);
+}
+
+void buildFreshHeader(std::uint8_t* block1, int height) {
+  std::memset(block1, 0, kBlockSize);
   // No placement known: one design unit per pixel, lower-left corner at the origin.
-  putIeee(block1 + kMatrixOffset + 0 * 8, 1.0);
-  putIeee(block1 + kMatrixOffset + 5 * 8, 1.0);
-  putIeee(block1 + kMatrixOffset + 7 * 8, static_cast<double>(height));
-  putIeee(block1 + kMatrixOffset + 10 * 8, 1.0);
-  putIeee(block1 + kMatrixOffset + 15 * 8, 1.0);
-  (void)width;
+  double m[kMatrixDoubles] = {};
+  m[kIngrScaleX] = m[kIngrScaleY] = m[kIngrScaleZ] = m[kIngrHomogeneous] = 1.0;
+  m[kIngrOriginY] = static_cast<double>(height);
+  putMatrix(block1, m);
 }
 
 int decodeTile(const IngrHeader& h, const std::uint8_t* data, std::size_t size, const BitmapView& out,
                ImageDiagnostics& diag) {
-  if (h.tileDataType == 24) return decodeG4(data, size, out, true, true, diag);
+  if (h.tileDataType == kIngrGroup4) return decodeG4(data, size, out, true, true, diag);
   return decodeIngrRuns(data, size, false, out, diag);
 }
 
@@ -169,8 +187,8 @@ int readTiled(const IngrHeader& h, const std::uint8_t* file, const ImageBuffer& 
   // readIngr has checked that the whole directory lies within the image's data.
   for (std::uint64_t ty = 0; ty < down; ++ty) {
     for (std::uint64_t tx = 0; tx < across; ++tx) {
-      const std::uint8_t* entry = file + dirOffset + 128 + 12 * (ty * across + tx);
-      const std::uint32_t start = get32(entry), used = get32(entry + 8);
+      const std::uint8_t* entry = file + dirOffset + kTileEntriesAt + kTileEntrySize * (ty * across + tx);
+      const std::uint32_t start = le::get32(entry + kTileStartAt), used = le::get32(entry + kTileUsedAt);
       const std::uint64_t x0 = tx * ts, y0 = ty * ts;
       const auto tw = static_cast<int>(std::min<std::uint64_t>(ts, h.pixelsPerLine - x0));
       const auto th = static_cast<int>(std::min<std::uint64_t>(ts, h.lines - y0));
@@ -186,8 +204,8 @@ int readTiled(const IngrHeader& h, const std::uint8_t* file, const ImageBuffer& 
         return MDLERR_CORRUPTIMAGE;
       }
       // The same bound as for whole images: a word per run-length line, a bit per G4 line.
-      if ((h.tileDataType == 9 && static_cast<std::uint64_t>(th) > used / 2) ||
-          (h.tileDataType == 24 && static_cast<std::uint64_t>(th) > std::uint64_t{used} * 8 + 8)) {
+      if ((h.tileDataType == kIngrRunLength && static_cast<std::uint64_t>(th) > used / 2) ||
+          (h.tileDataType == kIngrGroup4 && static_cast<std::uint64_t>(th) > std::uint64_t{used} * 8 + 8)) {
         diag.notef("tile %llu: %d lines cannot be held in %u bytes",
                    static_cast<unsigned long long>(ty * across + tx), th, used);
         return MDLERR_CORRUPTIMAGE;
@@ -197,7 +215,7 @@ int readTiled(const IngrHeader& h, const std::uint8_t* file, const ImageBuffer& 
       int rc = decodeTile(h, file + begin, used, tile.view(), diag);
       const std::uint64_t fullLines = ts;
       const bool fullFits =
-          h.tileDataType == 9 ? fullLines <= used / 2 : fullLines <= std::uint64_t{used} * 8 + 8;
+          h.tileDataType == kIngrRunLength ? fullLines <= used / 2 : fullLines <= std::uint64_t{used} * 8 + 8;
       if (rc == MDLERR_CORRUPTIMAGE && fullFits &&
           (tw != static_cast<int>(ts) || th != static_cast<int>(ts))) {
         // Some writers store edge tiles at full size: try that before giving up.
@@ -223,7 +241,7 @@ int readTiled(const IngrHeader& h, const std::uint8_t* file, const ImageBuffer& 
 }  // namespace
 
 double vaxToIeee(const std::uint8_t* bytes) {
-  const std::uint16_t w0 = get16(bytes), w1 = get16(bytes + 2), w2 = get16(bytes + 4), w3 = get16(bytes + 6);
+  const std::uint16_t w0 = le::get16(bytes), w1 = le::get16(bytes + 2), w2 = le::get16(bytes + 4), w3 = le::get16(bytes + 6);
   const int exponent = (w0 >> 7) & 0xFF;
   if (exponent == 0) return 0.0;
   const std::uint64_t fraction = (static_cast<std::uint64_t>(w0 & 0x7F) << 48) |
@@ -235,23 +253,26 @@ double vaxToIeee(const std::uint8_t* bytes) {
 }
 
 int parseIngrHeader(const std::uint8_t* data, std::size_t size, IngrHeader& h, ImageDiagnostics* diag) {
-  if (data == nullptr || size < 512) return MDLERR_UNKNOWNIMAGETYPE;
+  if (data == nullptr || size < kBlockSize) return MDLERR_UNKNOWNIMAGETYPE;
   h = IngrHeader{};
-  h.headerType = get16(data);
-  h.wordsToFollow = get16(data + 2);
-  h.dataType = get16(data + 4);
-  h.pixelsPerLine = get32(data + 184);
-  h.lines = get32(data + 188);
-  h.deviceResolution = static_cast<std::int16_t>(get16(data + 192));
-  h.orientation = data[194];
-  h.scannable = data[195];
-  h.version = data[511];
+  h.headerType = le::get16(data + kHeaderTypeAt);
+  h.wordsToFollow = le::get16(data + kWordsToFollowAt);
+  h.dataType = le::get16(data + kDataTypeAt);
+  h.pixelsPerLine = le::get32(data + kPixelsPerLineAt);
+  h.lines = le::get32(data + kLinesAt);
+  h.deviceResolution = static_cast<std::int16_t>(le::get16(data + kDeviceResolutionAt));
+  h.orientation = data[kOrientationAt];
+  h.scannable = data[kScannableAt];
+  h.version = data[kVersionAt];
+  const char* description = reinterpret_cast<const char*>(data + kDescriptionAt);
+  h.description.assign(description, strnlen(description, kDescriptionSize));
   if (h.version < 1 || h.version > 3 || h.wordsToFollow < 254) return MDLERR_UNKNOWNIMAGETYPE;
-  const bool knownWord = h.headerType == 0x0908 || h.headerType == 0x09C8;
+  const bool knownWord = h.headerType == kHeaderType || h.headerType == kHeaderTypeAlso;
   // Some files start with a zero word: accept them only when everything else looks right.
-  const bool zeroWord = h.headerType == 0 && (h.wordsToFollow + 2) % 256 == 0 &&
-                        (h.dataType == 9 || h.dataType == 24 || h.dataType == 65) && h.pixelsPerLine > 0 &&
-                        h.lines > 0;
+  const bool zeroWord =
+      h.headerType == 0 && (h.wordsToFollow + 2) % 256 == 0 &&
+      (h.dataType == kIngrRunLength || h.dataType == kIngrGroup4 || h.dataType == kIngrTiled) &&
+      h.pixelsPerLine > 0 && h.lines > 0;
   if (!knownWord && !zeroWord) return MDLERR_UNKNOWNIMAGETYPE;
   if ((h.wordsToFollow + 2) % 256 != 0 && diag != nullptr)
     diag->notef("header of %u words is not a whole number of blocks", h.wordsToFollow + 2u);
@@ -262,27 +283,27 @@ int parseIngrHeader(const std::uint8_t* data, std::size_t size, IngrHeader& h, I
   }
   h.vax = headerUsesVax(data);
   for (int k = 0; k < 16; ++k) {
-    const std::uint8_t* p = data + kMatrixOffset + 8 * k;
-    h.matrix[k] = h.vax ? vaxToIeee(p) : getIeee(p);
+    const std::uint8_t* p = data + kMatrixAt + 8 * k;
+    h.matrix[k] = h.vax ? vaxToIeee(p) : le::getDouble(p);
   }
   h.dataEnd = size;
-  if (h.headerBytes >= 1024) {
-    const std::uint32_t next = get32(data + 528);  // a further image follows at this offset
+  if (h.headerBytes >= 2 * kBlockSize) {
+    const std::uint32_t next = le::get32(data + kNextImageAt);
     if (next > h.headerBytes && next < size) h.dataEnd = next;
   }
-  if (h.dataType == 65) {
+  if (h.dataType == kIngrTiled) {
     const std::size_t d = h.headerBytes;
-    if (d + 128 > h.dataEnd) {
+    if (d + kTileEntriesAt > h.dataEnd) {
       if (diag != nullptr) diag->note("the tile directory is cut short");
       return MDLERR_CORRUPTIMAGE;
     }
-    if (get16(data + d) != 1 || get16(data + d + 2) != 7 || get16(data + d + 8) != 1 ||
-        get16(data + d + 10) != 1) {
+    if (le::get16(data + d + kTileApplicationTypeAt) != 1 || le::get16(data + d + kTileSubTypeAt) != 7 ||
+        le::get16(data + d + kTilePacketVersionAt) != 1 || le::get16(data + d + kTileIdentifierAt) != 1) {
       if (diag != nullptr) diag->note("not a tile directory");
       return MDLERR_CORRUPTIMAGE;
     }
-    h.tileDataType = get16(data + d + 18);
-    h.tileSize = get32(data + d + 120);
+    h.tileDataType = le::get16(data + d + kTileDataTypeAt);
+    h.tileSize = le::get32(data + d + kTileSizeAt);
   }
   return 0;
 }
@@ -353,14 +374,14 @@ void encodeIngrRuns(const ConstBitmapView& in, bool lineHeaders, std::vector<std
     out.resize(at + 2 * words);
     std::uint8_t* p = out.data() + at;
     if (lineHeaders) {
-      put16(p, kLineHeaderTag);
-      put16(p + 2, static_cast<std::uint16_t>(runs.size() + 2));
-      put16(p + 4, ++lineNumber);
-      put16(p + 6, 0);
+      le::put16(p, kLineHeaderTag);
+      le::put16(p + 2, static_cast<std::uint16_t>(runs.size() + 2));
+      le::put16(p + 4, ++lineNumber);
+      le::put16(p + 6, 0);
       p += 8;
     }
     for (std::uint16_t r : runs) {
-      put16(p, r);
+      le::put16(p, r);
       p += 2;
     }
   }
@@ -370,9 +391,9 @@ int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, Image
              ImageStopFunc stop) {
   IngrHeader h;
   if (const int rc = parseIngrHeader(data, size, h, &diag); rc != 0) return rc;
-  const int type = h.dataType == 65 ? h.tileDataType : h.dataType;
-  if (type != 9 && type != 24) {
-    if (h.dataType == 65)
+  const int type = h.dataType == kIngrTiled ? h.tileDataType : h.dataType;
+  if (type != kIngrRunLength && type != kIngrGroup4) {
+    if (h.dataType == kIngrTiled)
       diag.notef("tiled Intergraph raster, inner type %u, not supported", type);
     else
       diag.notef("Intergraph data type %u is not bitonal", type);
@@ -387,7 +408,7 @@ int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, Image
     return MDLERR_INSFMEMORY;
   }
   const std::uint64_t dataBytes = h.dataEnd - h.headerBytes;
-  if (h.dataType == 65) {
+  if (h.dataType == kIngrTiled) {
     if (h.tileSize == 0 || h.tileSize > kMaxTileSize) {
       diag.notef("tile size %u", h.tileSize);
       return MDLERR_CORRUPTIMAGE;
@@ -397,7 +418,7 @@ int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, Image
     // most 4096 times the file (64 MB always), as for the codecs without a better bound.
     const std::uint64_t across = (h.pixelsPerLine + h.tileSize - 1) / h.tileSize;
     const std::uint64_t down = (h.lines + h.tileSize - 1) / h.tileSize;
-    if (h.headerBytes + 128 + 12 * across * down > h.dataEnd) {
+    if (h.headerBytes + kTileEntriesAt + kTileEntrySize * across * down > h.dataEnd) {
       diag.notef("the tile directory needs %llu tiles but the file ends first",
                  static_cast<unsigned long long>(across * down));
       return MDLERR_CORRUPTIMAGE;
@@ -407,8 +428,9 @@ int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, Image
       diag.notef("%u x %u pixels cannot be held in a tiled file of %zu bytes", h.pixelsPerLine, h.lines, size);
       return MDLERR_CORRUPTIMAGE;
     }
-  } else if ((type == 9 && std::uint64_t{h.lines} * ((h.pixelsPerLine + 65534) / 65535) > dataBytes / 2) ||
-             (type == 24 && h.lines > dataBytes * 8 + 8)) {
+  } else if ((type == kIngrRunLength &&
+              std::uint64_t{h.lines} * ((h.pixelsPerLine + 65534) / 65535) > dataBytes / 2) ||
+             (type == kIngrGroup4 && h.lines > dataBytes * 8 + 8)) {
     diag.notef("%u lines cannot be held in %llu bytes of data", h.lines,
                static_cast<unsigned long long>(dataBytes));
     return MDLERR_CORRUPTIMAGE;
@@ -419,13 +441,13 @@ int readIngr(const std::uint8_t* data, std::size_t size, ImageBuffer& out, Image
   // when it wrote every line.
   ImageBuffer image;
   if (const int rc = allocateImage(static_cast<int>(h.pixelsPerLine), static_cast<int>(h.lines), image,
-                                   h.dataType == 65 || type == 9);
+                                   h.dataType == kIngrTiled || type == kIngrRunLength);
       rc != 0)
     return rc;
   int rc = 0;
-  if (h.dataType == 65) {
+  if (h.dataType == kIngrTiled) {
     rc = readTiled(h, data, image, diag, stop);
-  } else if (type == 9) {
+  } else if (type == kIngrRunLength) {
     rc = decodeIngrRuns(data + h.headerBytes, dataBytes, h.scannable == 1, image.view(), diag);
   } else {
     rc = decodeG4(data + h.headerBytes, dataBytes, image.view(), true, true, diag);
@@ -440,7 +462,7 @@ void carryFromIngr(const std::uint8_t* data, std::size_t size, CarriedProperties
   IngrHeader h;
   if (parseIngrHeader(data, size, h, nullptr) != 0) return;
   carry.hasIngrHeader = true;
-  std::memcpy(carry.ingrBlock1, data, 512);
+  std::memcpy(carry.ingrBlock1, data, kBlockSize);
   convertHeaderToIeee(carry.ingrBlock1);
   if (h.deviceResolution < 0) carry.dpi = -h.deviceResolution;
 }
@@ -449,28 +471,29 @@ int writeIngr(const ConstBitmapView& image, int dataType, const CarriedPropertie
               std::vector<std::uint8_t>& out, ImageDiagnostics& diag, ImageStopFunc stop) {
   if (image.empty()) return MDLERR_INVALIDIMAGE;
   // Line headers let a reader resynchronise per line; their word count limits the line width.
-  const bool lineHeaders = dataType == 9 && image.width <= 65530;
+  const bool lineHeaders = dataType == kIngrRunLength && image.width <= 65530;
   try {
-    out.assign(1024, 0);
+    out.assign(2 * kBlockSize, 0);
     std::uint8_t* b = out.data();
     if (carry.hasIngrHeader) {
-      std::memcpy(b, carry.ingrBlock1, 512);
-      std::memset(b + 492, 0, 16);  // minimum and maximum values
+      std::memcpy(b, carry.ingrBlock1, kBlockSize);
+      std::memset(b + kMinMaxAt, 0, kMinMaxSize);
     } else {
-      buildFreshHeader(b, image.width, image.height);
+      buildFreshHeader(b, image.height);
     }
     // The old header's own resolution comes back unchanged; a conversion brings its source's.
-    if (carry.dpi > 0 && carry.dpi < 32768) put16(b + 192, static_cast<std::uint16_t>(-carry.dpi));
-    put16(b, 0x0908);
-    put16(b + 2, 510);
-    put16(b + 4, static_cast<std::uint16_t>(dataType));
-    put32(b + 184, static_cast<std::uint32_t>(image.width));
-    put32(b + 188, static_cast<std::uint32_t>(image.height));
-    b[194] = 4;
-    b[195] = lineHeaders ? 1 : 0;
-    b[511] = 3;
-    if (dataType == 9) {
-      out.reserve(1024 + bitmapBytes(image.width, image.height) / 4);
+    if (carry.dpi > 0 && carry.dpi < 32768)
+      le::put16(b + kDeviceResolutionAt, static_cast<std::uint16_t>(-carry.dpi));
+    le::put16(b + kHeaderTypeAt, kHeaderType);
+    le::put16(b + kWordsToFollowAt, kWrittenWordsToFollow);
+    le::put16(b + kDataTypeAt, static_cast<std::uint16_t>(dataType));
+    le::put32(b + kPixelsPerLineAt, static_cast<std::uint32_t>(image.width));
+    le::put32(b + kLinesAt, static_cast<std::uint32_t>(image.height));
+    b[kOrientationAt] = kTopLeftOrientation;
+    b[kScannableAt] = lineHeaders ? 1 : 0;
+    b[kVersionAt] = kIeeeVersion;
+    if (dataType == kIngrRunLength) {
+      out.reserve(2 * kBlockSize + bitmapBytes(image.width, image.height) / 4);
       encodeIngrRuns(image, lineHeaders, out);
       if (stop != nullptr && stop() != 0) return MDLERR_IMAGESTOPPED;
       return 0;
@@ -493,14 +516,14 @@ int placeIngr(const std::uint8_t* data, std::size_t size, const DPoint3d& origin
   }
   std::uint8_t* b = out.data();
   convertHeaderToIeee(b);
-  double m[16] = {};
-  m[0] = extent.x / h.pixelsPerLine;
-  m[3] = origin.x;
-  m[5] = extent.y / h.lines;
-  m[7] = origin.y + extent.y;
-  m[10] = 1.0;
-  m[15] = 1.0;
-  for (int k = 0; k < 16; ++k) putIeee(b + kMatrixOffset + 8 * k, m[k]);
+  double m[kMatrixDoubles] = {};
+  m[kIngrScaleX] = extent.x / h.pixelsPerLine;
+  m[kIngrOriginX] = origin.x;
+  m[kIngrScaleY] = extent.y / h.lines;
+  m[kIngrOriginY] = origin.y + extent.y;
+  m[kIngrScaleZ] = 1.0;
+  m[kIngrHomogeneous] = 1.0;
+  putMatrix(b, m);
   return 0;
 }
 
@@ -512,12 +535,14 @@ int detectImageType(const std::uint8_t* data, std::size_t size) {
   IngrHeader h;
   if (parseIngrHeader(data, size, h, nullptr) != 0) {
     // A damaged Intergraph file still is one: go by its first words.
-    if (size >= 512 && (get16(data) == 0x0908 || get16(data) == 0x09C8) && data[511] >= 1 && data[511] <= 3)
-      return get16(data + 4) == 24 ? IMAGEFILE_CIT : IMAGEFILE_RLE;
+    const std::uint16_t word = size >= kBlockSize ? le::get16(data + kHeaderTypeAt) : 0;
+    if ((word == kHeaderType || word == kHeaderTypeAlso) && data[kVersionAt] >= 1 &&
+        data[kVersionAt] <= kIeeeVersion)
+      return le::get16(data + kDataTypeAt) == kIngrGroup4 ? IMAGEFILE_CIT : IMAGEFILE_RLE;
     return IMAGEFILE_UNKNOWN;
   }
-  const int type = h.dataType == 65 ? h.tileDataType : h.dataType;
-  return type == 24 ? IMAGEFILE_CIT : IMAGEFILE_RLE;
+  const int type = h.dataType == kIngrTiled ? h.tileDataType : h.dataType;
+  return type == kIngrGroup4 ? IMAGEFILE_CIT : IMAGEFILE_RLE;
 }
 
 }  // namespace pixmend::host

@@ -137,15 +137,15 @@ int describeIngr(const std::uint8_t* data, std::size_t size, ImageFileInfo& info
   info.width = static_cast<int>(std::min<std::uint32_t>(h.pixelsPerLine, 0x7FFFFFFF));
   info.height = static_cast<int>(std::min<std::uint32_t>(h.lines, 0x7FFFFFFF));
   info.dataType = h.dataType;
-  const int type = h.dataType == 65 ? h.tileDataType : h.dataType;
-  info.tiled = h.dataType == 65;
+  const int type = h.dataType == kIngrTiled ? h.tileDataType : h.dataType;
+  info.tiled = h.dataType == kIngrTiled;
   if (info.tiled)
     info.tileWidth = info.tileHeight = static_cast<int>(std::min<std::uint32_t>(h.tileSize, 0x7FFFFFFF));
-  info.bitsPerSample = (type == 9 || type == 24) ? 1 : 0;
+  info.bitsPerSample = (type == kIngrRunLength || type == kIngrGroup4) ? 1 : 0;
   info.samplesPerPixel = 1;
-  info.compression = type == 9    ? "run-length (type 9)"
-                     : type == 24 ? "CCITT Group 4 (type 24)"
-                                  : "data type " + std::to_string(type);
+  info.compression = type == kIngrRunLength ? "run-length (type 9)"
+                     : type == kIngrGroup4  ? "CCITT Group 4 (type 24)"
+                                            : "data type " + std::to_string(type);
   info.format = std::string("Intergraph raster") + (info.tiled ? ", tiled (type 65)" : "");
   info.orientation = h.orientation;
   info.scannable = h.scannable;
@@ -157,17 +157,16 @@ int describeIngr(const std::uint8_t* data, std::size_t size, ImageFileInfo& info
     info.resolutionUnit = "dpi";
   }
   const double* m = h.matrix;
-  info.hasPlacement = !(m[0] == 0 && m[2] == 0 && m[3] == 0 && m[4] == 0 && m[5] == 0 && m[7] == 0);
+  info.hasPlacement = !(m[kIngrScaleX] == 0 && m[kIngrXFromZ] == 0 && m[kIngrOriginX] == 0 &&
+                        m[kIngrYFromX] == 0 && m[kIngrScaleY] == 0 && m[kIngrOriginY] == 0);
   if (info.hasPlacement) {
-    info.extentX = m[0] * h.pixelsPerLine;
-    info.extentY = m[5] * h.lines;
-    info.originX = m[3];
-    info.originY = m[7] - info.extentY;
-    info.rotated = m[1] != 0 || m[4] != 0;
+    info.extentX = m[kIngrScaleX] * h.pixelsPerLine;
+    info.extentY = m[kIngrScaleY] * h.lines;
+    info.originX = m[kIngrOriginX];
+    info.originY = m[kIngrOriginY] - info.extentY;
+    info.rotated = m[kIngrXFromY] != 0 || m[kIngrYFromX] != 0;
   }
-  char description[81] = {};
-  std::memcpy(description, data + 412, 80);
-  info.description = description;
+  info.description = h.description;
   return 0;
 }
 
@@ -216,7 +215,7 @@ int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFun
   // A write of this file killed part-way left its temporary beside it: it goes now.
   removeStaleTemporaries(path);
   MappedFile file;
-  if (const int rc = file.open(path); rc != 0) {
+  if (const int rc = mapImageFile(file, path); rc != 0) {
     diag.note(file.failure());
     return rc;
   }
@@ -243,7 +242,7 @@ namespace {
 void carryResolutionOf(const char* source, CarriedProperties& carry) {
   MappedFile file;
   CarriedProperties from;
-  if (file.open(source) == 0) {
+  if (file.open(source)) {
     const int type = detectImageType(file.data(), file.size());
     if (type == IMAGEFILE_TIFF) carryFromTiff(file.data(), file.size(), from);
     if (type == IMAGEFILE_RLE || type == IMAGEFILE_CIT) carryFromIngr(file.data(), file.size(), from);
@@ -264,7 +263,7 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
   MappedFile old;
   CarriedProperties carry;
   int oldType = IMAGEFILE_UNKNOWN;
-  if (old.open(path) == 0) {
+  if (old.open(path)) {
     oldType = detectImageType(old.data(), old.size());
     if (oldType == IMAGEFILE_TIFF) carryFromTiff(old.data(), old.size(), carry);
     if (oldType == IMAGEFILE_RLE || oldType == IMAGEFILE_CIT) carryFromIngr(old.data(), old.size(), carry);
@@ -283,7 +282,8 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
   int rc = 0;
   try {
     rc = type == IMAGEFILE_TIFF ? writeTiff(image, carry, bytes, diag, stop)
-                                : writeIngr(image, type == IMAGEFILE_CIT ? 24 : 9, carry, bytes, diag, stop);
+                                : writeIngr(image, type == IMAGEFILE_CIT ? kIngrGroup4 : kIngrRunLength,
+                                            carry, bytes, diag, stop);
   } catch (const std::bad_alloc&) {
     rc = MDLERR_INSFMEMORY;
   }
@@ -301,7 +301,7 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
 int describeImageFile(const char* path, ImageFileInfo& info) {
   info = ImageFileInfo{};
   MappedFile file;
-  if (const int rc = file.open(path); rc != 0) {
+  if (const int rc = mapImageFile(file, path); rc != 0) {
     info.problem = file.failure();
     return rc;
   }

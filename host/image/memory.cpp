@@ -177,17 +177,6 @@ void fillBits(std::uint8_t* row, std::size_t from, std::size_t to, bool ink) {
   mergeByte(row + last, value, tailMask);
 }
 
-void invertBytes(std::uint8_t* data, std::size_t count) {
-  std::size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    std::uint64_t w;
-    std::memcpy(&w, data + i, 8);
-    w = ~w;
-    std::memcpy(data + i, &w, 8);
-  }
-  for (; i < count; ++i) data[i] = static_cast<std::uint8_t>(~data[i]);
-}
-
 void clearPadding(const BitmapView& view) {
   if (view.empty() || (view.width & 7) == 0) return;
   const std::size_t lastByte = rowBytes(view.width) - 1;

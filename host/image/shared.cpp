@@ -102,7 +102,7 @@ int readImageShared(const char* path, std::shared_ptr<const ImageBuffer>& out, l
   Entry entry;
   {
     MappedFile file;
-    if (const int rc = file.open(path); rc != 0) {
+    if (const int rc = mapImageFile(file, path); rc != 0) {
       diag.note(file.failure());
       return rc;
     }

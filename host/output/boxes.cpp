@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/answers.hpp"
 #include "host/output/api.h"
@@ -45,11 +46,6 @@ const BoxKind& boxKind(int id) {
   return kinds.front();
 }
 
-std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 std::vector<std::unique_ptr<CompletionBar>>& bars() {
   static std::vector<std::unique_ptr<CompletionBar>> open;
   return open;
@@ -87,7 +83,7 @@ int showMessageBox(int boxId, const std::string& text, int icon) {
     journal().append("box", std::string("answer ") + first.word + " (defaulted)");
     return first.action;
   }
-  const std::string given = lower(answer->text);
+  const std::string given = text::lower(answer->text);
   for (const auto& button : kind.buttons) {
     if (given == button.word || given == std::to_string(button.action)) {
       journal().append("box", std::string("answer ") + button.word);

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "host/lifecycle.hpp"
-#include "host/system/application.hpp"
 
 namespace pixmend::host {
 
@@ -72,22 +71,9 @@ Journal& journal() {
 }
 
 namespace {
-bool callTrace = false;
-}  // namespace
-
-void setCallTrace(bool on) { callTrace = on; }
-bool callTraceOn() { return callTrace; }
-void traceCall(std::string_view text) {
-  if (!callTrace) return;
-  const Application* app = currentApplication();
-  journal().append("call", app != nullptr ? applicationName(app) + ": " + std::string(text) : std::string(text));
-}
-
-namespace {
 const bool registered = registerReset("journal", [] {
   journal().clear();
   journal().setEcho(nullptr);
-  setCallTrace(false);
 }, 100);
 }  // namespace
 

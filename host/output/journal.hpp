@@ -50,12 +50,4 @@ class Journal {
 // The process-wide journal of the host.
 Journal& journal();
 
-// The call trace: while it is on, the host calls that set an application up or take it down
-// (event handlers, command tables, hook tables, published records, version numbers, menus,
-// queued commands) are journaled on channel "call" as "FUNCTION ARGUMENTS", so a session can
-// show their order. Off at the start of every session, so other journals stay as they are.
-void setCallTrace(bool on);
-bool callTraceOn();
-void traceCall(std::string_view text);
-
 }  // namespace pixmend::host

@@ -6,22 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "common/bytes.hpp"
+
 namespace pixmend::host {
 
 class ByteWriter {
  public:
   void u8(std::uint8_t v) { out_.push_back(v); }
-  void u16(std::uint16_t v) {
-    for (int i = 0; i < 2; ++i) out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  }
-  void u32(std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  }
+  void u16(std::uint16_t v) { le::put16(grow(2), v); }
+  void u32(std::uint32_t v) { le::put32(grow(4), v); }
   void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
-  void i64(std::int64_t v) {
-    const auto u = static_cast<std::uint64_t>(v);
-    for (int i = 0; i < 8; ++i) out_.push_back(static_cast<std::uint8_t>(u >> (8 * i)));
-  }
+  void i64(std::int64_t v) { le::put64(grow(8), static_cast<std::uint64_t>(v)); }
   void text(const std::string& s) {
     u32(static_cast<std::uint32_t>(s.size()));
     out_.insert(out_.end(), s.begin(), s.end());
@@ -29,6 +24,10 @@ class ByteWriter {
   std::vector<std::uint8_t>& bytes() { return out_; }
 
  private:
+  std::uint8_t* grow(std::size_t n) {
+    out_.resize(out_.size() + n);
+    return out_.data() + out_.size() - n;
+  }
   std::vector<std::uint8_t> out_;
 };
 
@@ -40,22 +39,20 @@ class ByteReader {
   std::uint8_t u8() { return need(1) ? data_[pos_++] : 0; }
   std::uint16_t u16() {
     if (!need(2)) return 0;
-    std::uint16_t v = static_cast<std::uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
+    const std::uint16_t v = le::get16(data_ + pos_);
     pos_ += 2;
     return v;
   }
   std::uint32_t u32() {
     if (!need(4)) return 0;
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(data_[pos_ + i]) << (8 * i);
+    const std::uint32_t v = le::get32(data_ + pos_);
     pos_ += 4;
     return v;
   }
   std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
   std::int64_t i64() {
     if (!need(8)) return 0;
-    std::uint64_t v = 0;
-    for (int i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(data_[pos_ + i]) << (8 * i);
+    const std::uint64_t v = le::get64(data_ + pos_);
     pos_ += 8;
     return static_cast<std::int64_t>(v);
   }

@@ -2,10 +2,7 @@
 // written through the host's AtomicFile (see file.hpp).
 #include "host/resource/file.hpp"
 
-#include "host/files/files.hpp"
-
 #include <fcntl.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +11,9 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+
+#include "common/sqlite.hpp"
+#include "host/files/files.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -29,56 +29,13 @@ constexpr int kProgressUnits = 20000;
 
 bool gWriteFault = false;
 
-struct DbCloser {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StmtFinalizer {
-  void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
-};
-using Db = std::unique_ptr<sqlite3, DbCloser>;
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
-
-Stmt prepare(sqlite3* db, const char* sql) {
-  sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) return Stmt();
-  return Stmt(st);
-}
-
-bool intPragma(sqlite3* db, const char* sql, long long* value) {
-  Stmt st = prepare(db, sql);
-  if (!st || sqlite3_step(st.get()) != SQLITE_ROW) return false;
-  *value = sqlite3_column_int64(st.get(), 0);
-  return true;
-}
-
-void hardenConnection(sqlite3* db) {
-  // Our files hold plain tables: no triggers, views or functions from the file are trusted.
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-  sqlite3_limit(db, SQLITE_LIMIT_LENGTH, static_cast<int>(kMaxResourceBytes));
-  static int steps = 0;
-  sqlite3_progress_handler(
-      db, 1000,
-      [](void* counter) -> int {
-        int* n = static_cast<int*>(counter);
-        return ++*n > kProgressUnits ? 1 : 0;
-      },
-      &steps);
-  steps = 0;
-}
+using sqlite::Db;
+using sqlite::prepare;
+using sqlite::Stmt;
 
 bool fail(std::string* error, std::string message) {
   if (error != nullptr) *error = std::move(message);
   return false;
-}
-
-bool isTable(sqlite3* db, const char* name) {
-  Stmt st = prepare(db, "SELECT type FROM sqlite_schema WHERE name = ?1");
-  if (!st) return false;
-  sqlite3_bind_text(st.get(), 1, name, -1, SQLITE_STATIC);
-  if (sqlite3_step(st.get()) != SQLITE_ROW) return false;
-  const unsigned char* type = sqlite3_column_text(st.get(), 0);
-  return type != nullptr && std::strcmp(reinterpret_cast<const char*>(type), "table") == 0;
 }
 
 bool fillDatabase(sqlite3* db, const ResourceData& data, std::string* error) {
@@ -136,28 +93,20 @@ bool parseResourceFile(const std::uint8_t* bytes, std::size_t size, ResourceData
   *out = ResourceData();
   if (size > kMaxResourceFileBytes) return fail(error, "file too large for a resource file");
   if (size < 100 || std::memcmp(bytes, "SQLite format 3", 16) != 0) return fail(error, "not a resource file");
-  sqlite3* raw = nullptr;
-  if (sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-    sqlite3_close(raw);
-    return fail(error, "cannot start the database engine");
-  }
-  Db db(raw);
-  auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(size));
-  if (copy == nullptr) return fail(error, "out of memory");
-  std::memcpy(copy, bytes, size);
-  if (sqlite3_deserialize(db.get(), "main", copy, static_cast<sqlite3_int64>(size), static_cast<sqlite3_int64>(size),
-                          SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
-    return fail(error, "not a resource file");
-  }
-  hardenConnection(db.get());
+  sqlite::StepBudget budget{kProgressUnits};  // outlives the database it guards
+  Db db = sqlite::openCopy(bytes, size, sqlite::Copy::ReadOnly);
+  if (!db) return fail(error, "not a resource file");
+  sqlite::guard(db.get(), static_cast<int>(kMaxResourceBytes), &budget);
   long long appId = 0, version = 0;
-  if (!intPragma(db.get(), "PRAGMA application_id", &appId) || appId != kApplicationId) {
+  if (!sqlite::intPragma(db.get(), "PRAGMA application_id", &appId) || appId != kApplicationId) {
     return fail(error, "not a resource file");
   }
-  if (!intPragma(db.get(), "PRAGMA user_version", &version) || version != kFormatVersion) {
+  if (!sqlite::intPragma(db.get(), "PRAGMA user_version", &version) || version != kFormatVersion) {
     return fail(error, "resource file of an unknown format version " + std::to_string(version));
   }
-  if (!isTable(db.get(), "info") || !isTable(db.get(), "resources")) return fail(error, "damaged resource file");
+  if (!sqlite::isTable(db.get(), "info") || !sqlite::isTable(db.get(), "resources")) {
+    return fail(error, "damaged resource file");
+  }
 
   ResourceData data;
   {
@@ -218,24 +167,15 @@ bool readResourceFile(const std::string& path, ResourceData* out, std::string* e
 
 bool writeResourceFile(const std::string& path, const ResourceData& data, std::string* error) {
   // The complete new database is built in memory, then replaces the file in one rename.
-  sqlite3* raw = nullptr;
-  if (sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-    sqlite3_close(raw);
-    return fail(error, "cannot write " + path + ": cannot start the database engine");
-  }
-  Db db(raw);
+  Db db = sqlite::openMemory();
+  if (!db) return fail(error, "cannot write " + path + ": cannot start the database engine");
   std::string why;
   if (!fillDatabase(db.get(), data, &why)) return fail(error, "cannot write " + path + ": " + why);
-  sqlite3_int64 size = 0;
-  unsigned char* bytes = sqlite3_serialize(db.get(), "main", &size, 0);
-  if (bytes == nullptr || size <= 0) {
-    sqlite3_free(bytes);
-    return fail(error, "cannot write " + path + ": out of memory");
-  }
+  std::vector<std::uint8_t> bytes;
+  if (!sqlite::serialize(db.get(), &bytes)) return fail(error, "cannot write " + path + ": out of memory");
   AtomicFile file(path);
-  const bool written = file.write(bytes, static_cast<std::size_t>(size));
-  sqlite3_free(bytes);
-  if (!written) return fail(error, "cannot write " + path + ": " + file.error());
+  if (!file.write(bytes.data(), bytes.size()))
+    return fail(error, "cannot write " + path + ": " + file.error());
   // As if the process died here: the target is untouched.
   if (gWriteFault) return fail(error, "cannot write " + path + ": write interrupted (test fault)");
   if (!file.commit()) return fail(error, "cannot write " + path + ": " + file.error());

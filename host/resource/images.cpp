@@ -11,11 +11,13 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
+#include "common/bytes.hpp"
 #include "host/resource/api.h"
 #include "host/resource/compiler.hpp"
 #include "host/resource/store.hpp"
@@ -112,12 +114,10 @@ std::vector<std::uint8_t> compileIcon(const std::string& text) {
       }
     }
   }
-  std::vector<std::uint8_t> out;
-  out.push_back(static_cast<std::uint8_t>(width & 0xff));
-  out.push_back(static_cast<std::uint8_t>(width >> 8));
-  out.push_back(static_cast<std::uint8_t>(rows.size() & 0xff));
-  out.push_back(static_cast<std::uint8_t>(rows.size() >> 8));
-  out.insert(out.end(), bits.begin(), bits.end());
+  std::vector<std::uint8_t> out(4 + bits.size());
+  le::put16(&out[0], static_cast<std::uint16_t>(width));
+  le::put16(&out[2], static_cast<std::uint16_t>(rows.size()));
+  std::copy(bits.begin(), bits.end(), out.begin() + 4);
   return out;
 }
 
@@ -186,8 +186,8 @@ struct PngReader {
 
 bool decodeIcon(const std::vector<std::uint8_t>& bytes, IconMask* icon) {
   if (bytes.size() < 4) return false;
-  const int w = bytes[0] | (bytes[1] << 8);
-  const int h = bytes[2] | (bytes[3] << 8);
+  const int w = le::get16(&bytes[0]);
+  const int h = le::get16(&bytes[2]);
   if (w <= 0 || h <= 0 || w > 256 || h > 256) return false;
   if (bytes.size() != 4 + static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) return false;
   icon->width = w;

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
+#include "common/text.hpp"
 #include "host/resource/api.h"
 #include "host/resource/codec.hpp"
 #include "host/resource/files.hpp"
@@ -27,19 +28,15 @@ std::vector<std::uint8_t> compileMessages(const std::string& text) {
   std::map<std::int32_t, std::string> messages;
   for (auto it = list->begin(); it != list->end(); ++it) {
     const std::string& key = it.key();
-    char* end = nullptr;
-    errno = 0;
-    const long long number = std::strtoll(key.c_str(), &end, 10);
-    if (key.empty() || *end != '\0' || errno != 0 || number < INT32_MIN || number > INT32_MAX) {
-      throw std::runtime_error("message \"" + key + "\": the key must be a message number");
-    }
+    const auto number = text::parseInteger(key, INT32_MIN, INT32_MAX);
+    if (!number) throw std::runtime_error("message \"" + key + "\": the key must be a message number");
     if (!it.value().is_string()) throw std::runtime_error("message " + key + ": the text must be a string");
     std::string message = it.value().get<std::string>();
     if (message.size() >= RSC_MESSAGE_MAX) {
       throw std::runtime_error("message " + key + ": longer than " + std::to_string(RSC_MESSAGE_MAX - 1) + " bytes");
     }
     if (message.find('\0') != std::string::npos) throw std::runtime_error("message " + key + ": contains a zero byte");
-    if (!messages.emplace(static_cast<std::int32_t>(number), std::move(message)).second) {
+    if (!messages.emplace(static_cast<std::int32_t>(*number), std::move(message)).second) {
       throw std::runtime_error("message " + key + " is defined twice");
     }
   }

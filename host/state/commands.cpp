@@ -8,11 +8,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/text.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/state/api.h"
 #include "host/state/state.hpp"
 #include "host/system/api.h"
+#include "host/system/idle.hpp"
 #include "host/system/loader.hpp"
 
 namespace pixmend::host {
@@ -44,16 +46,11 @@ Commands& commands() {
   return instance;
 }
 
-std::string upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 std::vector<std::string> words(const std::string& text) {
   std::vector<std::string> out;
   std::istringstream in(text);
   std::string word;
-  while (in >> word) out.push_back(upper(word));
+  while (in >> word) out.push_back(text::upper(word));
   return out;
 }
 
@@ -122,12 +119,9 @@ std::optional<unsigned> commandNumberFrom(const nlohmann::json& value) {
     return static_cast<unsigned>(n);
   }
   if (value.is_string()) {
-    const std::string text = value.get<std::string>();
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    const unsigned long long n = std::strtoull(text.c_str(), &end, 0);
-    if (*end != '\0' || n == 0 || n > 0xffffffffULL || text[0] == '-') return std::nullopt;
-    return static_cast<unsigned>(n);
+    const auto n = text::parseInteger(value.get<std::string>(), 1, 0xffffffffLL, 0);
+    if (!n) return std::nullopt;
+    return static_cast<unsigned>(*n);
   }
   return std::nullopt;
 }
@@ -207,7 +201,7 @@ bool runKeyin(const std::string& text, const std::string& taskId) {
   auto apps = loadedApplications();
   std::reverse(apps.begin(), apps.end());
   for (Application* app : apps) {
-    if (!taskId.empty() && upper(taskId) != app->taskId) continue;
+    if (!taskId.empty() && text::upper(taskId) != app->taskId) continue;
     auto it = c.apps.find(app);
     if (it == c.apps.end()) continue;
     for (const auto& entry : it->second.table) {

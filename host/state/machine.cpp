@@ -7,6 +7,7 @@
 #include "host/output/journal.hpp"
 #include "host/state/api.h"
 #include "host/state/state.hpp"
+#include "host/system/idle.hpp"
 #include "host/view/api.h"
 #include "host/view/graphics.hpp"
 #include "host/view/view.hpp"

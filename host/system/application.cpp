@@ -8,6 +8,7 @@
 
 #include <dlfcn.h>
 
+#include "common/text.hpp"
 #include "host/lifecycle.hpp"
 #include "host/system/api.h"
 #include "host/output/journal.hpp"
@@ -44,15 +45,6 @@ std::vector<Hook>& unloadHooks() {
   return hooks;
 }
 
-std::string upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool sameName(const std::string& a, const std::string& b) {
-  return upper(a) == upper(b);
-}
-
 const std::string& emptyText() {
   static const std::string empty;
   return empty;
@@ -72,7 +64,7 @@ std::vector<Application*> loadedApplications() {
 
 Application* findApplication(const std::string& name) {
   for (auto& app : registry().apps) {
-    if (sameName(app->name, name)) return app.get();
+    if (text::equalIgnoringCase(app->name, name)) return app.get();
   }
   return nullptr;
 }
@@ -118,7 +110,7 @@ Application* addApplication(const std::string& name, const std::string& path,
   app->name = name;
   app->path = path;
   app->resourcePath = resourcePath;
-  app->taskId = upper(name);
+  app->taskId = text::upper(name);
   app->processNumber = reg.nextProcessNumber++;
   descriptors().push_back(MdlDesc{app.get(), app->processNumber});
   app->desc = &descriptors().back();
@@ -165,7 +157,26 @@ const bool registered = registerReset(
       reg.nextProcessNumber = 1;
     },
     -100);
+
+bool callTrace = false;
+// Off again with the journal, after the applications' unload calls (still traced) are gone.
+const bool registeredTrace = registerReset(
+    "system.calltrace", [] { callTrace = false; }, 100);
 }  // namespace
+
+void setCallTrace(bool on) {
+  callTrace = on;
+}
+bool callTraceOn() {
+  return callTrace;
+}
+
+void traceCall(std::string_view text) {
+  if (!callTrace) return;
+  const Application* app = currentApplication();
+  journal().append("call",
+                   app != nullptr ? applicationName(app) + ": " + std::string(text) : std::string(text));
+}
 
 }  // namespace pixmend::host
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 extern "C" {
@@ -48,5 +49,14 @@ class AppScope {
  private:
   Application* previous_;
 };
+
+// The call trace: while it is on, the host calls that set an application up or take it down
+// (event handlers, command tables, hook tables, published records, version numbers, menus,
+// queued commands) are journaled on channel "call" as "APPLICATION: FUNCTION ARGUMENTS" (the
+// current application's name, when one runs), so a session can show their order. Off at the
+// start of every session, so other journals stay as they are.
+void setCallTrace(bool on);
+bool callTraceOn();
+void traceCall(std::string_view text);
 
 }  // namespace pixmend::host

@@ -1,5 +1,6 @@
 // Loading and unloading applications, event slots, mdlSystem_exit (see loader.hpp).
 #include "host/system/loader.hpp"
+#include "host/system/idle.hpp"
 
 #include <climits>
 #include <filesystem>

@@ -1,8 +1,12 @@
 // The host's heap for applications (dlmSystem_mdlMalloc and friends) with a switch that makes
-// requests fail, so out-of-memory paths can be tested.
+// requests fail, so out-of-memory paths can be tested, and the configuration group's call that
+// hands an application memory of this heap (mdlSystem_getExpandedCfgVar).
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
+#include "host/config/api.h"
+#include "host/config/config.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/system/api.h"
@@ -74,6 +78,16 @@ void dlmSystem_mdlFree(void* block) {
 
 void mdlSystem_failNextAllocations(int count) {
   failuresToCome() = count > 0 ? count : 0;
+}
+
+char* mdlSystem_getExpandedCfgVar(const char* name) {
+  if (name == nullptr) return nullptr;
+  const auto value = expandedVariable(name);
+  if (!value) return nullptr;
+  auto* copy = static_cast<char*>(dlmSystem_mdlMalloc(value->size() + 1));
+  if (copy == nullptr) return nullptr;
+  std::memcpy(copy, value->c_str(), value->size() + 1);
+  return copy;
 }
 
 }  // extern "C"

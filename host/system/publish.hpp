@@ -31,16 +31,30 @@ void* publishedSymbolAddress(std::string_view name);
 using LayoutSource = std::function<bool(Application* owner, const std::string& structName)>;
 void registerLayoutSource(LayoutSource source);
 
-// Layout helpers. fieldTypeSize: the size a type fixes (0 for Text and Bytes, which take theirs
-// from the field). placeFields: offsets in declaration order with natural alignment (as the C
-// compiler lays out a struct of these members on the platforms we build for), and the struct's
-// size unless one is set. checkLayout: "" when the layout is sound, else what is wrong.
-std::size_t fieldTypeSize(FieldType type);
+// What a field type is: the word a layout names it by (and the C word it may use instead), the
+// size it fixes (0 for Text and Bytes, which take theirs from the field), its alignment in a C
+// struct on the platforms we build for, the values an integer type holds, and how a number is
+// loaded from and stored into its bytes (none for Text and Bytes).
+struct FieldTypeInfo {
+  FieldType type;
+  const char* word;
+  const char* otherWord;  // or null
+  std::size_t size;
+  std::size_t alignment;
+  double low, high;  // integer types only
+  double (*load)(const void* bytes);
+  void (*store)(void* bytes, double value);  // an integer's value is whole and in range
+};
+const FieldTypeInfo& fieldTypeInfo(FieldType type);
 std::optional<FieldType> fieldTypeFromName(std::string_view name);
+
+// Layout helpers. placeFields: offsets in declaration order with natural alignment (as the C
+// compiler lays out a struct of these members), and the struct's size unless one is set.
+// checkLayout: "" when the layout is sound, else what is wrong.
 void placeFields(StructLayout& layout);
 std::string checkLayout(const StructLayout& layout);
 
-// A layout from its resource source or compiled form (see layouts.cpp); throws
+// A layout from its resource source or compiled form (host/resource/structlayouts.cpp); throws
 // std::runtime_error naming the problem.
 StructLayout parseStructLayout(const std::string& json);
 

@@ -16,6 +16,7 @@
 #include <memory>
 #include <utility>
 
+#include "common/text.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/system/api.h"
@@ -51,44 +52,39 @@ State& state() {
   return instance;
 }
 
-std::size_t fieldAlignment(FieldType type) {
-  switch (type) {
-    case FieldType::Int16:
-    case FieldType::UInt16:
-      return 2;
-    case FieldType::Int32:
-    case FieldType::UInt32:
-      return 4;
-    case FieldType::Double:
-      return 8;
-    default:
-      return 1;
-  }
+// Numbers in and out of a field's bytes, as the C compiler stores a member of type T.
+template <typename T>
+double load(const void* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return static_cast<double>(v);
 }
 
-bool integerRange(FieldType type, double& low, double& high) {
-  switch (type) {
-    case FieldType::Int8:
-      low = -128, high = 127;
-      return true;
-    case FieldType::UInt8:
-      low = 0, high = 255;
-      return true;
-    case FieldType::Int16:
-      low = -32768, high = 32767;
-      return true;
-    case FieldType::UInt16:
-      low = 0, high = 65535;
-      return true;
-    case FieldType::Int32:
-      low = -2147483648.0, high = 2147483647.0;
-      return true;
-    case FieldType::UInt32:
-      low = 0, high = 4294967295.0;
-      return true;
-    default:
-      return false;
-  }
+template <typename T>
+void store(void* p, double whole) {
+  const auto v = static_cast<T>(whole);
+  std::memcpy(p, &v, sizeof v);
+}
+
+constexpr double kNoRange = 0;
+
+// Every field type once: words, size, alignment, the values an integer holds, and how numbers
+// go in and out of it (text and bytes take no numbers of their own).
+const FieldTypeInfo kFieldTypes[] = {
+    {FieldType::Int8, "int8", "char", 1, 1, -128, 127, load<std::int8_t>, store<std::int8_t>},
+    {FieldType::UInt8, "uint8", "byte", 1, 1, 0, 255, load<std::uint8_t>, store<std::uint8_t>},
+    {FieldType::Int16, "int16", "short", 2, 2, -32768, 32767, load<std::int16_t>, store<std::int16_t>},
+    {FieldType::UInt16, "uint16", "ushort", 2, 2, 0, 65535, load<std::uint16_t>, store<std::uint16_t>},
+    {FieldType::Int32, "int32", "int", 4, 4, -2147483648.0, 2147483647.0, load<std::int32_t>,
+     store<std::int32_t>},
+    {FieldType::UInt32, "uint32", "uint", 4, 4, 0, 4294967295.0, load<std::uint32_t>, store<std::uint32_t>},
+    {FieldType::Double, "double", nullptr, 8, 8, kNoRange, kNoRange, load<double>, store<double>},
+    {FieldType::Text, "text", nullptr, 0, 1, kNoRange, kNoRange, nullptr, nullptr},
+    {FieldType::Bytes, "bytes", nullptr, 0, 1, kNoRange, kNoRange, nullptr, nullptr},
+};
+
+bool isInteger(FieldType type) {
+  return type != FieldType::Double && type != FieldType::Text && type != FieldType::Bytes;
 }
 
 const Published* findPublished(std::string_view name) {
@@ -102,24 +98,6 @@ const Published* findPublished(std::string_view name) {
   return nullptr;
 }
 
-// Parses the whole of `text` as a number (decimal, or hexadecimal with 0x). Blanks around the
-// number are allowed; anything else makes it not a number.
-std::optional<double> parseNumber(std::string_view text) {
-  std::string s(text);
-  std::size_t b = 0;
-  while (b < s.size() && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-  std::size_t e = s.size();
-  while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-  s = s.substr(b, e - b);
-  if (s.empty()) return std::nullopt;
-  const char* start = s.c_str();
-  char* end = nullptr;
-  errno = 0;
-  const double value = std::strtod(start, &end);
-  if (end != start + s.size() || errno == ERANGE || std::isnan(value)) return std::nullopt;
-  return value;
-}
-
 }  // namespace
 
 std::string formatNumber(double value) {
@@ -131,34 +109,16 @@ std::string formatNumber(double value) {
   return buffer;
 }
 
-std::size_t fieldTypeSize(FieldType type) {
-  switch (type) {
-    case FieldType::Int8:
-    case FieldType::UInt8:
-      return 1;
-    case FieldType::Int16:
-    case FieldType::UInt16:
-      return 2;
-    case FieldType::Int32:
-    case FieldType::UInt32:
-      return 4;
-    case FieldType::Double:
-      return 8;
-    default:
-      return 0;  // Text and Bytes take the size they are given
+const FieldTypeInfo& fieldTypeInfo(FieldType type) {
+  for (const auto& info : kFieldTypes) {
+    if (info.type == type) return info;
   }
+  return kFieldTypes[std::size(kFieldTypes) - 1];  // not reached: every type is in the table
 }
 
 std::optional<FieldType> fieldTypeFromName(std::string_view name) {
-  static const std::pair<const char*, FieldType> names[] = {
-      {"int8", FieldType::Int8},     {"char", FieldType::Int8},     {"uint8", FieldType::UInt8},
-      {"byte", FieldType::UInt8},    {"int16", FieldType::Int16},   {"short", FieldType::Int16},
-      {"uint16", FieldType::UInt16}, {"ushort", FieldType::UInt16}, {"int32", FieldType::Int32},
-      {"int", FieldType::Int32},     {"uint32", FieldType::UInt32}, {"uint", FieldType::UInt32},
-      {"double", FieldType::Double}, {"text", FieldType::Text},     {"bytes", FieldType::Bytes},
-  };
-  for (const auto& [n, t] : names) {
-    if (name == n) return t;
+  for (const auto& info : kFieldTypes) {
+    if (name == info.word || (info.otherWord != nullptr && name == info.otherWord)) return info.type;
   }
   return std::nullopt;
 }
@@ -168,7 +128,7 @@ std::string checkLayout(const StructLayout& layout) {
   for (std::size_t i = 0; i < layout.fields.size(); ++i) {
     const auto& f = layout.fields[i];
     if (f.name.empty()) return "field " + std::to_string(i) + " of '" + layout.name + "' has no name";
-    const std::size_t fixed = fieldTypeSize(f.type);
+    const std::size_t fixed = fieldTypeInfo(f.type).size;
     if (fixed != 0 && f.size != fixed) {
       return "field '" + f.name + "' of '" + layout.name + "' has size " + std::to_string(f.size) +
              ", its type takes " + std::to_string(fixed);
@@ -190,7 +150,7 @@ void placeFields(StructLayout& layout) {
   std::size_t at = 0;
   std::size_t widest = 1;
   for (auto& f : layout.fields) {
-    const std::size_t align = fieldAlignment(f.type);
+    const std::size_t align = fieldTypeInfo(f.type).alignment;
     widest = std::max(widest, align);
     at = (at + align - 1) / align * align;
     f.offset = at;
@@ -251,100 +211,27 @@ std::optional<FieldRef> resolveAccess(std::string_view access) {
 
 std::optional<double> readNumber(const FieldRef& ref) {
   if (ref.address == nullptr || ref.field == nullptr) return std::nullopt;
-  const void* p = ref.address;
-  switch (ref.field->type) {
-    case FieldType::Int8: {
-      std::int8_t v;
-      std::memcpy(&v, p, sizeof v);
-      return v;
-    }
-    case FieldType::UInt8: {
-      std::uint8_t v;
-      std::memcpy(&v, p, sizeof v);
-      return v;
-    }
-    case FieldType::Int16: {
-      std::int16_t v;
-      std::memcpy(&v, p, sizeof v);
-      return v;
-    }
-    case FieldType::UInt16: {
-      std::uint16_t v;
-      std::memcpy(&v, p, sizeof v);
-      return v;
-    }
-    case FieldType::Int32: {
-      std::int32_t v;
-      std::memcpy(&v, p, sizeof v);
-      return v;
-    }
-    case FieldType::UInt32: {
-      std::uint32_t v;
-      std::memcpy(&v, p, sizeof v);
-      return v;
-    }
-    case FieldType::Double: {
-      double v;
-      std::memcpy(&v, p, sizeof v);
-      return v;
-    }
-    case FieldType::Text:
-      return parseNumber(readText(ref));
-    case FieldType::Bytes:
-      return std::nullopt;
-  }
-  return std::nullopt;
+  if (ref.field->type == FieldType::Text) return text::parseNumber(readText(ref));
+  const FieldTypeInfo& info = fieldTypeInfo(ref.field->type);
+  if (info.load == nullptr) return std::nullopt;
+  return info.load(ref.address);
 }
 
 bool writeNumber(const FieldRef& ref, double value) {
   if (ref.address == nullptr || ref.field == nullptr) return false;
-  void* p = ref.address;
-  const FieldType type = ref.field->type;
-  if (type == FieldType::Double) {
-    std::memcpy(p, &value, sizeof value);
+  const FieldTypeInfo& info = fieldTypeInfo(ref.field->type);
+  if (ref.field->type == FieldType::Text) return std::isfinite(value) && writeText(ref, formatNumber(value));
+  if (info.store == nullptr) return false;
+  if (!isInteger(info.type)) {
+    info.store(ref.address, value);
     return true;
   }
-  if (type == FieldType::Text) return std::isfinite(value) && writeText(ref, formatNumber(value));
-  double low = 0, high = 0;
-  if (!integerRange(type, low, high) || !std::isfinite(value)) return false;
   // Integers take the whole part, as a C assignment would; values beyond the type are refused
   // rather than wrapped, so a dialog never stores a different number than the one given.
+  if (!std::isfinite(value)) return false;
   const double whole = std::trunc(value);
-  if (whole < low || whole > high) return false;
-  switch (type) {
-    case FieldType::Int8: {
-      const auto v = static_cast<std::int8_t>(whole);
-      std::memcpy(p, &v, sizeof v);
-      break;
-    }
-    case FieldType::UInt8: {
-      const auto v = static_cast<std::uint8_t>(whole);
-      std::memcpy(p, &v, sizeof v);
-      break;
-    }
-    case FieldType::Int16: {
-      const auto v = static_cast<std::int16_t>(whole);
-      std::memcpy(p, &v, sizeof v);
-      break;
-    }
-    case FieldType::UInt16: {
-      const auto v = static_cast<std::uint16_t>(whole);
-      std::memcpy(p, &v, sizeof v);
-      break;
-    }
-    case FieldType::Int32: {
-      const auto v = static_cast<std::int32_t>(whole);
-      std::memcpy(p, &v, sizeof v);
-      break;
-    }
-    case FieldType::UInt32: {
-      const auto v = static_cast<std::uint32_t>(whole);
-      std::memcpy(p, &v, sizeof v);
-      break;
-    }
-    default:
-      return false;
-  }
+  if (whole < info.low || whole > info.high) return false;
+  info.store(ref.address, whole);
   return true;
 }
 
@@ -374,7 +261,7 @@ bool writeText(const FieldRef& ref, std::string_view text) {
     std::memset(chars + n, 0, size - n);
     return true;
   }
-  const auto value = parseNumber(text);
+  const auto value = text::parseNumber(text);
   return value && writeNumber(ref, *value);
 }
 

@@ -11,7 +11,6 @@
 
 #include "host/output/journal.hpp"
 #include "host/system/publish.hpp"
-#include "host/design/api.h"
 #include "host/view/api.h"
 #include "host/view/graphics.hpp"
 #include "host/view/view.hpp"
@@ -80,6 +79,12 @@ const char* typeName(int type) {
 void clearElement(MSElement& element) {
   element.buf[0] = 0;
   element.buf[1] = 0;
+}
+
+bool hasNoVertices(const MSElement& element) {
+  const int type = (element.buf[0] >> 8) & 0x7f;
+  return (type == LINE_ELM || type == LINE_STRING_ELM || type == SHAPE_ELM) && element.buf[18] == 0 &&
+         element.buf[1] == kHeaderWords - 2;
 }
 
 void makeEmptyShape(MSElement& element) {
@@ -182,21 +187,6 @@ int mdlElement_display(const MSElement* element, int drawMode) {
     journal().append("display", describeElement(*info, drawMode));
     keepDisplayed(*info, drawMode);
   }
-  return SUCCESS;
-}
-
-int mdlLinear_extract(DPoint3d* points, int* numPoints, const MSElement* element, DgnModelRefP modelRef) {
-  if (numPoints != nullptr) *numPoints = 0;
-  if (points == nullptr || numPoints == nullptr || element == nullptr) return MDLERR_BADARG;
-  if (modelRef != nullptr && modelRef != mdlModelRef_getActive()) return MDLERR_BADARG;
-  const int type = (element->buf[0] >> 8) & 0x7f;
-  if (type != LINE_ELM && type != LINE_STRING_ELM && type != SHAPE_ELM) return MDLERR_BADELEMENT;
-  // A linear element without vertices (the fence's shape when there is no fence) gives none.
-  if (element->buf[18] == 0 && element->buf[1] == kHeaderWords - 2) return SUCCESS;
-  const auto info = readElement(*element);
-  if (!info) return MDLERR_BADELEMENT;
-  std::copy(info->vertices.begin(), info->vertices.end(), points);
-  *numPoints = static_cast<int>(info->vertices.size());
   return SUCCESS;
 }
 

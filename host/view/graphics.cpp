@@ -18,7 +18,6 @@
 #include <optional>
 #include <utility>
 
-#include "host/design/api.h"
 #include "host/lifecycle.hpp"
 #include "host/view/api.h"
 
@@ -62,8 +61,7 @@ void colorOf(const ElementInfo& e, int drawMode, double rgb[3]) {
     std::copy(kHighlight, kHighlight + 3, rgb);
     return;
   }
-  RgbColorDef c{0, 0, 0};
-  mdlColorDescr_getRgb(&c, mdlColorPal_getColorDescr(nullptr, static_cast<int>(e.color)));
+  const RgbColorDef c = elementColour(static_cast<int>(e.color));
   rgb[0] = c.red / 255.0;
   rgb[1] = c.green / 255.0;
   rgb[2] = c.blue / 255.0;

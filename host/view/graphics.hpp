@@ -22,6 +22,11 @@
 
 namespace pixmend::host {
 
+// The colour of element colour `index` (0 to kElementColours - 1; others give colour 0), the same
+// in every model (host/view/colours.cpp).
+constexpr int kElementColours = 256;
+RgbColorDef elementColour(int index);
+
 // At most this many displayed elements are kept; the oldest go first.
 constexpr std::size_t kMaxKeptGraphics = 10000;
 

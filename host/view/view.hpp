@@ -47,6 +47,8 @@ std::string describeElement(const ElementInfo& info, int drawMode = -1);
 void clearElement(MSElement& element);
 // A shape without vertices: what the fence's shape is when there is no fence.
 void makeEmptyShape(MSElement& element);
+// Whether an image is a line, line string or shape without any vertex (as makeEmptyShape makes).
+bool hasNoVertices(const MSElement& element);
 
 // While a DynamicsScope is open, displays journal on "dynamics".
 class DynamicsScope {

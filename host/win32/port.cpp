@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/text.hpp"
 #include "host/config/config.hpp"
 #include "host/output/journal.hpp"
 #include "host/plot/target.hpp"
@@ -17,14 +18,6 @@
 
 namespace pixmend::host {
 namespace {
-
-bool sameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
 
 std::string slashes(std::string text) {
   for (char& c : text) {
@@ -35,7 +28,7 @@ std::string slashes(std::string text) {
 
 // "LPT1" to "LPT9" in any case: the port's number, else 0.
 int parallelPort(const std::string& name) {
-  if (name.size() != 4 || !sameText(name.substr(0, 3), "LPT") || name[3] < '1' || name[3] > '9') return 0;
+  if (name.size() != 4 || !text::equalIgnoringCase(name.substr(0, 3), "LPT") || name[3] < '1' || name[3] > '9') return 0;
   return name[3] - '0';
 }
 
@@ -49,7 +42,7 @@ std::string mountedSharePath(const std::string& universal) {
   if (table == nullptr) return "";
   std::string local;
   while (const mntent* m = ::getmntent(table)) {
-    if (sameText(slashes(m->mnt_fsname), share)) {
+    if (text::equalIgnoringCase(slashes(m->mnt_fsname), share)) {
       local = std::string(m->mnt_dir) + rest;
       break;
     }

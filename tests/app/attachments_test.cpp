@@ -4,6 +4,7 @@
 // keeps, and what a failure leaves.
 #include "host/dialog/manager.hpp"
 #include "host/image/image_testing.hpp"
+#include "host/system/idle.hpp"
 #include "tests/app/raster_fixture.hpp"
 
 namespace pixmend::app {

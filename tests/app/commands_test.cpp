@@ -8,6 +8,7 @@
 
 #include "host/dialog/api.h"
 #include "host/state/api.h"
+#include "host/system/idle.hpp"
 #include "host/system/registry.hpp"
 #include "tests/app/vxraster_fixture.hpp"
 

@@ -1,5 +1,6 @@
 // The application library exports exactly the names of its contract: MdlMain, the VXDll
-// operations and the vxlib families, nothing else.
+// operations and the vxlib families, nothing else; and it takes nothing of our C++ from another
+// library: it reaches the host through the host's C functions only.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -49,12 +50,40 @@ std::string difference(const std::set<std::string>& a, const std::set<std::strin
   return out;
 }
 
+// The undefined dynamic symbols of `library` that are C++ of ours (namespace pixmend, also inside
+// a template's arguments), demangled.
+std::set<std::string> ourCxxImports(const std::string& library) {
+  const std::string command = "nm -D --undefined-only --demangle " + library + " 2>&1";
+  std::set<std::string> names;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return {"cannot run nm"};
+  std::array<char, 4096> buffer{};
+  while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
+    std::string line = buffer.data();
+    if (line.find("pixmend::") == std::string::npos) continue;
+    while (!line.empty() && (line.back() == '\n' || line.back() == ' ')) line.pop_back();
+    const auto type = line.find(" U ");
+    names.insert(type == std::string::npos ? line : line.substr(type + 3));
+  }
+  pclose(pipe);
+  return names;
+}
+
 TEST(VXRasterExports, AreExactlyTheContract) {
   const auto expected = expectedExports();
   ASSERT_FALSE(expected.empty());
   const auto actual = actualExports(PIXMEND_BUILD_DIR "/lib/libVXRaster.so");
   EXPECT_EQ(difference(actual, expected), "") << "exported but not in tests/app/exports.txt";
   EXPECT_EQ(difference(expected, actual), "") << "in tests/app/exports.txt but not exported";
+}
+
+TEST(VXRasterImports, AreTheHostsCFunctionsOnly) {
+  for (const char* library : {"libVXRaster.so", "libVXRasterEdit.so"}) {
+    const std::string path = std::string(PIXMEND_BUILD_DIR "/lib/") + library;
+    std::string found;
+    for (const auto& name : ourCxxImports(path)) found += "  " + name + "\n";
+    EXPECT_EQ(found, "") << library << " takes C++ of ours from another library";
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // the undo store as they were.
 #include "host/image/formats.hpp"
 #include "host/image/image_testing.hpp"
+#include "host/system/idle.hpp"
 #include "tests/app/raster_fixture.hpp"
 
 namespace pixmend::app {

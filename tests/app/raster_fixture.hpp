@@ -17,6 +17,7 @@
 #include "host/mdl.h"
 #include "host/raster/raster.hpp"
 #include "host/state/state.hpp"
+#include "host/system/idle.hpp"
 #include "host/system/loader.hpp"
 #include "pixmend/vxdll.h"
 #include "tests/app/vxraster_fixture.hpp"

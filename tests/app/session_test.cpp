@@ -5,6 +5,7 @@
 
 #include "app/session.hpp"
 #include "host/image/image_testing.hpp"
+#include "host/system/idle.hpp"
 #include "tests/app/raster_fixture.hpp"
 
 namespace pixmend::app {

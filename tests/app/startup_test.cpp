@@ -10,6 +10,7 @@
 #include "app/params.hpp"
 #include "host/dialog/api.h"
 #include "host/system/api.h"
+#include "host/system/idle.hpp"
 #include "host/system/registry.hpp"
 #include "tests/app/vxraster_fixture.hpp"
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "host/system/idle.hpp"
 #include "tests/app/raster_fixture.hpp"
 
 namespace pixmend::app {

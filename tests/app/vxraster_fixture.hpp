@@ -20,6 +20,7 @@
 #include "host/resource/file.hpp"
 #include "host/state/state.hpp"
 #include "host/system/api.h"
+#include "host/system/idle.hpp"
 #include "host/system/loader.hpp"
 #include "host/system/published.hpp"
 #include "support/scratch_dir.hpp"

@@ -9,6 +9,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include "host/system/idle.hpp"
 #include "tests/app/raster_fixture.hpp"
 #include "tests/host/image/image_test_util.hpp"
 

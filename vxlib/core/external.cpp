@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text.hpp"
 #include "vxlib/core/core.hpp"
 
 namespace pixmend::vxlib {
@@ -68,18 +69,13 @@ int runWithArguments(const char* program, const std::vector<std::string>& argume
   return 0;
 }
 
-std::string upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 bool endsWith(const std::string& text, const char* tail) {
   const std::size_t n = std::strlen(tail);
   return text.size() >= n && text.compare(text.size() - n, n, tail) == 0;
 }
 
 bool isShellCommand(const std::string& command) {
-  const std::string word = upper(command);
+  const std::string word = text::upper(command);
   for (const char* w : kShellWords) {
     if (word == w) return true;
   }

@@ -16,90 +16,20 @@
 #include <string>
 #include <vector>
 
+#include "common/rememberedfile.hpp"
 #include "vxlib/core/core.hpp"
 
 namespace pixmend::vxlib {
 namespace {
 
-constexpr std::size_t kText = 256;
-
-// The remembered-file record: offsets in bytes, little-endian, texts zero-terminated in 256 bytes.
-constexpr std::size_t kRecordSize = 11032;
-constexpr std::size_t kMarkerAt = 0;
-constexpr std::size_t kFormatAt = 4;
-constexpr std::size_t kCurrentNameAt = 8;
-constexpr std::size_t kCurrentFilterAt = 264;
-constexpr std::size_t kCurrentDirectoryAt = 520;
-constexpr std::size_t kNameCountAt = 776;
-constexpr std::size_t kNameListAt = 780;
-constexpr std::size_t kFilterCountAt = 3340;
-constexpr std::size_t kFilterListAt = 3344;
-constexpr std::size_t kDirectoryCountAt = 8468;
-constexpr std::size_t kDirectoryListAt = 8472;
-constexpr std::uint8_t kMarker = 0xff;
-constexpr std::uint32_t kFormat = 5;
-constexpr std::uint32_t kListLength = 10;
-static_assert(kRecordSize == USERPREFS_FILE_RECORD_SIZE, "the host keeps records of this size");
-static_assert(kDirectoryListAt + kListLength * kText == kRecordSize, "the directory list ends the record");
+// Paths of preference files: a directory and a name of up to a text's length each.
+constexpr std::size_t kPathLength = 2 * remembered::kText;
 
 using Record = std::vector<std::uint8_t>;
-
-std::uint32_t getU32(const Record& r, std::size_t at) {
-  return static_cast<std::uint32_t>(r[at]) | static_cast<std::uint32_t>(r[at + 1]) << 8 |
-         static_cast<std::uint32_t>(r[at + 2]) << 16 | static_cast<std::uint32_t>(r[at + 3]) << 24;
-}
-
-void putU32(Record& r, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) r[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::string getText(const Record& r, std::size_t at) {
-  const char* p = reinterpret_cast<const char*>(&r[at]);
-  return std::string(p, strnlen(p, kText));
-}
-
-void putText(Record& r, std::size_t at, const std::string& s) {
-  std::fill(r.begin() + static_cast<long>(at), r.begin() + static_cast<long>(at + kText), 0);
-  std::memcpy(&r[at], s.data(), std::min(s.size(), kText - 1));
-}
-
-bool marked(const Record& r) {
-  return r[kMarkerAt] == kMarker && getU32(r, kFormatAt) == kFormat;
-}
-
-// Puts `value` at the top of a list: entries move down one slot up to the one that held the same
-// value (dropped) or the tenth (which falls off); a new value lengthens a short list by one.
-void insertIntoList(Record& r, std::size_t countAt, std::size_t listAt, const std::string& value) {
-  // The count comes from a file: never trust it beyond the list's length.
-  std::uint32_t count = std::min(getU32(r, countAt), kListLength);
-  if (count > 0 && getText(r, listAt) == value) return;
-  std::uint32_t stop = count < kListLength ? count : kListLength - 1;
-  bool found = false;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    if (getText(r, listAt + i * kText) == value) {
-      stop = i;
-      found = true;
-      break;
-    }
-  }
-  for (std::uint32_t i = stop; i > 0; --i) {
-    std::memmove(&r[listAt + i * kText], &r[listAt + (i - 1) * kText], kText);
-  }
-  putText(r, listAt, value);
-  if (!found && count < kListLength) ++count;
-  putU32(r, countAt, count);
-}
-
-// A record the library has not written yet starts with empty lists; what else it holds is kept.
-void startRecordIfForeign(Record& r) {
-  if (marked(r)) return;
-  putU32(r, kNameCountAt, 0);
-  putU32(r, kFilterCountAt, 0);
-  putU32(r, kDirectoryCountAt, 0);
-}
+static_assert(remembered::kRecordSize == USERPREFS_FILE_RECORD_SIZE, "the host keeps records of this size");
 
 Record readRecord(RscFileHandle prefFile, int dialogId) {
-  Record r(kRecordSize, 0);
+  Record r(remembered::kRecordSize, 0);
   if (prefFile == 0 || mdlUserPrefs_getFileName(r.data(), prefFile, dialogId) != 0)
     std::fill(r.begin(), r.end(), 0);
   return r;
@@ -150,13 +80,14 @@ int openPath(GlobalData* b, VxlibRscFile* copyTarget, const char* path) {
 std::string rememberedName(int dialogId) {
   const RscFileHandle handle = vxlibUpf_getHandle();
   if (handle == 0) return "";
-  return getText(readRecord(handle, dialogId), kCurrentNameAt);
+  return remembered::getText(readRecord(handle, dialogId).data(), remembered::kCurrentNameAt);
 }
 
 }  // namespace
 }  // namespace pixmend::vxlib
 
 using namespace pixmend::vxlib;
+namespace remembered = pixmend::remembered;
 
 extern "C" {
 
@@ -176,7 +107,7 @@ void vxlibUpf_open(VxlibRscFile* copyTarget, const char* variableName, const cha
   if (fileName == nullptr) fileName = defaultFileName;
   if (fileName == nullptr || *fileName == '\0') return;
   // Names here have no device part: the directory (with its '/') and the file name.
-  char path[2 * kText];
+  char path[kPathLength];
   std::snprintf(path, sizeof path, "%s%s%s", device, directory, fileName);
   openPath(b, copyTarget, path);
 }
@@ -242,15 +173,7 @@ int vxlibUpf_saveFileName(const char* fileName, RscFileHandle preferenceFile, in
   mdlFile_parseName(fileName, device, directory, nullptr, extension);
   const std::string folder = std::string(device) + directory;
   const std::string filter = std::string("*.") + extension;
-  putText(r, kCurrentNameAt, fileName);
-  putText(r, kCurrentFilterAt, filter);
-  putText(r, kCurrentDirectoryAt, folder);
-  startRecordIfForeign(r);
-  insertIntoList(r, kNameCountAt, kNameListAt, std::string(fileName, strnlen(fileName, kText - 1)));
-  insertIntoList(r, kFilterCountAt, kFilterListAt, filter.substr(0, kText - 1));
-  insertIntoList(r, kDirectoryCountAt, kDirectoryListAt, folder.substr(0, kText - 1));
-  r[kMarkerAt] = kMarker;
-  putU32(r, kFormatAt, kFormat);
+  remembered::rememberChoice(r.data(), fileName, filter, folder);
   return mdlUserPrefs_saveFileName(r.data(), preferenceFile, dialogId);
 }
 
@@ -275,10 +198,11 @@ StringList* vxlibUpf_defFileListEdit(int* result, StringList* list, const char* 
   char folder[MAXFILELENGTH] = {};
   std::snprintf(folder, sizeof folder, "%s", directory != nullptr ? directory : "");
   std::string chosenFilter = filter != nullptr ? filter : "";
-  if (marked(r)) {
-    if (!getText(r, kCurrentDirectoryAt).empty())
-      std::snprintf(folder, sizeof folder, "%s", getText(r, kCurrentDirectoryAt).c_str());
-    if (!getText(r, kCurrentFilterAt).empty()) chosenFilter = getText(r, kCurrentFilterAt);
+  if (remembered::marked(r.data())) {
+    const std::string lastFolder = remembered::getText(r.data(), remembered::kCurrentDirectoryAt);
+    const std::string lastFilter = remembered::getText(r.data(), remembered::kCurrentFilterAt);
+    if (!lastFolder.empty()) std::snprintf(folder, sizeof folder, "%s", lastFolder.c_str());
+    if (!lastFilter.empty()) chosenFilter = lastFilter;
   }
   int answer = ACTIONBUTTON_CANCEL;
   StringList* edited = mdlFileList_edit(&answer, list, title, folder, chosenFilter.c_str());
@@ -286,11 +210,10 @@ StringList* vxlibUpf_defFileListEdit(int* result, StringList* list, const char* 
   if (answer == ACTIONBUTTON_OK) {
     if (directory != nullptr) std::snprintf(directory, MAXFILELENGTH, "%s", folder);
     if (handle != 0 && writable(vxlibMain_getGlobalDataP())) {
-      startRecordIfForeign(r);
-      putText(r, kCurrentDirectoryAt, folder);
-      putText(r, kCurrentFilterAt, chosenFilter);
-      r[kMarkerAt] = kMarker;
-      putU32(r, kFormatAt, kFormat);
+      remembered::startIfForeign(r.data());
+      remembered::putText(r.data(), remembered::kCurrentDirectoryAt, folder);
+      remembered::putText(r.data(), remembered::kCurrentFilterAt, chosenFilter);
+      remembered::mark(r.data());
       mdlUserPrefs_saveFileName(r.data(), handle, dialogId);
     }
   }

@@ -21,6 +21,7 @@
 #include "host/output/journal.hpp"
 #include "host/raster/raster.hpp"
 #include "host/system/api.h"
+#include "host/system/idle.hpp"
 #include "host/system/registry.hpp"
 #include "support/scratch_dir.hpp"
 

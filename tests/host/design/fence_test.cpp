@@ -12,6 +12,7 @@
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/state/state.hpp"
+#include "host/system/idle.hpp"
 #include "host/view/view.hpp"
 #include "support/scratch_dir.hpp"
 

@@ -3,7 +3,9 @@
 // its refusals, closing from inside hooks, and stale pointers.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -233,6 +235,59 @@ TEST_F(Dialogs, InputAUserCouldNotGiveIsRefusedWithAReason) {
   EXPECT_EQ(gParams.copyMoveMode, 3);
   EXPECT_STREQ(gParams.rotationAngleText, "90");
   EXPECT_EQ(gParams.deleteRectangleWidth, 5.0);
+}
+
+// A user typing into an item and a program setting it (mdlDialog_itemSetValue) read a value the
+// same way: the same hostile values are refused by both, the same ones taken, and what is taken
+// reaches the record alike. Infinities and not-a-number are no number for either.
+TEST_F(Dialogs, TypedAndProgramSetValuesAreReadTheSameWay) {
+  AppScope scope(app_);
+  MSDialog* db = mdlDialog_open(0, 1);
+  ASSERT_NE(db, nullptr);
+  const std::string longText(5000, '9');
+  const char* values[] = {"inf",        "-inf", "nan",  "NAN(1)", "1e999",        "",   " ",
+                          "12abc",      "0x",   "0x10", "1e3",    " 2.5 ",        "-0", "1234567",
+                          "12345678",   "on",   "OFF",  "2",      "1.5",          "-1", "smart",
+                          "~Cut lines", "3",    "99",   "\x01",   "\xC9t\xC3\xA9"};
+  const int items[] = {2, 3, 4, 11};
+  struct Outcome {
+    bool taken;
+    Params record;
+    std::string shown;
+  };
+  auto reset = [&] {
+    gParams = Params{3, 1, "90", 5.0};
+    ASSERT_EQ(mdlDialog_itemsSynch(db), 0);
+  };
+  auto outcome = [&](bool taken, int itemId) { return Outcome{taken, gParams, valueText(db, itemId)}; };
+  for (const int itemId : items) {
+    const int index = mdlDialog_itemIndexByTypeAndId(db, typeOf(db, itemId), itemId, 0);
+    std::vector<std::string> all(std::begin(values), std::end(values));
+    all.push_back(longText);
+    for (const std::string& value : all) {
+      reset();
+      std::string error;
+      const Outcome typed = outcome(setItemValue(1, itemId, value, &error), itemId);
+      reset();
+      const Outcome set = outcome(mdlDialog_itemSetValue(db, index, value.c_str()) == RSC_SUCCESS, itemId);
+      const std::string what = "item " + std::to_string(itemId) + " given \"" + value.substr(0, 20) + "\"";
+      EXPECT_EQ(typed.taken, set.taken) << what << " (typed: " << error << ")";
+      EXPECT_EQ(std::memcmp(&typed.record, &set.record, sizeof(Params)), 0) << what;
+      EXPECT_EQ(typed.shown, set.shown) << what;
+      EXPECT_TRUE(std::isfinite(set.record.deleteRectangleWidth)) << what;
+    }
+  }
+  reset();
+  EXPECT_NE(mdlDialog_itemSetValue(db, mdlDialog_itemIndexByTypeAndId(db, RTYPE_TEXT, 3, 0), "inf"),
+            RSC_SUCCESS);
+  std::string error;
+  EXPECT_FALSE(setItemValue(1, 3, "inf", &error));
+  EXPECT_EQ(error, "item 3 of dialog 1 takes a number, not \"inf\"");
+  // Only a user is kept from a disabled option; the program may set it.
+  EXPECT_FALSE(setItemValue(1, 11, "Fence", &error));
+  EXPECT_EQ(mdlDialog_itemSetValue(db, mdlDialog_itemIndexByTypeAndId(db, RTYPE_OPTIONBTN, 11, 0), "Fence"),
+            RSC_SUCCESS);
+  EXPECT_EQ(gParams.copyMoveMode, 4);
 }
 
 TEST_F(Dialogs, ButtonsRunTheirHooksAndActionsAndHooksMayCloseTheirDialog) {

@@ -17,6 +17,7 @@
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/state/state.hpp"
+#include "host/system/idle.hpp"
 #include "support/scratch_dir.hpp"
 
 namespace pixmend::host {

@@ -9,7 +9,7 @@
 #include <random>
 
 #include "host/image/formats.hpp"
-#include "host/view/picture.hpp"
+#include "host/raster/picture.hpp"
 #include "raster_fixture.hpp"
 
 namespace pixmend::host {

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "host/raster/picture.hpp"
 #include "host/resource/images.hpp"
-#include "host/view/picture.hpp"
 #include "raster_fixture.hpp"
 
 namespace pixmend::host {

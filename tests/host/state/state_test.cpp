@@ -9,6 +9,7 @@
 #include "host/output/journal.hpp"
 #include "host/state/api.h"
 #include "host/state/state.hpp"
+#include "host/system/idle.hpp"
 #include "host/system/registry.hpp"
 #include "host/view/api.h"
 

@@ -9,6 +9,7 @@
 #include "host/output/journal.hpp"
 #include "host/system/api.h"
 #include "host/system/calls.hpp"
+#include "host/system/idle.hpp"
 #include "host/system/loader.hpp"
 #include "host/system/registry.hpp"
 #include "host/system/timers.hpp"

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
@@ -126,6 +128,49 @@ TEST_F(Published, NumbersConvertAndRefuseWhatDoesNotFit) {
 
   record.height = 0.1;
   EXPECT_EQ(readText(height), "0.1");
+}
+
+// Every integer type as a C compiler stores it: its limits go in and come back, one beyond them
+// is refused and leaves the field as it was, and both of a type's words name it.
+TEST_F(Published, EveryIntegerTypeHoldsExactlyItsCRange) {
+  struct AllTypes {
+    std::int8_t i8;
+    std::uint8_t u8;
+    std::int16_t i16;
+    std::uint16_t u16;
+    std::int32_t i32;
+    std::uint32_t u32;
+  } record{};
+  StructLayout layout;
+  layout.name = "alltypes";
+  const char* words[][2] = {{"int8", "char"},     {"uint8", "byte"}, {"int16", "short"},
+                            {"uint16", "ushort"}, {"int32", "int"},  {"uint32", "uint"}};
+  for (const auto& w : words) {
+    const auto type = fieldTypeFromName(w[0]);
+    ASSERT_TRUE(type) << w[0];
+    EXPECT_EQ(fieldTypeFromName(w[1]), type) << w[1];
+    layout.fields.push_back({w[0], *type, 0, fieldTypeInfo(*type).size});
+  }
+  placeFields(layout);
+  EXPECT_EQ(layout.size, sizeof(AllTypes));
+  defineStructLayout(layout);
+  mdlDialog_publishComplexVariable(nullptr, "alltypes", "allTypes", &record);
+
+  const double limits[][2] = {{INT8_MIN, INT8_MAX}, {0, UINT8_MAX},         {INT16_MIN, INT16_MAX},
+                              {0, UINT16_MAX},      {INT32_MIN, INT32_MAX}, {0, UINT32_MAX}};
+  for (std::size_t i = 0; i < std::size(words); ++i) {
+    const auto field = *resolveAccess(std::string("alltypes.") + words[i][0]);
+    for (const double limit : limits[i]) {
+      EXPECT_TRUE(writeNumber(field, limit)) << words[i][0];
+      EXPECT_EQ(readNumber(field), limit) << words[i][0];
+    }
+    EXPECT_FALSE(writeNumber(field, limits[i][1] + 1)) << words[i][0];
+    EXPECT_FALSE(writeNumber(field, limits[i][0] - 1)) << words[i][0];
+    EXPECT_EQ(readNumber(field), limits[i][1]) << words[i][0];
+  }
+  EXPECT_EQ(record.i16, INT16_MAX);
+  EXPECT_EQ(record.u32, UINT32_MAX);
+  EXPECT_FALSE(fieldTypeFromName("long"));
 }
 
 TEST_F(Published, TextIsCutToTheFieldAndAlwaysTerminated) {

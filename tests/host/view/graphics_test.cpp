@@ -10,11 +10,12 @@
 
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
+#include "host/raster/picture.hpp"
 #include "host/state/api.h"
 #include "host/state/state.hpp"
+#include "host/system/idle.hpp"
 #include "host/view/api.h"
 #include "host/view/graphics.hpp"
-#include "host/view/picture.hpp"
 
 namespace pixmend::host {
 namespace {

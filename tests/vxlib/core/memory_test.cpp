@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/system/idle.hpp"
 #include "host/system/loader.hpp"
 #include "vxlib/core/vxlib_fixture.hpp"
 

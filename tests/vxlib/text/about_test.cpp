@@ -10,6 +10,7 @@
 #include "host/config/config.hpp"
 #include "host/dialog/dialog.hpp"
 #include "host/dialog/manager.hpp"
+#include "host/system/idle.hpp"
 #include "host/system/timers.hpp"
 #include "vxlib/core/intro.hpp"
 #include "vxlib/core/vxlib_fixture.hpp"

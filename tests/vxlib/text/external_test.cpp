@@ -12,6 +12,7 @@
 #include "host/config/config.hpp"
 #include "host/external/external.hpp"
 #include "host/state/state.hpp"
+#include "host/system/idle.hpp"
 #include "vxlib/core/vxlib_fixture.hpp"
 
 namespace pixmend::vxlib {

@@ -22,6 +22,7 @@
 
 #include <sys/stat.h>
 
+#include "common/bytes.hpp"
 #include "vxlib/services/plot/plot.hpp"
 
 namespace pixmend::vxlib::plot {
@@ -157,11 +158,6 @@ void arcLine(double cx, double cy, double r, double start, double end) {
 // which is followed (or preceded) by a binary preview that must not reach the plot.
 constexpr std::uint32_t kDosEpsMagic = 0xC6D3D0C5;
 
-std::uint32_t littleEndian32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 // Where the PostScript of an EPS file of `size` bytes lies: the whole file, or for a DOS EPS file
 // the part its header names. False when the header names bytes the file does not have.
 bool epsSection(std::ifstream& in, std::uint64_t size, std::uint64_t* offset, std::uint64_t* length) {
@@ -169,9 +165,9 @@ bool epsSection(std::ifstream& in, std::uint64_t size, std::uint64_t* offset, st
   *length = size;
   unsigned char header[12] = {};
   if (size >= sizeof header && in.read(reinterpret_cast<char*>(header), sizeof header) &&
-      littleEndian32(header) == kDosEpsMagic) {
-    *offset = littleEndian32(header + 4);
-    *length = littleEndian32(header + 8);
+      le::get32(header) == kDosEpsMagic) {
+    *offset = le::get32(header + 4);
+    *length = le::get32(header + 8);
     if (*offset > size || *length > size - *offset) return false;
   }
   in.clear();

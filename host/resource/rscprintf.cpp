@@ -1,4 +1,6 @@
-// Message-field output from the numbered messages of an application's message lists.
+// Message-field output from the numbered messages of an application's message lists: the output
+// group's mdlOutput_rscPrintf and mdlOutput_rscsPrintf (declared with its calls), kept here with
+// the message lists they read, so that the output group needs nothing of the resources.
 #include <cstdarg>
 #include <cstdio>
 #include <string>

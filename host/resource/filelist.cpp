@@ -1,4 +1,6 @@
-// mdlFileList_get: directory entries matching a path or a filter, into a string list.
+// mdlFileList_get (declared with the file calls): directory entries matching a path or a filter,
+// into a string list; kept with the string lists it fills, so that the files group, whose atomic
+// writer the resource files use, needs nothing of the resources.
 #include <algorithm>
 #include <string>
 #include <vector>

@@ -1,5 +1,6 @@
 // Struct layouts as resources: the "struct" kind of the resource compiler, and the layout
-// source that finds a published struct's layout in its application's resource file.
+// source (host/system/publish.hpp) that finds a published struct's layout in its application's
+// resource file, so that the system group publishes records without knowing resource files.
 //
 // Source entry: {"kind": "struct", "id": 1, "name": "vxrasterparams", "size": 1234 (optional),
 // "fields": [{"name": "copyMoveMode", "type": "int"}, {"name": "rotationAngleText", "type":
@@ -24,30 +25,6 @@ namespace {
 constexpr std::size_t kMaxStructBytes = 1u << 24;
 constexpr std::size_t kMaxFields = 4096;
 const ResourceType kStructType = packType("Stru");
-
-const char* typeWord(FieldType type) {
-  switch (type) {
-    case FieldType::Int8:
-      return "int8";
-    case FieldType::UInt8:
-      return "uint8";
-    case FieldType::Int16:
-      return "int16";
-    case FieldType::UInt16:
-      return "uint16";
-    case FieldType::Int32:
-      return "int32";
-    case FieldType::UInt32:
-      return "uint32";
-    case FieldType::Double:
-      return "double";
-    case FieldType::Text:
-      return "text";
-    case FieldType::Bytes:
-      return "bytes";
-  }
-  return "bytes";
-}
 
 std::size_t sizeValue(const nlohmann::json& value, const std::string& what) {
   if (!value.is_number_unsigned() && !(value.is_number_integer() && value.get<long long>() >= 0)) {
@@ -88,7 +65,8 @@ StructLayout parseStructLayout(const std::string& json) {
     const auto type = fieldTypeFromName(ftype->get<std::string>());
     if (!type) throw std::runtime_error(where + ": unknown type \"" + ftype->get<std::string>() + "\"");
     field.type = *type;
-    field.size = fieldTypeSize(field.type);
+    const FieldTypeInfo& info = fieldTypeInfo(field.type);
+    field.size = info.size;
     if (auto size = item.find("size"); size != item.end()) {
       const std::size_t given = sizeValue(*size, where + ": \"size\"");
       if (field.size != 0 && given != field.size) {
@@ -98,7 +76,7 @@ StructLayout parseStructLayout(const std::string& json) {
       field.size = given;
     }
     if (field.size == 0) throw std::runtime_error(where + ": text and bytes fields need a \"size\"");
-    const std::size_t align = fieldTypeSize(field.type) == 0 ? 1 : fieldTypeSize(field.type);
+    const std::size_t align = info.alignment;
     widest = std::max(widest, align);
     if (auto offset = item.find("offset"); offset != item.end()) {
       field.offset = sizeValue(*offset, where + ": \"offset\"");
@@ -124,7 +102,7 @@ std::vector<std::uint8_t> compileStruct(const std::string& json) {
   out["fields"] = nlohmann::json::array();
   for (const auto& f : layout.fields) {
     out["fields"].push_back(
-        {{"name", f.name}, {"type", typeWord(f.type)}, {"offset", f.offset}, {"size", f.size}});
+        {{"name", f.name}, {"type", fieldTypeInfo(f.type).word}, {"offset", f.offset}, {"size", f.size}});
   }
   const std::string text = out.dump();
   return std::vector<std::uint8_t>(text.begin(), text.end());

@@ -7,7 +7,7 @@
 
 #include "host/image/image.hpp"
 #include "host/lifecycle.hpp"
-#include "host/view/picture.hpp"
+#include "host/raster/picture.hpp"
 
 namespace pixmend::host {
 namespace {

@@ -14,7 +14,7 @@
 // words walking each raster row once. When the picture is finer than the raster a picture
 // pixel takes the raster pixel under its centre. Any other map samples each picture pixel at
 // up to 8 x 8 points.
-#include "host/view/picture.hpp"
+#include "host/raster/picture.hpp"
 
 #include <png.h>
 
