@@ -23,6 +23,7 @@
 
 #include "app/backup.hpp"
 #include "app/session.hpp"
+#include "bitmap/selection.hpp"
 #include "pixmend/vxdll.h"
 
 namespace pixmend::app {
@@ -31,6 +32,7 @@ namespace {
 UndoStore store;
 
 void freeStoreBitmap() {
+  pixmend::rasterChanging(store.bitmap, 0);  // after an undo a selection may read it
   mdlImage_freeImage(store.bitmap, &store.size, IMAGEFORMAT_BITMAP);
   store.bitmap = nullptr;
 }

@@ -80,7 +80,11 @@ enum class WarpKind { None, Affine, Perspective };
 // size is not positive, beyond the limits, or the memory cannot be had.
 const std::uint8_t* holdSourceCopy(WarpKind kind, const std::uint8_t* source, int width, int height,
                                    long long sourceSize);
-// The pending copy of `kind` as a view (empty when there is none or the slot holds the other kind).
+// Like holdSourceCopy, but a source whose every byte is readable (`sourceSize` covers it) is read
+// in place until it is about to change (rasterChanging, bitmap/selection.hpp), and copied only
+// then. False when the set-up cannot hold it.
+bool holdSource(WarpKind kind, const std::uint8_t* source, int width, int height, long long sourceSize);
+// The pending source of `kind` as a view (empty when there is none or the slot holds the other kind).
 ConstBitmapView heldSourceCopy(WarpKind kind);
 // Frees the slot.
 void releaseSourceCopy();

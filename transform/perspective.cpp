@@ -9,6 +9,8 @@
 // the processor has AVX, and 64 output bits with their mask are merged into the row at once.
 #include "transform/perspective.hpp"
 
+#include "bitmap/selection.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -301,10 +303,12 @@ PIXMEND_API unsigned char* VXDllWarpPerspectivePre(const unsigned char* source, 
 
 PIXMEND_API void VXDllWarpPerspective(unsigned char* output, int sourceWidth, int sourceHeight, int outputWidth,
                                       int outputHeight) {
+  if (output != nullptr && outputWidth > 0 && outputHeight > 0)
+    pixmend::rasterChanging(output, pixmend::bitmapBytes(outputWidth, outputHeight));
   const pixmend::ConstBitmapView source = pixmend::heldSourceCopy(pixmend::WarpKind::Perspective);
   if (source.empty()) return;
-  if (output != nullptr && sourceWidth == g_perspective.sourceWidth && sourceHeight == g_perspective.sourceHeight &&
-      outputWidth > 0 && outputHeight > 0)
+  if (output != nullptr && sourceWidth == g_perspective.sourceWidth &&
+      sourceHeight == g_perspective.sourceHeight && outputWidth > 0 && outputHeight > 0)
     pixmend::perspectiveResample(source, g_perspective.mapping, pixmend::BitmapView(output, outputWidth, outputHeight));
   pixmend::releaseSourceCopy();
 }

@@ -20,6 +20,10 @@ void failImageWriteAfter(std::size_t bytes);
 // Sets the largest pixel count of a bitmap; returns the previous limit.
 std::uint64_t setImagePixelLimit(std::uint64_t pixels);
 
+// Group 4 streams are encoded by libtiff's scanline encoder instead of ours (the fallback, kept
+// for comparison); returns the previous setting.
+bool useLibtiffG4Encoder(bool on);
+
 // Clears every hook and restores the default limit.
 void resetImageHooks();
 

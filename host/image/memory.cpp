@@ -41,6 +41,7 @@ std::uint64_t setImagePixelLimit(std::uint64_t pixels) {
 void resetImageHooks() {
   hooks() = Hooks{};
   failImageWriteAfter(static_cast<std::size_t>(-1));
+  useLibtiffG4Encoder(false);
 }
 
 std::uint64_t imagePixelLimit() {

@@ -102,8 +102,10 @@ int readPixels(DgnRaster& r) {
     r.pixels.reset();
     return status;
   }
-  auto image = std::make_shared<ImageBuffer>();
-  const int status = readImageFile(r.fullPath.c_str(), IMAGEFILE_FROM_FILE, *image, nullptr);
+  // Through the share: a file read already (the same scan attached anew, or the bitmap just
+  // written over it) is not decoded again.
+  std::shared_ptr<const ImageBuffer> image;
+  const int status = readImageShared(r.fullPath.c_str(), image, nullptr);
   r.readStatus = status;
   if (status != 0) {
     r.pixels.reset();
