@@ -17,7 +17,7 @@
 #include "host/system/published.hpp"
 #include "host/system/timers.hpp"
 #include "host/view/api.h"
-#include "host/view/picture.hpp"
+#include "host/raster/picture.hpp"
 
 namespace pixmend::serve {
 namespace {

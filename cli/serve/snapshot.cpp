@@ -8,7 +8,7 @@
 #include "host/output/journal.hpp"
 #include "host/system/application.hpp"
 #include "host/view/api.h"
-#include "host/view/picture.hpp"
+#include "host/raster/picture.hpp"
 
 namespace pixmend::serve {
 namespace {
