@@ -48,13 +48,20 @@ void rememberChoice(RscFileHandle prefFile, int dialogId, const std::string& pat
 }
 
 // The one place where a file dialog gets its answer. 0 chosen, 1 cancelled.
-int chooseFile(const char* kind, char* fileName, const char* suggestedName, const char* defaultDirectory,
-               const char* title, RscFileHandle prefFile, int dialogId) {
+int chooseFile(const char* kind, char* fileName, const char* suggestedName, const char* filter,
+               const char* defaultDirectory, const char* title, RscFileHandle prefFile, int dialogId) {
   if (fileName == nullptr) return 1;
+  Question question;
+  question.kind = Question::Kind::File;
+  question.create = std::strcmp(kind, "file create") == 0;
+  question.text = title != nullptr ? title : "";
+  question.suggested = suggestedName != nullptr ? suggestedName : "";
+  question.filter = filter != nullptr ? filter : "";
+  question.directory = defaultDirectory != nullptr ? defaultDirectory : "";
   const std::string heading = std::string(kind) + " " + "\"" + (title != nullptr ? title : "") + "\"";
   std::string choice;
   std::string how = "answered";
-  if (auto answer = takeAnswer()) {
+  if (auto answer = takeAnswer(question)) {
     choice = answer->text;
   } else {
     how = "defaulted";
@@ -86,24 +93,26 @@ using namespace pixmend::host;
 
 extern "C" {
 
-int mdlDialog_fileOpen(char* fileName, RscFileHandle, int, const char* suggestedName, const char*,
+int mdlDialog_fileOpen(char* fileName, RscFileHandle, int, const char* suggestedName, const char* filter,
                        const char* defaultDirectory, const char* title) {
-  return chooseFile("file open", fileName, suggestedName, defaultDirectory, title, 0, 0);
+  return chooseFile("file open", fileName, suggestedName, filter, defaultDirectory, title, 0, 0);
 }
 
-int mdlDialog_fileCreate(char* fileName, RscFileHandle, int, const char* suggestedName, const char*,
+int mdlDialog_fileCreate(char* fileName, RscFileHandle, int, const char* suggestedName, const char* filter,
                          const char* defaultDirectory, const char* title) {
-  return chooseFile("file create", fileName, suggestedName, defaultDirectory, title, 0, 0);
+  return chooseFile("file create", fileName, suggestedName, filter, defaultDirectory, title, 0, 0);
 }
 
-int mdlDialog_defFileOpen(char* fileName, const char* suggestedName, const char*, const char* defaultDirectory,
-                          const char* title, RscFileHandle prefFile, int dialogId) {
-  return chooseFile("file open", fileName, suggestedName, defaultDirectory, title, prefFile, dialogId);
+int mdlDialog_defFileOpen(char* fileName, const char* suggestedName, const char* filter,
+                          const char* defaultDirectory, const char* title, RscFileHandle prefFile, int dialogId) {
+  return chooseFile("file open", fileName, suggestedName, filter, defaultDirectory, title, prefFile, dialogId);
 }
 
-int mdlDialog_defFileCreate(char* fileName, const char* suggestedName, const char*, const char* defaultDirectory,
-                            const char* title, RscFileHandle prefFile, int dialogId) {
-  return chooseFile("file create", fileName, suggestedName, defaultDirectory, title, prefFile, dialogId);
+int mdlDialog_defFileCreate(char* fileName, const char* suggestedName, const char* filter,
+                            const char* defaultDirectory, const char* title, RscFileHandle prefFile,
+                            int dialogId) {
+  return chooseFile("file create", fileName, suggestedName, filter, defaultDirectory, title, prefFile,
+                    dialogId);
 }
 
 StringList* mdlFileList_edit(int* resultP, StringList* list, const char* title, char* directory, const char*) {
@@ -111,7 +120,12 @@ StringList* mdlFileList_edit(int* resultP, StringList* list, const char* title, 
   if (list == nullptr) list = mdlStringList_create(0, 1);
   if (mdlStringList_size(list) < 0) return nullptr;
   const std::string heading = std::string("file list \"") + (title != nullptr ? title : "") + "\"";
-  auto answer = takeAnswer();
+  Question question;
+  question.kind = Question::Kind::File;
+  question.text = title != nullptr ? title : "";
+  question.directory = directory != nullptr ? directory : "";
+  question.several = true;
+  auto answer = takeAnswer(question);
   if (!answer || answer->text.empty() || answer->text == "cancel") {
     note(heading + " -> cancelled (" + (answer ? "answered" : "defaulted") + ")");
     return list;

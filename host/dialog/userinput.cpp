@@ -133,8 +133,12 @@ int mdlDialog_openModal(int* lastActionP, RscFileHandle rscFile, int dialogId) {
   std::string how = "answered";
   // Each answer is tried on the open dialog; a button without an action leaves it open for the
   // next one. With no answers left, the first action button ends it.
+  Question question;
+  question.kind = Question::Kind::Dialog;
+  question.dialogId = dialogId;
+  question.text = db->title;
   while (!db->closed) {
-    auto answer = takeAnswer();
+    auto answer = takeAnswer(question);
     int index = -1;
     if (answer && answer->text.rfind("item ", 0) == 0) {
       // "item ID VALUE": the user fills in an item of the modal dialog before pressing a button.
