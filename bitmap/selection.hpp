@@ -66,7 +66,6 @@ struct SelectionState {
     return rows < static_cast<std::size_t>(height) ? static_cast<int>(rows) : height;
   }
   BitmapView markView() const { return {mark.get(), width, usableHeight()}; }
-  ConstBitmapView workView() const { return {work.get(), width, usableHeight()}; }
 
   // Frees both buffers and resets the pointers; the box is kept.
   void release() {

@@ -30,7 +30,7 @@
 
 #include "host/design/designfile.hpp"
 #include "host/files/files.hpp"
-#include "host/resource/file.hpp"
+#include "host/resource/rscfile.hpp"
 #include "support/random_bitmap.hpp"
 #include "support/scratch_dir.hpp"
 
