@@ -29,6 +29,23 @@
 namespace pixmend::app {
 namespace {
 
+// The undo store: one saved state of the active raster.
+//
+// Ownership: `bitmap` is a malloc'd block (released with mdlImage_freeImage), owned by the store
+// while either flag is set; undo and redo exchange it with the active bitmap. The store belongs to
+// the attachment it was taken from: while another raster is active, undo and redo find it empty.
+struct UndoStore {
+  unsigned char* bitmap = nullptr;
+  Point2d size{};
+  RasterRendering rendering{};
+  RasterGeoReference geoReference{};
+  RasterExtendedInfo extended{};
+  int undoAvailable = 0;
+  int redoAvailable = 0;
+  DgnRasterP raster = nullptr;     // the attachment the state belongs to
+  unsigned long long bitmapState = 0;  // the number of the stored bitmap's state (app/session.hpp)
+};
+
 UndoStore store;
 
 void freeStoreBitmap() {
@@ -154,10 +171,6 @@ DgnRasterP recoveryTarget() {
 }
 
 }  // namespace
-
-UndoStore& undoStore() {
-  return store;
-}
 
 bool pushUndo() {
   ActiveRaster& r = activeRaster();

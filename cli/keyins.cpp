@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/commands.hpp"
-#include "host/resource/file.hpp"
+#include "host/resource/rscfile.hpp"
 #include "host/state/api.h"
 #include "host/state/state.hpp"
 #include "host/system/loader.hpp"

@@ -288,7 +288,7 @@ bool affineBox(const AffineTransform& t, int width, int height, WarpBox& box) {
     maxY = i == 0 ? y : std::max(maxY, y);
   }
   const long long bw = maxX - minX, bh = maxY - minY;
-  if (bw > kMaxWarpSide || bh > kMaxWarpSide || static_cast<std::uint64_t>(bw * bh) > kMaxWarpPixels) return false;
+  if (bw > kMaxWarpedSide || bh > kMaxWarpedSide || static_cast<std::uint64_t>(bw * bh) > kMaxWarpedPixels) return false;
   box.minX = static_cast<int>(minX);
   box.maxX = static_cast<int>(maxX);
   box.minY = static_cast<int>(minY);
@@ -386,8 +386,8 @@ const std::uint8_t* holdSourceCopy(WarpKind kind, const std::uint8_t* source, in
     g_failNextCopy = false;
     return nullptr;
   }
-  if (source == nullptr || width <= 0 || height <= 0 || width > kMaxWarpSide || height > kMaxWarpSide ||
-      static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxWarpPixels)
+  if (source == nullptr || width <= 0 || height <= 0 || width > kMaxWarpedSide || height > kMaxWarpedSide ||
+      static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxWarpedPixels)
     return nullptr;
   const std::size_t bytes = bitmapBytes(width, height);
   std::unique_ptr<std::uint8_t, FreeDeleter> copy(static_cast<std::uint8_t*>(std::calloc(bytes, 1)));
@@ -404,9 +404,9 @@ const std::uint8_t* holdSourceCopy(WarpKind kind, const std::uint8_t* source, in
 
 bool holdSource(WarpKind kind, const std::uint8_t* source, int width, int height, long long sourceSize) {
   const std::size_t bytes = bitmapBytes(width, height);
-  if (g_failNextCopy || source == nullptr || width <= 0 || height <= 0 || width > kMaxWarpSide ||
-      height > kMaxWarpSide ||
-      static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxWarpPixels ||
+  if (g_failNextCopy || source == nullptr || width <= 0 || height <= 0 || width > kMaxWarpedSide ||
+      height > kMaxWarpedSide ||
+      static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxWarpedPixels ||
       sourceSize < 0 || static_cast<std::size_t>(sourceSize) < bytes)
     return holdSourceCopy(kind, source, width, height, sourceSize) != nullptr;
   releaseSourceCopy();

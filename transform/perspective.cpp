@@ -222,7 +222,7 @@ void printQuads(const Quad& pre, const Quad& post) {
 
 // Truncates a mapped coordinate; false when it is not finite or beyond the warp limits.
 bool truncated(double value, double& out) {
-  if (!(std::fabs(value) < pixmend::kMaxWarpSide)) return false;
+  if (!(std::fabs(value) < pixmend::kMaxWarpedSide)) return false;
   out = static_cast<double>(static_cast<int>(value));
   return true;
 }
@@ -255,7 +255,7 @@ bool setUpPerspective(int a, int b, const int* corners, int& width, int& height)
     maxX = std::max(maxX, mapped[i].x);
     maxY = std::max(maxY, mapped[i].y);
   }
-  if (maxX * maxY > static_cast<double>(pixmend::kMaxWarpPixels)) return false;
+  if (maxX * maxY > static_cast<double>(pixmend::kMaxWarpedPixels)) return false;
 
   pre.v00 = {0, 0};
   pre.v10 = {ad - 1, 0};

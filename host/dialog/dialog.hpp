@@ -13,6 +13,8 @@
 
 namespace pixmend::host {
 
+// Largest side of a dialog or window, and of an item in it, in pixels; coordinates given to the
+// drawing calls are kept within twice that on either side.
 constexpr int kMaxDialogSide = 4096;
 
 struct OptionEntry {

@@ -10,12 +10,8 @@
 #include <string>
 #include <vector>
 
-#if __has_include("host/config/config.hpp")
-#include "host/config/config.hpp"
-#define PIXMEND_HAVE_CONFIG 1
-#endif
-
 #include "common/rememberedfile.hpp"
+#include "host/config/config.hpp"
 #include "host/dialog/dialog.hpp"
 #include "host/output/answers.hpp"
 #include "host/output/journal.hpp"
@@ -165,12 +161,7 @@ StringList* mdlFileList_edit(int* resultP, StringList* list, const char* title, 
 int mdlDialog_userPrefFileOpen(RscFileHandle* handleP, int write) {
   if (handleP == nullptr) return RSC_ERR_BAD_ARGUMENT;
   *handleP = 0;
-#ifdef PIXMEND_HAVE_CONFIG
   const std::optional<std::string> path = expandedVariable("MS_USERPREF");
-#else
-  const char* env = std::getenv("MS_USERPREF");
-  const std::optional<std::string> path = env != nullptr ? std::optional<std::string>(env) : std::nullopt;
-#endif
   if (!path || path->empty()) return RSC_ERR_FILE_NOT_FOUND;
   int status = mdlResource_openFile(handleP, path->c_str(), write ? RSC_READWRITE : RSC_READONLY);
   if (status == RSC_ERR_FILE_NOT_FOUND && write) {

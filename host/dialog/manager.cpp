@@ -13,7 +13,7 @@
 #include "host/dialog/dispatch.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
-#include "host/resource/files.hpp"
+#include "host/resource/openfiles.hpp"
 #include "host/system/registry.hpp"
 
 namespace pixmend::host {

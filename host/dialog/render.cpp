@@ -5,7 +5,7 @@
 
 #include "host/dialog/dialog.hpp"
 #include "host/output/journal.hpp"
-#include "host/resource/files.hpp"
+#include "host/resource/openfiles.hpp"
 #include "host/resource/images.hpp"
 #include "host/system/publish.hpp"
 

@@ -42,10 +42,11 @@ struct ImageBuffer {
   ConstBitmapView constView() const { return {data.get(), width, height}; }
 };
 
-// Largest side and largest pixel count of a bitmap the library makes (the count can be lowered
-// for tests and fuzzing, see image_testing.hpp). A0 at 1200 dpi is 2.2 gigapixels.
-inline constexpr int kMaxImageSide = 1 << 24;
-inline constexpr std::uint64_t kDefaultPixelLimit = std::uint64_t{1} << 32;
+// Largest side and largest pixel count of an image buffer the library makes in memory (read from a
+// file, created, rotated or mirrored; the count can be lowered for tests and fuzzing, see
+// image_testing.hpp). A0 at 1200 dpi is 2.2 gigapixels.
+inline constexpr int kMaxImageBufferSide = 1 << 24;
+inline constexpr std::uint64_t kDefaultImageBufferPixels = std::uint64_t{1} << 32;
 
 std::uint64_t imagePixelLimit();
 // True when width x height is a size the library accepts (both positive, within the limits).

@@ -13,7 +13,7 @@ namespace {
 struct Hooks {
   long long failAt = -1;  // allocation number that fails, -1 for none
   long long count = 0;
-  std::uint64_t pixelLimit = kDefaultPixelLimit;
+  std::uint64_t pixelLimit = kDefaultImageBufferPixels;
 };
 
 Hooks& hooks() {
@@ -49,7 +49,7 @@ std::uint64_t imagePixelLimit() {
 }
 
 bool imageSizeAllowed(long long width, long long height) {
-  if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
+  if (width <= 0 || height <= 0 || width > kMaxImageBufferSide || height > kMaxImageBufferSide) return false;
   return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) <= imagePixelLimit();
 }
 

@@ -31,10 +31,10 @@ std::vector<std::uint8_t> markBytes(const SelectionState& s) {
 // fills by every export that writes into it (delete selected, the pastes, inversion); after every
 // step the marks and the box equal those of a reference state on an untouched copy.
 TEST_F(SelectionSource, FillsReadTheRasterAsItStoodAtCreation) {
-  test::Rng rng(31);
+  testsupport::Rng rng(31);
   for (int session = 0; session < 300; ++session) {
     const int w = rng.uniform(1, 90), h = rng.uniform(1, 40);
-    test::RandomBitmap raster = test::randomBitmap(rng, w, h, 0.55, test::Padding::Random);
+    testsupport::RandomBitmap raster = testsupport::randomBitmap(rng, w, h, 0.55, testsupport::Padding::Random);
     const std::vector<std::uint8_t> original = raster.bits;
     const int size = static_cast<int>(raster.bits.size());
     SCOPED_TRACE(::testing::Message() << "session " << session << ", " << w << " x " << h);
@@ -51,8 +51,8 @@ TEST_F(SelectionSource, FillsReadTheRasterAsItStoodAtCreation) {
           VXDllDeleteSelected(raster.bits.data());
           break;
         case 1: {
-          const test::RandomBitmap piece =
-              test::randomBitmap(rng, rng.uniform(1, 20), rng.uniform(1, 9), 0.5);
+          const testsupport::RandomBitmap piece =
+              testsupport::randomBitmap(rng, rng.uniform(1, 20), rng.uniform(1, 9), 0.5);
           const int x = rng.uniform(-5, w), y = rng.uniform(-5, h - 1);
           const int rows = std::min(piece.height, h - y);  // the pastes do not clip below the raster
           if (rng.chance(0.5)) {

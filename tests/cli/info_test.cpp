@@ -48,8 +48,8 @@ class ImageCommands : public ::testing::Test {
 };
 
 TEST_F(ImageCommands, ConvertRoundTripsAndInfoDescribes) {
-  pixmend::test::Rng rng(71);
-  const pixmend::test::RandomBitmap b = pixmend::test::randomBitmap(rng, 123, 45, 0.3);
+  pixmend::testsupport::Rng rng(71);
+  const pixmend::testsupport::RandomBitmap b = pixmend::testsupport::randomBitmap(rng, 123, 45, 0.3);
   const Point2d size{b.width, b.height};
   ASSERT_EQ(mdlImage_createFileFromBitMap(file("a.tif").c_str(), IMAGEFILE_TIFF, &size, b.bits.data(), 0, 0,
                                           0, nullptr),

@@ -40,7 +40,7 @@ Bits expectedPixels(const Bits& in, bool invert) {
     for (int x = 0; x < in.width; ++x) out.put(x, y, in.get(x, y) != invert);
   const std::size_t n = rowBytes(in.width);
   for (int y = 0; y < in.height; ++y)
-    out.bytes[(y + 1) * n - 1] &= static_cast<std::uint8_t>(~test::paddingMask(in.width));
+    out.bytes[(y + 1) * n - 1] &= static_cast<std::uint8_t>(~testsupport::paddingMask(in.width));
   return out;
 }
 
@@ -59,12 +59,12 @@ void checkRoundTrip(const Bits& in, bool invert, bool lsbFirst) {
 }
 
 TEST_F(G4Encoder, RandomBitmapsOfEveryWidthDecodeToThemselves) {
-  test::Rng rng(21);
+  testsupport::Rng rng(21);
   for (int w = 1; w <= 130; ++w) {
     for (double density : {0.0, 0.03, 0.5, 0.97, 1.0}) {
       SCOPED_TRACE(::testing::Message() << "width " << w << " density " << density);
       Bits in = randomBits(rng, w, 1 + w % 17, density);
-      test::randomizePadding(rng, BitmapView(in.bytes.data(), in.width, in.height));
+      testsupport::randomizePadding(rng, BitmapView(in.bytes.data(), in.width, in.height));
       checkRoundTrip(in, w % 3 == 0, w % 5 == 0);
     }
   }
@@ -74,7 +74,7 @@ TEST_F(G4Encoder, RandomBitmapsOfEveryWidthDecodeToThemselves) {
 // to 1728, the shared ones up to 2560 and the repeated 2560 of longer runs; rows that shift a
 // little against the row above (vertical codes), a lot (horizontal) or end early (pass codes).
 TEST_F(G4Encoder, LongRunsUseEveryMakeUpCode) {
-  test::Rng rng(7);
+  testsupport::Rng rng(7);
   for (int width : {2561, 2623, 2624, 2625, 5187, 20000}) {
     Bits in = blank(width, 64);
     for (int y = 0; y < in.height; ++y) {
@@ -150,7 +150,7 @@ TEST_F(G4Encoder, TheBenchmarkSheetSurvivesEncoding) {
 
 // A min-is-black file keeps storing ink as 0 through the writer's inverted encoding.
 TEST_F(G4Encoder, TheWriterEncodesInkAsZeroForMinIsBlackFiles) {
-  test::Rng rng(5);
+  testsupport::Rng rng(5);
   Bits in = randomBits(rng, 77, 31, 0.2);
   host::CarriedProperties carry;
   carry.photometric = PHOTOMETRIC_MINISBLACK;

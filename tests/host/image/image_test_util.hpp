@@ -68,7 +68,7 @@ struct Bits {
   Point2d size() const { return {width, height}; }
   bool get(int x, int y) const { return ConstBitmapView(bytes.data(), width, height).get(x, y); }
   void put(int x, int y, bool ink) { BitmapView(bytes.data(), width, height).put(x, y, ink); }
-  std::size_t ones() const { return test::countInk(ConstBitmapView(bytes.data(), width, height)); }
+  std::size_t ones() const { return testsupport::countInk(ConstBitmapView(bytes.data(), width, height)); }
   bool operator==(const Bits& o) const { return width == o.width && height == o.height && bytes == o.bytes; }
 };
 
@@ -80,8 +80,8 @@ inline Bits blank(int width, int height) {
   return b;
 }
 
-inline Bits randomBits(test::Rng& rng, int width, int height, double density = 0.3) {
-  const test::RandomBitmap r = test::randomBitmap(rng, width, height, density);
+inline Bits randomBits(testsupport::Rng& rng, int width, int height, double density = 0.3) {
+  const testsupport::RandomBitmap r = testsupport::randomBitmap(rng, width, height, density);
   Bits b;
   b.width = width;
   b.height = height;

@@ -46,7 +46,7 @@ Bits bitsOf(const host::ImageBuffer& image) {
 }
 
 TEST_F(SharedDecodes, AFileHeldByOneReaderIsNotDecodedForTheNext) {
-  test::Rng rng(4);
+  testsupport::Rng rng(4);
   const Bits original = randomBits(rng, 301, 97, 0.2);
   writeFile(file("scan.tif"), original);
   host::resetHost();  // what the write kept goes: the file is decoded
@@ -70,14 +70,14 @@ TEST_F(SharedDecodes, AFileHeldByOneReaderIsNotDecodedForTheNext) {
 }
 
 TEST_F(SharedDecodes, TheBitmapWrittenIsWhatTheNextReaderOfItsFileGets) {
-  test::Rng rng(5);
+  testsupport::Rng rng(5);
   writeFile(file("scan.tif"), randomBits(rng, 130, 40, 0.3));
   host::resetHost();
   std::shared_ptr<const host::ImageBuffer> display;
   ASSERT_EQ(host::readImageShared(file("scan.tif").c_str(), display, nullptr), 0);
   display.reset();  // the host lets go before a write-back
   Bits edited = randomBits(rng, 130, 40, 0.3);
-  test::randomizePadding(rng, BitmapView(edited.bytes.data(), edited.width, edited.height));
+  testsupport::randomizePadding(rng, BitmapView(edited.bytes.data(), edited.width, edited.height));
   writeFile(file("scan.tif"), edited);
   ASSERT_EQ(host::readImageShared(file("scan.tif").c_str(), display, nullptr), 0);
   EXPECT_EQ(host::sharedDecodeCount(), 1);                    // taken, not decoded
@@ -95,7 +95,7 @@ TEST_F(SharedDecodes, TheBitmapWrittenIsWhatTheNextReaderOfItsFileGets) {
 }
 
 TEST_F(SharedDecodes, AFileChangedByAnyoneElseIsDecodedAnew) {
-  test::Rng rng(6);
+  testsupport::Rng rng(6);
   const Bits first = randomBits(rng, 64, 64, 0.5);
   writeFile(file("scan.tif"), first);
   std::shared_ptr<const host::ImageBuffer> display;
@@ -128,7 +128,7 @@ TEST_F(SharedDecodes, AFileChangedByAnyoneElseIsDecodedAnew) {
 // The bitmap kept after a write stands only for the bytes written: the file rewritten by another
 // program before anyone read it is decoded.
 TEST_F(SharedDecodes, AWrittenFileRewrittenElsewhereIsDecoded) {
-  test::Rng rng(8);
+  testsupport::Rng rng(8);
   const Bits ours = randomBits(rng, 50, 20, 0.4), theirs = randomBits(rng, 50, 20, 0.4);
   writeFile(file("theirs.tif"), theirs);
   const std::vector<std::uint8_t> replacement = readBytes(file("theirs.tif"));
