@@ -318,6 +318,21 @@ void dropRasters() {
   all.redrawPending = false;
 }
 
+namespace {
+
+// The design stores, restores and drops the attachments through these (it lies below this group).
+const bool keeperHandedOver = [] {
+  AttachmentKeeper keeper;
+  keeper.stored = storedRasters;
+  keeper.restore = restoreRasters;
+  keeper.drop = dropRasters;
+  keeper.any = [] { return !attachments().live.empty(); };
+  setAttachmentKeeper(keeper);
+  return true;
+}();
+
+}  // namespace
+
 }  // namespace pixmend::host
 
 using namespace pixmend::host;
