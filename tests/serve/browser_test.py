@@ -228,7 +228,7 @@ def choose(driver, entry):
     settled(driver, seq)
 
 
-def copy_by_hand(driver, pixmend, folder, work):
+def copy_by_hand(driver, folder, work):
     """The label copied with four clicks; the picture and the file change at the target only."""
     path = os.path.join(folder, "drawing.tif")
     before = Bitmap(path, work)
@@ -257,7 +257,7 @@ def copy_by_hand(driver, pixmend, folder, work):
     xs, ys = sorted([corner1[0], corner2[0]]), sorted([corner1[1], corner2[1]])
     piece = before.piece(column(xs[0]), row(ys[1]), column(xs[1]), row(ys[0]))
     assert piece[1] > 40 and len(piece[0]) > 30 and any(piece[0]), "the rectangle missed the label"
-    expected = before
+    expected = before  # the file as it was, the paste made in it
     expected.paste_transparent(piece, column(to[0] + xs[0] - source[0]), row(to[1] + ys[1] - source[1]))
     after = Bitmap(path, work)
     assert (after.w, after.h) == (expected.w, expected.h)
@@ -357,7 +357,7 @@ def main():
         keyin(driver, "vxraster undo")
         assert pixels(pixmend, served, "drawing.tif") == before, "undo did not bring the scan back"
         assert ink_near(driver, *GLYPH, 12) == glyph_before
-        copy_by_hand(driver, pixmend, served, work)
+        copy_by_hand(driver, served, work)
         rotate_by_hand(driver, pixmend, served)
         keyin(driver, "vxraster undo")
         # Quit from the page: its confirmation accepted, the session ends, the server stops.
