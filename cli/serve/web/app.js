@@ -42,11 +42,22 @@ function setBusy(delta) {
   $('busy').hidden = busy <= 0;
 }
 
+// Steps leave the page one at a time, in the order the user made them. Sent together they would
+// travel on separate connections and could be played in any order: an angle typed into the tool
+// settings and the click that accepts it, both sent by that one click, must be played in that
+// order. Answers to a question do not queue here (the step that asked waits for them).
+let stepsSent = Promise.resolve();
+function sendStep(line) {
+  const reply = stepsSent.then(() => request('api/step', {line}));
+  stepsSent = reply.catch(() => {});
+  return reply;
+}
+
 // Plays one line in the session; the reply is the new state (or says the step was skipped).
 async function play(line) {
   setBusy(1);
   try {
-    const reply = await request('api/step', {line});
+    const reply = await sendStep(line);
     if (!reply.skipped) show(reply);
     return reply;
   } catch (e) {
@@ -512,7 +523,7 @@ async function sendCursor() {
   cursorBusy = true;
   cursorLast = performance.now();
   try {
-    const reply = await request('api/step', {line: `cursor ${x} ${y}`});
+    const reply = await sendStep(`cursor ${x} ${y}`);
     if (!reply.skipped) show(reply);
   } catch (e) {
     // A cursor move refused (a box waits) is no news to the user.
