@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #if __has_include("host/config/config.hpp")
 #include "host/config/config.hpp"
 #define PIXMEND_HAVE_CONFIG 1
@@ -146,6 +148,37 @@ StringList* mdlFileList_edit(int* resultP, StringList* list, const char* title, 
   if (resultP != nullptr) *resultP = ACTIONBUTTON_OK;
   note(heading + " -> " + std::to_string(paths.size()) + " files (answered)");
   return list;
+}
+
+int mdlDialog_selectDirectory(char* directory, const char* title) {
+  if (directory == nullptr) return ACTIONBUTTON_CANCEL;
+  const std::string heading = std::string("directory \"") + (title != nullptr ? title : "") + "\"";
+  std::string start(directory, strnlen(directory, MAXFILELENGTH - 1));
+  std::string choice = start;
+  std::string how = "answered";
+  if (auto answer = takeAnswer()) {
+    choice = answer->text;
+  } else {
+    how = "defaulted";
+  }
+  if (choice.empty() || choice == "cancel") {
+    note(heading + " -> cancelled (" + how + ")");
+    return ACTIONBUTTON_CANCEL;
+  }
+  if (choice[0] != '/' && !start.empty()) choice = (start.back() == '/' ? start : start + "/") + choice;
+  if (choice.back() != '/') choice += '/';
+  struct stat info {};
+  if (::stat(choice.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    note(heading + " -> refused, " + choice + " is no directory (" + how + ")");
+    return ACTIONBUTTON_CANCEL;
+  }
+  if (choice.size() >= MAXFILELENGTH) {
+    note(heading + " -> refused, the name is longer than " + std::to_string(MAXFILELENGTH - 1) + " characters");
+    return ACTIONBUTTON_CANCEL;
+  }
+  std::snprintf(directory, MAXFILELENGTH, "%s", choice.c_str());
+  note(heading + " -> " + choice + " (" + how + ")");
+  return ACTIONBUTTON_OK;
 }
 
 int mdlDialog_userPrefFileOpen(RscFileHandle* handleP, int write) {

@@ -64,6 +64,19 @@ void drawItemFrame(MSDialog* db, const Item& item) {
       c.frame(r, kGreyed);
       c.text(item.text, r.origin.x + 3, middleY(r), ink, &r);
       break;
+    case RTYPE_COMBOBOX: {  // a text field with the button that offers its entries
+      labelLeft();
+      c.fill(r, kField);
+      c.frame(r, kGreyed);
+      const BSIRect arrowBox{{r.corner.x - 13, r.origin.y}, r.corner};
+      c.fill(arrowBox, kButton);
+      c.frame(arrowBox, kGreyed);
+      const BSIRect textArea{r.origin, {arrowBox.origin.x, r.corner.y}};
+      c.text(item.text, r.origin.x + 3, middleY(r), ink, &textArea);
+      const int ax = r.corner.x - 10, ay = middleY(r) + 3;
+      for (int i = 0; i < 4; ++i) c.line(ax + i, ay + i, ax + 6 - i, ay + i, ink);
+      break;
+    }
     case RTYPE_OPTIONBTN: {
       labelLeft();
       c.fill(r, kButton);
@@ -103,7 +116,7 @@ void drawItemFrame(MSDialog* db, const Item& item) {
       for (int row = 0; row < rows; ++row) {
         const int y = r.origin.y + 2 + row * fontHeight();
         if (y >= r.corner.y) break;
-        const bool selected = static_cast<double>(row) == item.number;
+        const bool selected = std::binary_search(item.selection.begin(), item.selection.end(), row);
         if (selected) c.fill(BSIRect{{inner.origin.x, y}, {inner.corner.x, std::min(y + fontHeight(), inner.corner.y)}}, 10);
         ListRow* listRow = mdlListModel_getRowAtIndex(item.model, row);
         for (int col = 0; col < columns; ++col) {
@@ -112,6 +125,7 @@ void drawItemFrame(MSDialog* db, const Item& item) {
           BSIRect clip{{std::max(cell.origin.x, inner.origin.x), std::max(cell.origin.y, inner.origin.y)},
                        {std::min(cell.corner.x, inner.corner.x), std::min(cell.corner.y, inner.corner.y)}};
           c.text(text, cell.origin.x + 1, y, selected ? kField : ink, &clip);
+          if (row == item.editRow && col == item.editColumn) c.frame(clip, 4);  // the open editor
         }
       }
       break;
