@@ -168,6 +168,10 @@ int mdlDialog_openModal(int *lastActionP, RscFileHandle rscFile, int dialogId);
  * application, any owner), the most recently opened first. */
 MSDialog *mdlDialog_find(int dialogId, MdlDesc *owner);
 MSDialog *mdlDialog_findByTypeAndId(unsigned int type, int id, MdlDesc *owner);
+/* Presses push button `itemIndex` as the user would (a hook activating a dialog's default
+ * button on a double click): its hook or the dialog's gets the button message, then its action
+ * ends a modal dialog. Refused for a disabled or hidden button. */
+int mdlDialog_pushButtonActivate(MSDialog *db, int itemIndex);
 /* Closes the dialog once the hook that asks has returned (at once when no hook is running). */
 int mdlDialog_closeCommandQueue(MSDialog *db);
 int mdlWindow_close(MSWindow *window, int reserved1, int reserved2);

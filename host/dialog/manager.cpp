@@ -310,6 +310,18 @@ MSDialog* mdlDialog_findByTypeAndId(unsigned int type, int id, MdlDesc* owner) {
   return mdlDialog_find(id, owner);
 }
 
+int mdlDialog_pushButtonActivate(MSDialog* db, int itemIndex) {
+  auto holder = holderOf(db);
+  if (!holder || holder->closed || holder->closing || itemIndex < 0 ||
+      itemIndex >= static_cast<int>(holder->items.size())) {
+    return RSC_ERR_BAD_ARGUMENT;
+  }
+  const ItemSpec& spec = holder->items[static_cast<std::size_t>(itemIndex)].spec;
+  if (spec.type != RTYPE_PUSHBTN || !spec.enabled || !spec.visible) return RSC_ERR_BAD_ARGUMENT;
+  press(holder, itemIndex);
+  return RSC_SUCCESS;
+}
+
 int mdlDialog_closeCommandQueue(MSDialog* db) {
   auto holder = holderOf(db);
   if (!holder || holder->closed) return RSC_ERR_BAD_ARGUMENT;
