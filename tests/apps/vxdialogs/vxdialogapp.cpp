@@ -46,9 +46,28 @@ void printList(const char* what, StringList* list) {
   }
 }
 
+// The scales as the saved form gives them ("name=value", the active one marked with '*').
 void showScales() {
   const double* active = vxlibPlotScale_getActiveScaleP();
-  toolSubsystem_printf("vxdlg: active scale %.6f\n", active != nullptr ? *active : -1.0);
+  std::string shown;
+  if (mdlResource_createFile("shown.rsc", "scales shown", 0) == 0) {
+    VxlibRscFile file{};
+    if (vxlibResource_openFile(&file, "shown.rsc", 1) == 0 && vxlibPlotScale_saveSettings(&file) == 0) {
+      StringList* list = vxlibResource_loadStringList(&file, 20001);
+      const long strings = mdlStringList_size(list) * mdlStringList_stringsPerMember(list);
+      for (long i = 0; i + 1 < strings; i += 2) {
+        char* name = nullptr;
+        char* value = nullptr;
+        long* info = nullptr;
+        mdlStringList_getMember(&name, &info, list, i);
+        mdlStringList_getMember(&value, nullptr, list, i + 1);
+        shown += std::string(" ") + (info != nullptr && info[0] != 0 ? "*" : "") + name + "=" + value;
+      }
+      mdlStringList_destroy(list);
+    }
+    vxlibResource_closeFile(&file);
+  }
+  toolSubsystem_printf("vxdlg: active scale %.6f;%s\n", active != nullptr ? *active : -1.0, shown.c_str());
 }
 
 void scales(char*) {

@@ -242,7 +242,6 @@ int vxlibPlotScale_setActiveScale(double scale, int notifySelf) {
 int vxlibPlotScale_dialogOpen(void) {
   PlotScale* r = plotScaleRecord();
   if (r == nullptr || r->list == nullptr) return VXLIB_ERROR;
-  const double previous = r->activeScale;
   int action = 0;
   if (mdlDialog_openModal(&action, 0, kPlotScaleDialog) != 0) return VXLIB_ERROR;
   // Every dialog that offers the scales (whichever application shows it) gets the new list.
@@ -252,8 +251,9 @@ int vxlibPlotScale_dialogOpen(void) {
       fillScaleOption(db, i, r);
     }
   }
-  // The active row may have moved or its value been edited: the applications hear of any change.
-  activeScaleMayHaveChanged(r, previous);
+  // The active row may have moved or its value been edited: the applications hear of a change
+  // the dialog has not announced yet.
+  activeScaleMayHaveChanged(r, r->activeScale);
   return VXLIB_SUCCESS;
 }
 
