@@ -2,6 +2,8 @@
 // an empty queue takes the suggested name. The remembering variants keep the choice in the
 // remembered-file record of their dialog identifier in the given preference file
 // (common/rememberedfile.hpp).
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -156,6 +158,37 @@ StringList* mdlFileList_edit(int* resultP, StringList* list, const char* title, 
   if (resultP != nullptr) *resultP = ACTIONBUTTON_OK;
   note(heading + " -> " + std::to_string(paths.size()) + " files (answered)");
   return list;
+}
+
+int mdlDialog_selectDirectory(char* directory, const char* title) {
+  if (directory == nullptr) return ACTIONBUTTON_CANCEL;
+  const std::string heading = std::string("directory \"") + (title != nullptr ? title : "") + "\"";
+  std::string start(directory, strnlen(directory, MAXFILELENGTH - 1));
+  std::string choice = start;
+  std::string how = "answered";
+  if (auto answer = takeAnswer()) {
+    choice = answer->text;
+  } else {
+    how = "defaulted";
+  }
+  if (choice.empty() || choice == "cancel") {
+    note(heading + " -> cancelled (" + how + ")");
+    return ACTIONBUTTON_CANCEL;
+  }
+  if (choice[0] != '/' && !start.empty()) choice = (start.back() == '/' ? start : start + "/") + choice;
+  if (choice.back() != '/') choice += '/';
+  struct stat info {};
+  if (::stat(choice.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    note(heading + " -> refused, " + choice + " is no directory (" + how + ")");
+    return ACTIONBUTTON_CANCEL;
+  }
+  if (choice.size() >= MAXFILELENGTH) {
+    note(heading + " -> refused, the name is longer than " + std::to_string(MAXFILELENGTH - 1) + " characters");
+    return ACTIONBUTTON_CANCEL;
+  }
+  std::snprintf(directory, MAXFILELENGTH, "%s", choice.c_str());
+  note(heading + " -> " + choice + " (" + how + ")");
+  return ACTIONBUTTON_OK;
 }
 
 int mdlDialog_userPrefFileOpen(RscFileHandle* handleP, int write) {
