@@ -184,15 +184,15 @@ bool pushUndo() {
   store.raster = nullptr;
   store.bitmapState = r.bitmapState;
   markBitmapEdited();
-  const int bytes = mdlImage_memorySize(&r.size, IMAGEFORMAT_BITMAP);
-  void* copy = bytes > 0 && r.bitmap != nullptr ? std::malloc(static_cast<std::size_t>(bytes)) : nullptr;
-  if (copy == nullptr) {
+  // The image library's copy: a bitmap it read from a mapped decode is copied by mapping, so the
+  // store costs only the pages the edit then changes.
+  unsigned char* copy = nullptr;
+  if (r.bitmap == nullptr || mdlImage_copyImage(&copy, r.bitmap, &r.size, IMAGEFORMAT_BITMAP) != SUCCESS) {
     store.size = Point2d{0, 0};
     okBox("Insufficient memory is available", 4);
     return false;
   }
-  std::memcpy(copy, r.bitmap, static_cast<std::size_t>(bytes));
-  store.bitmap = static_cast<unsigned char*>(copy);
+  store.bitmap = copy;
   store.raster = r.raster;
   store.undoAvailable = 1;
   return true;

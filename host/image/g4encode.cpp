@@ -213,8 +213,9 @@ int encodeG4Stream(const ConstBitmapView& in, bool invert, bool lsbFirst, std::v
     // The line above the first is all white: no changing elements.
     int referenceCount = 0;
     for (int i = 0; i < kSentinels; ++i) reference[i] = in.width;
-    // A first guess that a drawing's stream rarely outgrows; rows make room as they need it.
-    out.resize(start + std::max<std::size_t>(4096, in.bytes() / 8));
+    // A first guess near a scanned drawing's stream (some 5 % of its bitmap), every byte of which
+    // is written and so costs memory; rows make room as they need it.
+    out.resize(start + std::max<std::size_t>(4096, in.bytes() / 16));
     std::size_t used = start;
     BitWriter bits(out.data() + used);
     for (int y = 0; y < in.height; ++y) {

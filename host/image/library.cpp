@@ -220,13 +220,22 @@ int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFun
     return rc;
   }
   // The very bytes decoded already (by the host's attachment, or the bitmap this library just
-  // wrote as them): a copy, not a second decode.
+  // wrote as them): a copy, not a second decode; one that borrows the decode's pages until it
+  // changes them when the decode is a memory file's.
   std::shared_ptr<const ImageBuffer> shared;
   long long damage = -1;
   int sharedType = IMAGEFILE_UNKNOWN;
   if (sharedDecodeOf(path, file.data(), file.size(), shared, damage, sharedType)) {
-    if (const int rc = allocateImage(shared->width, shared->height, out, false); rc != 0) return rc;
-    std::memcpy(out.data.get(), shared->data.get(), shared->bytes());
+    ImageBytes borrowed(cloneMappedBitmap(shared->data.get()));
+    if (borrowed) {
+      if (!imageAllocationAllowed()) return MDLERR_INSFMEMORY;  // counted as the allocation it stands for
+      out.data = std::move(borrowed);
+      out.width = shared->width;
+      out.height = shared->height;
+    } else {
+      if (const int rc = allocateImage(shared->width, shared->height, out, false); rc != 0) return rc;
+      std::memcpy(out.data.get(), shared->data.get(), shared->bytes());
+    }
     if (fileType != IMAGEFILE_FROM_FILE && fileType != sharedType)
       diag.notef("read as %s (its content), not as file type %d", typeName(sharedType), fileType);
     if (firstDamagedLine != nullptr) *firstDamagedLine = damage;

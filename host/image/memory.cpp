@@ -53,21 +53,44 @@ bool imageSizeAllowed(long long width, long long height) {
   return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) <= imagePixelLimit();
 }
 
-std::uint8_t* allocateImageBytes(std::size_t bytes, bool zero) {
+bool imageAllocationAllowed() {
   Hooks& h = hooks();
   const long long n = h.count++;
-  if (n == h.failAt) {
-    h.failAt = -1;
-    return nullptr;
-  }
+  if (n != h.failAt) return true;
+  h.failAt = -1;
+  return false;
+}
+
+namespace {
+
+thread_local int sharedScopes = 0;
+
+std::uint8_t* heapBytes(std::size_t bytes, bool zero) {
   const std::size_t ask = bytes == 0 ? 1 : bytes;
   return static_cast<std::uint8_t*>(zero ? std::calloc(ask, 1) : std::malloc(ask));
+}
+
+}  // namespace
+
+std::uint8_t* allocateImageBytes(std::size_t bytes, bool zero) {
+  return imageAllocationAllowed() ? heapBytes(bytes, zero) : nullptr;
+}
+
+SharedBitmapScope::SharedBitmapScope() {
+  ++sharedScopes;
+}
+SharedBitmapScope::~SharedBitmapScope() {
+  --sharedScopes;
 }
 
 int allocateImage(int width, int height, ImageBuffer& out, bool zero) {
   if (width <= 0 || height <= 0) return MDLERR_INVALIDIMAGE;
   if (!imageSizeAllowed(width, height)) return MDLERR_INSFMEMORY;
-  ImageBytes bytes(allocateImageBytes(bitmapBytes(width, height), zero));
+  const std::size_t size = bitmapBytes(width, height);
+  if (!imageAllocationAllowed()) return MDLERR_INSFMEMORY;
+  ImageBytes bytes;
+  if (sharedScopes > 0 && size >= kSharedBitmapMinBytes) bytes.reset(allocateSharedBitmap(size));  // zero-filled
+  if (!bytes) bytes.reset(heapBytes(size, zero));
   if (!bytes) return MDLERR_INSFMEMORY;
   out.data = std::move(bytes);
   out.width = width;

@@ -117,10 +117,15 @@ int readImageShared(const char* path, std::shared_ptr<const ImageBuffer>& out, l
     entry.fileBytes.assign(file.data(), file.data() + file.size());
   }
   auto image = std::make_shared<ImageBuffer>();
-  if (const int rc = decodeImageBytes(entry.fileBytes.data(), entry.fileBytes.size(), IMAGEFILE_FROM_FILE,
-                                      *image, diag, nullptr, &entry.firstDamagedLine, &entry.type);
-      rc != 0)
-    return rc;
+  {
+    // Into a memory file: the application's read of the same file then borrows its pages.
+    SharedBitmapScope mapped;
+    if (const int rc = decodeImageBytes(entry.fileBytes.data(), entry.fileBytes.size(), IMAGEFILE_FROM_FILE,
+                                        *image, diag, nullptr, &entry.firstDamagedLine, &entry.type);
+        rc != 0)
+      return rc;
+  }
+  sealSharedBitmap(image->data.get());
   if (firstDamagedLine != nullptr) *firstDamagedLine = entry.firstDamagedLine;
   out = image;
   Share& s = share();
@@ -148,14 +153,27 @@ void keepWrittenBitmap(const char* path, int type, const ConstBitmapView& image,
   } catch (const std::bad_alloc&) {
     return;  // nothing kept: the next reader decodes
   }
-  // Not through the library's counted allocation point: keeping the bitmap is optional, and the
-  // test hooks that fail the n-th allocation aim at the reads and writes themselves.
-  copy.data.reset(static_cast<std::uint8_t*>(std::malloc(bitmapBytes(image.width, image.height))));
-  if (!copy.data) return;
   copy.width = image.width;
   copy.height = image.height;
-  for (int y = 0; y < image.height; ++y) std::memcpy(copy.view().row(y), image.row(y), rowBytes(image.width));
-  clearPadding(copy.view());
+  // A bitmap that borrows a memory file's pages is kept as another borrower: only the pages it
+  // changed are copied. Padding bits are cleared where they are set (a write to a borrowed page
+  // copies it, so the others are not written at all).
+  if (image.stride == rowBytes(image.width)) copy.data.reset(cloneMappedBitmap(image.data));
+  if (copy.data) {
+    if ((image.width & 7) != 0) {
+      const std::size_t last = rowBytes(image.width) - 1;
+      const auto keep = static_cast<std::uint8_t>(0xFF00u >> (image.width & 7));
+      for (int y = 0; y < image.height; ++y)
+        if ((image.row(y)[last] & ~keep) != 0) copy.view().row(y)[last] &= keep;
+    }
+  } else {
+    // Not through the library's counted allocation point: keeping the bitmap is optional, and the
+    // test hooks that fail the n-th allocation aim at the reads and writes themselves.
+    copy.data.reset(static_cast<std::uint8_t*>(std::malloc(bitmapBytes(image.width, image.height))));
+    if (!copy.data) return;
+    for (int y = 0; y < image.height; ++y) std::memcpy(copy.view().row(y), image.row(y), rowBytes(image.width));
+    clearPadding(copy.view());
+  }
   entry.type = type;
   std::lock_guard<std::mutex> hold(s.lock);
   s.writtenPath = path;

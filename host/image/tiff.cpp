@@ -428,6 +428,9 @@ int writeTiff(const ConstBitmapView& image, const CarriedProperties& carry, std:
   // that stores ink as 0 is encoded inverted; the bitmap is the caller's.
   std::vector<std::uint8_t> stream;
   if (const int rc = encodeG4Any(image, carry.inkIsZero, false, stream, diag, stop); rc != 0) return rc;
+  // The file is the strip, its directory and the pages kept: room for them at once, so that the
+  // file's buffer is not grown (and copied) while the stream is still held.
+  out.reserve(stream.size() + carry.pagesSourceSize + 64 * 1024);
   if (TIFFWriteRawStrip(tif, 0, stream.data(), static_cast<tmsize_t>(stream.size())) < 0)
     return MDLERR_INSFMEMORY;
   if (!TIFFWriteDirectory(tif)) return MDLERR_INSFMEMORY;

@@ -20,6 +20,7 @@
 
 #include "bitmap/bitmap.hpp"
 #include "host/image/api.h"
+#include "host/image/image.hpp"
 #include "host/image/image_testing.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
@@ -90,6 +91,25 @@ inline Bits randomBits(testsupport::Rng& rng, int width, int height, double dens
 }
 
 // Reads a file with the library; rc is the call's result.
+// The file's pixels as libtiff decodes them (min-is-white: 1 is ink).
+inline Bits onDisk(const std::string& path) {
+  TIFF* tif = TIFFOpen(path.c_str(), "r");
+  EXPECT_NE(tif, nullptr);
+  std::uint32_t w = 0, h = 0;
+  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+  Bits b = blank(static_cast<int>(w), static_cast<int>(h));
+  for (std::uint32_t y = 0; y < h; ++y) TIFFReadScanline(tif, b.bytes.data() + y * rowBytes(b.width), y, 0);
+  TIFFClose(tif);
+  return b;
+}
+
+inline Bits bitsOf(const host::ImageBuffer& image) {
+  Bits b = blank(image.width, image.height);
+  std::memcpy(b.bytes.data(), image.data.get(), b.bytes.size());
+  return b;
+}
+
 struct ReadResult {
   int rc = 0;
   Bits bits;

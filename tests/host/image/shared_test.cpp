@@ -26,25 +26,6 @@ void writeFile(const std::string& path, const Bits& b) {
       0);
 }
 
-// The file's pixels as libtiff decodes them (min-is-white: 1 is ink).
-Bits onDisk(const std::string& path) {
-  TIFF* tif = TIFFOpen(path.c_str(), "r");
-  EXPECT_NE(tif, nullptr);
-  std::uint32_t w = 0, h = 0;
-  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
-  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
-  Bits b = blank(static_cast<int>(w), static_cast<int>(h));
-  for (std::uint32_t y = 0; y < h; ++y) TIFFReadScanline(tif, b.bytes.data() + y * rowBytes(b.width), y, 0);
-  TIFFClose(tif);
-  return b;
-}
-
-Bits bitsOf(const host::ImageBuffer& image) {
-  Bits b = blank(image.width, image.height);
-  std::memcpy(b.bytes.data(), image.data.get(), b.bytes.size());
-  return b;
-}
-
 TEST_F(SharedDecodes, AFileHeldByOneReaderIsNotDecodedForTheNext) {
   testsupport::Rng rng(4);
   const Bits original = randomBits(rng, 301, 97, 0.2);
