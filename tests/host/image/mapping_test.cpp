@@ -30,7 +30,7 @@ class MappedBitmaps : public ::testing::Test {
 };
 
 // Writes a few random bytes of `bytes` at random places, in `mapped` and in its model alike.
-void scribble(test::Rng& rng, std::uint8_t* mapped, std::vector<std::uint8_t>& model, int count) {
+void scribble(testsupport::Rng& rng, std::uint8_t* mapped, std::vector<std::uint8_t>& model, int count) {
   for (int i = 0; i < count; ++i) {
     const auto at = static_cast<std::size_t>(rng.next() % model.size());
     const auto value = static_cast<std::uint8_t>(rng.next());
@@ -44,7 +44,7 @@ bool same(const std::uint8_t* mapped, const std::vector<std::uint8_t>& model) {
 }
 
 TEST_F(MappedBitmaps, CopiesOfCopiesAreIndependentAndEqualTheirSourceWhenMade) {
-  test::Rng rng(21);
+  testsupport::Rng rng(21);
   const std::size_t bytes = 3 * host::kSharedBitmapMinBytes + 123;  // not a whole number of pages
   std::uint8_t* decode = host::allocateSharedBitmap(bytes);
   ASSERT_NE(decode, nullptr);
@@ -88,7 +88,7 @@ TEST_F(MappedBitmaps, CopiesOfCopiesAreIndependentAndEqualTheirSourceWhenMade) {
 }
 
 TEST_F(MappedBitmaps, TheEditOfADecodeSharedWithTheHostIsWhatTheFileAndTheReloadHold) {
-  test::Rng rng(22);
+  testsupport::Rng rng(22);
   // 2403 pixels: rows end in padding bits, which the application's bitmap may have set.
   const Bits scan = randomBits(rng, 2403, 1100, 0.1);
   ASSERT_GE(scan.bytes.size(), host::kSharedBitmapMinBytes);
@@ -161,7 +161,7 @@ TEST_F(MappedBitmaps, TheEditOfADecodeSharedWithTheHostIsWhatTheFileAndTheReload
 }
 
 TEST_F(MappedBitmaps, AReadThatCannotHaveItsMemoryFailsAndHoldsNothing) {
-  test::Rng rng(23);
+  testsupport::Rng rng(23);
   const Bits scan = randomBits(rng, 2048, 1100, 0.2);
   const Point2d size = scan.size();
   ASSERT_EQ(mdlImage_createFileFromBitMap(file("scan.tif").c_str(), IMAGEFILE_TIFF, &size, scan.bytes.data(), 0,
