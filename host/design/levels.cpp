@@ -207,7 +207,7 @@ int mdlLevelList_getSymbologyListModel(ListModel* listModel, int kind, DgnModelR
   for (int i = 0; i < count; ++i) {
     ListCell* cell = mdlListRow_getCellAtIndex(mdlListModel_insertNewRow(listModel, -1), 0);
     if (cell == nullptr) return MDLERR_BADARG;
-    char text[8];
+    char text[16];
     std::snprintf(text, sizeof text, "%d", i);
     mdlListCell_setStringValue(cell, text, 1);
     mdlListCell_setLongValue(cell, i);
