@@ -164,38 +164,40 @@ void invert(char*) {
   toggleRasterInvert();
 }
 
+// The command numbers, each with the key-in its command table (resources/vxraster/commands.json)
+// binds to it.
 MdlCommandNumber table[] = {
-    {attachRaster, 0x01010100},
-    {detachRaster, 0x01010300},
-    {detachAllRasters, 0x01010400},
-    {unload, 0x01010500},
-    {select, 0x01010600},
-    {openMainDialog, 0x01010700},
-    {writeBack, 0x01010800},
-    {endEditing, 0x01010900},
-    {about, 0x01010a00},
-    {openSettingsDialog, 0x01010b00},
-    {saveAs, 0x01010d00},
-    {hostSaveAs, 0x01010e00},
-    {manual, 0x01010f00},
-    {move, 0x01020100},
-    {copy, 0x01020200},
-    {mirror, 0x01020300},
-    {warp, 0x01020400},
-    {rotate, 0x01020500},
-    {rotateHorizontal, 0x01020600},
-    {moveAttachment, 0x01020700},
-    {modifyAttachment, 0x01020800},
-    {deleteDynamicRectangle, 0x01030100},
-    {deleteRectangle, 0x01030200},
-    {deleteFence, 0x01030300},
-    {smartDelete, 0x01030400},
-    {smartDeleteCutLines, 0x01030500},
-    {undo, 0x01040100},
-    {redo, 0x01040200},
-    {revert, 0x01040300},
-    {recover, 0x01040400},
-    {invert, 0x01040600},
+    {attachRaster, 0x01010100},            // vxraster attach
+    {detachRaster, 0x01010300},            // vxraster detach
+    {detachAllRasters, 0x01010400},        // vxraster detach all
+    {unload, 0x01010500},                  // vxraster unload
+    {select, 0x01010600},                  // vxraster select
+    {openMainDialog, 0x01010700},          // vxraster dialog
+    {writeBack, 0x01010800},               // vxraster write
+    {endEditing, 0x01010900},              // vxraster end
+    {about, 0x01010a00},                   // vxraster about
+    {openSettingsDialog, 0x01010b00},      // vxraster settings
+    {saveAs, 0x01010d00},                  // vxraster save as
+    {hostSaveAs, 0x01010e00},              // vxraster host save as
+    {manual, 0x01010f00},                  // vxraster manual
+    {move, 0x01020100},                    // vxraster move
+    {copy, 0x01020200},                    // vxraster copy
+    {mirror, 0x01020300},                  // vxraster mirror
+    {warp, 0x01020400},                    // vxraster warp
+    {rotate, 0x01020500},                  // vxraster rotate
+    {rotateHorizontal, 0x01020600},        // vxraster rotate horizontal
+    {moveAttachment, 0x01020700},          // vxraster move attachment
+    {modifyAttachment, 0x01020800},        // vxraster modify attachment
+    {deleteDynamicRectangle, 0x01030100},  // vxraster delete dynamic
+    {deleteRectangle, 0x01030200},         // vxraster delete rectangle
+    {deleteFence, 0x01030300},             // vxraster delete fence
+    {smartDelete, 0x01030400},             // vxraster delete smart
+    {smartDeleteCutLines, 0x01030500},     // vxraster delete smart cut
+    {undo, 0x01040100},                    // vxraster undo
+    {redo, 0x01040200},                    // vxraster redo
+    {revert, 0x01040300},                  // vxraster revert
+    {recover, 0x01040400},                 // vxraster recover
+    {invert, 0x01040600},                  // vxraster invert
     {nullptr, 0},
 };
 

@@ -22,6 +22,7 @@
 #include "app/params.hpp"
 #include "app/rasterfile.hpp"
 #include "app/undo.hpp"
+#include "bitmap/selection.hpp"
 #include "pixmend/vxdll.h"
 
 namespace pixmend::app {
@@ -194,6 +195,7 @@ void resetSession() {
 
 void freeActiveBitmap() {
   ActiveRaster& r = activeRecord;
+  pixmend::rasterChanging(r.bitmap, 0);  // a live selection of it keeps its raster
   mdlImage_freeImage(r.bitmap, &r.size, IMAGEFORMAT_BITMAP);
   r.bitmap = nullptr;
   r.size = Point2d{0, 0};

@@ -23,14 +23,33 @@
 
 #include "app/backup.hpp"
 #include "app/session.hpp"
+#include "bitmap/selection.hpp"
 #include "pixmend/vxdll.h"
 
 namespace pixmend::app {
 namespace {
 
+// The undo store: one saved state of the active raster.
+//
+// Ownership: `bitmap` is a malloc'd block (released with mdlImage_freeImage), owned by the store
+// while either flag is set; undo and redo exchange it with the active bitmap. The store belongs to
+// the attachment it was taken from: while another raster is active, undo and redo find it empty.
+struct UndoStore {
+  unsigned char* bitmap = nullptr;
+  Point2d size{};
+  RasterRendering rendering{};
+  RasterGeoReference geoReference{};
+  RasterExtendedInfo extended{};
+  int undoAvailable = 0;
+  int redoAvailable = 0;
+  DgnRasterP raster = nullptr;     // the attachment the state belongs to
+  unsigned long long bitmapState = 0;  // the number of the stored bitmap's state (app/session.hpp)
+};
+
 UndoStore store;
 
 void freeStoreBitmap() {
+  pixmend::rasterChanging(store.bitmap, 0);  // after an undo a selection may read it
   mdlImage_freeImage(store.bitmap, &store.size, IMAGEFORMAT_BITMAP);
   store.bitmap = nullptr;
 }
@@ -153,10 +172,6 @@ DgnRasterP recoveryTarget() {
 
 }  // namespace
 
-UndoStore& undoStore() {
-  return store;
-}
-
 bool pushUndo() {
   ActiveRaster& r = activeRaster();
   mdlRaster_geoReferenceInfoGet(&store.geoReference, r.raster);
@@ -169,15 +184,15 @@ bool pushUndo() {
   store.raster = nullptr;
   store.bitmapState = r.bitmapState;
   markBitmapEdited();
-  const int bytes = mdlImage_memorySize(&r.size, IMAGEFORMAT_BITMAP);
-  void* copy = bytes > 0 && r.bitmap != nullptr ? std::malloc(static_cast<std::size_t>(bytes)) : nullptr;
-  if (copy == nullptr) {
+  // The image library's copy: a bitmap it read from a mapped decode is copied by mapping, so the
+  // store costs only the pages the edit then changes.
+  unsigned char* copy = nullptr;
+  if (r.bitmap == nullptr || mdlImage_copyImage(&copy, r.bitmap, &r.size, IMAGEFORMAT_BITMAP) != SUCCESS) {
     store.size = Point2d{0, 0};
     okBox("Insufficient memory is available", 4);
     return false;
   }
-  std::memcpy(copy, r.bitmap, static_cast<std::size_t>(bytes));
-  store.bitmap = static_cast<unsigned char*>(copy);
+  store.bitmap = copy;
   store.raster = r.raster;
   store.undoAvailable = 1;
   return true;

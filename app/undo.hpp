@@ -12,25 +12,6 @@
 
 namespace pixmend::app {
 
-// The undo store: one saved state of the active raster.
-//
-// Ownership: `bitmap` is a malloc'd block (released with mdlImage_freeImage), owned by the store
-// while either flag is set; undo and redo exchange it with the active bitmap. The store belongs to
-// the attachment it was taken from: while another raster is active, undo and redo find it empty.
-struct UndoStore {
-  unsigned char* bitmap = nullptr;
-  Point2d size{};
-  RasterRendering rendering{};
-  RasterGeoReference geoReference{};
-  RasterExtendedInfo extended{};
-  int undoAvailable = 0;
-  int redoAvailable = 0;
-  DgnRasterP raster = nullptr;     // the attachment the state belongs to
-  unsigned long long bitmapState = 0;  // the number of the stored bitmap's state (app/session.hpp)
-};
-
-UndoStore& undoStore();
-
 // Saves the active raster's bitmap, rendering, georeference and extended information: undo is
 // available, redo is not. The bitmap counts as edited from here on (the caller is about to change
 // it). False, with the store empty and the user told, when the bitmap cannot be copied (memory);

@@ -29,6 +29,7 @@
 #include "app/backup.hpp"
 #include "app/session.hpp"
 #include "app/undo.hpp"
+#include "bitmap/selection.hpp"
 #include "pixmend/vxdll.h"
 
 namespace pixmend::app {
@@ -205,6 +206,9 @@ unsigned long long newBitmapState() {
 
 void markBitmapEdited() {
   ActiveRaster& r = activeRaster();
+  // Called before every change of the bitmap: a live selection made on it keeps reading the
+  // raster as it stood when the selection was made.
+  pixmend::rasterChanging(r.bitmap, 0);
   if (r.loaded != 0) r.bitmapState = newBitmapState();
 }
 

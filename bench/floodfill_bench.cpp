@@ -19,6 +19,8 @@
 
 #include "bitmap/drawing.hpp"
 #include "bitmap/floodfill.hpp"
+#include "pixmend/vxdll.h"
+#include "support/bench_support.hpp"
 
 #if PIXMEND_HAVE_LEPTONICA
 #include <leptonica/allheaders.h>
@@ -33,9 +35,11 @@ using Clock = std::chrono::steady_clock;
 using pixmend::Drawing;
 using pixmend::Pixel;
 
+// The project's benchmark sheet with its README's seeds, or the generated A0 sheet where it is
+// not installed.
 const Drawing& sheet() {
-  static const Drawing d = pixmend::makeDrawing(pixmend::kA0Width400, pixmend::kA0Height400);
-  return d;
+  const Drawing& bench = pixmend::bench::benchmarkSheet();
+  return bench.bits.empty() ? pixmend::bench::a0Sheet() : bench;
 }
 
 enum Feature { kNetwork, kSolid, kHatched, kGlyph };
@@ -56,6 +60,11 @@ Pixel seedOf(Feature f) {
 
 double seconds(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
 }
 
 // Best of 100 memcpy runs of the sheet's bytes into a buffer that is already mapped.
@@ -193,7 +202,83 @@ BENCHMARK(BM_CreateFillRelease)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
 
+// A click on a feature as the smart commands make it, through the exported calls: the selection
+// state on the sheet, the fill from the seed, the box and the delete buffer (the selected pixels
+// as a bitmap of the box), the release. Everything is timed; `med_us` is the median iteration.
+void BM_Click(benchmark::State& state) {
+  const Drawing& d = sheet();
+  const Pixel seed = seedOf(static_cast<Feature>(state.range(0)));
+  std::vector<double> times;
+  std::size_t selected = 0;
+  for (auto _ : state) {
+    const auto a = Clock::now();
+    VXDllInitFloodFill(d.bits.data(), d.width, d.height, static_cast<int>(d.bits.size()));
+    VXDllFloodFill(seed.x, seed.y);
+    int maxX = 0, minX = 0, maxY = 0, minY = 0;
+    VXDllGetCopyBufferSize(&maxX, &minX, &maxY, &minY);
+    const int bytes = static_cast<int>(pixmend::bitmapBytes(maxX - minX, maxY - minY));
+    std::unique_ptr<unsigned char[]> buffer(new unsigned char[static_cast<std::size_t>(bytes)]);
+    VXDllGetDelBuffer(bytes, buffer.get());
+    VXDllFreeDelBuffer();
+    benchmark::DoNotOptimize(buffer.get());
+    const double t = seconds(a, Clock::now());
+    if (selected == 0)
+      for (int i = 0; i < bytes; ++i) selected += static_cast<std::size_t>(__builtin_popcount(buffer[i]));
+    times.push_back(t);
+    state.SetIterationTime(t);
+  }
+  report(state, *std::min_element(times.begin(), times.end()), selected);
+  state.counters["med_us"] = median(times) * 1e6;
+}
+BENCHMARK(BM_Click)->Arg(kNetwork)->Arg(kSolid)->Arg(kHatched)->Arg(kGlyph)->UseManualTime()->Unit(
+    benchmark::kMicrosecond);
+
 #if PIXMEND_HAVE_LEPTONICA
+// The same click with Leptonica: the sheet copied (the fill clears what it selects), the 4-connected
+// seed fill with its box, and the selected pixels taken out of the box (the original's box less
+// what the fill left). `med_us` is the median iteration.
+void BM_LeptonicaClick(benchmark::State& state) {
+  const Drawing& d = sheet();
+  const Pixel seed = seedOf(static_cast<Feature>(state.range(0)));
+  const pixmend::bench::PixPtr original = pixmend::bench::toPix(d.view());
+  PIX* work = pixCopy(nullptr, original.get());
+  L_STACK* stack = lstackCreate(d.height);
+  std::vector<double> times;
+  std::size_t selected = 0;
+  for (auto _ : state) {
+    const auto a = Clock::now();
+    pixCopy(work, original.get());
+    BOX* box = pixSeedfill4BB(work, stack, seed.x, seed.y);
+    PIX* before = pixClipRectangle(original.get(), box, nullptr);
+    PIX* after = pixClipRectangle(work, box, nullptr);
+    PIX* component = pixXor(nullptr, before, after);
+    benchmark::ClobberMemory();
+    const double t = seconds(a, Clock::now());
+    if (selected == 0) {
+      l_int32 n = 0;
+      pixCountPixels(component, &n, nullptr);
+      selected = static_cast<std::size_t>(n);
+    }
+    pixDestroy(&component);
+    pixDestroy(&after);
+    pixDestroy(&before);
+    boxDestroy(&box);
+    times.push_back(t);
+    state.SetIterationTime(t);
+  }
+  report(state, *std::min_element(times.begin(), times.end()), selected);
+  state.counters["med_us"] = median(times) * 1e6;
+  lstackDestroy(&stack, TRUE);
+  pixDestroy(&work);
+}
+BENCHMARK(BM_LeptonicaClick)
+    ->Arg(kNetwork)
+    ->Arg(kSolid)
+    ->Arg(kHatched)
+    ->Arg(kGlyph)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
 // pixSeedfill4BB clears the component it fills, so every iteration starts from a fresh copy.
 void BM_LeptonicaSeedfill4BB(benchmark::State& state) {
   const Drawing& d = sheet();

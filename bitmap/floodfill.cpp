@@ -43,6 +43,14 @@ constexpr std::uint64_t kAll = ~std::uint64_t{0};
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 constexpr std::size_t kMapFrom = std::size_t{4} << 20;
 
+// The mark bitmap of the last selection, cleared where it was marked, kept for the next one: a
+// click on a small thing then costs what it marks, not a fresh bitmap of the whole sheet.
+struct KeptMarks {
+  SelectionBuffer buffer;
+  std::size_t capacity = 0;
+};
+KeptMarks gKeptMarks;
+
 // A zero-filled buffer of `bytes` bytes for the mark bitmap, or null when memory cannot be had.
 // From some megabytes on it comes straight from the kernel, aligned to 2 MB and asking for 2 MB
 // pages: fresh anonymous memory is zero already, so nothing is written until the fill marks a
@@ -105,7 +113,7 @@ class SpanFill {
         spans_(tSpanStack.data()),
         capacity_(tSpanStack.size()),
         state_(s),
-        work_(s.work.get()),
+        work_(s.workData()),
         mark_(s.mark.get()),
         bytes_(s.size),
         stride_(rowBytes(s.width)),
@@ -122,6 +130,7 @@ class SpanFill {
     state_.maxX = maxX_;
     state_.minY = minY_;
     state_.maxY = maxY_;
+    state_.dirty(minX_, minY_, maxX_, maxY_);  // every pixel this fill marked is in its box
   }
   SpanFill(const SpanFill&) = delete;
   SpanFill& operator=(const SpanFill&) = delete;
@@ -310,11 +319,44 @@ bool truncatedPixel(double v, int& out) {
   return true;
 }
 
-void markIfInk(const SelectionState& s, int height, int x, int y) {
+void markIfInk(SelectionState& s, int height, int x, int y) {
   if (x < 0 || y < 0 || x >= s.width || y >= height) return;
   const std::size_t at = static_cast<std::size_t>(y) * rowBytes(s.width) + (static_cast<std::size_t>(x) >> 3);
   const std::uint8_t m = pixelMask(x);
-  if ((s.work[at] & m) != 0) s.mark[at] |= m;
+  if ((s.workData()[at] & m) != 0) {
+    s.mark[at] |= m;
+    s.dirty(x, y, x, y);
+  }
+}
+
+// Clears the part of the mark bitmap that may hold marks. A region of some megabytes in mapped
+// memory is handed back to the kernel page by page (it comes back zeroed when touched again), so
+// the kept bitmap holds no more memory than a small selection touches.
+void clearMarks(SelectionState& s) {
+  if (s.dirtyTop >= s.dirtyBottom || s.mark == nullptr) return;
+  const std::size_t stride = rowBytes(s.width);
+  std::uint8_t* base = s.mark.get();
+  const std::size_t right = s.dirtyRight < stride ? s.dirtyRight : stride;
+  const std::size_t first = static_cast<std::size_t>(s.dirtyTop) * stride + s.dirtyLeft;
+  std::size_t last = static_cast<std::size_t>(s.dirtyBottom - 1) * stride + right;
+  if (last > s.size) last = s.size;
+  s.dirtyTop = s.dirtyBottom = 0;
+  if (first >= last) return;
+  if (2 * (right - s.dirtyLeft) < stride) {
+    // A narrow box: only its bytes of each row.
+    for (std::size_t row = first; row < last; row += stride) std::memset(base + row, 0, right - s.dirtyLeft);
+    return;
+  }
+  const std::size_t page = 4096;
+  const std::size_t from = (first + page - 1) / page * page, to = last / page * page;
+  if (s.mark.get_deleter().mapped != 0 && to > from && to - from >= (std::size_t{1} << 20) &&
+      reinterpret_cast<std::uintptr_t>(base) % page == 0 &&
+      madvise(base + from, to - from, MADV_DONTNEED) == 0) {
+    std::memset(base + first, 0, from - first);
+    std::memset(base + to, 0, last - to);
+    return;
+  }
+  std::memset(base + first, 0, last - first);
 }
 
 }  // namespace
@@ -331,21 +373,30 @@ int initFloodFill(SelectionState& state, const std::uint8_t* src, int width, int
   if (size <= 0 || whole == 0 || src == nullptr) return 0;
   const std::size_t used = whole < static_cast<std::size_t>(size) ? whole : static_cast<std::size_t>(size);
   if (gAllocationLimit != 0 && used > gAllocationLimit) return 0;
-  // The mark bitmap arrives zeroed; the snapshot is the one pass over memory creation makes,
-  // into heap memory that the allocator hands back selection after selection.
-  SelectionBuffer mark = allocateMarks(used);
-  if (!mark) return 0;
-  SelectionBuffer work(static_cast<std::uint8_t*>(std::malloc(used)));
-  if (!work) return 0;
-  std::memcpy(work.get(), src, used);
+  // The kept mark bitmap is clear; it serves when it is large enough and not far larger (a glyph
+  // of a small bitmap does not hold a sheet's worth of address space).
+  SelectionBuffer mark;
+  std::size_t capacity = used;
+  if (gKeptMarks.buffer != nullptr && gKeptMarks.capacity >= used && gKeptMarks.capacity / 4 <= used) {
+    mark = std::move(gKeptMarks.buffer);
+    capacity = gKeptMarks.capacity;
+  } else {
+    gKeptMarks.buffer.reset();
+    mark = allocateMarks(used);
+    if (!mark) return 0;
+  }
+  gKeptMarks.capacity = 0;
+  // Nothing is copied now: the fill reads the creator's bitmap until it is about to change
+  // (rasterChanging), and only then takes a snapshot of it.
   state.mark = std::move(mark);
-  state.work = std::move(work);
+  state.markCapacity = capacity;
+  state.source = src;
   state.size = used;
   return size;
 }
 
 void burnCutLine(SelectionState& state, double slope, double intercept, int x1, int x2, int y1, int y2) {
-  if (!state.live()) return;
+  if (!state.readable()) return;
   const int height = state.usableHeight();
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
@@ -371,13 +422,69 @@ void burnCutLine(SelectionState& state, double slope, double intercept, int x1, 
 void floodFill(SelectionState& state, int x, int y) {
   // Rows beyond the bytes the creator was given do not exist for the selection: a seed there is
   // outside the bitmap.
-  if (x < 0 || y < 0 || x >= state.width || y >= state.usableHeight()) return;
+  if (x < 0 || y < 0 || x >= state.width || y >= state.usableHeight() || !state.readable()) return;
   struct KeepSmall {
     ~KeepSmall() {
       if (tSpanStack.size() > kKeptSpans) std::vector<Span>().swap(tSpanStack);
     }
   } keepSmall;
   SpanFill(state).run(x, y);
+}
+
+void SelectionState::release() {
+  if (mark != nullptr) {
+    clearMarks(*this);
+    if (this == &selectionState() || gKeptMarks.buffer == nullptr) {
+      gKeptMarks.buffer = std::move(mark);
+      gKeptMarks.capacity = markCapacity;
+    }
+  }
+  mark.reset();
+  work.reset();
+  source = nullptr;
+  sourceLost = false;
+  size = 0;
+  markCapacity = 0;
+  dirtyTop = dirtyBottom = 0;
+}
+
+namespace {
+RasterChangeObserver gObservers[4] = {};
+}  // namespace
+
+void addRasterChangeObserver(RasterChangeObserver observer) {
+  for (RasterChangeObserver& slot : gObservers) {
+    if (slot == observer) return;
+    if (slot == nullptr) {
+      slot = observer;
+      return;
+    }
+  }
+}
+
+void rasterChanging(const void* block, std::size_t bytes) {
+  rasterChanging(block, bytes, selectionState());
+  for (RasterChangeObserver observer : gObservers)
+    if (observer != nullptr) observer(block, bytes);
+}
+
+void rasterChanging(const void* block, std::size_t bytes, SelectionState& s) {
+  if (s.source == nullptr || block == nullptr) return;
+  const auto* p = static_cast<const std::uint8_t*>(block);
+  const std::uintptr_t from = reinterpret_cast<std::uintptr_t>(p);
+  const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(s.source), end = begin + s.size;
+  const bool overlaps = bytes == 0 ? (from >= begin && from < end) : (from < end && from + bytes > begin);
+  if (!overlaps) return;
+  SelectionBuffer copy;
+  if (gAllocationLimit == 0 || s.size <= gAllocationLimit)
+    copy = SelectionBuffer(static_cast<std::uint8_t*>(std::malloc(s.size)));
+  if (copy != nullptr) {
+    std::memcpy(copy.get(), s.source, s.size);
+    s.work = std::move(copy);
+  } else {
+    s.sourceLost = true;  // no memory for it: later fills would read a changed raster, so none run
+  }
+  s.source = nullptr;
 }
 
 }  // namespace pixmend

@@ -379,6 +379,9 @@ void exportedPaste(unsigned char* dest, const unsigned char* src, long long dest
   if (reach <= 0) return;
   const BitmapView to(dest, destWidth, static_cast<int>(std::min<long long>(reach, INT_MAX)));
   const ConstBitmapView from(src, srcWidth, srcHeight);
+  // The rows the paste may write: a selection still reading them takes its snapshot first.
+  const long long top = std::max<long long>(destY, 0);
+  rasterChanging(to.row(static_cast<int>(top)), static_cast<std::size_t>(reach - top) * to.stride);
   blit(to, static_cast<int>(destX), static_cast<int>(destY), from, 0, 0, srcWidth, srcHeight, op);
 }
 

@@ -39,11 +39,6 @@ inline void pasteTransparent(BitmapView dest, ConstBitmapView src, int x, int y)
   blit(dest, x, y, src, 0, 0, src.width, src.height, RasterOp::Or);
 }
 
-// Clears pixel (x + i, y + j) of dest wherever mask has ink at (i, j).
-inline void eraseWhere(BitmapView dest, ConstBitmapView mask, int x, int y) {
-  blit(dest, x, y, mask, 0, 0, mask.width, mask.height, RasterOp::AndNot);
-}
-
 // The smallest rectangle holding every ink pixel, bounds inclusive. `empty` when there is none
 // (the bounds are then meaningless).
 struct InkBox {

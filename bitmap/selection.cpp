@@ -93,6 +93,7 @@ PIXMEND_API void VXDllDeleteSelected(unsigned char* dest) {
   pixmend::Clipped c;
   if (!pixmend::clippedBox(s, c)) return;
   const pixmend::ConstBitmapView mark = s.markView();
+  pixmend::rasterChanging(dest, mark.bytes());
   pixmend::blit(pixmend::BitmapView(dest, s.width, mark.height), c.x0, c.y0, mark, c.x0, c.y0, c.x1 - c.x0,
                 c.y1 - c.y0, pixmend::RasterOp::AndNot);
 }

@@ -37,6 +37,19 @@ std::string runPicture(const Step& step, PlayContext&) {
   return "";
 }
 
+// click / edit / popup: the user's list-box and item-menu actions in a modeless dialog, as the
+// modal dialogs take them from the answer queue.
+std::string runDialogAction(const Step& step, PlayContext&) {
+  const std::string verb = step.verb == "popup" ? "menu" : step.verb;
+  const auto dialogId = parseInteger(step.words[0], INT32_MIN, INT32_MAX);
+  bool recognised = false;
+  std::string error;
+  if (!host::doUserAction(static_cast<int>(*dialogId), verb + " " + step.rest.substr(step.rest.find(step.words[0]) + step.words[0].size()), &recognised, &error)) {
+    return error.empty() ? step.verb + " cannot be done" : error;
+  }
+  return "";
+}
+
 std::string runTrace(const Step& step, PlayContext&) {
   host::setCallTrace(step.words[0] == "on");
   return "";
@@ -53,6 +66,20 @@ const bool registered = [] {
                   return parseInteger(s.words[0], INT32_MIN, INT32_MAX) ? "" : "DIALOG is a number";
                 },
                 runPicture});
+  const auto dialogFirst = [](const char* usage, std::size_t least) {
+    return [usage, least](const Step& s) -> std::string {
+      if (s.words.size() < least) return std::string("usage: ") + usage;
+      return parseInteger(s.words[0], INT32_MIN, INT32_MAX) ? "" : "DIALOG is a number";
+    };
+  };
+  registerVerb({"click", "click DIALOG ITEM ROW COLUMN [2]",
+                "click (or double-click) a cell of a list box", dialogFirst("click DIALOG ITEM ROW COLUMN [2]", 4),
+                runDialogAction});
+  registerVerb({"edit", "edit DIALOG ITEM ROW COLUMN TEXT",
+                "double-click a list box cell and type TEXT into the editor its dialog opens",
+                dialogFirst("edit DIALOG ITEM ROW COLUMN TEXT", 4), runDialogAction});
+  registerVerb({"popup", "popup DIALOG ITEM ENTRY", "open an item's pull-down menu and choose ENTRY",
+                dialogFirst("popup DIALOG ITEM ENTRY", 3), runDialogAction});
   registerVerb({"trace", "trace on|off",
                 "journal the host calls that set applications up and take them down (channel call)",
                 [](const Step& s) -> std::string {

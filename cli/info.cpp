@@ -186,7 +186,9 @@ int runConvert(const Args& args) {
     return 1;
   }
   const std::size_t writeMark = host::journal().size();
-  rc = mdlImage_createFileFromBitMap(out.c_str(), type, &size, bitmap, 0, 0, 0, mdlImage_checkStop);
+  // The picture keeps its resolution in its new file, as a write-back keeps it.
+  rc = host::writeImageFile(out.c_str(), type, ConstBitmapView(bitmap, size.x, size.y), mdlImage_checkStop,
+                            in.c_str());
   mdlImage_freeImage(bitmap, &size, IMAGEFORMAT_BITMAP);
   if (rc != 0) {
     std::fprintf(stderr, "pixmend convert: %s: %s\n", out.c_str(), describeResult(rc));

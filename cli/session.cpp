@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <optional>
 #include <ostream>
+#include <utility>
 
 #include "common/text.hpp"
 #include "host/config/config.hpp"
@@ -389,27 +390,43 @@ bool readScript(std::string_view text, std::vector<Step>* steps, std::vector<Scr
   return errors->empty();
 }
 
-int playScript(const std::vector<Step>& steps, const std::string& scriptName, std::ostream& errors) {
-  PlayContext context;
-  context.errors = &errors;
-  context.scriptName = scriptName;
-  bool stepFailed = false;
+Player::Player(std::string scriptName, std::ostream& errors) {
+  context_.errors = &errors;
+  context_.scriptName = std::move(scriptName);
+}
+
+void Player::begin() { host::runIdle(); }
+
+std::string Player::play(const Step& step) {
+  const Verb* verb = findVerb(step.verb);
+  if (verb == nullptr) return "unknown verb '" + step.verb + "'";  // not possible after readScript
+  const std::string problem = verb->run(step, context_);
   host::runIdle();
-  for (const auto& step : steps) {
-    const Verb* verb = findVerb(step.verb);
-    if (verb == nullptr) continue;  // not possible after readScript
-    const std::string problem = verb->run(step, context);
-    host::runIdle();
-    if (!problem.empty()) {
-      context.report(step.line, step.verb + ": " + problem);
-      stepFailed = true;
-      break;
-    }
-    if (host::hostExitRequested()) break;
+  if (!problem.empty()) {
+    context_.report(step.line, step.verb + ": " + problem);
+    stepFailed_ = true;
   }
-  host::unloadAllApplications(SYSTEM_UNLOAD_HOST_EXIT);
-  host::runIdle();
-  return stepFailed || context.failed ? 1 : 0;
+  return problem;
+}
+
+bool Player::exitRequested() const { return host::hostExitRequested(); }
+
+int Player::end() {
+  if (!ended_) {
+    ended_ = true;
+    host::unloadAllApplications(SYSTEM_UNLOAD_HOST_EXIT);
+    host::runIdle();
+  }
+  return stepFailed_ || context_.failed ? 1 : 0;
+}
+
+int playScript(const std::vector<Step>& steps, const std::string& scriptName, std::ostream& errors) {
+  Player player(scriptName, errors);
+  player.begin();
+  for (const auto& step : steps) {
+    if (!player.play(step).empty() || player.exitRequested()) break;
+  }
+  return player.end();
 }
 
 int runScript(std::string_view text, const std::string& scriptName, std::ostream& out, std::ostream& errors) {

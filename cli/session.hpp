@@ -68,6 +68,33 @@ struct Verb {
 void registerVerb(Verb verb);
 const std::vector<Verb>& verbs();
 
+// One session as it is played, step by step: the host's queued work is run before the first
+// step and after each one, and at the end every application is unloaded, as when the host exits.
+// `pixmend run` plays a whole script through it; `pixmend serve` plays each action of the page
+// through it as it comes, so a recorded session replays through the very same code.
+class Player {
+ public:
+  Player(std::string scriptName, std::ostream& errors);
+  // Runs what is queued before the first step.
+  void begin();
+  // Plays one checked step and then the host's queued work: "" or why the step could not be
+  // done (a failed expectation is reported and counted instead).
+  std::string play(const Step& step);
+  // The host was asked to exit (an application's mdlSystem_exit with none running).
+  bool exitRequested() const;
+  // Unloads every application, as when the host exits, and runs what that queued. Returns the
+  // exit status: 0, or 1 when a step failed or an expectation did not hold.
+  int end();
+
+  Player(const Player&) = delete;
+  Player& operator=(const Player&) = delete;
+
+ private:
+  PlayContext context_;
+  bool stepFailed_ = false;
+  bool ended_ = false;
+};
+
 // Plays checked steps: after each step the host's queues are run. A step that cannot be done
 // stops the session; a failed expectation is reported and the session goes on. At the end
 // every application is unloaded, as when the host exits. Returns the exit status: 0, or 1 when

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "host/dialog/dialog.hpp"
-#include "host/resource/file.hpp"
-#include "host/resource/files.hpp"
+#include "host/resource/rscfile.hpp"
+#include "host/resource/openfiles.hpp"
 #include "host/resource/images.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,5 +1,5 @@
 /* The host's whole C API in one include: every group's calls (host/<group>/api.h). Applications
- * include this. Groups whose API has not landed yet are skipped, so the umbrella always builds. */
+ * include this. */
 #ifndef PIXMEND_HOST_MDL_H
 #define PIXMEND_HOST_MDL_H
 
@@ -7,7 +7,10 @@
 
 #include "host/config/api.h"
 #include "host/design/api.h"
+#include "host/dialog/api.h"
+#include "host/external/api.h"
 #include "host/files/api.h"
+#include "host/image/api.h"
 #include "host/output/api.h"
 #include "host/plot/api.h"
 #include "host/raster/api.h"
@@ -16,20 +19,5 @@
 #include "host/system/api.h"
 #include "host/view/api.h"
 #include "host/win32/api.h"
-
-#if defined(__has_include)
-#if __has_include("host/external/api.h")
-#include "host/external/api.h"
-#endif
-#if __has_include("host/dialog/api.h")
-#include "host/dialog/api.h"
-#endif
-#if __has_include("host/external/api.h")
-#include "host/external/api.h"
-#endif
-#if __has_include("host/image/api.h")
-#include "host/image/api.h"
-#endif
-#endif
 
 #endif

@@ -18,6 +18,8 @@
 // gathered into a word before they are ORed into the row.
 #include "transform/affine.hpp"
 
+#include "bitmap/selection.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -36,9 +38,12 @@ struct FreeDeleter {
   void operator()(std::uint8_t* p) const { std::free(p); }
 };
 
+// The pending warp's source: the caller's bitmap itself (`borrowed`) while it is whole and
+// unchanged, else a private copy (`bytes`).
 struct SourceSlot {
   WarpKind kind = WarpKind::None;
   std::unique_ptr<std::uint8_t, FreeDeleter> bytes;
+  const std::uint8_t* borrowed = nullptr;
   int width = 0;
   int height = 0;
 };
@@ -173,6 +178,25 @@ void resampleRow(const ConstBitmapView& src, const AffineTransform& t, int minX,
         ub += du;
         vb += dv;
       }
+    } else if (ub >= 0 && vb >= 0 && ub + du * (ke - 1 - ks) >= 0 && vb + dv * (ke - 1 - ks) >= 0) {
+      // Both coordinates stay at or above 0 across the word (they are monotone): no value in
+      // (-1, 0) to hold at 0, so the stepped values index the source as they are.
+      const std::uint8_t* const data = src.data;
+      const std::size_t stride = src.stride;
+      for (int k = ks; k < ke; ++k) {
+        std::uint64_t bit;
+        if (((ub & kNearMask) == 0) | ((vb & kNearMask) == 0)) {
+          const auto iu = static_cast<std::int64_t>(mu.value(x0 + k));
+          const auto iv = static_cast<std::int64_t>(mv.value(x0 + k));
+          bit = static_cast<std::uint64_t>(sourceBit(src, iu, iv));
+        } else {
+          const auto iu = static_cast<std::uint64_t>(ub >> 32), iv = static_cast<std::uint64_t>(vb >> 32);
+          bit = (data[iv * stride + (iu >> 3)] >> (7 - (iu & 7))) & 1u;
+        }
+        acc = (acc << 1) | bit;
+        ub += du;
+        vb += dv;
+      }
     } else {
       for (int k = ks; k < ke; ++k) {
         std::int64_t iu, iv;
@@ -264,7 +288,7 @@ bool affineBox(const AffineTransform& t, int width, int height, WarpBox& box) {
     maxY = i == 0 ? y : std::max(maxY, y);
   }
   const long long bw = maxX - minX, bh = maxY - minY;
-  if (bw > kMaxWarpSide || bh > kMaxWarpSide || static_cast<std::uint64_t>(bw * bh) > kMaxWarpPixels) return false;
+  if (bw > kMaxWarpedSide || bh > kMaxWarpedSide || static_cast<std::uint64_t>(bw * bh) > kMaxWarpedPixels) return false;
   box.minX = static_cast<int>(minX);
   box.maxX = static_cast<int>(maxX);
   box.minY = static_cast<int>(minY);
@@ -272,25 +296,88 @@ bool affineBox(const AffineTransform& t, int width, int height, WarpBox& box) {
   return true;
 }
 
+namespace {
+
+// Output columns per band. An output row reads the source along a slanted line: with v moving by
+// d per column, a row of n columns touches n |d| source rows, and the next output row touches
+// nearly the same ones. Taken band by band, the source lines of one band's rows stay in the
+// processor's cache from one output row to the next; a whole row of a turned A0 sheet touches
+// some 10000 source rows, more than the cache holds. A band reaches about kBandSourceRows source
+// rows, and is a whole number of 64-column words so that each output word is made exactly as in
+// a whole row.
+constexpr double kBandSourceRows = 512;
+constexpr int kMinBand = 1024;
+constexpr int kRowsPerBandPass = 256;
+
+int bandColumns(const AffineTransform& t, int cols) {
+  const double step = std::fabs(t.d);
+  if (!(step * cols > kBandSourceRows)) return cols;
+  const double band = kBandSourceRows / step;
+  const int columns = band < kMinBand ? kMinBand : static_cast<int>(std::min<double>(band, cols));
+  return (columns + 63) & ~63;
+}
+
+}  // namespace
+
 void affineResample(ConstBitmapView source, const AffineTransform& inverse, const WarpBox& box, BitmapView output,
                     const WarpProgress& progress, int writableRows) {
   if (!box.empty() && !source.empty() && output.data != nullptr && output.width > 0 && output.height > 0) {
     const int rows = std::min({box.height(), output.height, std::max(writableRows, 0)});
     const int cols = std::min(box.width(), output.width);
+    const int band = bandColumns(inverse, cols);
     const long long boxRows = box.height();
-    for (long long r = 0; r < boxRows; ++r) {
-      if (r < rows)
-        resampleRow(source, inverse, box.minX, box.minY + static_cast<int>(r), cols, output.row(static_cast<int>(r)),
-                    output.stride);
-      const long long percent = r * 100 / output.height;
-      if (percent > 100) break;  // the rest of the box lies below the output and reports nothing
-      if (percent % 5 == 0) report(progress, static_cast<int>(percent));
+    // Rows go in passes of kRowsPerBandPass (for the progress report); each pass goes band by
+    // band, each band row by row. Every output word is made by one band, from the same values.
+    for (long long r0 = 0; r0 < boxRows; r0 += kRowsPerBandPass) {
+      const long long r1 = std::min<long long>(boxRows, r0 + kRowsPerBandPass);
+      const long long last = std::min<long long>(r1, rows);
+      for (int c0 = 0; c0 < cols; c0 += band) {
+        const int width = std::min(band, cols - c0);
+        const std::size_t skip = static_cast<std::size_t>(c0) / 8;
+        for (long long r = r0; r < last; ++r)
+          resampleRow(source, inverse, box.minX + c0, box.minY + static_cast<int>(r), width,
+                      output.row(static_cast<int>(r)) + skip, output.stride - skip);
+      }
+      bool beyond = false;
+      for (long long r = r0; r < r1; ++r) {
+        const long long percent = r * 100 / output.height;
+        if (percent > 100) {
+          beyond = true;  // the rest of the box lies below the output and reports nothing
+          break;
+        }
+        if (percent % 5 == 0) report(progress, static_cast<int>(percent));
+      }
+      if (beyond) break;
     }
   }
   report(progress, 100);
 }
 
 // ---- The source-copy slot --------------------------------------------------------------------------
+
+namespace {
+
+// The borrowed source is about to change or be freed: the copy is taken now, or, when it cannot
+// be had, the warp is given up (it then writes nothing, as after a refused set-up).
+void sourceChanging(const void* block, std::size_t bytes) {
+  SourceSlot& s = slot();
+  if (s.borrowed == nullptr || block == nullptr) return;
+  const auto from = reinterpret_cast<std::uintptr_t>(block);
+  const auto begin = reinterpret_cast<std::uintptr_t>(s.borrowed);
+  const std::uintptr_t end = begin + bitmapBytes(s.width, s.height);
+  if (bytes == 0 ? !(from >= begin && from < end) : !(from < end && from + bytes > begin)) return;
+  const std::size_t size = bitmapBytes(s.width, s.height);
+  std::unique_ptr<std::uint8_t, FreeDeleter> copy(static_cast<std::uint8_t*>(std::malloc(size)));
+  if (!copy) {
+    releaseSourceCopy();
+    return;
+  }
+  std::memcpy(copy.get(), s.borrowed, size);
+  s.bytes = std::move(copy);
+  s.borrowed = nullptr;
+}
+
+}  // namespace
 
 const std::uint8_t* holdSourceCopy(WarpKind kind, const std::uint8_t* source, int width, int height,
                                    long long sourceSize) {
@@ -299,8 +386,8 @@ const std::uint8_t* holdSourceCopy(WarpKind kind, const std::uint8_t* source, in
     g_failNextCopy = false;
     return nullptr;
   }
-  if (source == nullptr || width <= 0 || height <= 0 || width > kMaxWarpSide || height > kMaxWarpSide ||
-      static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxWarpPixels)
+  if (source == nullptr || width <= 0 || height <= 0 || width > kMaxWarpedSide || height > kMaxWarpedSide ||
+      static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxWarpedPixels)
     return nullptr;
   const std::size_t bytes = bitmapBytes(width, height);
   std::unique_ptr<std::uint8_t, FreeDeleter> copy(static_cast<std::uint8_t*>(std::calloc(bytes, 1)));
@@ -315,15 +402,35 @@ const std::uint8_t* holdSourceCopy(WarpKind kind, const std::uint8_t* source, in
   return s.bytes.get();
 }
 
+bool holdSource(WarpKind kind, const std::uint8_t* source, int width, int height, long long sourceSize) {
+  const std::size_t bytes = bitmapBytes(width, height);
+  if (g_failNextCopy || source == nullptr || width <= 0 || height <= 0 || width > kMaxWarpedSide ||
+      height > kMaxWarpedSide ||
+      static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxWarpedPixels ||
+      sourceSize < 0 || static_cast<std::size_t>(sourceSize) < bytes)
+    return holdSourceCopy(kind, source, width, height, sourceSize) != nullptr;
+  releaseSourceCopy();
+  addRasterChangeObserver(sourceChanging);
+  SourceSlot& s = slot();
+  s.borrowed = source;
+  s.kind = kind;
+  s.width = width;
+  s.height = height;
+  return true;
+}
+
 ConstBitmapView heldSourceCopy(WarpKind kind) {
   const SourceSlot& s = slot();
-  if (s.kind != kind || !s.bytes) return {};
-  return {s.bytes.get(), s.width, s.height};
+  if (s.kind != kind) return {};
+  if (s.bytes) return {s.bytes.get(), s.width, s.height};
+  if (s.borrowed != nullptr) return {s.borrowed, s.width, s.height};
+  return {};
 }
 
 void releaseSourceCopy() {
   SourceSlot& s = slot();
   s.bytes.reset();
+  s.borrowed = nullptr;
   s.kind = WarpKind::None;
   s.width = s.height = 0;
 }
@@ -361,7 +468,7 @@ void setUpAffine(const unsigned char* source, int width, int height, long long s
   if (!inverse.finite()) return;
   WarpBox box;
   if (!pixmend::affineBox(forward, width, height, box)) return;
-  if (pixmend::holdSourceCopy(pixmend::WarpKind::Affine, source, width, height, sourceSize) == nullptr) return;
+  if (!pixmend::holdSource(pixmend::WarpKind::Affine, source, width, height, sourceSize)) return;
   g_affine.inverse = inverse;
   g_affine.box = box;
   g_affine.sourceWidth = width;
@@ -411,6 +518,9 @@ PIXMEND_API void VXDllWarpAffine(unsigned char* output, int sourceWidth, int sou
                                  int outputHeight, int outputSize, void (*progress)(void*, const char*, int),
                                  void* progressContext, const char* progressMessage) {
   const pixmend::WarpProgress report{progress, progressContext, progressMessage};
+  // The output is about to be written: a source read in place there is copied first.
+  if (output != nullptr && outputWidth > 0 && outputHeight > 0)
+    pixmend::rasterChanging(output, pixmend::bitmapBytes(outputWidth, outputHeight));
   const pixmend::ConstBitmapView source = pixmend::heldSourceCopy(pixmend::WarpKind::Affine);
   if (source.empty() || output == nullptr || sourceWidth != g_affine.sourceWidth ||
       sourceHeight != g_affine.sourceHeight || outputWidth <= 0 || outputHeight <= 0) {

@@ -31,10 +31,11 @@ struct WarpBox {
   bool empty() const { return maxX <= minX || maxY <= minY; }
 };
 
-// Largest box side and box area the engine accepts (the host image library's limits): a
-// transform whose box is larger, or whose corners are not finite, is refused.
-inline constexpr int kMaxWarpSide = 1 << 24;
-inline constexpr std::uint64_t kMaxWarpPixels = std::uint64_t{1} << 32;
+// Largest side and area of a warped raster (its box): the host image library's limits on an image
+// buffer, which the warped bitmap becomes. A transform whose box is larger, or whose corners are
+// not finite, is refused.
+inline constexpr int kMaxWarpedSide = 1 << 24;
+inline constexpr std::uint64_t kMaxWarpedPixels = std::uint64_t{1} << 32;
 
 // Solves the two 3 x 4 systems (rows [x_i, y_i, 1, X_i] and [x_i, y_i, 1, Y_i], row-major) for
 // the forward transform by elimination without pivoting, in place (both arrays are
@@ -46,7 +47,7 @@ AffineTransform invertAffine(const AffineTransform& forward);
 
 // Box of the four source corners (0, 0), (W, 0), (W, H), (0, H) under `forward`, each corner
 // coordinate truncated toward zero. False (box left empty) when a corner is not finite or the
-// box exceeds kMaxWarpSide / kMaxWarpPixels.
+// box exceeds kMaxWarpedSide / kMaxWarpedPixels.
 bool affineBox(const AffineTransform& forward, int width, int height, WarpBox& box);
 
 // Progress callback: the host's completion-bar update has this form.
@@ -80,7 +81,11 @@ enum class WarpKind { None, Affine, Perspective };
 // size is not positive, beyond the limits, or the memory cannot be had.
 const std::uint8_t* holdSourceCopy(WarpKind kind, const std::uint8_t* source, int width, int height,
                                    long long sourceSize);
-// The pending copy of `kind` as a view (empty when there is none or the slot holds the other kind).
+// Like holdSourceCopy, but a source whose every byte is readable (`sourceSize` covers it) is read
+// in place until it is about to change (rasterChanging, bitmap/selection.hpp), and copied only
+// then. False when the set-up cannot hold it.
+bool holdSource(WarpKind kind, const std::uint8_t* source, int width, int height, long long sourceSize);
+// The pending source of `kind` as a view (empty when there is none or the slot holds the other kind).
 ConstBitmapView heldSourceCopy(WarpKind kind);
 // Frees the slot.
 void releaseSourceCopy();

@@ -9,6 +9,8 @@
 // the processor has AVX, and 64 output bits with their mask are merged into the row at once.
 #include "transform/perspective.hpp"
 
+#include "bitmap/selection.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -220,7 +222,7 @@ void printQuads(const Quad& pre, const Quad& post) {
 
 // Truncates a mapped coordinate; false when it is not finite or beyond the warp limits.
 bool truncated(double value, double& out) {
-  if (!(std::fabs(value) < pixmend::kMaxWarpSide)) return false;
+  if (!(std::fabs(value) < pixmend::kMaxWarpedSide)) return false;
   out = static_cast<double>(static_cast<int>(value));
   return true;
 }
@@ -253,7 +255,7 @@ bool setUpPerspective(int a, int b, const int* corners, int& width, int& height)
     maxX = std::max(maxX, mapped[i].x);
     maxY = std::max(maxY, mapped[i].y);
   }
-  if (maxX * maxY > static_cast<double>(pixmend::kMaxWarpPixels)) return false;
+  if (maxX * maxY > static_cast<double>(pixmend::kMaxWarpedPixels)) return false;
 
   pre.v00 = {0, 0};
   pre.v10 = {ad - 1, 0};
@@ -301,10 +303,12 @@ PIXMEND_API unsigned char* VXDllWarpPerspectivePre(const unsigned char* source, 
 
 PIXMEND_API void VXDllWarpPerspective(unsigned char* output, int sourceWidth, int sourceHeight, int outputWidth,
                                       int outputHeight) {
+  if (output != nullptr && outputWidth > 0 && outputHeight > 0)
+    pixmend::rasterChanging(output, pixmend::bitmapBytes(outputWidth, outputHeight));
   const pixmend::ConstBitmapView source = pixmend::heldSourceCopy(pixmend::WarpKind::Perspective);
   if (source.empty()) return;
-  if (output != nullptr && sourceWidth == g_perspective.sourceWidth && sourceHeight == g_perspective.sourceHeight &&
-      outputWidth > 0 && outputHeight > 0)
+  if (output != nullptr && sourceWidth == g_perspective.sourceWidth &&
+      sourceHeight == g_perspective.sourceHeight && outputWidth > 0 && outputHeight > 0)
     pixmend::perspectiveResample(source, g_perspective.mapping, pixmend::BitmapView(output, outputWidth, outputHeight));
   pixmend::releaseSourceCopy();
 }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "bitmap/bitmap.hpp"
+#include "bitmap/selection.hpp"
 #include "host/output/api.h"
 #include "include/pixmend/vxdll.h"
 #include "transform/replacefile.hpp"
@@ -149,6 +150,7 @@ PIXMEND_API int VXDllIsReadOnly(const char* path) {
 PIXMEND_API void VXDllInvertRaster(unsigned char* bitmap, int width, int height) {
   if (bitmap == nullptr || width <= 0 || height <= 0) return;
   const std::size_t stride = (static_cast<std::size_t>(width) + 7) / 8;
+  pixmend::rasterChanging(bitmap, stride * static_cast<std::size_t>(height));
   const unsigned rest = static_cast<unsigned>(width) & 7u;
   if (rest == 0) {
     pixmend::invertBytes(bitmap, stride * static_cast<std::size_t>(height));

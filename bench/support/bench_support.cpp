@@ -3,16 +3,55 @@
 
 #include <time.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include <algorithm>
 #include <cstring>
 #include <map>
 
 #include "bitmap/paste.hpp"
+#include "host/image/api.h"
 
 namespace pixmend::bench {
 
 const Drawing& a0Sheet() {
   static const Drawing sheet = makeDrawing(kA0Width400, kA0Height400);
+  return sheet;
+}
+
+std::string benchmarkSheetPath() {
+  std::string dir;
+  if (const char* set = std::getenv("PIXMEND_BENCHDATA"); set != nullptr && *set != '\0') {
+    dir = set;
+  } else if (*PIXMEND_TESTDATA_DIR != '\0') {
+    dir = std::string(PIXMEND_TESTDATA_DIR) + "/../benchdata";
+  }
+  const std::string path = dir + "/a0-drawing-400dpi.tif";
+  std::error_code error;
+  return !dir.empty() && std::filesystem::is_regular_file(path, error) ? path : "";
+}
+
+const Drawing& benchmarkSheet() {
+  static const Drawing sheet = [] {
+    Drawing d;
+    const std::string path = benchmarkSheetPath();
+    unsigned char* data = nullptr;
+    Point2d size{0, 0};
+    if (path.empty() ||
+        mdlImage_readFileToBitMap(&data, &size, path.c_str(), IMAGEFILE_TIFF, 0, nullptr) != 0)
+      return d;
+    d.width = size.x;
+    d.height = size.y;
+    d.bits.assign(data, data + bitmapBytes(size.x, size.y));
+    mdlImage_freeImage(data, &size, 1);
+    // The seeds its README gives.
+    d.lineNetwork = {152, 6241};
+    d.solidRegion = {9348, 805};
+    d.hatchedArea = {1101, 16324};
+    d.glyph = {451, 3651};
+    return d;
+  }();
   return sheet;
 }
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "bitmap/drawing.hpp"
@@ -21,6 +22,13 @@ namespace pixmend::bench {
 // A0 and A4 sheets at 400 dpi from the drawing generator (seed 1), each built once per process.
 const Drawing& a0Sheet();
 const Drawing& a4Sheet();
+
+// The project's A0 benchmark sheet (13244 x 18724 pixels at 400 dpi, Group 4), found beside the
+// shared test scans (or in the folder PIXMEND_BENCHDATA names); "" when it is not there.
+std::string benchmarkSheetPath();
+// That sheet decoded, with the feature seeds its README gives; empty (no bits) when it is not
+// there. The peers' figures of the project are taken on it.
+const Drawing& benchmarkSheet();
 
 // A packed copy of the w x h rectangle of `sheet` whose top-left pixel is (x, y); parts outside
 // the sheet are background.

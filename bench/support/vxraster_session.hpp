@@ -37,8 +37,11 @@ class VXRasterSession {
   bool ok_ = false;
 };
 
-// The project's A0 benchmark sheet (13244 x 18724 pixels at 400 dpi, Group 4), found beside the
-// shared test scans (or in the folder PIXMEND_BENCHDATA names); "" when it is not there.
-std::string benchmarkSheetPath();
+// The whole edit as a user makes it, for a process of its own: a copy of `scan` in a new folder
+// under `root`, a design and VXRasterEdit made ready, then (timed, wall clock) the scan attached,
+// selected (VXRaster reads it), a 64 x 64 block painted and written back, and the editing ended.
+// Returns false when a step fails; `seconds` gets the timed part; `journal`, when not null, the
+// session's journal lines (to see what was read and written).
+bool runEditPath(const std::string& scan, const std::string& root, double& seconds, std::string* journal);
 
 }  // namespace pixmend::bench

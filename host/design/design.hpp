@@ -3,6 +3,7 @@
 // C calls are in api.h. Elements and levels come with element storage.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,18 @@ void startNewModel();
 
 // The file of a work file's model, or null when `model` is not an open work file.
 const std::string* workFilePath(const DgnModelRef* model);
+
+// ---- What the design holds of other groups ----------------------------------------------------
+// The raster group keeps the attachments of the active model; the design stores them, restores
+// them when a design opens and has them dropped when it closes. The raster group hands these
+// calls over when the host starts (it lies above the design group, which never includes it).
+struct AttachmentKeeper {
+  std::vector<StoredRaster> (*stored)(std::int64_t model) = nullptr;  // the model's, as records
+  void (*restore)(const std::vector<StoredRaster>& records) = nullptr;
+  void (*drop)() = nullptr;
+  bool (*any)() = nullptr;  // whether anything is attached
+};
+void setAttachmentKeeper(const AttachmentKeeper& keeper);
 
 // ---- The fence -----------------------------------------------------------------------------------
 // One closed polygon in design coordinates, placed in a view (docs/host.md). The host's key-ins

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "host/raster/api.h"
+#include "host/design/rasterrecords.h"
 
 namespace pixmend::host {
 

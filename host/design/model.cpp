@@ -1,5 +1,5 @@
 // The active model: its active parameters, its units, its line-style table and the level style
-// list built from it (see api.h and design.hpp). The units are the open design's (dgnfile.cpp).
+// list built from it (see api.h and design.hpp). The units are the open design's (opendesign.cpp).
 #include <algorithm>
 #include <cmath>
 #include <cctype>

@@ -36,6 +36,11 @@ typedef struct MenuBarMenu MenuBarMenu;
 #define RTYPE_IMAGE 0x696D6167U    /* 'imag' */
 #define RTYPE_MENUBAR 0x6D426172U  /* 'mBar' */
 #define RTYPE_GROUPBOX 0x67727042U /* 'grpB' */
+#define RTYPE_COMBOBOX 0x636D6242U /* 'cmbB' */
+
+/* Synonym lists: resource 'dSyn' naming the items (type and identifier) that show one value in
+ * whatever dialogs they appear, so that one call brings them all up to date. */
+#define RTYPE_SYNONYMS 0x6453796EU /* 'dSyn' */
 
 /* Button actions: a push button's action ends a modal dialog with that value. */
 #define ACTIONBUTTON_APPLY 1
@@ -52,6 +57,16 @@ typedef struct MenuBarMenu MenuBarMenu;
 #define DIALOG_MESSAGE_UPDATE 3  /* the dialog is redrawn */
 #define DIALOG_MESSAGE_BUTTON 4  /* a push button without a hook of its own was pressed */
 #define DIALOG_MESSAGE_ACTIONBUTTON 5 /* an action button is about to close the dialog */
+#define DIALOG_MESSAGE_RESIZE 6  /* the window's size changed (u.resize); the dialog is redrawn after */
+/* The host asks which pull-down menu belongs to an item the user opened a menu on: sent only
+ * to dialogs whose creation set DIALOG_INTEREST_PULLDOWNQUERY in u.create.interests, with
+ * u.query.queryType DIALOG_QUERY_ITEM and u.query.subType DIALOG_QUERY_PULLDOWN. A hook that
+ * answers sets u.query.menuId (a 'pdMn' resource of its application); 0 leaves the item without
+ * a menu. */
+#define DIALOG_MESSAGE_PULLDOWNQUERY 25
+#define DIALOG_INTEREST_PULLDOWNQUERY 0x8200 /* 0x82 in the second byte of the interests */
+#define DIALOG_QUERY_ITEM 2
+#define DIALOG_QUERY_PULLDOWN 515
 
 /* Messages to item hooks. */
 #define DITEM_MESSAGE_CREATE 50
@@ -61,6 +76,9 @@ typedef struct MenuBarMenu MenuBarMenu;
 #define DITEM_MESSAGE_SYNCHRONIZE 55 /* the item's value was read again from its access string */
 #define DITEM_MESSAGE_INIT 69        /* every item of the dialog exists */
 #define DITEM_MESSAGE_STATECHANGED 71 /* the user changed the value */
+/* List boxes: the user finished editing the cell that the hook opened with
+ * mdlDialog_listBoxEditCell (u.cell); the cell already holds the text typed. */
+#define DITEM_MESSAGE_CELLEDITEND 60
 
 /* Button transitions. */
 #define BUTTONTRANS_DOWN 0
@@ -81,6 +99,15 @@ typedef struct DialogMessage {
       int actionType;
       int keepOpen; /* ACTIONBUTTON: set to 1 by a hook to keep the dialog open */
     } button;       /* BUTTON and ACTIONBUTTON */
+    struct {
+      int oldWidth, oldHeight, newWidth, newHeight;
+    } resize;
+    struct {
+      int queryType;
+      int subType;
+      int itemIndex;  /* the item the menu is asked for */
+      int menuId;     /* the hook's answer: a 'pdMn' resource, 0 none */
+    } query;        /* PULLDOWNQUERY */
   } u;
 } DialogMessage;
 
@@ -98,6 +125,7 @@ typedef struct DialogItemMessage {
       int clickCount;
       int row;    /* list boxes: the row clicked, else -1 */
       int column; /* list boxes: the column clicked, else -1 */
+      long value; /* push buttons: the button's value (its resource's "value") */
     } button;
     struct {
       int hasChanged; /* the value differs from the one before */
@@ -105,6 +133,10 @@ typedef struct DialogItemMessage {
     struct {
       BSIRect rect; /* the item's rectangle in the dialog's canvas */
     } draw;
+    struct {
+      int row;
+      int column;
+    } cell; /* CELLEDITEND */
   } u;
 } DialogItemMessage;
 
@@ -136,6 +168,10 @@ int mdlDialog_openModal(int *lastActionP, RscFileHandle rscFile, int dialogId);
  * application, any owner), the most recently opened first. */
 MSDialog *mdlDialog_find(int dialogId, MdlDesc *owner);
 MSDialog *mdlDialog_findByTypeAndId(unsigned int type, int id, MdlDesc *owner);
+/* Presses push button `itemIndex` as the user would (a hook activating a dialog's default
+ * button on a double click): its hook or the dialog's gets the button message, then its action
+ * ends a modal dialog. Refused for a disabled or hidden button. */
+int mdlDialog_pushButtonActivate(MSDialog *db, int itemIndex);
 /* Closes the dialog once the hook that asks has returned (at once when no hook is running). */
 int mdlDialog_closeCommandQueue(MSDialog *db);
 int mdlWindow_close(MSWindow *window, int reserved1, int reserved2);
@@ -145,7 +181,11 @@ int mdlDialog_setTitle(MSDialog *db, const char *title);
 int mdlDialog_getTitle(char *buffer, int size, MSDialog *db);
 /* The dialog's size in pixels (its canvas); resizing clears the canvas. */
 int mdlWindow_extentGet(int *widthP, int *heightP, MSWindow *window);
+/* A new size sends DIALOG_MESSAGE_RESIZE to the dialog hook and redraws the dialog. */
 int mdlWindow_extentSet(MSWindow *window, int width, int height);
+/* Walks the open dialogs of every application, oldest first: null gives the first, the last
+ * gives null (so does a dialog that is not open). The command window is not among them. */
+MSDialog *mdlDialog_getNext(MSDialog *db);
 
 /* Items are addressed by their index in the dialog (resource order). */
 int mdlDialog_itemGetCount(MSDialog *db);
@@ -176,15 +216,36 @@ int mdlDialog_itemsSynch(MSDialog *db);
 int mdlDialog_itemDraw(MSDialog *db, int itemIndex);
 int mdlWindow_redraw(MSWindow *window);
 
-/* Option buttons: entries of a label and a value. */
+/* Option buttons: entries of a label and a value. Combo boxes take the same calls: their entries
+ * are the texts offered (the value is not used), and their value is any text. */
 int mdlDialog_optionButtonClear(MSDialog *db, int itemIndex);
 int mdlDialog_optionButtonInsert(MSDialog *db, int itemIndex, const char *label, long value, int enabled);
 int mdlDialog_optionButtonGetCount(MSDialog *db, int itemIndex);
-/* List boxes show a list model owned by the caller (null: none); the selected row is the value. */
+/* Makes the option button as wide as its widest entry and its arrow (origin kept). */
+int mdlDialog_optionButtonFitWidth(MSDialog *db, int itemIndex);
+
+/* List boxes show a list model owned by the caller (null: none). Showing a model clears the
+ * selection. The selected row is the value (the first selected row of a list box with multiple
+ * selection, -1 for none). */
 int mdlDialog_listBoxSetListModel(MSDialog *db, int itemIndex, ListModel *model);
 ListModel *mdlDialog_listBoxGetListModel(MSDialog *db, int itemIndex);
 int mdlDialog_listBoxGetSelectedRow(MSDialog *db, int itemIndex);
+/* Selects only `row` (-1: none). */
 int mdlDialog_listBoxSelectRow(MSDialog *db, int itemIndex, int row);
+/* The selected rows in ascending order: at most `maxRows` go to `rows` (may be null to count);
+ * returns how many are selected, or -1 for a bad item. */
+int mdlDialog_listBoxGetSelectedRows(int *rows, int maxRows, MSDialog *db, int itemIndex);
+/* Selects exactly these rows; more than one only in a list box with multiple selection. */
+int mdlDialog_listBoxSetSelectedRows(MSDialog *db, int itemIndex, const int *rows, int count);
+/* Opens the cell's editor (a cell with an editor, mdlListCell_setEditor): what the user types
+ * goes into the cell, then the hook gets DITEM_MESSAGE_CELLEDITEND. Refused for a cell
+ * without an editor. */
+int mdlDialog_listBoxEditCell(MSDialog *db, int itemIndex, int row, int column);
+
+/* Reads again, and redraws, every item of every open dialog that the synonym list `synonymId`
+ * of `rscFile` (0: the current application's resources) names. 0, or
+ * RSC_ERR_NO_SUCH_RESOURCE. */
+int mdlDialog_synonymsSynch(RscFileHandle rscFile, int synonymId);
 
 /* The command window, whose menu bar holds the host's pull-down menus and those that
  * applications insert; null when the host runs without one (configuration variable
@@ -221,6 +282,12 @@ int mdlDialog_defFileCreate(char *fileName, const char *suggestedName, const cha
  * new one when `list` is null. */
 StringList *mdlFileList_edit(int *resultP, StringList *list, const char *title, char *directory,
                              const char *filter);
+
+/* The directory chooser: `directory` (MAXFILELENGTH bytes) is where it starts and receives the
+ * choice. The answer queue gives an existing directory (a relative one is taken from the start
+ * directory) or "cancel"; an empty queue keeps the start directory. ACTIONBUTTON_OK when a
+ * directory was chosen, ACTIONBUTTON_CANCEL when cancelled or the answer is no directory. */
+int mdlDialog_selectDirectory(char *directory, const char *title);
 
 /* Opens the host's own user preference file, the file named by the configuration variable
  * MS_USERPREF: read-write with `write` (created when missing), else read-only. */

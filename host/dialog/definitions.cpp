@@ -21,7 +21,8 @@ static_assert(RTYPE_LABEL == packType("labl") && RTYPE_TEXT == packType("dTxt") 
               RTYPE_PUSHBTN == packType("pBut") && RTYPE_LISTBOX == packType("lstB") &&
               RTYPE_GENERIC == packType("gnrc") && RTYPE_PICTURE == packType("pict") &&
               RTYPE_IMAGE == packType("imag") && RTYPE_MENUBAR == packType("mBar") &&
-              RTYPE_GROUPBOX == packType("grpB"));
+              RTYPE_GROUPBOX == packType("grpB") && RTYPE_COMBOBOX == packType("cmbB") &&
+              RTYPE_SYNONYMS == packType("dSyn"));
 
 struct TypeWord {
   const char* word;
@@ -31,7 +32,7 @@ constexpr TypeWord kItemTypes[] = {
     {"label", RTYPE_LABEL},     {"text", RTYPE_TEXT},       {"option", RTYPE_OPTIONBTN},
     {"toggle", RTYPE_TOGGLE},   {"button", RTYPE_PUSHBTN},  {"listbox", RTYPE_LISTBOX},
     {"generic", RTYPE_GENERIC}, {"picture", RTYPE_PICTURE}, {"image", RTYPE_IMAGE},
-    {"menubar", RTYPE_MENUBAR}, {"group", RTYPE_GROUPBOX},
+    {"menubar", RTYPE_MENUBAR}, {"group", RTYPE_GROUPBOX},  {"combo", RTYPE_COMBOBOX},
 };
 
 const char* wordOfType(ResourceType type) {
@@ -114,6 +115,8 @@ ItemSpec itemFrom(const json& o) {
   item.columns = intField(o, "columns", 1, 1, 64);
   item.maxLength = intField(o, "maxLength", 0, 0, 65536);
   item.attributes = intField(o, "attributes", 0, INT32_MIN, INT32_MAX);
+  item.multiple = boolField(o, "multiple", false);
+  item.value = intField(o, "value", 0, INT32_MIN, INT32_MAX);
   const int x = intField(o, "x", 0, 0, kMaxDialogSide);
   const int y = intField(o, "y", 0, 0, kMaxDialogSide);
   const int defaultWidth = item.type == RTYPE_TOGGLE ? textWidth(item.label) + 16 : std::max(textWidth(item.label) + 12, 40);
@@ -182,6 +185,8 @@ json dialogToJson(const DialogSpec& spec) {
     if (item.columns != 1) o["columns"] = item.columns;
     if (item.maxLength != 0) o["maxLength"] = item.maxLength;
     if (item.attributes != 0) o["attributes"] = item.attributes;
+    if (item.multiple) o["multiple"] = true;
+    if (item.value != 0) o["value"] = item.value;
     if (!item.options.empty()) {
       json opts = json::array();
       for (const auto& e : item.options) {
@@ -228,6 +233,7 @@ std::vector<MenuEntry> entriesFrom(const json& list, int depth) {
       }
     }
     if (auto sub = e.find("entries"); sub != e.end()) entry.submenu = entriesFrom(*sub, depth + 1);
+    entry.press = intField(e, "press", 0, INT32_MIN, INT32_MAX);
     if (!entry.separator && entry.label.empty()) throw std::runtime_error("a menu entry needs a \"label\"");
     entries.push_back(std::move(entry));
   }
@@ -242,6 +248,7 @@ json entriesToJson(const std::vector<MenuEntry>& entries) {
     if (!e.label.empty()) o["label"] = e.label;
     if (e.command != 0) o["command"] = e.command;
     if (!e.keyin.empty()) o["keyin"] = e.keyin;
+    if (e.press != 0) o["press"] = e.press;
     if (!e.submenu.empty()) o["entries"] = entriesToJson(e.submenu);
     list.push_back(o);
   }
@@ -257,6 +264,27 @@ MenuSpec menuFrom(const json& o) {
   return spec;
 }
 
+// A synonym list: {"items": [{"type": "option", "id": 20016}, ...]}.
+std::vector<SynonymItem> synonymsFrom(const json& o) {
+  if (!o.is_object()) throw std::runtime_error("a synonym list must be an object");
+  auto items = o.find("items");
+  if (items == o.end() || !items->is_array() || items->size() > 1024) {
+    throw std::runtime_error("a synonym list needs \"items\", a list of type and id");
+  }
+  std::vector<SynonymItem> out;
+  for (const auto& e : *items) {
+    if (!e.is_object()) throw std::runtime_error("a synonym must be an object with \"type\" and \"id\"");
+    out.push_back(SynonymItem{typeOf(e.contains("type") ? e.at("type") : json()), intField(e, "id", 0, INT32_MIN, INT32_MAX)});
+  }
+  return out;
+}
+
+json synonymsToJson(const std::vector<SynonymItem>& items) {
+  json list = json::array();
+  for (const auto& i : items) list.push_back({{"type", wordOfType(i.type)}, {"id", i.id}});
+  return {{"items", list}};
+}
+
 std::vector<std::uint8_t> bytesOf(const json& j) {
   const std::string s = j.dump();
   return std::vector<std::uint8_t>(s.begin(), s.end());
@@ -268,6 +296,9 @@ const bool registered =
     registerResourceCompiler("menu", RTYPE_PULLDOWN, [](const std::string& text) {
       const MenuSpec spec = menuFrom(json::parse(text));
       return bytesOf(json{{"label", spec.label}, {"entries", entriesToJson(spec.entries)}});
+    }) &&
+    registerResourceCompiler("synonyms", RTYPE_SYNONYMS, [](const std::string& text) {
+      return bytesOf(synonymsToJson(synonymsFrom(json::parse(text))));
     });
 
 }  // namespace
@@ -298,6 +329,18 @@ bool parseMenuSpec(const std::vector<std::uint8_t>& bytes, MenuSpec* spec, std::
     return true;
   } catch (const std::exception& e) {
     if (error != nullptr) *error = std::string("damaged menu resource: ") + e.what();
+    return false;
+  }
+}
+
+bool parseSynonyms(const std::vector<std::uint8_t>& bytes, std::vector<SynonymItem>* items, std::string* error) {
+  const json doc = json::parse(bytes.begin(), bytes.end(), nullptr, false);
+  try {
+    if (doc.is_discarded()) throw std::runtime_error("not a synonym list");
+    *items = synonymsFrom(doc);
+    return true;
+  } catch (const std::exception& e) {
+    if (error != nullptr) *error = std::string("damaged synonym list: ") + e.what();
     return false;
   }
 }

@@ -13,6 +13,8 @@
 
 namespace pixmend::host {
 
+// Largest side of a dialog or window, and of an item in it, in pixels; coordinates given to the
+// drawing calls are kept within twice that on either side.
 constexpr int kMaxDialogSide = 4096;
 
 struct OptionEntry {
@@ -42,6 +44,8 @@ struct ItemSpec {
   int columns = 1;
   int attributes = 0;
   int maxLength = 0;  // text items: longest text (0: as the bound field allows)
+  bool multiple = false;  // list boxes: several rows may be selected
+  long value = 0;         // push buttons: told apart by it when they share a hook
   std::vector<OptionEntry> options;
   ImageRef image;
 };
@@ -65,6 +69,7 @@ struct MenuEntry {
   std::string keyin;
   bool separator = false;
   std::vector<MenuEntry> submenu;
+  int press = 0;  // a menu popped up in a dialog: presses this button of the dialog
 };
 
 struct MenuSpec {
@@ -72,6 +77,13 @@ struct MenuSpec {
   std::vector<MenuEntry> entries;
 };
 bool parseMenuSpec(const std::vector<std::uint8_t>& bytes, MenuSpec* spec, std::string* error);
+
+// A synonym list ('dSyn'): the items that show one value wherever they appear.
+struct SynonymItem {
+  ResourceType type = 0;
+  int id = 0;
+};
+bool parseSynonyms(const std::vector<std::uint8_t>& bytes, std::vector<SynonymItem>* items, std::string* error);
 
 // A label as a user reads and types it: the mnemonic markers '~' and '&' dropped, case ignored
 // (lower case), so menus, options and buttons are chosen by their labels as shown.
@@ -99,9 +111,15 @@ RgbColorDef paletteColour(int index);
 struct Item {
   ItemSpec spec;
   std::string text;   // text items
-  double number = 0;  // option buttons, toggles, list boxes (selected row)
+  double number = 0;  // option buttons, toggles, list boxes (first selected row, -1 none)
   ListModel* model = nullptr;
+  std::vector<int> selection;  // list boxes: the selected rows, ascending
+  int editRow = -1;            // list boxes: the cell whose editor is open
+  int editColumn = -1;
 };
+
+// Selects exactly `rows` (sorted, duplicates dropped) and makes the first the item's value.
+void setSelection(Item& item, std::vector<int> rows);
 
 struct Application;
 
@@ -128,6 +146,8 @@ struct MSDialog {
   bool modal = false;
   int modalAction = 0;
   bool commandWindow = false;
+  bool resizing = false;
+  bool opened = false;    // its opening messages are done and it has been drawn  // a resize message is under way (a hook resizing again is not told twice)
   std::vector<std::unique_ptr<MenuBarMenu>> menus;  // the command window's menu bar
 };
 

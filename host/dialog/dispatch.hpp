@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/dialog/dialog.hpp"
 
@@ -58,6 +59,7 @@ struct ItemValue {
   std::string text;
   double number = 0;
   const OptionEntry* option = nullptr;
+  std::vector<int> rows;  // list boxes: the rows to select
 };
 // False with why, worded to follow the item's name ("takes a number, not \"inf\"").
 bool parseItemValue(const Item& item, const std::string& value, ItemValue* out, std::string* why);

@@ -2,6 +2,8 @@
 // an empty queue takes the suggested name. The remembering variants keep the choice in the
 // remembered-file record of their dialog identifier in the given preference file
 // (common/rememberedfile.hpp).
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -10,12 +12,8 @@
 #include <string>
 #include <vector>
 
-#if __has_include("host/config/config.hpp")
-#include "host/config/config.hpp"
-#define PIXMEND_HAVE_CONFIG 1
-#endif
-
 #include "common/rememberedfile.hpp"
+#include "host/config/config.hpp"
 #include "host/dialog/dialog.hpp"
 #include "host/output/answers.hpp"
 #include "host/output/journal.hpp"
@@ -48,13 +46,20 @@ void rememberChoice(RscFileHandle prefFile, int dialogId, const std::string& pat
 }
 
 // The one place where a file dialog gets its answer. 0 chosen, 1 cancelled.
-int chooseFile(const char* kind, char* fileName, const char* suggestedName, const char* defaultDirectory,
-               const char* title, RscFileHandle prefFile, int dialogId) {
+int chooseFile(const char* kind, char* fileName, const char* suggestedName, const char* filter,
+               const char* defaultDirectory, const char* title, RscFileHandle prefFile, int dialogId) {
   if (fileName == nullptr) return 1;
+  Question question;
+  question.kind = Question::Kind::File;
+  question.create = std::strcmp(kind, "file create") == 0;
+  question.text = title != nullptr ? title : "";
+  question.suggested = suggestedName != nullptr ? suggestedName : "";
+  question.filter = filter != nullptr ? filter : "";
+  question.directory = defaultDirectory != nullptr ? defaultDirectory : "";
   const std::string heading = std::string(kind) + " " + "\"" + (title != nullptr ? title : "") + "\"";
   std::string choice;
   std::string how = "answered";
-  if (auto answer = takeAnswer()) {
+  if (auto answer = takeAnswer(question)) {
     choice = answer->text;
   } else {
     how = "defaulted";
@@ -86,24 +91,26 @@ using namespace pixmend::host;
 
 extern "C" {
 
-int mdlDialog_fileOpen(char* fileName, RscFileHandle, int, const char* suggestedName, const char*,
+int mdlDialog_fileOpen(char* fileName, RscFileHandle, int, const char* suggestedName, const char* filter,
                        const char* defaultDirectory, const char* title) {
-  return chooseFile("file open", fileName, suggestedName, defaultDirectory, title, 0, 0);
+  return chooseFile("file open", fileName, suggestedName, filter, defaultDirectory, title, 0, 0);
 }
 
-int mdlDialog_fileCreate(char* fileName, RscFileHandle, int, const char* suggestedName, const char*,
+int mdlDialog_fileCreate(char* fileName, RscFileHandle, int, const char* suggestedName, const char* filter,
                          const char* defaultDirectory, const char* title) {
-  return chooseFile("file create", fileName, suggestedName, defaultDirectory, title, 0, 0);
+  return chooseFile("file create", fileName, suggestedName, filter, defaultDirectory, title, 0, 0);
 }
 
-int mdlDialog_defFileOpen(char* fileName, const char* suggestedName, const char*, const char* defaultDirectory,
-                          const char* title, RscFileHandle prefFile, int dialogId) {
-  return chooseFile("file open", fileName, suggestedName, defaultDirectory, title, prefFile, dialogId);
+int mdlDialog_defFileOpen(char* fileName, const char* suggestedName, const char* filter,
+                          const char* defaultDirectory, const char* title, RscFileHandle prefFile, int dialogId) {
+  return chooseFile("file open", fileName, suggestedName, filter, defaultDirectory, title, prefFile, dialogId);
 }
 
-int mdlDialog_defFileCreate(char* fileName, const char* suggestedName, const char*, const char* defaultDirectory,
-                            const char* title, RscFileHandle prefFile, int dialogId) {
-  return chooseFile("file create", fileName, suggestedName, defaultDirectory, title, prefFile, dialogId);
+int mdlDialog_defFileCreate(char* fileName, const char* suggestedName, const char* filter,
+                            const char* defaultDirectory, const char* title, RscFileHandle prefFile,
+                            int dialogId) {
+  return chooseFile("file create", fileName, suggestedName, filter, defaultDirectory, title, prefFile,
+                    dialogId);
 }
 
 StringList* mdlFileList_edit(int* resultP, StringList* list, const char* title, char* directory, const char*) {
@@ -111,7 +118,12 @@ StringList* mdlFileList_edit(int* resultP, StringList* list, const char* title, 
   if (list == nullptr) list = mdlStringList_create(0, 1);
   if (mdlStringList_size(list) < 0) return nullptr;
   const std::string heading = std::string("file list \"") + (title != nullptr ? title : "") + "\"";
-  auto answer = takeAnswer();
+  Question question;
+  question.kind = Question::Kind::File;
+  question.text = title != nullptr ? title : "";
+  question.directory = directory != nullptr ? directory : "";
+  question.several = true;
+  auto answer = takeAnswer(question);
   if (!answer || answer->text.empty() || answer->text == "cancel") {
     note(heading + " -> cancelled (" + (answer ? "answered" : "defaulted") + ")");
     return list;
@@ -148,15 +160,41 @@ StringList* mdlFileList_edit(int* resultP, StringList* list, const char* title, 
   return list;
 }
 
+int mdlDialog_selectDirectory(char* directory, const char* title) {
+  if (directory == nullptr) return ACTIONBUTTON_CANCEL;
+  const std::string heading = std::string("directory \"") + (title != nullptr ? title : "") + "\"";
+  std::string start(directory, strnlen(directory, MAXFILELENGTH - 1));
+  std::string choice = start;
+  std::string how = "answered";
+  if (auto answer = takeAnswer()) {
+    choice = answer->text;
+  } else {
+    how = "defaulted";
+  }
+  if (choice.empty() || choice == "cancel") {
+    note(heading + " -> cancelled (" + how + ")");
+    return ACTIONBUTTON_CANCEL;
+  }
+  if (choice[0] != '/' && !start.empty()) choice = (start.back() == '/' ? start : start + "/") + choice;
+  if (choice.back() != '/') choice += '/';
+  struct stat info {};
+  if (::stat(choice.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    note(heading + " -> refused, " + choice + " is no directory (" + how + ")");
+    return ACTIONBUTTON_CANCEL;
+  }
+  if (choice.size() >= MAXFILELENGTH) {
+    note(heading + " -> refused, the name is longer than " + std::to_string(MAXFILELENGTH - 1) + " characters");
+    return ACTIONBUTTON_CANCEL;
+  }
+  std::snprintf(directory, MAXFILELENGTH, "%s", choice.c_str());
+  note(heading + " -> " + choice + " (" + how + ")");
+  return ACTIONBUTTON_OK;
+}
+
 int mdlDialog_userPrefFileOpen(RscFileHandle* handleP, int write) {
   if (handleP == nullptr) return RSC_ERR_BAD_ARGUMENT;
   *handleP = 0;
-#ifdef PIXMEND_HAVE_CONFIG
   const std::optional<std::string> path = expandedVariable("MS_USERPREF");
-#else
-  const char* env = std::getenv("MS_USERPREF");
-  const std::optional<std::string> path = env != nullptr ? std::optional<std::string>(env) : std::nullopt;
-#endif
   if (!path || path->empty()) return RSC_ERR_FILE_NOT_FOUND;
   int status = mdlResource_openFile(handleP, path->c_str(), write ? RSC_READWRITE : RSC_READONLY);
   if (status == RSC_ERR_FILE_NOT_FOUND && write) {

@@ -10,12 +10,15 @@
 #include "common/text.hpp"
 #include "host/dialog/dispatch.hpp"
 #include "host/dialog/manager.hpp"
+#include "host/resource/openfiles.hpp"
+#include "host/resource/store.hpp"
 #include "host/system/publish.hpp"
+#include "host/system/registry.hpp"
 
 namespace pixmend::host {
 
 bool takesText(const Item& item) {
-  return item.spec.type == RTYPE_TEXT;
+  return item.spec.type == RTYPE_TEXT || item.spec.type == RTYPE_COMBOBOX;
 }
 bool takesNumber(const Item& item) {
   return item.spec.type == RTYPE_OPTIONBTN || item.spec.type == RTYPE_TOGGLE ||
@@ -48,8 +51,11 @@ bool parseItemValue(const Item& item, const std::string& value, ItemValue* out, 
     if (why != nullptr) *why = std::move(text);
     return false;
   };
-  ItemValue parsed{item.text, item.number, nullptr};
+  ItemValue parsed;
+  parsed.text = item.text;
+  parsed.number = item.number;
   switch (item.spec.type) {
+    case RTYPE_COMBOBOX:  // any text; the entries are only offered
     case RTYPE_TEXT: {
       if (item.spec.maxLength > 0 && static_cast<int>(value.size()) > item.spec.maxLength) {
         return fail("takes at most " + std::to_string(item.spec.maxLength) + " characters");
@@ -91,10 +97,26 @@ bool parseItemValue(const Item& item, const std::string& value, ItemValue* out, 
       break;
     }
     case RTYPE_LISTBOX: {
+      // One row, or with multiple selection rows separated by commas ("" selects none).
       const int rows = item.model != nullptr ? mdlListModel_getRowCount(item.model) : 0;
-      const auto n = text::parseInteger(value, 0, rows - 1, 0);
-      if (!n) return fail("has " + std::to_string(std::max(rows, 0)) + " rows; no row " + quoted(value));
-      parsed.number = static_cast<double>(*n);
+      std::vector<std::string> words;
+      if (!item.spec.multiple) {
+        words.push_back(value);
+      } else if (!text::trimmed(value).empty()) {
+        std::size_t from = 0;
+        for (std::size_t comma; (comma = value.find(',', from)) != std::string::npos; from = comma + 1)
+          words.push_back(value.substr(from, comma - from));
+        words.push_back(value.substr(from));
+      }
+      parsed.rows.clear();
+      for (const auto& word : words) {
+        const auto n = text::parseInteger(word, 0, rows - 1, 0);
+        if (!n) return fail("has " + std::to_string(std::max(rows, 0)) + " rows; no row " + quoted(word));
+        parsed.rows.push_back(static_cast<int>(*n));
+      }
+      std::sort(parsed.rows.begin(), parsed.rows.end());
+      parsed.rows.erase(std::unique(parsed.rows.begin(), parsed.rows.end()), parsed.rows.end());
+      parsed.number = parsed.rows.empty() ? -1 : parsed.rows.front();
       break;
     }
     default:
@@ -121,6 +143,9 @@ void refreshSynonyms(const MSDialog* source, int sourceIndex) {
 using namespace pixmend::host;
 
 namespace {
+
+// Option buttons and combo boxes hold entries.
+bool hasEntries(const Item& item) { return item.spec.type == RTYPE_OPTIONBTN || item.spec.type == RTYPE_COMBOBOX; }
 
 Item* itemAt(MSDialog* db, int index) {
   if (!liveDialog(db) || index < 0 || index >= static_cast<int>(db->items.size())) return nullptr;
@@ -245,6 +270,7 @@ int mdlDialog_itemSetValue(MSDialog* db, int itemIndex, const char* value) {
   if (!writeAccess(*item, parsed.text, parsed.number)) return RSC_ERR_BAD_ARGUMENT;
   item->text = parsed.text;
   item->number = parsed.number;
+  if (item->spec.type == RTYPE_LISTBOX) setSelection(*item, parsed.rows);
   readAccess(*item);
   refreshSynonyms(db, itemIndex);
   return RSC_SUCCESS;
@@ -287,14 +313,14 @@ int mdlDialog_itemDraw(MSDialog* db, int itemIndex) {
 
 int mdlDialog_optionButtonClear(MSDialog* db, int itemIndex) {
   Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || item->spec.type != RTYPE_OPTIONBTN) return RSC_ERR_BAD_ARGUMENT;
+  if (item == nullptr || !hasEntries(*item)) return RSC_ERR_BAD_ARGUMENT;
   item->spec.options.clear();
   return RSC_SUCCESS;
 }
 
 int mdlDialog_optionButtonInsert(MSDialog* db, int itemIndex, const char* label, long value, int enabled) {
   Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || item->spec.type != RTYPE_OPTIONBTN || label == nullptr ||
+  if (item == nullptr || !hasEntries(*item) || label == nullptr ||
       item->spec.options.size() >= 4096) {
     return RSC_ERR_BAD_ARGUMENT;
   }
@@ -304,36 +330,37 @@ int mdlDialog_optionButtonInsert(MSDialog* db, int itemIndex, const char* label,
 
 int mdlDialog_optionButtonGetCount(MSDialog* db, int itemIndex) {
   Item* item = itemAt(db, itemIndex);
-  return item == nullptr || item->spec.type != RTYPE_OPTIONBTN ? -1
-                                                               : static_cast<int>(item->spec.options.size());
+  return item == nullptr || !hasEntries(*item) ? -1 : static_cast<int>(item->spec.options.size());
 }
 
-int mdlDialog_listBoxSetListModel(MSDialog* db, int itemIndex, ListModel* model) {
+int mdlDialog_optionButtonFitWidth(MSDialog* db, int itemIndex) {
   Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || item->spec.type != RTYPE_LISTBOX) return RSC_ERR_BAD_ARGUMENT;
-  if (model != nullptr && mdlListModel_getRowCount(model) < 0) return RSC_ERR_BAD_ARGUMENT;
-  item->model = model;
-  item->number = -1;
+  if (item == nullptr || item->spec.type != RTYPE_OPTIONBTN) return RSC_ERR_BAD_ARGUMENT;
+  int widest = 0;
+  for (const auto& e : item->spec.options) widest = std::max(widest, textWidth(e.label));
+  // The text starts 3 pixels in; the arrow takes the last 12.
+  item->spec.rect.corner.x = item->spec.rect.origin.x + std::min(widest + 3 + 12 + 3, 2 * kMaxDialogSide);
   return RSC_SUCCESS;
 }
 
-ListModel* mdlDialog_listBoxGetListModel(MSDialog* db, int itemIndex) {
-  Item* item = itemAt(db, itemIndex);
-  return item == nullptr || item->spec.type != RTYPE_LISTBOX ? nullptr : item->model;
-}
-
-int mdlDialog_listBoxGetSelectedRow(MSDialog* db, int itemIndex) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || item->spec.type != RTYPE_LISTBOX) return -1;
-  return static_cast<int>(item->number);
-}
-
-int mdlDialog_listBoxSelectRow(MSDialog* db, int itemIndex, int row) {
-  Item* item = itemAt(db, itemIndex);
-  if (item == nullptr || item->spec.type != RTYPE_LISTBOX) return RSC_ERR_BAD_ARGUMENT;
-  const int rows = item->model != nullptr ? mdlListModel_getRowCount(item->model) : 0;
-  if (row < -1 || row >= rows) return RSC_ERR_BAD_ARGUMENT;
-  item->number = row;
+int mdlDialog_synonymsSynch(RscFileHandle rscFile, int synonymId) {
+  const auto bytes = rscFile == 0 ? loadAppResource(currentApplication(), RTYPE_SYNONYMS, synonymId)
+                                  : loadResource(rscFile, RTYPE_SYNONYMS, synonymId);
+  std::vector<SynonymItem> synonyms;
+  std::string error;
+  if (!bytes || !parseSynonyms(*bytes, &synonyms, &error)) {
+    if (bytes) note("synonyms " + std::to_string(synonymId) + ": " + error);
+    return RSC_ERR_NO_SUCH_RESOURCE;
+  }
+  // Every dialog of every application: the synonyms show values the applications share.
+  for (MSDialog* d : openDialogs()) {
+    for (const auto& s : synonyms) {
+      for (int i = mdlDialog_itemIndexByTypeAndId(d, s.type, s.id, 0); i >= 0 && liveDialog(d);
+           i = mdlDialog_itemIndexByTypeAndId(d, s.type, s.id, i + 1)) {
+        mdlDialog_itemSynch(d, i);
+      }
+    }
+  }
   return RSC_SUCCESS;
 }
 

@@ -13,7 +13,7 @@
 #include "host/dialog/dispatch.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
-#include "host/resource/files.hpp"
+#include "host/resource/openfiles.hpp"
 #include "host/system/registry.hpp"
 
 namespace pixmend::host {
@@ -184,6 +184,7 @@ std::shared_ptr<MSDialog> openDialog(RscFileHandle rscFile, int dialogId, bool m
     Item item;
     item.spec = std::move(itemSpec);
     if (item.spec.type == RTYPE_LISTBOX) item.number = -1;
+    if (item.spec.type == RTYPE_PUSHBTN) item.number = static_cast<double>(item.spec.value);
     readAccess(item);
     db->items.push_back(std::move(item));
   }
@@ -201,6 +202,7 @@ std::shared_ptr<MSDialog> openDialog(RscFileHandle rscFile, int dialogId, bool m
   }
   if (db->closed) return db;  // closed by its own hooks while opening
   note("opened " + std::to_string(dialogId) + " " + quoted(db->title));
+  db->opened = true;
   renderDialog(db.get());
   return db;
 }
@@ -215,6 +217,7 @@ void press(const std::shared_ptr<MSDialog>& db, int index) {
     m.u.button.clickCount = 1;
     m.u.button.row = -1;
     m.u.button.column = -1;
+    m.u.button.value = item.spec.value;
     sendItem(db, index, m);
   } else {
     DialogMessage m = dialogMessage(DIALOG_MESSAGE_BUTTON);
@@ -307,6 +310,18 @@ MSDialog* mdlDialog_findByTypeAndId(unsigned int type, int id, MdlDesc* owner) {
   return mdlDialog_find(id, owner);
 }
 
+int mdlDialog_pushButtonActivate(MSDialog* db, int itemIndex) {
+  auto holder = holderOf(db);
+  if (!holder || holder->closed || holder->closing || itemIndex < 0 ||
+      itemIndex >= static_cast<int>(holder->items.size())) {
+    return RSC_ERR_BAD_ARGUMENT;
+  }
+  const ItemSpec& spec = holder->items[static_cast<std::size_t>(itemIndex)].spec;
+  if (spec.type != RTYPE_PUSHBTN || !spec.enabled || !spec.visible) return RSC_ERR_BAD_ARGUMENT;
+  press(holder, itemIndex);
+  return RSC_SUCCESS;
+}
+
 int mdlDialog_closeCommandQueue(MSDialog* db) {
   auto holder = holderOf(db);
   if (!holder || holder->closed) return RSC_ERR_BAD_ARGUMENT;
@@ -349,8 +364,35 @@ int mdlWindow_extentSet(MSWindow* window, int width, int height) {
   if (!liveDialog(window) || width < 1 || height < 1 || width > kMaxDialogSide || height > kMaxDialogSide) {
     return RSC_ERR_BAD_ARGUMENT;
   }
+  const int oldWidth = window->canvas.width, oldHeight = window->canvas.height;
   window->canvas.resize(width, height);
+  auto holder = holderOf(window);
+  if (!holder || holder->resizing || (oldWidth == width && oldHeight == height)) return RSC_SUCCESS;
+  // The dialog hook lays its items out again for the new size; then the dialog is drawn anew.
+  holder->resizing = true;
+  DialogMessage m = dialogMessage(DIALOG_MESSAGE_RESIZE);
+  m.u.resize.oldWidth = oldWidth;
+  m.u.resize.oldHeight = oldHeight;
+  m.u.resize.newWidth = width;
+  m.u.resize.newHeight = height;
+  sendDialog(holder, m);
+  holder->resizing = false;
+  if (!holder->closed && holder->opened) renderDialog(holder.get());
   return RSC_SUCCESS;
+}
+
+MSDialog* mdlDialog_getNext(MSDialog* db) {
+  const auto& open = state().open;
+  auto it = open.begin();
+  if (db != nullptr) {
+    it = std::find_if(open.begin(), open.end(), [&](const auto& d) { return d.get() == db; });
+    if (it == open.end()) return nullptr;
+    ++it;
+  }
+  for (; it != open.end(); ++it) {
+    if (!(*it)->closed) return it->get();
+  }
+  return nullptr;
 }
 
 }  // extern "C"

@@ -23,6 +23,29 @@ bool setItemValue(int dialogId, int itemId, const std::string& value, std::strin
 // such button or it is disabled or hidden.
 bool pressButton(int dialogId, int itemId, std::string* error);
 
+// List boxes as a user works them (the list box `itemId` of the most recent open dialog
+// `dialogId`): a click (or double click, `clicks` 2) on a cell selects its row and sends the
+// state-changed (when the selection changed) and button messages; editing a cell double-clicks
+// it and, when the hook opened an editor on that cell, types `value` into it and ends the edit
+// (message DITEM_MESSAGE_CELLEDITEND). False with a message when the user could not do it (no
+// such cell, or no editor opened there).
+bool clickListRow(int dialogId, int itemId, int row, int column, int clicks, std::string* error);
+bool editListCell(int dialogId, int itemId, int row, int column, const std::string& value, std::string* error);
+
+// Opens the pull-down menu of item `itemId` (the one its dialog's hook names when asked with
+// DIALOG_MESSAGE_PULLDOWNQUERY) and chooses `entry` by its label. An entry that presses a button
+// of the dialog does so; otherwise its command number and key-in are returned for the caller to
+// run. False with a message when the item has no menu or the menu no such entry.
+bool chooseItemMenuEntry(int dialogId, int itemId, const std::string& entry, long* command, std::string* keyin,
+                         std::string* error);
+
+// What a user does inside open dialog `dialogId`, written as one line (the modal dialogs' answers):
+//   item ID VALUE | press ID | click ID ROW COLUMN [2] | edit ID ROW COLUMN TEXT |
+//   menu ID ENTRY | picture FILE.png
+// False with a message when it is not such a line or could not be done. *recognised says whether
+// the line had one of these forms.
+bool doUserAction(int dialogId, const std::string& line, bool* recognised, std::string* error);
+
 // The open dialogs, oldest first, and one by identifier (most recent), or null.
 std::vector<MSDialog*> openDialogs();
 MSDialog* findOpenDialog(int dialogId);

@@ -10,16 +10,12 @@
 #include <memory>
 #include <optional>
 
-#if __has_include("host/config/config.hpp")
 #include "host/config/config.hpp"
-#define PIXMEND_HAVE_CONFIG 1
-#endif
-
 #include "host/dialog/dialog.hpp"
 #include "host/dialog/manager.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
-#include "host/resource/files.hpp"
+#include "host/resource/openfiles.hpp"
 #include "host/system/registry.hpp"
 
 namespace pixmend::host {
@@ -45,12 +41,7 @@ void addHostMenus(MSDialog& window) {
 }
 
 bool commandWindowWanted() {
-#ifdef PIXMEND_HAVE_CONFIG
   const auto value = expandedVariable("PIXMEND_COMMAND_WINDOW");
-#else
-  const char* env = std::getenv("PIXMEND_COMMAND_WINDOW");
-  const std::optional<std::string> value = env != nullptr ? std::optional<std::string>(env) : std::nullopt;
-#endif
   return !value || (*value != "0" && *value != "off" && *value != "no");
 }
 

@@ -5,7 +5,7 @@
 
 #include "host/dialog/dialog.hpp"
 #include "host/output/journal.hpp"
-#include "host/resource/files.hpp"
+#include "host/resource/openfiles.hpp"
 #include "host/resource/images.hpp"
 #include "host/system/publish.hpp"
 
@@ -41,6 +41,34 @@ void drawRgb(Canvas& canvas, const BSIRect& rect, int width, const std::uint8_t*
   }
 }
 
+// The rows of a list box in `r`: the selected ones highlighted, an open cell editor framed.
+void drawListRows(Canvas& c, const Item& item, const BSIRect& r, int ink) {
+  c.fill(r, kField);
+  c.frame(r, kGreyed);
+  const int rows = item.model != nullptr ? mdlListModel_getRowCount(item.model) : 0;
+  const int columns = std::max(1, mdlListModel_getColumnCount(item.model));
+  const int columnWidth = std::max(1, (r.corner.x - r.origin.x - 4) / columns);
+  const BSIRect inner = inset(r, 1);
+  // A list longer than the item shows the rows up to its first selected one.
+  const int visible = std::max(1, (r.corner.y - r.origin.y - 2) / fontHeight());
+  const int first = item.selection.empty() ? 0 : std::max(0, std::min(item.selection.front(), rows - 1) - visible + 1);
+  for (int row = first; row < rows; ++row) {
+    const int y = r.origin.y + 2 + (row - first) * fontHeight();
+    if (y >= r.corner.y) break;
+    const bool selected = std::binary_search(item.selection.begin(), item.selection.end(), row);
+    if (selected) c.fill(BSIRect{{inner.origin.x, y}, {inner.corner.x, std::min(y + fontHeight(), inner.corner.y)}}, 10);
+    ListRow* listRow = mdlListModel_getRowAtIndex(item.model, row);
+    for (int col = 0; col < columns; ++col) {
+      const char* text = mdlListCell_getDisplayText(mdlListRow_getCellAtIndex(listRow, col));
+      const BSIRect cell{{r.origin.x + 2 + col * columnWidth, y}, {r.origin.x + 2 + (col + 1) * columnWidth - 2, y + fontHeight()}};
+      BSIRect clip{{std::max(cell.origin.x, inner.origin.x), std::max(cell.origin.y, inner.origin.y)},
+                   {std::min(cell.corner.x, inner.corner.x), std::min(cell.corner.y, inner.corner.y)}};
+      c.text(text, cell.origin.x + 1, y, selected ? kField : ink, &clip);
+      if (row == item.editRow && col == item.editColumn) c.frame(clip, 4);  // the open editor
+    }
+  }
+}
+
 int clampCoordinate(int v) { return std::clamp(v, -2 * kMaxDialogSide, 2 * kMaxDialogSide); }
 
 }  // namespace
@@ -64,6 +92,19 @@ void drawItemFrame(MSDialog* db, const Item& item) {
       c.frame(r, kGreyed);
       c.text(item.text, r.origin.x + 3, middleY(r), ink, &r);
       break;
+    case RTYPE_COMBOBOX: {  // a text field with the button that offers its entries
+      labelLeft();
+      c.fill(r, kField);
+      c.frame(r, kGreyed);
+      const BSIRect arrowBox{{r.corner.x - 13, r.origin.y}, r.corner};
+      c.fill(arrowBox, kButton);
+      c.frame(arrowBox, kGreyed);
+      const BSIRect textArea{r.origin, {arrowBox.origin.x, r.corner.y}};
+      c.text(item.text, r.origin.x + 3, middleY(r), ink, &textArea);
+      const int ax = r.corner.x - 10, ay = middleY(r) + 3;
+      for (int i = 0; i < 4; ++i) c.line(ax + i, ay + i, ax + 6 - i, ay + i, ink);
+      break;
+    }
     case RTYPE_OPTIONBTN: {
       labelLeft();
       c.fill(r, kButton);
@@ -94,25 +135,14 @@ void drawItemFrame(MSDialog* db, const Item& item) {
       c.text(s.label, r.origin.x + std::max(2, (r.corner.x - r.origin.x - textWidth(s.label)) / 2), middleY(r), ink, &r);
       break;
     case RTYPE_LISTBOX: {
-      c.fill(r, kField);
-      c.frame(r, kGreyed);
-      const int rows = item.model != nullptr ? mdlListModel_getRowCount(item.model) : 0;
-      const int columns = std::max(1, mdlListModel_getColumnCount(item.model));
-      const int columnWidth = std::max(1, (r.corner.x - r.origin.x - 4) / columns);
-      const BSIRect inner = inset(r, 1);
-      for (int row = 0; row < rows; ++row) {
-        const int y = r.origin.y + 2 + row * fontHeight();
-        if (y >= r.corner.y) break;
-        const bool selected = static_cast<double>(row) == item.number;
-        if (selected) c.fill(BSIRect{{inner.origin.x, y}, {inner.corner.x, std::min(y + fontHeight(), inner.corner.y)}}, 10);
-        ListRow* listRow = mdlListModel_getRowAtIndex(item.model, row);
-        for (int col = 0; col < columns; ++col) {
-          const char* text = mdlListCell_getDisplayText(mdlListRow_getCellAtIndex(listRow, col));
-          const BSIRect cell{{r.origin.x + 2 + col * columnWidth, y}, {r.origin.x + 2 + (col + 1) * columnWidth - 2, y + fontHeight()}};
-          BSIRect clip{{std::max(cell.origin.x, inner.origin.x), std::max(cell.origin.y, inner.origin.y)},
-                       {std::min(cell.corner.x, inner.corner.x), std::min(cell.corner.y, inner.corner.y)}};
-          c.text(text, cell.origin.x + 1, y, selected ? kField : ink, &clip);
-        }
+      if (!s.label.empty()) {
+        // A label takes the top line of the item; the list lies below it.
+        const BSIRect top{r.origin, {r.corner.x, r.origin.y + fontHeight() + 2}};
+        c.fill(top, kBackground);
+        c.text(s.label, r.origin.x, r.origin.y, ink, &top);
+        drawListRows(c, item, BSIRect{{r.origin.x, top.corner.y}, r.corner}, ink);
+      } else {
+        drawListRows(c, item, r, ink);
       }
       break;
     }

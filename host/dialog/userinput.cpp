@@ -9,6 +9,8 @@
 #include "host/dialog/dispatch.hpp"
 #include "host/dialog/manager.hpp"
 #include "host/output/answers.hpp"
+#include "host/output/journal.hpp"
+#include "host/resource/store.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -73,12 +75,15 @@ bool setItemValue(int dialogId, int itemId, const std::string& value, std::strin
   if (parsed.option != nullptr && !parsed.option->enabled) {
     return fail(name + ": option " + quoted(parsed.option->label) + " is disabled");
   }
-  const bool changed = takesText(item) ? parsed.text != item.text : parsed.number != item.number;
+  const bool changed = takesText(item)                   ? parsed.text != item.text
+                       : item.spec.type == RTYPE_LISTBOX ? parsed.rows != item.selection
+                                                         : parsed.number != item.number;
   if (!writeAccess(item, parsed.text, parsed.number)) {
     return fail(name + ": its field " + quoted(item.spec.access) + " refuses " + quoted(value));
   }
   item.text = parsed.text;
   item.number = parsed.number;
+  if (item.spec.type == RTYPE_LISTBOX) setSelection(item, parsed.rows);
   readAccess(item);
   refreshSynonyms(db.get(), index);
   note("item " + std::to_string(dialogId) + "." + std::to_string(itemId) + " = " + quoted(value));
@@ -108,6 +113,95 @@ bool pressButton(int dialogId, int itemId, std::string* error) {
   return true;
 }
 
+bool chooseItemMenuEntry(int dialogId, int itemId, const std::string& entry, long* command, std::string* keyin,
+                         std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error != nullptr) *error = why;
+    return false;
+  };
+  auto db = holderOf(findOpenDialog(dialogId));
+  if (!db) return fail("dialog " + std::to_string(dialogId) + " is not open");
+  const int index = findItem(db.get(), itemId);
+  if (index < 0) return fail("dialog " + std::to_string(dialogId) + " has no item " + std::to_string(itemId));
+  const std::string name = "item " + std::to_string(itemId) + " of dialog " + std::to_string(dialogId);
+  if ((db->interests & DIALOG_INTEREST_PULLDOWNQUERY) != DIALOG_INTEREST_PULLDOWNQUERY) {
+    return fail(name + " has no menu");
+  }
+  DialogMessage query = dialogMessage(DIALOG_MESSAGE_PULLDOWNQUERY);
+  query.u.query.queryType = DIALOG_QUERY_ITEM;
+  query.u.query.subType = DIALOG_QUERY_PULLDOWN;
+  query.u.query.itemIndex = index;
+  sendDialog(db, query);
+  if (db->closed) return fail("dialog " + std::to_string(dialogId) + " closed");
+  if (query.u.query.menuId == 0) return fail(name + " has no menu");
+  const auto bytes = loadAppResource(db->owner, RTYPE_PULLDOWN, query.u.query.menuId);
+  MenuSpec menu;
+  std::string why;
+  if (!bytes || !parseMenuSpec(*bytes, &menu, &why)) {
+    return fail(name + ": menu " + std::to_string(query.u.query.menuId) + (bytes ? " " + why : " is missing"));
+  }
+  for (const auto& e : menu.entries) {
+    if (e.separator || plainLabel(e.label) != plainLabel(entry)) continue;
+    note("menu " + std::to_string(dialogId) + "." + std::to_string(itemId) + " " + quoted(e.label));
+    if (command != nullptr) *command = e.press != 0 ? 0 : e.command;
+    if (keyin != nullptr) *keyin = e.press != 0 ? std::string() : e.keyin;
+    if (e.press != 0) return pressButton(dialogId, e.press, error);
+    return true;
+  }
+  return fail("the menu of " + name + " has no entry " + quoted(entry));
+}
+
+bool doUserAction(int dialogId, const std::string& line, bool* recognised, std::string* error) {
+  // Words of the line: the verb, then numbers, then free text to the end of the line.
+  std::size_t at = 0;
+  auto word = [&] {
+    while (at < line.size() && line[at] == ' ') ++at;
+    const std::size_t from = at;
+    while (at < line.size() && line[at] != ' ') ++at;
+    return line.substr(from, at - from);
+  };
+  auto rest = [&] {
+    while (at < line.size() && line[at] == ' ') ++at;
+    return line.substr(at);
+  };
+  auto number = [&](int* out) {
+    const auto n = text::parseInteger(word(), INT_MIN, INT_MAX, 0);
+    if (n) *out = static_cast<int>(*n);
+    return n.has_value();
+  };
+  const std::string verb = word();
+  *recognised = verb == "item" || verb == "press" || verb == "click" || verb == "edit" || verb == "menu" ||
+                verb == "picture";
+  if (!*recognised) return false;
+  auto usage = [&](const char* form) {
+    if (error != nullptr) *error = std::string("usage: ") + form;
+    return false;
+  };
+  int id = 0, row = 0, column = 0;
+  if (verb == "picture") {
+    const std::string file = rest();
+    if (file.empty()) return usage("picture FILE.png");
+    if (!saveDialogPng(dialogId, file, error)) return false;
+    journal().append("file", "wrote " + file);
+    return true;
+  }
+  if (!number(&id)) return usage("item|press|click|edit|menu ID ...");
+  if (verb == "item") return setItemValue(dialogId, id, rest(), error);
+  if (verb == "press") return rest().empty() ? pressButton(dialogId, id, error) : usage("press ID");
+  if (verb == "menu") {
+    long command = 0;
+    std::string keyin;
+    if (!chooseItemMenuEntry(dialogId, id, rest(), &command, &keyin, error)) return false;
+    if (command != 0 || !keyin.empty()) return usage("menu ID ENTRY, an entry that presses a button");
+    return true;
+  }
+  if (!number(&row) || !number(&column)) return usage(verb == "click" ? "click ID ROW COLUMN [2]" : "edit ID ROW COLUMN TEXT");
+  if (verb == "edit") return editListCell(dialogId, id, row, column, rest(), error);
+  const std::string clicks = rest();
+  if (!clicks.empty() && clicks != "1" && clicks != "2") return usage("click ID ROW COLUMN [2]");
+  return clickListRow(dialogId, id, row, column, clicks == "2" ? 2 : 1, error);
+}
+
 bool saveDialogPng(int dialogId, const std::string& path, std::string* error) {
   MSDialog* db = findOpenDialog(dialogId);
   if (db == nullptr) {
@@ -133,21 +227,22 @@ int mdlDialog_openModal(int* lastActionP, RscFileHandle rscFile, int dialogId) {
   std::string how = "answered";
   // Each answer is tried on the open dialog; a button without an action leaves it open for the
   // next one. With no answers left, the first action button ends it.
+  Question question;
+  question.kind = Question::Kind::Dialog;
+  question.dialogId = dialogId;
+  question.text = db->title;
   while (!db->closed) {
-    auto answer = takeAnswer();
+    auto answer = takeAnswer(question);
     int index = -1;
-    if (answer && answer->text.rfind("item ", 0) == 0) {
-      // "item ID VALUE": the user fills in an item of the modal dialog before pressing a button.
-      const std::string rest = answer->text.substr(5);
-      const auto space = rest.find(' ');
-      const auto itemId = space == std::string::npos
-                              ? std::nullopt
-                              : pixmend::text::parseInteger(rest.substr(0, space), INT_MIN, INT_MAX, 0);
+    if (answer) {
+      // The user works in the modal dialog (fills in items, clicks and edits list cells, presses
+      // buttons, opens item menus) until a button ends it.
+      bool recognised = false;
       std::string error;
-      if (!itemId || !setItemValue(dialogId, static_cast<int>(*itemId), rest.substr(space + 1), &error)) {
+      if (!doUserAction(dialogId, answer->text, &recognised, &error) && recognised) {
         note("answer " + quoted(answer->text) + " refused" + (error.empty() ? "" : ": " + error));
       }
-      continue;
+      if (recognised) continue;
     }
     if (answer) {
       index = buttonForAnswer(db.get(), answer->text, &action);

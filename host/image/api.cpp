@@ -36,7 +36,7 @@ void deliver(unsigned char** out, Point2d* outSize, const unsigned char* in, Ima
   const bool inPlace = *out == in;
   *out = result.data.release();
   if (outSize != nullptr) *outSize = {result.width, result.height};
-  if (inPlace) std::free(const_cast<unsigned char*>(in));
+  if (inPlace) releaseImageBytes(const_cast<unsigned char*>(in));
 }
 
 // What the last read could not decode (mdlImage_lastReadDamage).
@@ -72,7 +72,22 @@ int mdlImage_memorySize(const Point2d* size, int format) {
 }
 
 void mdlImage_freeImage(void* image, const Point2d*, int) {
-  std::free(image);
+  releaseImageBytes(image);
+}
+
+int mdlImage_copyImage(unsigned char** out, const unsigned char* image, const Point2d* size, int format) {
+  if (out == nullptr || !validBitmap(image, size, format)) return MDLERR_INVALIDIMAGE;
+  ImageBytes copy(cloneMappedBitmap(image));
+  if (copy) {
+    if (!imageAllocationAllowed()) return MDLERR_INSFMEMORY;  // counted as the allocation it stands for
+  } else {
+    const std::size_t bytes = bitmapBytes(size->x, size->y);
+    copy.reset(allocateImageBytes(bytes, false));
+    if (!copy) return MDLERR_INSFMEMORY;
+    std::memcpy(copy.get(), image, bytes);
+  }
+  *out = copy.release();
+  return 0;
 }
 
 int mdlImage_readFileToBitMap(unsigned char** imageOut, Point2d* sizeOut, const char* fileName, int fileType,

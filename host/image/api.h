@@ -9,12 +9,15 @@
  * right/bottom exclusive; every operation clips to the bitmaps it is given and never writes
  * outside them. Padding bits at the end of a row are never read as pixels.
  *
- * Ownership: bitmaps that this library returns (mdlImage_readFileToBitMap, and the outputs of
- * mdlImage_rotate and mdlImage_warp) are allocated with malloc and belong to the caller, who
- * releases them with mdlImage_freeImage. mdlImage_freeImage releases with free(), so it also
+ * Ownership: bitmaps that this library returns (mdlImage_readFileToBitMap, mdlImage_copyImage,
+ * and the outputs of mdlImage_rotate and mdlImage_warp) belong to the caller, who releases them
+ * with mdlImage_freeImage and never with free() or realloc(): a large bitmap read from a file the
+ * host has decoded already may be a private mapping of that decode (its pages shared until
+ * written). mdlImage_freeImage unmaps those and releases everything else with free(), so it also
  * takes blocks the caller allocated with malloc/calloc (or the host's dlmSystem_mdlMalloc) and
- * then handed to the image library's bookkeeping, as the undo store and the rotate command do.
- * Input bitmaps are borrowed and never kept.
+ * then handed to the image library's bookkeeping, as the rotate command does. Input bitmaps are
+ * borrowed and never kept; an operation that works in place (*out equal to the input) releases
+ * the input as mdlImage_freeImage does.
  *
  * Results: 0 on success, a negative MDLERR_ value on failure; a failed call changes none of its
  * outputs and, for file writes, leaves an existing file exactly as it was. Diagnostics (libtiff's
@@ -77,6 +80,12 @@ int mdlImage_memorySize(const Point2d* size, int format);
 
 /* Releases a bitmap (null is fine). `size` and `format` are accepted for their callers' sake. */
 void mdlImage_freeImage(void* image, const Point2d* size, int format);
+
+/* A copy of the bitmap `image` of `size` in *out (owned by the caller, released with
+ * mdlImage_freeImage). A bitmap this library mapped (see Ownership) is copied by mapping: only the
+ * pages that later differ between the two take memory. 0, MDLERR_INVALIDIMAGE for a bad bitmap,
+ * MDLERR_INSFMEMORY when memory cannot be had (*out unchanged). */
+int mdlImage_copyImage(unsigned char** out, const unsigned char* image, const Point2d* size, int format);
 
 /* Reads the first image of `fileName` into a new bitmap (*imageOut, owned by the caller) and
  * its size (*sizeOut). `fileType` is 3, 13, 19 or IMAGEFILE_FROM_FILE; when the content shows

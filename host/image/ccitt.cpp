@@ -7,6 +7,7 @@
 
 #include "common/bytes.hpp"
 #include "host/image/formats.hpp"
+#include "host/image/image_testing.hpp"
 
 namespace pixmend::host {
 
@@ -69,8 +70,34 @@ int decodeG4(const std::uint8_t* data, std::size_t size, const BitmapView& out, 
   return 0;
 }
 
+namespace {
+bool libtiffEncoder = false;
+}  // namespace
+
+bool useLibtiffG4Encoder(bool on) {
+  const bool previous = libtiffEncoder;
+  libtiffEncoder = on;
+  return previous;
+}
+
+int encodeG4Any(const ConstBitmapView& in, bool invert, bool lsbFirst, std::vector<std::uint8_t>& out,
+                ImageDiagnostics& diag, ImageStopFunc stop) {
+  if (in.width > kMaxG4Width) {
+    diag.notef("%d pixels is wider than a Group 4 image can be read back (at most %d)", in.width,
+               kMaxG4Width);
+    return MDLERR_INVALIDIMAGE;
+  }
+  if (libtiffEncoder) return encodeG4Libtiff(in, invert, lsbFirst, out, diag, stop);
+  return encodeG4Stream(in, invert, lsbFirst, out, stop);
+}
+
 int encodeG4(const ConstBitmapView& in, bool lsbFirst, std::vector<std::uint8_t>& out, ImageDiagnostics& diag,
              ImageStopFunc stop) {
+  return encodeG4Any(in, false, lsbFirst, out, diag, stop);
+}
+
+int encodeG4Libtiff(const ConstBitmapView& in, bool invert, bool lsbFirst, std::vector<std::uint8_t>& out,
+                    ImageDiagnostics& diag, ImageStopFunc stop) {
   if (in.empty()) return MDLERR_INVALIDIMAGE;
   if (in.width > kMaxG4Width) {
     diag.notef("%d pixels is wider than a Group 4 image can be read back (at most %d)", in.width, kMaxG4Width);
@@ -89,11 +116,19 @@ int encodeG4(const ConstBitmapView& in, bool lsbFirst, std::vector<std::uint8_t>
   TIFFSetField(t, TIFFTAG_FILLORDER, lsbFirst ? FILLORDER_LSB2MSB : FILLORDER_MSB2LSB);
   TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(in.height));
+  // Inverted rows go through a scratch row; the bitmap is the caller's.
+  std::vector<std::uint8_t> inverted(invert ? rowBytes(in.width) : 0);
   for (int y = 0; y < in.height; ++y) {
     if ((y & 1023) == 1023 && stop != nullptr && stop() != 0) return MDLERR_IMAGESTOPPED;
     // The encoder only reads the row.
-    if (TIFFWriteScanline(t, const_cast<std::uint8_t*>(in.row(y)), static_cast<std::uint32_t>(y), 0) < 0)
-      return MDLERR_INSFMEMORY;
+    auto* row = const_cast<std::uint8_t*>(in.row(y));
+    if (invert) {
+      std::memcpy(inverted.data(), row, inverted.size());
+      invertBytes(inverted.data(), inverted.size());
+      clearPadding(BitmapView(inverted.data(), in.width, 1));
+      row = inverted.data();
+    }
+    if (TIFFWriteScanline(t, row, static_cast<std::uint32_t>(y), 0) < 0) return MDLERR_INSFMEMORY;
   }
   // Pushes out the last bits (with the end-of-block mark) so the strip's place is known.
   if (TIFFFlushData(t) == 0) return MDLERR_INSFMEMORY;

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,19 @@ int decodeG4(const std::uint8_t* data, std::size_t size, const BitmapView& out, 
 // Encodes `in` as one Group 4 stream with an end-of-block mark, appended to `out`.
 int encodeG4(const ConstBitmapView& in, bool lsbFirst, std::vector<std::uint8_t>& out, ImageDiagnostics& diag,
              ImageStopFunc stop);
+// The encoder encodeG4 and the TIFF writer use (g4encode.cpp): rows taken a word at a time,
+// codes written straight into `out` (appended). `invert` codes every pixel's opposite (files that
+// store ink as 0); padding bits are never coded. 0, MDLERR_INVALIDIMAGE (empty, wider than
+// kMaxG4Width), MDLERR_INSFMEMORY, MDLERR_IMAGESTOPPED; `out` is as it was on failure.
+int encodeG4Stream(const ConstBitmapView& in, bool invert, bool lsbFirst, std::vector<std::uint8_t>& out,
+                   ImageStopFunc stop);
+// The same stream through libtiff's scanline encoder: the fallback (useLibtiffG4Encoder in
+// image_testing.hpp) and the yardstick the tests and benchmarks hold ours to.
+int encodeG4Libtiff(const ConstBitmapView& in, bool invert, bool lsbFirst, std::vector<std::uint8_t>& out,
+                    ImageDiagnostics& diag, ImageStopFunc stop);
+// Whichever of the two is in use.
+int encodeG4Any(const ConstBitmapView& in, bool invert, bool lsbFirst, std::vector<std::uint8_t>& out,
+                ImageDiagnostics& diag, ImageStopFunc stop);
 
 // ---- What a rewrite keeps -----------------------------------------------------------------------
 
@@ -176,9 +190,33 @@ int describeImageFile(const char* path, ImageFileInfo& info);
 // first line that could not be decoded whole (a stream that stopped early), -1 when none.
 int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFunc stop,
                   long long* firstDamagedLine = nullptr);
+// Decodes the image file held in `data` (`path`'s bytes; its diagnostics go to `diag`): the type
+// from the content (a different `fileType` is noted), the first damaged line and the type found.
+int decodeImageBytes(const std::uint8_t* data, std::size_t size, int fileType, ImageBuffer& out,
+                     ImageDiagnostics& diag, ImageStopFunc stop, long long* firstDamagedLine, int* typeFound);
 // Reads an image held in memory (fuzzers): the type comes from the content.
 int readImageMemory(const std::uint8_t* data, std::size_t size, ImageBuffer& out, ImageDiagnostics& diag);
-// The whole write as mdlImage_createFileFromBitMap does it.
-int writeImageFile(const char* path, int fileType, const ConstBitmapView& image, ImageStopFunc stop);
+// The whole write as mdlImage_createFileFromBitMap does it. With `resolutionOf` (a conversion:
+// the picture comes from that file), that file's resolution is written instead of the target's.
+int writeImageFile(const char* path, int fileType, const ConstBitmapView& image, ImageStopFunc stop,
+                   const char* resolutionOf = nullptr);
+
+// ---- Decoded rasters shared by file identity (shared.cpp) -------------------------------------------
+
+// The decode of `path` made from exactly the bytes `data` (the file as it is now) that a reader
+// still holds, or the bitmap this library last wrote there as those bytes (taken: it is kept for
+// one reader). False when there is none.
+bool sharedDecodeOf(const char* path, const std::uint8_t* data, std::size_t size,
+                    std::shared_ptr<const ImageBuffer>& pixels, long long& firstDamagedLine, int& type);
+// Reads `path` for a reader that only looks at the pixels (the host's attachments): the share's
+// decode when there is one, else a new decode that the share then offers to the next reader of the
+// same file.
+int readImageShared(const char* path, std::shared_ptr<const ImageBuffer>& out, long long* firstDamagedLine);
+// After a successful write of `image` over `path` as `fileBytes`: kept for the next reader of
+// `path` (one bitmap at a time).
+void keepWrittenBitmap(const char* path, int type, const ConstBitmapView& image,
+                       const std::vector<std::uint8_t>& fileBytes);
+// Decodes readImageShared made since the last reset (tests).
+long long sharedDecodeCount();
 
 }  // namespace pixmend::host

@@ -480,9 +480,10 @@ int writeIngr(const ConstBitmapView& image, int dataType, const CarriedPropertie
       std::memset(b + kMinMaxAt, 0, kMinMaxSize);
     } else {
       buildFreshHeader(b, image.height);
-      if (carry.dpi > 0 && carry.dpi < 32768)
-        le::put16(b + kDeviceResolutionAt, static_cast<std::uint16_t>(-carry.dpi));
     }
+    // The old header's own resolution comes back unchanged; a conversion brings its source's.
+    if (carry.dpi > 0 && carry.dpi < 32768)
+      le::put16(b + kDeviceResolutionAt, static_cast<std::uint16_t>(-carry.dpi));
     le::put16(b + kHeaderTypeAt, kHeaderType);
     le::put16(b + kWordsToFollowAt, kWrittenWordsToFollow);
     le::put16(b + kDataTypeAt, static_cast<std::uint16_t>(dataType));

@@ -191,6 +191,23 @@ int readImageMemory(const std::uint8_t* data, std::size_t size, ImageBuffer& out
   return MDLERR_UNKNOWNIMAGETYPE;
 }
 
+int decodeImageBytes(const std::uint8_t* data, std::size_t size, int fileType, ImageBuffer& out,
+                     ImageDiagnostics& diag, ImageStopFunc stop, long long* firstDamagedLine,
+                     int* typeFound) {
+  const int type = detectImageType(data, size);
+  if (typeFound != nullptr) *typeFound = type;
+  if (type == IMAGEFILE_UNKNOWN) {
+    diag.note(size == 0 ? "the file is empty" : "not a TIFF or Intergraph raster");
+    return MDLERR_UNKNOWNIMAGETYPE;
+  }
+  if (fileType != IMAGEFILE_FROM_FILE && fileType != type)
+    diag.notef("read as %s (its content), not as file type %d", typeName(type), fileType);
+  const int rc =
+      type == IMAGEFILE_TIFF ? readTiff(data, size, out, diag, stop) : readIngr(data, size, out, diag, stop);
+  if (rc == 0 && firstDamagedLine != nullptr) *firstDamagedLine = diag.firstDamagedLine();
+  return rc;
+}
+
 int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFunc stop,
                   long long* firstDamagedLine) {
   if (firstDamagedLine != nullptr) *firstDamagedLine = -1;
@@ -202,20 +219,54 @@ int readImageFile(const char* path, int fileType, ImageBuffer& out, ImageStopFun
     diag.note(file.failure());
     return rc;
   }
-  const int type = detectImageType(file.data(), file.size());
-  if (type == IMAGEFILE_UNKNOWN) {
-    diag.note(file.size() == 0 ? "the file is empty" : "not a TIFF or Intergraph raster");
-    return MDLERR_UNKNOWNIMAGETYPE;
+  // The very bytes decoded already (by the host's attachment, or the bitmap this library just
+  // wrote as them): a copy, not a second decode; one that borrows the decode's pages until it
+  // changes them when the decode is a memory file's.
+  std::shared_ptr<const ImageBuffer> shared;
+  long long damage = -1;
+  int sharedType = IMAGEFILE_UNKNOWN;
+  if (sharedDecodeOf(path, file.data(), file.size(), shared, damage, sharedType)) {
+    ImageBytes borrowed(cloneMappedBitmap(shared->data.get()));
+    if (borrowed) {
+      if (!imageAllocationAllowed()) return MDLERR_INSFMEMORY;  // counted as the allocation it stands for
+      out.data = std::move(borrowed);
+      out.width = shared->width;
+      out.height = shared->height;
+    } else {
+      if (const int rc = allocateImage(shared->width, shared->height, out, false); rc != 0) return rc;
+      std::memcpy(out.data.get(), shared->data.get(), shared->bytes());
+    }
+    if (fileType != IMAGEFILE_FROM_FILE && fileType != sharedType)
+      diag.notef("read as %s (its content), not as file type %d", typeName(sharedType), fileType);
+    if (firstDamagedLine != nullptr) *firstDamagedLine = damage;
+    return 0;
   }
-  if (fileType != IMAGEFILE_FROM_FILE && fileType != type)
-    diag.notef("read as %s (its content), not as file type %d", typeName(type), fileType);
-  const int rc = type == IMAGEFILE_TIFF ? readTiff(file.data(), file.size(), out, diag, stop)
-                                        : readIngr(file.data(), file.size(), out, diag, stop);
-  if (rc == 0 && firstDamagedLine != nullptr) *firstDamagedLine = diag.firstDamagedLine();
-  return rc;
+  return decodeImageBytes(file.data(), file.size(), fileType, out, diag, stop, firstDamagedLine, nullptr);
 }
 
-int writeImageFile(const char* path, int fileType, const ConstBitmapView& image, ImageStopFunc stop) {
+namespace {
+
+// What a conversion carries from its source: the resolution, in the source's own terms when it is
+// a TIFF (rational and unit), as dots per inch for any type.
+void carryResolutionOf(const char* source, CarriedProperties& carry) {
+  MappedFile file;
+  CarriedProperties from;
+  if (file.open(source)) {
+    const int type = detectImageType(file.data(), file.size());
+    if (type == IMAGEFILE_TIFF) carryFromTiff(file.data(), file.size(), from);
+    if (type == IMAGEFILE_RLE || type == IMAGEFILE_CIT) carryFromIngr(file.data(), file.size(), from);
+  }
+  carry.hasResolution = from.hasResolution;
+  carry.xResolution = from.xResolution;
+  carry.yResolution = from.yResolution;
+  carry.resolutionUnit = from.resolutionUnit;
+  carry.dpi = from.dpi;
+}
+
+}  // namespace
+
+int writeImageFile(const char* path, int fileType, const ConstBitmapView& image, ImageStopFunc stop,
+                   const char* resolutionOf) {
   ImageDiagnostics diag(path);
   // What the target holds now decides the type (when asked to) and what survives the rewrite.
   MappedFile old;
@@ -226,6 +277,7 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
     if (oldType == IMAGEFILE_TIFF) carryFromTiff(old.data(), old.size(), carry);
     if (oldType == IMAGEFILE_RLE || oldType == IMAGEFILE_CIT) carryFromIngr(old.data(), old.size(), carry);
   }
+  if (resolutionOf != nullptr) carryResolutionOf(resolutionOf, carry);
   int type = fileType;
   if (type == IMAGEFILE_FROM_FILE)
     type = oldType != IMAGEFILE_UNKNOWN ? oldType : imageTypeFromExtension(path);
@@ -249,7 +301,10 @@ int writeImageFile(const char* path, int fileType, const ConstBitmapView& image,
     journal().append("file", std::string("could not write ") + path);
     return rc;
   }
-  return replaceImageFile(path, bytes, diag);
+  rc = replaceImageFile(path, bytes, diag);
+  // Whoever reads this file next (the host redrawing it after a write-back) takes the bitmap.
+  if (rc == 0) keepWrittenBitmap(path, type, image, bytes);
+  return rc;
 }
 
 int describeImageFile(const char* path, ImageFileInfo& info) {

@@ -13,7 +13,7 @@ namespace {
 struct Hooks {
   long long failAt = -1;  // allocation number that fails, -1 for none
   long long count = 0;
-  std::uint64_t pixelLimit = kDefaultPixelLimit;
+  std::uint64_t pixelLimit = kDefaultImageBufferPixels;
 };
 
 Hooks& hooks() {
@@ -41,6 +41,7 @@ std::uint64_t setImagePixelLimit(std::uint64_t pixels) {
 void resetImageHooks() {
   hooks() = Hooks{};
   failImageWriteAfter(static_cast<std::size_t>(-1));
+  useLibtiffG4Encoder(false);
 }
 
 std::uint64_t imagePixelLimit() {
@@ -48,25 +49,48 @@ std::uint64_t imagePixelLimit() {
 }
 
 bool imageSizeAllowed(long long width, long long height) {
-  if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
+  if (width <= 0 || height <= 0 || width > kMaxImageBufferSide || height > kMaxImageBufferSide) return false;
   return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) <= imagePixelLimit();
 }
 
-std::uint8_t* allocateImageBytes(std::size_t bytes, bool zero) {
+bool imageAllocationAllowed() {
   Hooks& h = hooks();
   const long long n = h.count++;
-  if (n == h.failAt) {
-    h.failAt = -1;
-    return nullptr;
-  }
+  if (n != h.failAt) return true;
+  h.failAt = -1;
+  return false;
+}
+
+namespace {
+
+thread_local int sharedScopes = 0;
+
+std::uint8_t* heapBytes(std::size_t bytes, bool zero) {
   const std::size_t ask = bytes == 0 ? 1 : bytes;
   return static_cast<std::uint8_t*>(zero ? std::calloc(ask, 1) : std::malloc(ask));
+}
+
+}  // namespace
+
+std::uint8_t* allocateImageBytes(std::size_t bytes, bool zero) {
+  return imageAllocationAllowed() ? heapBytes(bytes, zero) : nullptr;
+}
+
+SharedBitmapScope::SharedBitmapScope() {
+  ++sharedScopes;
+}
+SharedBitmapScope::~SharedBitmapScope() {
+  --sharedScopes;
 }
 
 int allocateImage(int width, int height, ImageBuffer& out, bool zero) {
   if (width <= 0 || height <= 0) return MDLERR_INVALIDIMAGE;
   if (!imageSizeAllowed(width, height)) return MDLERR_INSFMEMORY;
-  ImageBytes bytes(allocateImageBytes(bitmapBytes(width, height), zero));
+  const std::size_t size = bitmapBytes(width, height);
+  if (!imageAllocationAllowed()) return MDLERR_INSFMEMORY;
+  ImageBytes bytes;
+  if (sharedScopes > 0 && size >= kSharedBitmapMinBytes) bytes.reset(allocateSharedBitmap(size));  // zero-filled
+  if (!bytes) bytes.reset(heapBytes(size, zero));
   if (!bytes) return MDLERR_INSFMEMORY;
   out.data = std::move(bytes);
   out.width = width;

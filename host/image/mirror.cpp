@@ -1,8 +1,8 @@
 // Mirroring in place. Top-bottom exchanges rows through a scratch row (a row's padding bits
-// stay where they are). Left-right reverses each row: the bytes are taken in reverse order through a
-// bit-reversal table into a scratch row, which then lands shifted by the row's padding width
-// with 64-bit word shifts, so the pixels start at the left edge again; the padding bits of the
-// row's last byte are put back as they were.
+// stay where they are). Left-right reverses each row 64 pixels at a time: each word is byte
+// swapped and its bytes' bits reversed into a scratch row in reverse word order, which then
+// lands shifted by the unused bits of its last word, so the pixels start at the left edge again;
+// the padding bits of the row's last byte are put back as they were.
 #include <algorithm>
 #include <cstring>
 
@@ -12,6 +12,20 @@ namespace pixmend::host {
 
 namespace {
 
+// The eight bytes at `p` as one word in pixel order, reversed: bit 63 is the last of the 64
+// pixels. A native little-endian load puts byte 0 lowest, which is the byte swap a reversal
+// needs; what is left is to reverse the bits inside each byte.
+std::uint64_t reversedWord(const std::uint8_t* p) {
+  std::uint64_t x;
+  std::memcpy(&x, p, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  x = __builtin_bswap64(x);
+#endif
+  x = ((x >> 1) & 0x5555555555555555ull) | ((x & 0x5555555555555555ull) << 1);
+  x = ((x >> 2) & 0x3333333333333333ull) | ((x & 0x3333333333333333ull) << 2);
+  x = ((x >> 4) & 0x0F0F0F0F0F0F0F0Full) | ((x & 0x0F0F0F0F0F0F0F0Full) << 4);
+  return x;
+}
 
 }  // namespace
 
@@ -40,25 +54,32 @@ int mirrorRows(const BitmapView& image) {
 int mirrorColumns(const BitmapView& image) {
   if (image.empty()) return 0;
   const std::size_t n = rowBytes(image.width);
-  const unsigned pad = static_cast<unsigned>(n * 8 - static_cast<std::size_t>(image.width));
-  // Scratch row with 8 spare bytes so that word loads near its end stay inside it.
-  ImageBytes scratch(allocateImageBytes(n + 8, true));
+  const std::size_t words = (n + 7) / 8;  // words of the row, the last one maybe partial
+  const std::size_t tailBytes = n - 8 * (words - 1);
+  // The reversed row is 64 x words bits, the pixels at its end: they move left by `shift`.
+  const unsigned shift = static_cast<unsigned>(64 * words - static_cast<std::size_t>(image.width));
+  // Reversed words, plus one zero word so that the merge below may read one beyond the last.
+  ImageBytes scratch(allocateImageBytes(8 * (words + 1), true));
   if (!scratch) return MDLERR_INSFMEMORY;
-  std::uint8_t* r = scratch.get();
-  const auto padMask = static_cast<std::uint8_t>((1u << pad) - 1u);
+  auto* t = reinterpret_cast<std::uint64_t*>(scratch.get());  // malloc'ed: aligned for words
+  const auto padMask =
+      static_cast<std::uint8_t>((1u << (8 * n - static_cast<std::size_t>(image.width))) - 1u);
   for (int y = 0; y < image.height; ++y) {
     std::uint8_t* row = image.row(y);
     const std::uint8_t keep = row[n - 1] & padMask;
-    for (std::size_t i = 0; i < n; ++i) r[i] = kReverseBits[row[n - 1 - i]];
-    if (pad == 0) {
-      std::memcpy(row, r, n);
-      continue;
+    for (std::size_t j = 0; j + 1 < words; ++j) t[words - 1 - j] = reversedWord(row + 8 * j);
+    std::uint8_t tail[8] = {};
+    std::memcpy(tail, row + 8 * (words - 1), tailBytes);
+    t[0] = reversedWord(tail);
+    if (shift == 0) {
+      for (std::size_t k = 0; k < words; ++k) storeWord(row + 8 * k, t[k]);
+      continue;  // whole words: no padding bits
     }
-    // row bits [0, width) = scratch bits [pad, pad + width).
-    std::size_t i = 0;
-    for (; i + 8 < n; i += 8) storeWord(row + i, (loadWord(r + i) << pad) | (r[i + 8] >> (8 - pad)));
-    for (; i + 1 < n; ++i) row[i] = static_cast<std::uint8_t>((r[i] << pad) | (r[i + 1] >> (8 - pad)));
-    row[n - 1] = static_cast<std::uint8_t>((r[n - 1] << pad) | keep);
+    for (std::size_t k = 0; k + 1 < words; ++k)
+      storeWord(row + 8 * k, (t[k] << shift) | (t[k + 1] >> (64 - shift)));
+    storeWord(tail, t[words - 1] << shift);
+    std::memcpy(row + 8 * (words - 1), tail, tailBytes);
+    row[n - 1] = static_cast<std::uint8_t>((row[n - 1] & ~padMask) | keep);
   }
   return 0;
 }

@@ -424,20 +424,15 @@ int writeTiff(const ConstBitmapView& image, const CarriedProperties& carry, std:
   if (carry.hasDescription) TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, carry.description.c_str());
   if (carry.furtherPages > 0) TIFFSetField(tif, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
   if (carry.hasPageNumber) TIFFSetField(tif, TIFFTAG_PAGENUMBER, carry.pageNumber[0], carry.pageNumber[1]);
-  // A file that stores ink as 0 gets each row inverted on its way out; the bitmap is the caller's.
-  std::vector<std::uint8_t> inverted(carry.inkIsZero ? rowBytes(image.width) : 0);
-  for (int y = 0; y < image.height; ++y) {
-    if ((y & 1023) == 1023 && stop != nullptr && stop() != 0) return MDLERR_IMAGESTOPPED;
-    // The encoder only reads the row.
-    auto* row = const_cast<std::uint8_t*>(image.row(y));
-    if (carry.inkIsZero) {
-      std::memcpy(inverted.data(), row, inverted.size());
-      invertBytes(inverted.data(), inverted.size());
-      clearPadding(BitmapView(inverted.data(), image.width, 1));
-      row = inverted.data();
-    }
-    if (TIFFWriteScanline(tif, row, static_cast<std::uint32_t>(y), 0) < 0) return MDLERR_INSFMEMORY;
-  }
+  // One strip: the stream is encoded whole and handed to libtiff as the strip's raw data. A file
+  // that stores ink as 0 is encoded inverted; the bitmap is the caller's.
+  std::vector<std::uint8_t> stream;
+  if (const int rc = encodeG4Any(image, carry.inkIsZero, false, stream, diag, stop); rc != 0) return rc;
+  // The file is the strip, its directory and the pages kept: room for them at once, so that the
+  // file's buffer is not grown (and copied) while the stream is still held.
+  out.reserve(stream.size() + carry.pagesSourceSize + 64 * 1024);
+  if (TIFFWriteRawStrip(tif, 0, stream.data(), static_cast<tmsize_t>(stream.size())) < 0)
+    return MDLERR_INSFMEMORY;
   if (!TIFFWriteDirectory(tif)) return MDLERR_INSFMEMORY;
   if (carry.furtherPages > 0) {
     TiffHandle source;

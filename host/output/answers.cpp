@@ -14,6 +14,12 @@ std::deque<Answer>& queue() {
   return answers;
 }
 
+// The source is the program's, not a session's: a reset keeps it.
+AnswerSource& answerSource() {
+  static AnswerSource source;
+  return source;
+}
+
 const bool registered = registerReset("output.answers", [] { queue().clear(); });
 
 }  // namespace
@@ -28,6 +34,15 @@ std::optional<Answer> takeAnswer() {
   Answer answer = std::move(q.front());
   q.pop_front();
   return answer;
+}
+
+void setAnswerSource(AnswerSource source) { answerSource() = std::move(source); }
+
+std::optional<Answer> takeAnswer(const Question& question) {
+  if (auto answer = takeAnswer()) return answer;
+  // A copy: the source may be replaced while it waits.
+  const AnswerSource source = answerSource();
+  return source ? source(question) : std::nullopt;
 }
 
 bool answersPending() {

@@ -78,7 +78,12 @@ int showMessageBox(int boxId, const std::string& text, int icon) {
   if (kind.id != boxId) shown += " (box " + std::to_string(boxId) + ")";
   journal().append("box", shown + " icon " + std::to_string(icon) + ": " + text);
   const Button& first = kind.buttons.front();
-  auto answer = takeAnswer();
+  Question question;
+  question.kind = Question::Kind::Box;
+  question.text = text;
+  question.icon = icon;
+  for (const auto& button : kind.buttons) question.buttons.push_back(button.word);
+  auto answer = takeAnswer(question);
   if (!answer) {
     journal().append("box", std::string("answer ") + first.word + " (defaulted)");
     return first.action;

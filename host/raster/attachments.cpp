@@ -102,8 +102,10 @@ int readPixels(DgnRaster& r) {
     r.pixels.reset();
     return status;
   }
-  auto image = std::make_shared<ImageBuffer>();
-  const int status = readImageFile(r.fullPath.c_str(), IMAGEFILE_FROM_FILE, *image, nullptr);
+  // Through the share: a file read already (the same scan attached anew, or the bitmap just
+  // written over it) is not decoded again.
+  std::shared_ptr<const ImageBuffer> image;
+  const int status = readImageShared(r.fullPath.c_str(), image, nullptr);
   r.readStatus = status;
   if (status != 0) {
     r.pixels.reset();
@@ -315,6 +317,21 @@ void dropRasters() {
   while (!all.live.empty()) retire(all.live.front().get());
   all.redrawPending = false;
 }
+
+namespace {
+
+// The design stores, restores and drops the attachments through these (it lies below this group).
+const bool keeperHandedOver = [] {
+  AttachmentKeeper keeper;
+  keeper.stored = storedRasters;
+  keeper.restore = restoreRasters;
+  keeper.drop = dropRasters;
+  keeper.any = [] { return !attachments().live.empty(); };
+  setAttachmentKeeper(keeper);
+  return true;
+}();
+
+}  // namespace
 
 }  // namespace pixmend::host
 

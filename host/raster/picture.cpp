@@ -269,6 +269,9 @@ unsigned char toByte(double v) {
 void pngWrite(png_structp png, png_bytep data, png_size_t length) {
   static_cast<AtomicFile*>(png_get_io_ptr(png))->write(data, length);
 }
+void pngAppend(png_structp png, png_bytep data, png_size_t length) {
+  static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+}
 void pngFlush(png_structp) {}
 
 struct PngWriter {
@@ -284,14 +287,17 @@ struct PngWriter {
 };
 
 // libpng reports its errors by a long jump back here; nothing in this function owns memory.
-bool encodePng(PngWriter& w, AtomicFile& file, const PictureFrame& frame,
-               const std::vector<PictureLayer>& layers, std::uint8_t* band) {
+// `quick`: no row filters and the fastest compression, for pictures sent at once rather than kept
+// (line art compresses well either way; the filters' trials cost most of the time).
+bool encodePng(PngWriter& w, void* out, png_rw_ptr write, const PictureFrame& frame,
+               const std::vector<PictureLayer>& layers, std::uint8_t* band, bool quick = false) {
   if (setjmp(png_jmpbuf(w.png))) return false;
-  png_set_write_fn(w.png, &file, pngWrite, pngFlush);
+  png_set_write_fn(w.png, out, write, pngFlush);
   png_set_IHDR(w.png, w.info, static_cast<png_uint_32>(frame.width), static_cast<png_uint_32>(frame.height),
                8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
-  png_set_compression_level(w.png, 3);
+  png_set_compression_level(w.png, quick ? 1 : 3);
+  if (quick) png_set_filter(w.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_write_info(w.png, w.info);
   const std::size_t stride = static_cast<std::size_t>(frame.width) * 4;
   for (int y = 0; y < frame.height; y += kBandRows) {
@@ -488,11 +494,28 @@ bool writeViewPicture(int view, const std::string& path, int longSide, PictureFr
     return false;
   }
   std::vector<std::uint8_t> band(static_cast<std::size_t>(frame.width) * 4 * kBandRows);
-  if (!encodePng(writer, file, frame, layers, band.data()) || !file.ok() || !file.commit()) {
+  if (!encodePng(writer, &file, pngWrite, frame, layers, band.data()) || !file.ok() || !file.commit()) {
     *why = "cannot write " + path + (file.error().empty() ? std::string() : ": " + file.error());
     return false;
   }
   if (frameOut != nullptr) *frameOut = frame;
+  return true;
+}
+
+bool encodeViewPicture(const PictureFrame& frame, const std::vector<PictureLayer>& layers, std::string* png,
+                       std::string* why) {
+  png->clear();
+  PngWriter writer;
+  if (writer.png == nullptr || writer.info == nullptr) {
+    *why = "out of memory";
+    return false;
+  }
+  std::vector<std::uint8_t> band(static_cast<std::size_t>(frame.width) * 4 * kBandRows);
+  if (!encodePng(writer, png, pngAppend, frame, layers, band.data(), true)) {
+    *why = "the picture could not be encoded";
+    png->clear();
+    return false;
+  }
   return true;
 }
 

@@ -68,6 +68,11 @@ bool pictureFrame(int view, int longSide, const std::vector<PictureLayer>& layer
 void drawPictureRows(const PictureFrame& frame, const std::vector<PictureLayer>& layers, int first, int rows,
                      std::uint8_t* rgba);
 
+// Draws the picture `frame` shows of `layers` as PNG bytes in memory (8-bit RGBA), for a program
+// that sends it on rather than writing a file (pixmend serve). False with the reason.
+bool encodeViewPicture(const PictureFrame& frame, const std::vector<PictureLayer>& layers, std::string* png,
+                       std::string* why);
+
 // Draws the picture of `view` and writes it to `path` as a PNG file (8-bit RGBA), atomically.
 // `frame` (may be null) receives what was drawn. False with the reason.
 bool writeViewPicture(int view, const std::string& path, int longSide, PictureFrame* frame, std::string* why);

@@ -129,6 +129,11 @@ int mdlListCell_setLongValue(ListCell *cell, long value);
 int mdlListCell_getLongValue(const ListCell *cell, long *valueP);
 int mdlListCell_setDisplayText(ListCell *cell, const char *text);
 const char *mdlListCell_getDisplayText(const ListCell *cell); /* "" when none */
+/* The editor a list box opens on the cell when its hook asks (mdlDialog_listBoxEditCell): an
+ * item type such as 'dTxt' and the editor's identifier. A cell without one (type 0, the
+ * default) is not editable. getEditor: 0, or RSC_ERR_NO_SUCH_RESOURCE for a cell without one. */
+int mdlListCell_setEditor(ListCell *cell, unsigned int editorType, int editorId);
+int mdlListCell_getEditor(const ListCell *cell, unsigned int *editorTypeP, int *editorIdP);
 
 /* Remembered file records of the file dialogs, one per dialog identifier, kept as resources
  * of type 'RfNm' in the given preference file. A record is USERPREFS_FILE_RECORD_SIZE bytes. */

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/resource/file.hpp"
+#include "host/resource/rscfile.hpp"
 
 namespace pixmend::host {
 

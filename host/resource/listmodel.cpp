@@ -15,6 +15,8 @@ struct ListCell {
   std::string text;
   std::string display;
   std::optional<long> number;
+  unsigned int editorType = 0;  // the cell editor a dialog opens on it (0: not editable)
+  int editorId = 0;
 };
 
 struct ListRow {
@@ -187,5 +189,19 @@ int mdlListCell_setDisplayText(ListCell* cell, const char* text) {
 }
 
 const char* mdlListCell_getDisplayText(const ListCell* cell) { return valid(cell) ? cell->display.c_str() : ""; }
+
+int mdlListCell_setEditor(ListCell* cell, unsigned int editorType, int editorId) {
+  if (!valid(cell)) return RSC_ERR_BAD_ARGUMENT;
+  cell->editorType = editorType;
+  cell->editorId = editorId;
+  return RSC_SUCCESS;
+}
+
+int mdlListCell_getEditor(const ListCell* cell, unsigned int* editorTypeP, int* editorIdP) {
+  if (!valid(cell)) return RSC_ERR_BAD_ARGUMENT;
+  if (editorTypeP != nullptr) *editorTypeP = cell->editorType;
+  if (editorIdP != nullptr) *editorIdP = cell->editorId;
+  return cell->editorType != 0 ? RSC_SUCCESS : RSC_ERR_NO_SUCH_RESOURCE;
+}
 
 }  // extern "C"

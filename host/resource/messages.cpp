@@ -14,7 +14,7 @@
 #include "common/text.hpp"
 #include "host/resource/api.h"
 #include "host/resource/codec.hpp"
-#include "host/resource/files.hpp"
+#include "host/resource/openfiles.hpp"
 
 namespace pixmend::host {
 namespace {

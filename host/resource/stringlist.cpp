@@ -14,7 +14,7 @@
 #include "host/lifecycle.hpp"
 #include "host/resource/api.h"
 #include "host/resource/codec.hpp"
-#include "host/resource/files.hpp"
+#include "host/resource/openfiles.hpp"
 
 struct StringList {
   struct Entry {

@@ -15,7 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "host/output/journal.hpp"
-#include "host/resource/file.hpp"
+#include "host/resource/rscfile.hpp"
 #include "host/resource/store.hpp"
 #include "host/system/publish.hpp"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/resource/api.h"
-#include "host/resource/files.hpp"
+#include "host/resource/openfiles.hpp"
 
 using namespace pixmend::host;
 

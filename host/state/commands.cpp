@@ -285,6 +285,14 @@ void setCommandTable(Application* app, std::vector<CommandTableEntry> entries) {
   commands().apps[app].table = std::move(entries);
 }
 
+std::vector<unsigned> registeredCommandNumbers(Application* app) {
+  std::vector<unsigned> numbers;
+  const auto found = commands().apps.find(app);
+  if (found == commands().apps.end()) return numbers;
+  for (const auto& entry : found->second.functions) numbers.push_back(entry.first);
+  return numbers;
+}
+
 int runInputQueue() {
   int done = 0;
   while (done < 10000 && runQueued()) ++done;

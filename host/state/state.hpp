@@ -47,6 +47,9 @@ struct CommandTableEntry {
 std::optional<std::vector<CommandTableEntry>> parseCommandTable(const std::string& json, std::string* error);
 // Makes `entries` the command table of `app` (replacing any earlier one).
 void setCommandTable(Application* app, std::vector<CommandTableEntry> entries);
+// The command numbers `app` registered a function for (mdlSystem_registerCommandNumbers), in
+// increasing order.
+std::vector<unsigned> registeredCommandNumbers(Application* app);
 
 // The state machine as the session sees it.
 bool commandActive();

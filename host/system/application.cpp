@@ -167,9 +167,6 @@ const bool registeredTrace = registerReset(
 void setCallTrace(bool on) {
   callTrace = on;
 }
-bool callTraceOn() {
-  return callTrace;
-}
 
 void traceCall(std::string_view text) {
   if (!callTrace) return;

@@ -56,7 +56,6 @@ class AppScope {
 // current application's name, when one runs), so a session can show their order. Off at the
 // start of every session, so other journals stay as they are.
 void setCallTrace(bool on);
-bool callTraceOn();
 void traceCall(std::string_view text);
 
 }  // namespace pixmend::host

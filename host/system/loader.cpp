@@ -23,14 +23,10 @@ using MdlMainFunc = int (*)(int, char**);
 using UnloadFunc = int (*)(int);
 using EventFunc = void (*)(const char*, int);
 
-struct HostExit {
-  bool requested = false;
-  int status = 0;
-};
-
-HostExit& hostExit() {
-  static HostExit instance;
-  return instance;
+// Set once mdlSystem_exit is called while no application runs (its status is journaled).
+bool& hostExit() {
+  static bool requested = false;
+  return requested;
 }
 
 bool isRegularFile(const std::string& path) {
@@ -99,7 +95,7 @@ bool unloadOneWaiting() {
 }
 
 const bool registeredIdle = registerIdleWork("system.exits", unloadOneWaiting, 100);
-const bool registeredReset = registerReset("system.exit", [] { hostExit() = HostExit{}; });
+const bool registeredReset = registerReset("system.exit", [] { hostExit() = false; });
 
 }  // namespace
 
@@ -220,10 +216,7 @@ int raiseSystemEvent(int slot, const std::string& text, int state) {
 }
 
 bool hostExitRequested() {
-  return hostExit().requested;
-}
-int hostExitStatus() {
-  return hostExit().status;
+  return hostExit();
 }
 
 }  // namespace pixmend::host
@@ -249,8 +242,7 @@ void mdlSystem_exit(int status, int freeProgram) {
   Application* app = currentApplication();
   if (app == nullptr) {
     journal().append("system", "exit " + std::to_string(status));
-    hostExit().requested = true;
-    hostExit().status = status;
+    hostExit() = true;
     return;
   }
   journal().append("system", "exit " + app->name + " " + std::to_string(status));

@@ -43,6 +43,5 @@ int raiseSystemEvent(int slot, const std::string& text, int state);
 
 // True once mdlSystem_exit was called while no application ran: the session should end.
 bool hostExitRequested();
-int hostExitStatus();
 
 }  // namespace pixmend::host

@@ -48,6 +48,8 @@ long hostClock() {
   return clock().now;
 }
 
+bool timersPending() { return !clock().timers.empty(); }
+
 int advanceClock(long units) {
   auto& c = clock();
   const long target = c.now + std::max(0L, units);

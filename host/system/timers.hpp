@@ -9,5 +9,8 @@ namespace pixmend::host {
 // Journals "timer: HANDLE" per firing. Returns the firings.
 int advanceClock(long units);
 long hostClock();
+// Whether a timer waits for the clock (a program that moves the clock with real time, as
+// pixmend serve does, needs to only while one does).
+bool timersPending();
 
 }  // namespace pixmend::host

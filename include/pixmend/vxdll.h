@@ -80,20 +80,28 @@ PIXMEND_API void VXDllDeleteSelected(unsigned char *dest);
  * VXDllInitFloodFill starts from a clear one. */
 
 /* Creates the selection state for a width x height bitmap whose first `size` bytes are at src
- * (the value mdlImage_memorySize gives for it): a cleared mark bitmap and a snapshot of src that
- * the fill reads, both owned by the selection state and released by VXDllFreeDelBuffer. src is
- * borrowed and never read beyond `size` bytes; when `size` holds fewer than `height` rows, only
- * the whole rows it holds belong to the selection. A state still live is released first; the
- * selection box is kept until the next fill.
+ * (the value mdlImage_memorySize gives for it): a cleared mark bitmap, and src as it stands now
+ * for the fill to read, both held by the selection state until VXDllFreeDelBuffer. src is never
+ * read beyond `size` bytes; when `size` holds fewer than `height` rows, only the whole rows it
+ * holds belong to the selection. A state still live is released first; the selection box is kept
+ * until the next fill.
+ * The state reads src itself until src is about to change, and takes its own copy of it then, so
+ * that its fills always read src as it stood at creation: every VXDll call that writes into src
+ * (the pastes, VXDllDeleteSelected, VXDllInvertRaster, the warps' output) and VXRaster's own
+ * editing (its undo step, which precedes every change, and the release of its bitmap) announce
+ * the change first. Code that changes or frees src by other means while the state is live
+ * releases the state first (VXDllFreeDelBuffer) or announces it (pixmend::rasterChanging
+ * in bitmap/selection.hpp); should the copy not be had then, later fills and cut lines do nothing
+ * while what is selected can still be taken and deleted.
  * Returns size. Returns 0 when size, width or height is not positive, src is null, or the memory
- * cannot be had: there is then no selection state, and VXDllInitFloodFill2, VXDllFloodFill and
- * the selection functions above do nothing with it until a later call succeeds. */
+ * cannot be had for the mark bitmap: there is then no selection state, and VXDllInitFloodFill2,
+ * VXDllFloodFill and the selection functions above do nothing with it until a later call succeeds. */
 PIXMEND_API int VXDllInitFloodFill(const unsigned char *src, int width, int height, int size);
 
 /* Burns a cut line into the mark bitmap as a barrier for the fill. The line runs between pixels
  * (x1, y1) and (x2, y2) and is given as y = slope * x + intercept; for a vertical line (x1 == x2)
- * pass slope 0 and x1 as intercept. Each pair is put in order first. Where the snapshot has ink,
- * it marks (x, trunc(slope * x + intercept)) for every column x from x1 to x2 unless the line is
+ * pass slope 0 and x1 as intercept. Each pair is put in order first. Where the raster as created
+ * has ink, it marks (x, trunc(slope * x + intercept)) for every column x from x1 to x2 unless the line is
  * vertical, and (trunc((y - intercept) / slope), y) for every row y from y1 to y2 (x1 when slope
  * is 0), truncating toward zero. Pixels outside the bitmap and values that are not finite are
  * skipped. Marked cut-line ink inside the widened box is taken by VXDllGetDelBuffer and cleared

@@ -23,6 +23,8 @@ PIXMEND_BEGIN_C
 /* Host types the library passes through (declared by the host's headers as well). */
 typedef unsigned int RscFileHandle;
 typedef struct StringList StringList;
+typedef struct MSDialog MSDialog;
+typedef struct MenuBarMenu MenuBarMenu;
 
 /* A resource file as the library keeps it: the host handle and the file's name, so that error
  * messages can name the file (260 bytes). */
@@ -131,6 +133,11 @@ PIXMEND_API int vxlibUpf_defFileCreate(char *fileName, const char *suggestedName
  * edited list (a new one when `list` is null; the caller destroys it). */
 PIXMEND_API StringList *vxlibUpf_defFileListEdit(int *result, StringList *list, const char *title, char *directory,
                                                  const char *filter, int dialogId);
+/* The library's file search dialog (vxlibDialog_searchFiles) starting in the directory and
+ * filter remembered under `dialogId` (else the defaults); a confirmed search remembers the
+ * directory and filter chosen. The files found (the caller destroys the list), or null. */
+PIXMEND_API StringList *vxlibUpf_defSearchFiles(const char *title, const char *defaultDirectory,
+                                                const char *defaultFilter, int dialogId);
 
 /* Resource files by record (handle and name, for the library's messages, which these calls show
  * in an OK box on failure). openFile: create non-zero opens read-write and creates a missing
@@ -152,6 +159,77 @@ PIXMEND_API StringList *vxlibResource_loadStringList(VxlibRscFile *record, int i
  * list then stays as it was) and saves it there. */
 PIXMEND_API int vxlibPlotScale_readSettings(VxlibRscFile *resourceFile);
 PIXMEND_API int vxlibPlotScale_saveSettings(VxlibRscFile *resourceFile);
+/* The active scale (a double shared by the applications; 1.0 when nothing else is known), or
+ * null before the library started. */
+PIXMEND_API double *vxlibPlotScale_getActiveScaleP(void);
+/* Makes the first scale whose value equals `scale` (within 1e-6) the active one and tells the
+ * other applications' scale functions (the caller's too when notifySelf is non-zero). 0, also
+ * when it is active already; 0x8000 when no scale has that value. */
+PIXMEND_API int vxlibPlotScale_setActiveScale(double scale, int notifySelf);
+/* The modal plot-scale dialog (20026), in which the user edits the shared list and chooses the
+ * active scale; every open dialog's scale option button (20016) follows the list afterwards,
+ * and the scale functions hear of a changed active scale. 0, or 0x8000 when it cannot open. */
+PIXMEND_API int vxlibPlotScale_dialogOpen(void);
+
+/* ---- Dialog: selection dialogs and dialog items ------------------------------------------------
+ *
+ * File specification record of the file dialogs: a status (3 after a confirmed search), the
+ * directory and the filter. Directories end in '/'. */
+typedef struct VxlibFileSpec {
+  int status;
+  char directory[256];
+  char filter[256];
+} VxlibFileSpec;
+
+/* A list function of the caller, called through the host: it makes the list to choose from
+ * (*list, one member per row, first string shown first) from its user argument; the library
+ * destroys the list afterwards. The multiple selection passes membersPerRow as well. */
+typedef void (*VxlibListFunction)(StringList **list, void *userArgument);
+typedef void (*VxlibListFunctionMulti)(StringList **list, void *userArgument, int membersPerRow);
+
+/* The file selection dialog (20016): directories and the files in them matching the filter
+ * (patterns separated by ';'), a recursive search, and a list of chosen files that can be saved
+ * and loaded. With fileSpec given, `filter` and `startDirectory` (when it exists, else "/") are
+ * where it starts, and a confirmed dialog writes the final filter and directory back to it.
+ * `initialList` (may be null; stays the caller's) holds the files chosen before. Returns the
+ * chosen full paths (one string per member; initialList itself when given, else a new list the
+ * caller destroys with mdlStringList_destroy), or null when cancelled (initialList unchanged). */
+PIXMEND_API StringList *vxlibDialog_selectFiles(VxlibFileSpec *fileSpec, StringList *initialList, const char *title,
+                                                const char *filter, const char *startDirectory);
+/* The file search dialog (20018): starts in fileSpec's directory (with its filter) when it has
+ * one, else in the first ';'-part of the configuration variable `directoryVariable`, else in
+ * `directoryVariable` itself when it is a directory, else "/". A confirmed dialog fills fileSpec
+ * (filter, directory, status 3) and returns the files found (the caller destroys it); null when
+ * cancelled. */
+PIXMEND_API StringList *vxlibDialog_searchFiles(VxlibFileSpec *fileSpec, const char *title, const char *filter,
+                                                const char *directoryVariable);
+/* One entry of the caller's list (dialog 20021; a double click confirms). The chosen row's first
+ * string goes to `result` (cut to resultSize - 1 characters) and its row is returned; -1 when
+ * cancelled or the list function made no list. `width` is the list's width in characters (0:
+ * the dialog's), `columnLayout` the number of strings of a member shown (0: one). */
+PIXMEND_API int vxlibDialog_selectFromStringListSingle(char *result, int resultSize, VxlibListFunction listFunction,
+                                                       void *userArgument, const char *title, const char *label,
+                                                       int width, int columnLayout);
+/* Several entries (dialog 20022): a new list (the caller destroys it) of the selected rows'
+ * first strings with their info fields, in row order; null when cancelled. */
+PIXMEND_API StringList *vxlibDialog_selectFromStringListMulti(VxlibListFunctionMulti listFunction, void *userArgument,
+                                                              int membersPerRow, const char *title, const char *label);
+/* Replaces the entries of option button `itemId` of `dialog` by every step-th string of `list`
+ * from `offset` on (values 0, 1, 2, ...); fitWidth non-zero makes the button as wide as its
+ * widest entry. userValue is accepted for the callers' sake; the host's option entries keep no
+ * second value. 0, or 0x8000 for a missing dialog or item or no entries. */
+PIXMEND_API int vxlibDialog_optionButtonInsertFromStringlist(StringList *list, int step, int offset, MSDialog *dialog,
+                                                             int itemId, long userValue, int fitWidth);
+/* Enables or shows the item of that type and identifier and redraws it; 0x8000 when the dialog
+ * has none. */
+PIXMEND_API int vxlibDialog_itemEnableByTypeAndId(MSDialog *dialog, unsigned int itemType, int itemId, int enabled);
+PIXMEND_API int vxlibDialog_itemShowByTypeAndId(MSDialog *dialog, unsigned int itemType, int itemId, int shown);
+/* Inserts the pull-down menu resource `menuId` of the calling application into the command
+ * window's menu bar before the host's Settings menu (-522), remembers it, and returns it (also
+ * in *menuOut when given); null without a command window. deletePdm removes the remembered
+ * menu. */
+PIXMEND_API MenuBarMenu *vxlibDialog_insertPdm(MenuBarMenu **menuOut, int menuId);
+PIXMEND_API void vxlibDialog_deletePdm(void);
 
 /* ---- Intro: version and about box ------------------------------------------------------------ */
 

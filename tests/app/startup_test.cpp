@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <map>
 
 #include "app/params.hpp"
 #include "host/dialog/api.h"
+#include "host/dialog/dialog.hpp"
 #include "host/system/api.h"
 #include "host/system/idle.hpp"
 #include "host/system/registry.hpp"
@@ -19,19 +21,40 @@ namespace {
 
 class Startup : public VXRasterTest {};
 
-TEST_F(Startup, TheParameterBlockHasItsStartUpValues) {
+// What a user reads in the tool settings at the first start: every setting shows one of the
+// choices its item offers (a start-up value without a choice would show an empty button), the
+// copy and move commands select a rectangle and paste it unturned and transparent, and the
+// rectangle delete erases inside 5 by 5.
+TEST_F(Startup, TheToolSettingsShowAChoiceTheyOfferForEverySetting) {
   load();
-  const std::vector<std::pair<std::string, double>> expected = {
-      {"deleteRectangleMode", 1},     {"dialogOption2", 1},          {"dialogOption3", 1},
-      {"warpThreePoints", 1},         {"copyMoveMode", 3},           {"copyRotation", 0},
-      {"dialogOption7", 1},           {"saveAsFileType", 19},        {"dialogOption9", 1},
-      {"dialogOption10", 0},          {"dialogOption11", 0},         {"copyTransparent", 1},
-      {"dialogOption13", 1},          {"dialogOption14", 0},         {"mirrorMode", 1},
-      {"deleteRectangleHeight", 5.0}, {"deleteRectangleWidth", 5.0}, {"dialogOption20", 1},
-      {"dialogOption21", 1},          {"dialogOption22", 1},         {"dialogOption23", 4},
-      {"dialogOption0", 0},           {"dialogOption24", 0}};
-  for (const auto& [field, value] : expected) EXPECT_EQ(number("vxrasterparams." + field), value) << field;
-  EXPECT_EQ(text("VXRasterParamsP->rotationAngleText"), "90");
+  const MSDialog* db = host::findOpenDialog(1);
+  ASSERT_NE(db, nullptr);
+  std::map<std::string, std::string> shown;  // item label -> what the item shows
+  for (const host::Item& item : db->items) {
+    const host::ItemSpec& spec = item.spec;
+    if (spec.access.empty()) continue;
+    if (spec.type == RTYPE_OPTIONBTN) {
+      const auto chosen = std::find_if(spec.options.begin(), spec.options.end(),
+                                       [&](const host::OptionEntry& o) { return o.value == item.number; });
+      ASSERT_NE(chosen, spec.options.end()) << spec.label << " shows " << item.number << ", which it does not offer";
+      shown[spec.label] = chosen->label;
+    } else if (spec.type == RTYPE_TOGGLE) {
+      EXPECT_TRUE(item.number == 0 || item.number == 1) << spec.label;
+      shown[spec.label] = item.number != 0 ? "on" : "off";
+    } else if (spec.type == RTYPE_TEXT) {
+      EXPECT_FALSE(item.text.empty()) << spec.label;
+      shown[spec.label] = item.text;
+    }
+  }
+  EXPECT_EQ(shown, (std::map<std::string, std::string>{{"Selection", "Rectangle"},
+                                                       {"Rotation", "None"},
+                                                       {"Transparent paste", "on"},
+                                                       {"Angle", "90"},
+                                                       {"Mirror about", "Horizontal line"},
+                                                       {"Rectangle", "Erase inside"},
+                                                       {"Width", "5"},
+                                                       {"Height", "5"},
+                                                       {"Point pairs", "Three"}}));
   EXPECT_EQ(text("vxrasterparams.saveAsFileName"), "");
 }
 

@@ -17,7 +17,7 @@
 #include "host/lifecycle.hpp"
 #include "host/output/answers.hpp"
 #include "host/output/journal.hpp"
-#include "host/resource/file.hpp"
+#include "host/resource/rscfile.hpp"
 #include "host/state/state.hpp"
 #include "host/system/api.h"
 #include "host/system/idle.hpp"

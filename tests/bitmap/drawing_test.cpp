@@ -58,7 +58,7 @@ TEST(Drawing, SeedsNameSeparateFeaturesAtEverySize) {
     EXPECT_FALSE(component(v, d.hatchedArea, d.lineNetwork).containsOther);
     EXPECT_FALSE(component(v, d.hatchedArea, d.solidRegion).containsOther);
     const std::vector<std::uint8_t> blank(d.bits.size(), 0);
-    EXPECT_TRUE(test::samePadding(v, ConstBitmapView(blank.data(), s[0], s[1])));  // padding stays 0
+    EXPECT_TRUE(testsupport::samePadding(v, ConstBitmapView(blank.data(), s[0], s[1])));  // padding stays 0
   }
 }
 
@@ -66,7 +66,7 @@ TEST(Drawing, SharesOfInkAtA4) {
   const Drawing d = makeDrawing(kA4Width400, kA4Height400);
   const ConstBitmapView v = d.view();
   const double area = static_cast<double>(d.width) * d.height;
-  EXPECT_NEAR(static_cast<double>(test::countInk(v)) / area, 0.07, 0.005);
+  EXPECT_NEAR(static_cast<double>(testsupport::countInk(v)) / area, 0.07, 0.005);
   EXPECT_NEAR(static_cast<double>(component(v, d.lineNetwork, d.glyph).size) / area, 0.032, 0.003);
   EXPECT_NEAR(static_cast<double>(component(v, d.solidRegion, d.glyph).size) / area, 0.032, 0.003);
   EXPECT_NEAR(static_cast<double>(component(v, d.hatchedArea, d.glyph).size) / area, 0.002, 0.0005);

@@ -42,7 +42,7 @@ class Generator {
     switch (uniform(0, 3)) {
       case 0: {
         static const double kDensity[] = {0.1, 0.3, 0.5, 0.58, 0.62, 0.7, 0.85, 0.97};
-        s.bits = test::randomBitmap(rng_, width, height, kDensity[uniform(0, 7)]).bits;
+        s.bits = testsupport::randomBitmap(rng_, width, height, kDensity[uniform(0, 7)]).bits;
         break;
       }
       case 1: {
@@ -89,7 +89,7 @@ class Generator {
   }
 
  private:
-  test::Rng rng_;  // the same sequence on every platform
+  testsupport::Rng rng_;  // the same sequence on every platform
 };
 
 // What went wrong, by the first differing pixel, or empty.

@@ -84,10 +84,13 @@ TEST(FloodFillCreate, SnapshotAndClearedMarks) {
   EXPECT_EQ(s.width, 5);
   EXPECT_EQ(s.height, 2);
   EXPECT_EQ(s.minX, 7);
-  EXPECT_EQ(std::vector<std::uint8_t>(s.work.get(), s.work.get() + s.size), p.bits);
+  EXPECT_EQ(s.work, nullptr);  // nothing copied yet: the fill reads the raster itself
+  EXPECT_EQ(std::vector<std::uint8_t>(s.workData(), s.workData() + s.size), p.bits);
   EXPECT_EQ(marks(s), (std::vector<std::string>{".....", "....."}));
 
-  // Later edits of the raster do not reach the snapshot the fill reads.
+  // An edit of the raster announced before it is made does not reach what the fill reads: the
+  // snapshot is taken then.
+  rasterChanging(p.bits.data() + 1, 1, s);
   std::fill(p.bits.begin(), p.bits.end(), 0);
   floodFill(s, 0, 0);
   EXPECT_EQ(marks(s), (std::vector<std::string>{"##...", ".#..."}));

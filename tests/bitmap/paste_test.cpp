@@ -16,9 +16,9 @@
 namespace pixmend {
 namespace {
 
-using test::Padding;
-using test::RandomBitmap;
-using test::Rng;
+using testsupport::Padding;
+using testsupport::RandomBitmap;
+using testsupport::Rng;
 
 // Runs the exported paste and the reference on copies of dest and compares every byte.
 void expectPasteMatches(const RandomBitmap& dest, const RandomBitmap& src, int x, int y, bool transparent) {
@@ -28,7 +28,7 @@ void expectPasteMatches(const RandomBitmap& dest, const RandomBitmap& src, int x
   } else {
     VXDllPaste(fast.data(), src.bits.data(), x, y, src.width, src.height, dest.width);
   }
-  reference::paste(slow.data(), src.bits.data(), x, y, src.width, src.height, dest.width, dest.height, transparent);
+  testsupport::paste(slow.data(), src.bits.data(), x, y, src.width, src.height, dest.width, dest.height, transparent);
   ASSERT_EQ(fast, slow) << (transparent ? "transparent" : "opaque") << " paste of " << src.width << " x "
                         << src.height << " at (" << x << ", " << y << ") into width " << dest.width;
 }
@@ -47,8 +47,8 @@ TEST(ExportedPaste, MatchesThePixelLoopsForEveryWidthAndOffset) {
       for (int x : xs) {
         const int srcH = rng.uniform(0, 5);  // 0 rows: nothing to do
         const int y = rng.uniform(-2, 1);
-        const RandomBitmap src = test::randomBitmap(rng, srcW, srcH, 0.5, Padding::Random);
-        const RandomBitmap dest = test::randomBitmap(rng, destW, std::max(1, y + srcH) + 1, 0.5, Padding::Random);
+        const RandomBitmap src = testsupport::randomBitmap(rng, srcW, srcH, 0.5, Padding::Random);
+        const RandomBitmap dest = testsupport::randomBitmap(rng, destW, std::max(1, y + srcH) + 1, 0.5, Padding::Random);
         expectPasteMatches(dest, src, x, y, false);
         expectPasteMatches(dest, src, x, y, true);
         if (HasFatalFailure()) return;
@@ -96,8 +96,8 @@ TEST(ExportedPaste, DocumentedEdgeCases) {
 
 TEST(ExportedPaste, ImpossibleArgumentsLeaveTheDestinationAlone) {
   Rng rng(5);
-  const RandomBitmap dest = test::randomBitmap(rng, 37, 9, 0.5, Padding::Random);
-  const RandomBitmap src = test::randomBitmap(rng, 20, 4, 0.5);
+  const RandomBitmap dest = testsupport::randomBitmap(rng, 37, 9, 0.5, Padding::Random);
+  const RandomBitmap src = testsupport::randomBitmap(rng, 20, 4, 0.5);
   std::vector<std::uint8_t> d = dest.bits;
   auto both = [&](int x, int y, int sw, int sh, int dw) {
     VXDllPaste(d.data(), src.bits.data(), x, y, sw, sh, dw);
@@ -144,9 +144,9 @@ TEST(ExportedPaste, PieceOfADrawingAtAnOddOffset) {
   piece.bits.assign(bitmapBytes(301, 157), 0);
   VXDllPaste(piece.bits.data(), sheet.bits.data(), -500, -40, sheet.width, 197, piece.width);
   std::vector<std::uint8_t> expected(piece.bits.size(), 0);
-  reference::paste(expected.data(), sheet.bits.data(), -500, -40, sheet.width, 197, 301, 157, false);
+  testsupport::paste(expected.data(), sheet.bits.data(), -500, -40, sheet.width, 197, 301, 157, false);
   ASSERT_EQ(piece.bits, expected);
-  ASSERT_GT(test::countInk(piece.view()), 1000u);
+  ASSERT_GT(testsupport::countInk(piece.view()), 1000u);
 
   RandomBitmap dest;
   dest.width = sheet.width;
@@ -163,15 +163,15 @@ TEST(Blit, SubRectanglesClippedOnEverySideWithEachOperation) {
   const RasterOp ops[] = {RasterOp::Copy, RasterOp::Or, RasterOp::AndNot};
   for (int round = 0; round < 3000; ++round) {
     const int dw = rng.uniform(1, 100), dh = rng.uniform(1, 6), sw = rng.uniform(1, 100), sh = rng.uniform(1, 6);
-    RandomBitmap dest = test::randomBitmap(rng, dw, dh, 0.5, Padding::Random);
-    const RandomBitmap src = test::randomBitmap(rng, sw, sh, round % 3 == 0 ? 0.05 : 0.5, Padding::Random);
+    RandomBitmap dest = testsupport::randomBitmap(rng, dw, dh, 0.5, Padding::Random);
+    const RandomBitmap src = testsupport::randomBitmap(rng, sw, sh, round % 3 == 0 ? 0.05 : 0.5, Padding::Random);
     const int sx = rng.uniform(-10, sw), sy = rng.uniform(-2, sh);
     const int w = rng.uniform(-1, sw + 10), h = rng.uniform(-1, sh + 2);
     const int dx = rng.uniform(-w - 2, dw + 2), dy = rng.uniform(-h - 1, dh + 1);
     const RasterOp op = ops[round % 3];
     std::vector<std::uint8_t> slow = dest.bits;
     blit(dest.view(), dx, dy, src.view(), sx, sy, w, h, op);
-    reference::blit(slow.data(), dw, dh, dx, dy, src.bits.data(), sw, sh, sx, sy, w, h, op);
+    testsupport::blit(slow.data(), dw, dh, dx, dy, src.bits.data(), sw, sh, sx, sy, w, h, op);
     ASSERT_EQ(dest.bits, slow) << "round " << round << ": " << w << " x " << h << " from (" << sx << ", " << sy
                                << ") of " << sw << " x " << sh << " to (" << dx << ", " << dy << ") of " << dw
                                << " x " << dh << ", op " << static_cast<int>(op);
@@ -188,15 +188,15 @@ TEST(CombineBits, LongRunsAtEveryPairOfBitOffsetsAndEveryKernelLevel) {
     for (int s = 0; s < 8; ++s) {
       for (int d = 0; d < 8; ++d) {
         for (int n = 1; n <= 520; n += n < 300 ? 1 : 37) {
-          RandomBitmap dest = test::randomBitmap(rng, 840, 1, 0.5, Padding::Random);
-          const RandomBitmap src = test::randomBitmap(rng, 540, 1, 0.5, Padding::Random);
+          RandomBitmap dest = testsupport::randomBitmap(rng, 840, 1, 0.5, Padding::Random);
+          const RandomBitmap src = testsupport::randomBitmap(rng, 540, 1, 0.5, Padding::Random);
           // The destination row starts at every offset from a 32-byte boundary in turn.
           const std::size_t at = static_cast<std::size_t>(rng.uniform(0, 31));
           for (RasterOp op : {RasterOp::Copy, RasterOp::Or, RasterOp::AndNot}) {
             std::vector<std::uint8_t> slow = dest.bits;
             combineBitsAt(level, dest.bits.data() + 2, static_cast<std::size_t>(d) + 8 * at, src.bits.data() + 1,
                           static_cast<std::size_t>(s), static_cast<std::size_t>(n), op);
-            reference::blit(slow.data() + 2, 824, 1, d + 8 * static_cast<int>(at), 0, src.bits.data() + 1, 528, 1, s,
+            testsupport::blit(slow.data() + 2, 824, 1, d + 8 * static_cast<int>(at), 0, src.bits.data() + 1, 528, 1, s,
                             0, n, 1, op);
             ASSERT_EQ(dest.bits, slow) << "level " << static_cast<int>(level) << " s " << s << " d " << d << " n "
                                        << n << " at " << at;
@@ -234,10 +234,10 @@ TEST(SmartPasteInit, MatchesThePixelLoops) {
   for (int round = 0; round < 4000; ++round) {
     const int w = rng.uniform(1, 130), h = rng.uniform(1, 9);
     const double density = round % 4 == 0 ? 0.0 : round % 4 == 1 ? 0.5 : 0.003 * rng.uniform(1, 10);
-    const RandomBitmap b = test::randomBitmap(rng, w, h, density, Padding::Random);
+    const RandomBitmap b = testsupport::randomBitmap(rng, w, h, density, Padding::Random);
     int fast[4], slow[4];
     VXDllSmartPasteInit(b.bits.data(), &fast[0], &fast[1], &fast[2], &fast[3], w, h);
-    reference::smartPasteInit(b.bits.data(), &slow[0], &slow[1], &slow[2], &slow[3], w, h);
+    testsupport::smartPasteInit(b.bits.data(), &slow[0], &slow[1], &slow[2], &slow[3], w, h);
     ASSERT_EQ(std::vector<int>(fast, fast + 4), std::vector<int>(slow, slow + 4)) << w << " x " << h;
   }
   // Every single-pixel position of a bitmap that spans several words.
@@ -259,8 +259,8 @@ TEST(SmartPasteInit, MatchesThePixelLoops) {
 TEST(SmartPaste, PlacesTheSourceRelativeToTheSelectionBox) {
   Rng rng(17);
   for (int round = 0; round < 500; ++round) {
-    const RandomBitmap dest = test::randomBitmap(rng, rng.uniform(1, 90), 12, 0.5, Padding::Random);
-    const RandomBitmap src = test::randomBitmap(rng, rng.uniform(1, 40), rng.uniform(1, 4), 0.3, Padding::Random);
+    const RandomBitmap dest = testsupport::randomBitmap(rng, rng.uniform(1, 90), 12, 0.5, Padding::Random);
+    const RandomBitmap src = testsupport::randomBitmap(rng, rng.uniform(1, 40), rng.uniform(1, 4), 0.3, Padding::Random);
     SelectionState& s = selectionState();
     s.minX = rng.uniform(0, dest.width);
     s.minY = rng.uniform(0, 6);
@@ -269,7 +269,7 @@ TEST(SmartPaste, PlacesTheSourceRelativeToTheSelectionBox) {
     const int offX = rng.uniform(-20, 20), offY = rng.uniform(-2, s.minY);
     std::vector<std::uint8_t> fast = dest.bits, slow = dest.bits;
     VXDllSmartPaste(fast.data(), src.bits.data(), offX, offY, dest.width, rng.uniform(-5, 5), src.width, src.height);
-    reference::paste(slow.data(), src.bits.data(), s.minX - offX, s.minY - offY, src.width, src.height, dest.width,
+    testsupport::paste(slow.data(), src.bits.data(), s.minX - offX, s.minY - offY, src.width, src.height, dest.width,
                      dest.height, true);
     ASSERT_EQ(fast, slow) << "round " << round;
   }

@@ -15,9 +15,9 @@
 namespace pixmend {
 namespace {
 
-using test::Padding;
-using test::RandomBitmap;
-using test::Rng;
+using testsupport::Padding;
+using testsupport::RandomBitmap;
+using testsupport::Rng;
 
 // Every test starts and ends without a selection state and with a zero box.
 class Selection : public testing::Test {
@@ -108,7 +108,7 @@ TEST_F(Selection, DelBufferMatchesThePixelLoopsAndStaysWithinSize) {
   Rng rng(29);
   for (int round = 0; round < 3000; ++round) {
     const int W = rng.uniform(1, 130), H = rng.uniform(1, 12);
-    const RandomBitmap mark = test::randomBitmap(rng, W, H, round % 2 ? 0.5 : 0.1, Padding::Random);
+    const RandomBitmap mark = testsupport::randomBitmap(rng, W, H, round % 2 ? 0.5 : 0.1, Padding::Random);
     // Now and then the state holds fewer rows than the bitmap has.
     const std::size_t full = mark.bits.size();
     const std::size_t size = round % 7 == 0 ? static_cast<std::size_t>(rng.uniform(1, static_cast<int>(full))) : full;
@@ -124,7 +124,7 @@ TEST_F(Selection, DelBufferMatchesThePixelLoopsAndStaysWithinSize) {
     const int given = round % 5 == 0 ? rng.uniform(0, needed) : round % 5 == 1 ? needed + rng.uniform(1, 9) : needed;
     std::vector<std::uint8_t> fast(static_cast<std::size_t>(given) + 16, 0xA5), slow = fast;
     VXDllGetDelBuffer(given, fast.data());
-    reference::getDelBuffer(s, given, slow.data());
+    testsupport::getDelBuffer(s, given, slow.data());
     ASSERT_EQ(fast, slow) << "round " << round << ": box [" << s.minX << ", " << s.maxX << ") x [" << s.minY << ", "
                           << s.maxY << ") of " << W << " x " << H << ", size " << given;
     for (std::size_t i = static_cast<std::size_t>(given); i < fast.size(); ++i) ASSERT_EQ(fast[i], 0xA5);
@@ -135,7 +135,7 @@ TEST_F(Selection, DeleteSelectedMatchesThePixelLoops) {
   Rng rng(31);
   for (int round = 0; round < 3000; ++round) {
     const int W = rng.uniform(1, 130), H = rng.uniform(1, 12);
-    const RandomBitmap mark = test::randomBitmap(rng, W, H, round % 2 ? 0.5 : 0.1, Padding::Random);
+    const RandomBitmap mark = testsupport::randomBitmap(rng, W, H, round % 2 ? 0.5 : 0.1, Padding::Random);
     const std::size_t full = mark.bits.size();
     const std::size_t size = round % 7 == 0 ? static_cast<std::size_t>(rng.uniform(1, static_cast<int>(full))) : full;
     SelectionState& s = install(mark.bits, W, H, size);
@@ -143,10 +143,10 @@ TEST_F(Selection, DeleteSelectedMatchesThePixelLoops) {
     s.maxX = s.minX + rng.uniform(-2, W + 6);
     s.minY = rng.uniform(-3, H);
     s.maxY = s.minY + rng.uniform(-1, H + 3);
-    const RandomBitmap dest = test::randomBitmap(rng, W, H, 0.7, Padding::Random);
+    const RandomBitmap dest = testsupport::randomBitmap(rng, W, H, 0.7, Padding::Random);
     std::vector<std::uint8_t> fast = dest.bits, slow = dest.bits;
     VXDllDeleteSelected(fast.data());
-    reference::deleteSelected(s, slow.data());
+    testsupport::deleteSelected(s, slow.data());
     ASSERT_EQ(fast, slow) << "round " << round;
   }
 }

@@ -30,7 +30,7 @@
 
 #include "host/design/designfile.hpp"
 #include "host/files/files.hpp"
-#include "host/resource/file.hpp"
+#include "host/resource/rscfile.hpp"
 #include "support/random_bitmap.hpp"
 #include "support/scratch_dir.hpp"
 
@@ -51,8 +51,8 @@ void writeAll(const std::string& path, const std::string& text) {
 // A noisy scan stored uncompressed and min-is-black, so that every write-back (Group 4, keeping
 // min-is-black) differs from the original byte for byte and is several times the writer's buffer.
 std::string makeScan(const std::string& path, int side) {
-  test::Rng rng(2024);
-  const test::RandomBitmap ink = test::randomBitmap(rng, side, side, 0.2);
+  testsupport::Rng rng(2024);
+  const testsupport::RandomBitmap ink = testsupport::randomBitmap(rng, side, side, 0.2);
   TIFF* t = TIFFOpen(path.c_str(), "w");
   EXPECT_NE(t, nullptr);
   TIFFSetField(t, TIFFTAG_IMAGEWIDTH, side);

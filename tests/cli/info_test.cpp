@@ -48,8 +48,8 @@ class ImageCommands : public ::testing::Test {
 };
 
 TEST_F(ImageCommands, ConvertRoundTripsAndInfoDescribes) {
-  pixmend::test::Rng rng(71);
-  const pixmend::test::RandomBitmap b = pixmend::test::randomBitmap(rng, 123, 45, 0.3);
+  pixmend::testsupport::Rng rng(71);
+  const pixmend::testsupport::RandomBitmap b = pixmend::testsupport::randomBitmap(rng, 123, 45, 0.3);
   const Point2d size{b.width, b.height};
   ASSERT_EQ(mdlImage_createFileFromBitMap(file("a.tif").c_str(), IMAGEFILE_TIFF, &size, b.bits.data(), 0, 0,
                                           0, nullptr),
@@ -159,6 +159,63 @@ TEST_F(ImageCommands, ConvertKeepsTheLookOfAMinIsBlackScan) {
   EXPECT_EQ(inkOf(file("copy.tif")), 718885);
   r = pixmend("info " + file("copy.tif"));
   EXPECT_NE(r.out.find("photometric:   min-is-black (1)"), std::string::npos) << r.out;
+}
+
+// A conversion keeps the picture's resolution, in every type and back: 400 dots per inch of a
+// scan stay 400 (read here by libtiff and from the Intergraph header by `info`); a TIFF's own
+// rational and unit (centimetres here) travel unchanged between TIFFs.
+TEST_F(ImageCommands, ConvertKeepsTheResolution) {
+  const auto writeScan = [](const std::string& path, float resolution, std::uint16_t unit) {
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 40);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 3);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+    TIFFSetField(tif, TIFFTAG_XRESOLUTION, resolution);
+    TIFFSetField(tif, TIFFTAG_YRESOLUTION, resolution);
+    TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, unit);
+    unsigned char row[5] = {0xF0, 0, 0x0F, 0, 0x81};
+    for (std::uint32_t y = 0; y < 3; ++y) TIFFWriteScanline(tif, row, y, 0);
+    TIFFClose(tif);
+  };
+  const auto resolutionOf = [](const std::string& path, float& x, std::uint16_t& unit) {
+    x = 0;
+    unit = 0;
+    TIFF* tif = TIFFOpen(path.c_str(), "r");
+    if (tif == nullptr) return;
+    TIFFGetField(tif, TIFFTAG_XRESOLUTION, &x);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+    TIFFClose(tif);
+  };
+  writeScan(file("scan.tif"), 400, RESUNIT_INCH);
+  Outcome r = pixmend("convert " + file("scan.tif") + " " + file("scan.cit"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  r = pixmend("info " + file("scan.cit"));
+  EXPECT_NE(r.out.find("resolution:    400 x 400 dpi"), std::string::npos) << r.out;
+  r = pixmend("convert " + file("scan.cit") + " " + file("back.tif"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  float x = 0;
+  std::uint16_t unit = 0;
+  resolutionOf(file("back.tif"), x, unit);
+  EXPECT_EQ(x, 400.0f);
+  EXPECT_EQ(unit, RESUNIT_INCH);
+  r = pixmend("convert " + file("scan.tif") + " " + file("scan.rle"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(pixmend("info " + file("scan.rle")).out.find("resolution:    400 x 400 dpi"), std::string::npos);
+
+  // Over an existing file of another resolution, the picture's own wins.
+  writeScan(file("metric.tif"), 118.0f, RESUNIT_CENTIMETER);
+  r = pixmend("convert " + file("metric.tif") + " " + file("back.tif"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  resolutionOf(file("back.tif"), x, unit);
+  EXPECT_EQ(x, 118.0f);
+  EXPECT_EQ(unit, RESUNIT_CENTIMETER);
+  r = pixmend("convert " + file("metric.tif") + " " + file("scan.cit"));
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(pixmend("info " + file("scan.cit")).out.find("resolution:    300 x 300 dpi"), std::string::npos);
 }
 
 }  // namespace

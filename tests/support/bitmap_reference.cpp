@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-namespace pixmend::reference {
+namespace pixmend::testsupport {
 namespace {
 
 long long strideOf(int width) { return (static_cast<long long>(width) + 7) / 8; }
@@ -99,4 +99,4 @@ void deleteSelected(const SelectionState& s, unsigned char* dest) {
   }
 }
 
-}  // namespace pixmend::reference
+}  // namespace pixmend::testsupport

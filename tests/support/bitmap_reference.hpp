@@ -9,7 +9,7 @@
 #include "bitmap/paste.hpp"
 #include "bitmap/selection.hpp"
 
-namespace pixmend::reference {
+namespace pixmend::testsupport {
 
 // Pixel (i, j) of src goes to (destX + i, destY + j) of a destWidth x destHeight dest: opaque
 // (set or clear) or transparent (set only). Pixels landing outside dest are skipped; this is the
@@ -34,4 +34,4 @@ void getDelBuffer(const SelectionState& s, int size, unsigned char* buffer);
 // Clears in dest (s.width wide) every marked pixel inside the box.
 void deleteSelected(const SelectionState& s, unsigned char* dest);
 
-}  // namespace pixmend::reference
+}  // namespace pixmend::testsupport

@@ -1,7 +1,7 @@
 // Random packed bitmaps and padding helpers.
 #include "support/random_bitmap.hpp"
 
-namespace pixmend::test {
+namespace pixmend::testsupport {
 
 std::uint64_t Rng::next() {
   std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
@@ -73,4 +73,4 @@ std::size_t countInk(ConstBitmapView view) {
   return n;
 }
 
-}  // namespace pixmend::test
+}  // namespace pixmend::testsupport

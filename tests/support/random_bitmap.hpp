@@ -9,7 +9,7 @@
 
 #include "bitmap/bitmap.hpp"
 
-namespace pixmend::test {
+namespace pixmend::testsupport {
 
 // splitmix64: the same sequence on every platform and library version.
 class Rng {
@@ -53,4 +53,4 @@ bool samePadding(ConstBitmapView a, ConstBitmapView b);
 // Number of ink pixels, padding excluded.
 std::size_t countInk(ConstBitmapView view);
 
-}  // namespace pixmend::test
+}  // namespace pixmend::testsupport

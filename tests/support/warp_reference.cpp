@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace pixmend::reference {
+namespace pixmend::testsupport {
 
 namespace {
 
@@ -202,4 +202,4 @@ void perspectiveWarp(const PerspectiveSetup& s, const std::uint8_t* source, int 
   }
 }
 
-}  // namespace pixmend::reference
+}  // namespace pixmend::testsupport

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace pixmend::reference {
+namespace pixmend::testsupport {
 
 // ---- Affine ------------------------------------------------------------------------------------
 
@@ -58,4 +58,4 @@ PerspectiveSetup perspectiveSetUp(int a, int b, const int* corners);
 void perspectiveWarp(const PerspectiveSetup& setup, const std::uint8_t* source, int a, int b, std::uint8_t* output,
                      int outputWidth, int outputHeight);
 
-}  // namespace pixmend::reference
+}  // namespace pixmend::testsupport

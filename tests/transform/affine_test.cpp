@@ -12,7 +12,7 @@
 
 namespace {
 
-using pixmend::test::Rng;
+using pixmend::testsupport::Rng;
 
 struct Forward {
   double a, b, c, d, e, f;
@@ -31,7 +31,7 @@ struct WarpResult {
 
 // Set-up from coefficients and warp into an outputWidth x outputHeight bitmap that starts as
 // `initial` (all clear when empty), through the exported functions.
-WarpResult engineWarp(const pixmend::test::RandomBitmap& src, const Forward& t, int outputWidth, int outputHeight,
+WarpResult engineWarp(const pixmend::testsupport::RandomBitmap& src, const Forward& t, int outputWidth, int outputHeight,
                       std::vector<std::uint8_t> initial = {}) {
   WarpResult r;
   VXDllWarpAffineRotPre(src.bits.data(), t.a, t.d, t.b, t.e, t.c, t.f, src.width, src.height, outputWidth,
@@ -43,16 +43,16 @@ WarpResult engineWarp(const pixmend::test::RandomBitmap& src, const Forward& t, 
   return r;
 }
 
-WarpResult referenceWarp(const pixmend::test::RandomBitmap& src, const Forward& t, int outputWidth, int outputHeight,
+WarpResult referenceWarp(const pixmend::testsupport::RandomBitmap& src, const Forward& t, int outputWidth, int outputHeight,
                          std::vector<std::uint8_t> initial = {}) {
   WarpResult r;
-  const auto s = pixmend::reference::affineSetUp(t.a, t.b, t.c, t.d, t.e, t.f, src.width, src.height);
+  const auto s = pixmend::testsupport::affineSetUp(t.a, t.b, t.c, t.d, t.e, t.f, src.width, src.height);
   r.minX = s.minX;
   r.minY = s.minY;
   r.maxX = s.maxX;
   r.maxY = s.maxY;
   r.bits = initial.empty() ? std::vector<std::uint8_t>(pixmend::bitmapBytes(outputWidth, outputHeight)) : initial;
-  pixmend::reference::affineWarp(s, src.bits.data(), src.width, src.height, r.bits.data(), outputWidth, outputHeight,
+  pixmend::testsupport::affineWarp(s, src.bits.data(), src.width, src.height, r.bits.data(), outputWidth, outputHeight,
                                  &r.percents);
   return r;
 }
@@ -121,9 +121,9 @@ TEST(AffineWarp, MatchesThePixelLoopOnRandomBitmapsAndTransforms) {
   Rng rng(20240611);
   for (int round = 0; round < 400; ++round) {
     const int W = rng.uniform(1, 90), H = rng.uniform(1, 70);
-    const auto src = pixmend::test::randomBitmap(rng, W, H, rng.uniform(1, 9) / 10.0);
+    const auto src = pixmend::testsupport::randomBitmap(rng, W, H, rng.uniform(1, 9) / 10.0);
     const Forward t = randomTransform(rng, W, H);
-    const auto box = pixmend::reference::affineSetUp(t.a, t.b, t.c, t.d, t.e, t.f, W, H);
+    const auto box = pixmend::testsupport::affineSetUp(t.a, t.b, t.c, t.d, t.e, t.f, W, H);
     // The box itself, or a size a column or a row off, as callers with their own size have.
     int ow = std::max(1, box.maxX - box.minX + rng.uniform(-2, 2));
     int oh = std::max(1, box.maxY - box.minY + rng.uniform(-2, 2));
@@ -137,7 +137,7 @@ TEST(AffineWarp, MatchesThePixelLoopOnRandomBitmapsAndTransforms) {
 
 TEST(AffineWarp, MatchesThePixelLoopOnADrawingRotatedByTheRotateCommand) {
   Rng rng(7);
-  auto src = pixmend::test::randomBitmap(rng, 1203, 917, 0.3);
+  auto src = pixmend::testsupport::randomBitmap(rng, 1203, 917, 0.3);
   for (double angle : {3.7, 30.0, 89.9, 135.5, 200.25, 300.0, 359.9}) {
     int ow = 0, oh = 0;
     const Forward t = rotateCommand(angle, src.width, src.height, ow, oh);
@@ -146,20 +146,62 @@ TEST(AffineWarp, MatchesThePixelLoopOnADrawingRotatedByTheRotateCommand) {
   // Scaled by 0.5 and 2, and pure translations by fractions of a pixel.
   for (const Forward& t : {Forward{0.5, 0, 0, 0, 0.5, 0}, Forward{2, 0, 0, 0, 2, 0}, Forward{1, 0, 0.5, 0, 1, -0.5},
                            Forward{1, 0, -3.25, 0, 1, 7.75}}) {
-    const auto box = pixmend::reference::affineSetUp(t.a, t.b, t.c, t.d, t.e, t.f, src.width, src.height);
+    const auto box = pixmend::testsupport::affineSetUp(t.a, t.b, t.c, t.d, t.e, t.f, src.width, src.height);
     const int ow = box.maxX - box.minX, oh = box.maxY - box.minY;
     expectSame(engineWarp(src, t, ow, oh), referenceWarp(src, t, ow, oh), "scale or shift");
   }
+}
+
+// The set-up reads the caller's source in place; a change of it announced before the warp (every
+// export that writes into a bitmap announces its writes) makes the engine take its copy first,
+// so the warp still turns the source as it stood at the set-up.
+TEST(AffineWarp, ASourceChangedAfterTheSetUpIsTurnedAsItStoodThen) {
+  Rng rng(77);
+  for (int round = 0; round < 40; ++round) {
+    auto src = pixmend::testsupport::randomBitmap(rng, rng.uniform(8, 300), rng.uniform(8, 200), 0.4);
+    const auto original = src;
+    int ow = 0, oh = 0;
+    const Forward t = rotateCommand(rng.uniform(1, 3599) / 10.0, src.width, src.height, ow, oh);
+    WarpResult engine;
+    VXDllWarpAffineRotPre(src.bits.data(), t.a, t.d, t.b, t.e, t.c, t.f, src.width, src.height, ow, oh,
+                          static_cast<int>(src.bits.size()));
+    VXDllGetNewMaxAndMin(&engine.minX, &engine.minY, &engine.maxX, &engine.maxY);
+    if (round % 2 == 0) {
+      VXDllInvertRaster(src.bits.data(), src.width, src.height);
+    } else {
+      const std::vector<std::uint8_t> ink(pixmend::bitmapBytes(5, 3), 0xFF);
+      VXDllPaste(src.bits.data(), ink.data(), rng.uniform(0, src.width - 1), rng.uniform(0, src.height - 3), 5, 3,
+                 src.width);
+    }
+    engine.bits.assign(pixmend::bitmapBytes(ow, oh), 0);
+    VXDllWarpAffine(engine.bits.data(), src.width, src.height, ow, oh, static_cast<int>(engine.bits.size()),
+                    recordPercent, &engine.percents, "Rotating...");
+    expectSame(engine, referenceWarp(original, t, ow, oh), ("round " + std::to_string(round)).c_str());
+  }
+  // Warped into its own buffer (a square turned a quarter: each output row reads every source
+  // row, some already written): the pixels ORed in are those of the source as it was.
+  auto src = pixmend::testsupport::randomBitmap(rng, 97, 97, 0.3);
+  const auto original = src;
+  int ow = 0, oh = 0;
+  const Forward quarter = rotateCommand(90.0, 97, 97, ow, oh);
+  ASSERT_EQ(ow, 97);
+  ASSERT_EQ(oh, 97);
+  VXDllWarpAffineRotPre(src.bits.data(), quarter.a, quarter.d, quarter.b, quarter.e, quarter.c, quarter.f, 97, 97, 97,
+                        97, static_cast<int>(src.bits.size()));
+  std::vector<int> percents;
+  VXDllWarpAffine(src.bits.data(), 97, 97, 97, 97, static_cast<int>(src.bits.size()), recordPercent, &percents,
+                  "Rotating...");
+  EXPECT_TRUE(src.bits == referenceWarp(original, quarter, 97, 97, original.bits).bits);
 }
 
 TEST(AffineWarp, MatchesThePixelLoopFarFromTheOrigin) {
   // Output positions around 1.5e9: too large for the stepping's error bound, so these rows take
   // the per-pixel path, which must agree as well.
   Rng rng(31);
-  const auto src = pixmend::test::randomBitmap(rng, 77, 41, 0.5);
+  const auto src = pixmend::testsupport::randomBitmap(rng, 77, 41, 0.5);
   for (const Forward& t : {Forward{0.9, 0.1, 1.5e9, -0.1, 0.9, -1.5e9}, Forward{1, 0, 1.5e9 + 0.5, 0, 1, 0.25},
                            Forward{0.7, 0.2, 2e8, 0.3, -1.1, 3e8}}) {
-    const auto box = pixmend::reference::affineSetUp(t.a, t.b, t.c, t.d, t.e, t.f, src.width, src.height);
+    const auto box = pixmend::testsupport::affineSetUp(t.a, t.b, t.c, t.d, t.e, t.f, src.width, src.height);
     ASSERT_TRUE(box.ok);
     const int ow = box.maxX - box.minX, oh = box.maxY - box.minY;
     expectSame(engineWarp(src, t, ow, oh), referenceWarp(src, t, ow, oh), "far");
@@ -169,7 +211,7 @@ TEST(AffineWarp, MatchesThePixelLoopFarFromTheOrigin) {
 TEST(AffineWarp, IdentityCopiesEveryRowToItsOwnPlace) {
   Rng rng(3);
   for (int W : {1, 7, 8, 10, 63, 64, 65, 130}) {
-    const auto src = pixmend::test::randomBitmap(rng, W, 9, 0.5);
+    const auto src = pixmend::testsupport::randomBitmap(rng, W, 9, 0.5);
     const auto r = engineWarp(src, {1, 0, 0, 0, 1, 0}, W, 9);
     EXPECT_EQ(r.minX, 0);
     EXPECT_EQ(r.minY, 0);
@@ -184,7 +226,7 @@ TEST(AffineWarp, BoxComesFromTruncatedCorners) {
   // A small rotation: corners just below 0 truncate to 0, so the box starts at 0 on one side
   // and is a few pixels larger than the source.
   Rng rng(5);
-  const auto src = pixmend::test::randomBitmap(rng, 100, 50, 0.5);
+  const auto src = pixmend::testsupport::randomBitmap(rng, 100, 50, 0.5);
   const double A = 2 * 0.017453292519944444;
   const Forward t{std::cos(A), -std::sin(A), 0.4, std::sin(A), std::cos(A), 0.3};
   const auto r = engineWarp(src, t, 104, 55);
@@ -207,14 +249,14 @@ TEST(AffineWarp, BoxComesFromTruncatedCorners) {
 
 TEST(AffineWarp, ReportsProgressByMultiplesOfFivePercent) {
   Rng rng(11);
-  const auto src = pixmend::test::randomBitmap(rng, 30, 40, 0.5);
+  const auto src = pixmend::testsupport::randomBitmap(rng, 30, 40, 0.5);
   auto r = engineWarp(src, {1, 0, 0, 0, 1, 0}, 30, 40);
   std::vector<int> expected;
   for (int p = 0; p <= 95; p += 5) expected.push_back(p);
   expected.push_back(100);
   EXPECT_EQ(r.percents, expected);
 
-  const auto tall = pixmend::test::randomBitmap(rng, 5, 400, 0.5);
+  const auto tall = pixmend::testsupport::randomBitmap(rng, 5, 400, 0.5);
   r = engineWarp(tall, {1, 0, 0, 0, 1, 0}, 5, 400);
   EXPECT_EQ(r.percents.size(), 20u * 4 + 1);  // each multiple of 5 from 4 rows, then 100
   EXPECT_EQ(r.percents, referenceWarp(tall, {1, 0, 0, 0, 1, 0}, 5, 400).percents);
@@ -227,7 +269,7 @@ TEST(AffineWarp, ReportsProgressByMultiplesOfFivePercent) {
 
 TEST(AffineWarp, PositionsOutsideTheCallersOutputAreDroppedAndPaddingIsKept) {
   Rng rng(13);
-  const auto src = pixmend::test::randomBitmap(rng, 20, 10, 1.0);
+  const auto src = pixmend::testsupport::randomBitmap(rng, 20, 10, 1.0);
   // The box is 20 x 10; the caller's output is 12 wide (stride 2 bytes, 4 padding bits) with its
   // padding set: nothing may run into the padding or into the next row's first pixels.
   auto r = engineWarp(src, {1, 0, 0, 0, 1, 0}, 12, 10, std::vector<std::uint8_t>(20, 0));
@@ -243,7 +285,7 @@ TEST(AffineWarp, PositionsOutsideTheCallersOutputAreDroppedAndPaddingIsKept) {
 
 TEST(AffineWarp, RefusedSetUpsLeaveTheBoxEmptyAndWriteNothing) {
   Rng rng(17);
-  const auto src = pixmend::test::randomBitmap(rng, 16, 16, 0.5);
+  const auto src = pixmend::testsupport::randomBitmap(rng, 16, 16, 0.5);
   std::vector<std::uint8_t> out(32, 0);
   int minX = 9, minY = 9, maxX = 9, maxY = 9;
   auto expectEmpty = [&](const char* what) {
@@ -287,7 +329,7 @@ TEST(AffineWarp, RefusedSetUpsLeaveTheBoxEmptyAndWriteNothing) {
 
 TEST(AffineWarp, OneWarpPerSetUpAndNothingFreedTwice) {
   Rng rng(19);
-  const auto src = pixmend::test::randomBitmap(rng, 16, 16, 1.0);
+  const auto src = pixmend::testsupport::randomBitmap(rng, 16, 16, 1.0);
   std::vector<std::uint8_t> out(32, 0);
   VXDllWarpAffineRotPre(src.bits.data(), 1, 0, 0, 1, 0, 0, 16, 16, 16, 16, 32);
   VXDllWarpAffine(out.data(), 16, 16, 16, 16, 32, nullptr, nullptr, nullptr);
@@ -321,7 +363,7 @@ TEST(AffineWarp, OneWarpPerSetUpAndNothingFreedTwice) {
 
 TEST(AffineWarp, RowsBeyondTheGivenSourceSizeReadAsBackground) {
   Rng rng(23);
-  const auto src = pixmend::test::randomBitmap(rng, 16, 8, 1.0);
+  const auto src = pixmend::testsupport::randomBitmap(rng, 16, 8, 1.0);
   std::vector<std::uint8_t> out(16, 0);
   VXDllWarpAffineRotPre(src.bits.data(), 1, 0, 0, 1, 0, 0, 16, 8, 16, 8, 6);  // three rows readable
   VXDllWarpAffine(out.data(), 16, 8, 16, 8, 16, nullptr, nullptr, nullptr);
@@ -337,7 +379,7 @@ TEST(AffineWarp, RowsBeyondTheGivenSourceSizeReadAsBackground) {
 
 TEST(AffineWarp, PointPairsGiveTheTransformThatMovesThem) {
   Rng rng(29);
-  const auto src = pixmend::test::randomBitmap(rng, 40, 30, 0.4);
+  const auto src = pixmend::testsupport::randomBitmap(rng, 40, 30, 0.4);
   // Source points and where they go under x' = 2x + 0.5y + 3, y' = -x + y + 40.
   const double p[3][2] = {{1, 2}, {40, 3}, {5, 30}};  // no zero pivot
   double xs[12], ys[12];
@@ -352,7 +394,7 @@ TEST(AffineWarp, PointPairsGiveTheTransformThatMovesThem) {
   double xs2[12], ys2[12];
   std::memcpy(xs2, xs, sizeof xs);
   std::memcpy(ys2, ys, sizeof ys);
-  pixmend::reference::affineSolve(xs2, ys2, expected);
+  pixmend::testsupport::affineSolve(xs2, ys2, expected);
   EXPECT_DOUBLE_EQ(expected[0], 2);
   EXPECT_DOUBLE_EQ(expected[1], 0.5);
   EXPECT_DOUBLE_EQ(expected[2], 3);

@@ -14,7 +14,7 @@
 
 namespace {
 
-using pixmend::test::Rng;
+using pixmend::testsupport::Rng;
 
 struct Result {
   bool ok = false;
@@ -24,7 +24,7 @@ struct Result {
 
 // Set-up and warp through the exported functions into an output of the reported size (or the
 // given one) that starts as random bits.
-Result engine(const pixmend::test::RandomBitmap& src, const int* corners, std::uint64_t fillSeed, int ow = -1,
+Result engine(const pixmend::testsupport::RandomBitmap& src, const int* corners, std::uint64_t fillSeed, int ow = -1,
               int oh = -1) {
   Result r;
   unsigned char* copy = VXDllWarpPerspectivePre(src.bits.data(), src.width, src.height, &r.width, &r.height,
@@ -33,23 +33,23 @@ Result engine(const pixmend::test::RandomBitmap& src, const int* corners, std::u
   if (ow < 0) ow = r.width;
   if (oh < 0) oh = r.height;
   Rng fill(fillSeed);
-  r.bits = pixmend::test::randomBitmap(fill, std::max(ow, 1), std::max(oh, 1), 0.5, pixmend::test::Padding::Random).bits;
+  r.bits = pixmend::testsupport::randomBitmap(fill, std::max(ow, 1), std::max(oh, 1), 0.5, pixmend::testsupport::Padding::Random).bits;
   VXDllWarpPerspective(r.bits.data(), src.width, src.height, ow, oh);
   return r;
 }
 
-Result reference(const pixmend::test::RandomBitmap& src, const int* corners, std::uint64_t fillSeed, int ow = -1,
+Result reference(const pixmend::testsupport::RandomBitmap& src, const int* corners, std::uint64_t fillSeed, int ow = -1,
                  int oh = -1) {
   Result r;
-  const auto s = pixmend::reference::perspectiveSetUp(src.width, src.height, corners);
+  const auto s = pixmend::testsupport::perspectiveSetUp(src.width, src.height, corners);
   r.ok = s.ok;
   r.width = s.width;
   r.height = s.height;
   if (ow < 0) ow = r.width;
   if (oh < 0) oh = r.height;
   Rng fill(fillSeed);
-  r.bits = pixmend::test::randomBitmap(fill, std::max(ow, 1), std::max(oh, 1), 0.5, pixmend::test::Padding::Random).bits;
-  pixmend::reference::perspectiveWarp(s, src.bits.data(), src.width, src.height, r.bits.data(), ow, oh);
+  r.bits = pixmend::testsupport::randomBitmap(fill, std::max(ow, 1), std::max(oh, 1), 0.5, pixmend::testsupport::Padding::Random).bits;
+  pixmend::testsupport::perspectiveWarp(s, src.bits.data(), src.width, src.height, r.bits.data(), ow, oh);
   return r;
 }
 
@@ -70,7 +70,7 @@ TEST(PerspectiveWarp, MatchesThePixelLoopOnRandomQuads) {
   int compared = 0;
   for (int round = 0; round < 300; ++round) {
     const int a = rng.uniform(2, 90), b = rng.uniform(2, 70);
-    const auto src = pixmend::test::randomBitmap(rng, a, b, rng.uniform(1, 9) / 10.0);
+    const auto src = pixmend::testsupport::randomBitmap(rng, a, b, rng.uniform(1, 9) / 10.0);
     auto jitter = [&](int v, int by) { return v + rng.uniform(-by, by); };
     const int by = rng.uniform(0, 12);
     const int pre[8] = {jitter(0, by), jitter(0, by), jitter(a - 1, by), jitter(0, by),
@@ -94,7 +94,7 @@ TEST(PerspectiveWarp, MatchesThePixelLoopOnRandomQuads) {
 
 TEST(PerspectiveWarp, MatchesThePixelLoopOnAKeystoneOfALargerBitmap) {
   Rng rng(99);
-  const auto src = pixmend::test::randomBitmap(rng, 1001, 703, 0.3);
+  const auto src = pixmend::testsupport::randomBitmap(rng, 1001, 703, 0.3);
   const int pre[8] = {0, 0, 1000, 0, 1000, 702, 0, 702};
   const int post[8] = {40, 0, 960, 0, 1000, 702, 0, 702};
   const auto corners = cornersOf(pre, post);
@@ -109,7 +109,7 @@ TEST(PerspectiveWarp, MatchesThePixelLoopOnAKeystoneOfALargerBitmap) {
 TEST(PerspectiveWarp, IdenticalQuadsTurnTheSourceUpsideDown) {
   Rng rng(5);
   const int a = 37, b = 23;
-  const auto src = pixmend::test::randomBitmap(rng, a, b, 0.5);
+  const auto src = pixmend::testsupport::randomBitmap(rng, a, b, 0.5);
   const int rect[8] = {0, 0, a - 1, 0, a - 1, b - 1, 0, b - 1};
   const auto corners = cornersOf(rect, rect);
   const auto got = engine(src, corners.data(), 7);
@@ -117,7 +117,7 @@ TEST(PerspectiveWarp, IdenticalQuadsTurnTheSourceUpsideDown) {
   EXPECT_EQ(got.width, a);
   EXPECT_EQ(got.height, b);
   Rng fill(7);
-  const auto before = pixmend::test::randomBitmap(fill, a, b, 0.5, pixmend::test::Padding::Random);
+  const auto before = pixmend::testsupport::randomBitmap(fill, a, b, 0.5, pixmend::testsupport::Padding::Random);
   const pixmend::ConstBitmapView out(got.bits.data(), a, b), old(before.bits.data(), a, b), in(src.bits.data(), a, b);
   int flipped = 0;
   for (int y = 0; y < b; ++y) {
@@ -137,7 +137,7 @@ TEST(PerspectiveWarp, IdenticalQuadsTurnTheSourceUpsideDown) {
 TEST(PerspectiveWarp, PrintsBothQuadsOnEverySetUp) {
   pixmend::host::resetHost();
   Rng rng(8);
-  const auto src = pixmend::test::randomBitmap(rng, 11, 6, 0.5);
+  const auto src = pixmend::testsupport::randomBitmap(rng, 11, 6, 0.5);
   const int pre[8] = {0, 0, 10, 0, 10, 5, 0, 5};
   const int post[8] = {-4, 0, 10, 0, 10, 5, -4, 5};
   const auto corners = cornersOf(pre, post);
@@ -161,7 +161,7 @@ TEST(PerspectiveWarp, PrintsBothQuadsOnEverySetUp) {
 
 TEST(PerspectiveWarp, SizeCountsOnlyThePositivePart) {
   Rng rng(9);
-  const auto src = pixmend::test::randomBitmap(rng, 50, 40, 0.5);
+  const auto src = pixmend::testsupport::randomBitmap(rng, 50, 40, 0.5);
   // The post-quad lies half left of x = 0 and half above y = 0.
   const int pre[8] = {0, 0, 49, 0, 49, 39, 0, 39};
   const int post[8] = {-25, -20, 24, -20, 24, 19, -25, 19};
@@ -179,7 +179,7 @@ TEST(PerspectiveWarp, SizeCountsOnlyThePositivePart) {
 
 TEST(PerspectiveWarp, RefusedSetUpsWriteNothing) {
   Rng rng(10);
-  const auto src = pixmend::test::randomBitmap(rng, 20, 20, 0.5);
+  const auto src = pixmend::testsupport::randomBitmap(rng, 20, 20, 0.5);
   std::vector<std::uint8_t> out(60, 0xA5), before = out;
   int w = 5, h = 5;
   // A degenerate pre-quad (opposite corners on top of each other).

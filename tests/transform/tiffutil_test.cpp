@@ -212,11 +212,11 @@ TEST_F(TiffUtilities, InversionTogglesPixelsAndLeavesPadding) {
   std::vector<unsigned char> small = {0x00, 0x15, 0xFF, 0xC0};
   VXDllInvertRaster(small.data(), 10, 2);
   EXPECT_EQ(small, (std::vector<unsigned char>{0xFF, 0xD5, 0x00, 0x00}));
-  pixmend::test::Rng rng(61);
+  pixmend::testsupport::Rng rng(61);
   for (int w = 1; w <= 70; ++w) {
     for (int h : {1, 2, 7}) {
-      pixmend::test::RandomBitmap b =
-          pixmend::test::randomBitmap(rng, w, h, 0.5, pixmend::test::Padding::Random);
+      pixmend::testsupport::RandomBitmap b =
+          pixmend::testsupport::randomBitmap(rng, w, h, 0.5, pixmend::testsupport::Padding::Random);
       const std::vector<std::uint8_t> expected = referenceInvert(b.bits, w, h);
       const std::vector<std::uint8_t> original = b.bits;
       VXDllInvertRaster(b.bits.data(), w, h);

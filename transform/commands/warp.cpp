@@ -22,6 +22,7 @@
 #include "app/params.hpp"
 #include "app/session.hpp"
 #include "app/undo.hpp"
+#include "transform/affine.hpp"
 #include "transform/commands/commands.hpp"
 #include "transform/commands/dynamics.hpp"
 
@@ -36,9 +37,6 @@ struct WarpPoints {
 
 WarpPoints points;
 
-// Largest side and area of a warped bitmap: the host image library's limits.
-constexpr double kMaxSide = 16777216.0;
-constexpr double kMaxPixels = 4294967296.0;
 // Corners farther out than this cannot even be counted in pixels (an int).
 constexpr double kMaxCorner = 1073741824.0;
 
@@ -137,7 +135,8 @@ bool fitWarp(const RasterCoordinates& at, Fit& fit, char* why, std::size_t whySi
     maxY = i == 0 ? Y : std::fmax(maxY, Y);
   }
   const double width = maxX - minX, height = maxY - minY;
-  if (!(width >= 1 && height >= 1) || width > kMaxSide || height > kMaxSide || width * height > kMaxPixels) {
+  if (!(width >= 1 && height >= 1) || width > kMaxWarpedSide || height > kMaxWarpedSide ||
+      width * height > static_cast<double>(kMaxWarpedPixels)) {
     std::snprintf(why, whySize, "The warped raster would be %.0f x %.0f pixels, which VXRaster cannot make.", width,
                   height);
     return false;

@@ -152,6 +152,9 @@ struct HookTable {
 };
 HookTable errorHookTable();  // the message box and the message list dialogs
 HookTable introHookTable();  // the about box and the library dialog
+HookTable plotScaleHookTable();  // the plot-scale dialog (services/plotscale)
+HookTable fileSelectionHookTable();  // the file selection and search dialogs (services/dialog)
+HookTable listSelectionHookTable();  // the single and multiple selections (services/dialog)
 // Test support: forgets the list dialog's state (its dialog gone with a host reset).
 void forgetListDialogState();
 
@@ -182,6 +185,17 @@ void notifyScaleFunctions(double first, double second, int includeSelf);
 constexpr int kPlotScaleListId = 20001;
 // Fills the plot-scale record with the default list of 15 scales.
 void buildDefaultPlotScales(PlotScale* record);
+// The plot-scale record shared by the applications, or null before the library started.
+PlotScale* plotScaleRecord();
+// Inserts before row `index` (-1: at the end) a scale made from its name: the value is the number
+// after the name's first two characters ("1:250" gives 250.000000); both cells edit as text.
+ListRow* insertScaleRow(ListModel* list, int index, const char* name);
+// The active scale as the active row gives it: its value when that is a number above 0, else 1.0.
+void rereadActiveScale(PlotScale* record);
+// Scales closer than this are the same scale.
+constexpr double kScaleEpsilon = 1e-6;
+constexpr int kPlotScaleDialog = 20026;
+constexpr int kPlotScaleListBox = 20010;
 
 }  // namespace pixmend::vxlib
 

@@ -18,7 +18,7 @@ constexpr int kBoxFont = 2;
 constexpr int kListFont = 4;
 constexpr int kIconInset = 15;     // the icon's distance from the text area's border
 constexpr int kTextFromIcon = 65;  // the lines start this far right of the icon's left edge
-constexpr int kMaxSide = 4096;     // the host's largest window side
+constexpr int kMaxWindowSide = 4096;  // the host's largest window side
 constexpr int kListRowsShown = 25;
 
 enum HookId {
@@ -49,7 +49,7 @@ int itemIndex(MSDialog* db, unsigned int type, int id) {
 }
 
 int clampSide(int v) {
-  return std::clamp(v, 1, kMaxSide);
+  return std::clamp(v, 1, kMaxWindowSide);
 }
 
 void setTitleOfKind(MSDialog* db) {

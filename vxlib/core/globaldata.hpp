@@ -65,6 +65,19 @@ struct VxlibGlobalData {
   // ---- about box
   char aboutText[pixmend::vxlib::kAboutSlots][pixmend::vxlib::kAboutSlotSize];
   std::int32_t aboutAutoClose;
+
+  // ---- selection dialogs (dialog family; the texts are owned copies from the host's heap)
+  char* selectionTitle;
+  char* selectionLabel;
+  StringList* selectionResult;   // the chosen files or rows; the caller's after a confirmed dialog
+  StringList* selectionList;     // the list to choose from
+  std::int32_t selectedCount;    // rows selected in the multiple selection
+  std::int32_t* selectedRows;    // a copy of their indices (host heap)
+  std::int32_t selectedRow;      // the single selection's row
+  std::int32_t selectionColumns; // the single selection's columns shown (0: one)
+  std::int32_t selectionWidth;   // the single selection's width in characters (0: the dialog's)
+  std::int32_t plotScaleEditColumn;  // the plot-scale list's cell being edited, -1 none
+  void* insertedMenu;            // the pull-down menu inserted by vxlibDialog_insertPdm
 };
 
 namespace pixmend::vxlib {

@@ -21,26 +21,38 @@ namespace {
 constexpr const char* kDefaultScales[] = {"1:1",   "1:2",    "1:5",    "1:10",   "1:20",
                                           "1:25",  "1:50",   "1:100",  "1:200",  "1:250",
                                           "1:500", "1:1000", "1:2000", "1:5000", "1:10000"};
-constexpr int kPlotScaleDialog = 20026;
-constexpr int kPlotScaleListBox = 20010;
-// Scales closer than this are the same scale.
-constexpr double kScaleEpsilon = 1e-6;
 // More scales than anyone keeps: a stored list beyond this is not read further.
 constexpr long kMaxScales = 10000;
 
-PlotScale* record() {
+// The host's text cell editor, on both columns of the list.
+constexpr unsigned int kTextEditorType = 0x64547874U;  // 'dTxt'
+constexpr int kTextEditorId = -14001;
+
+PlotScale* record() { return plotScaleRecord(); }
+
+void setCell(ListRow* row, int column, const char* text) {
+  if (ListCell* cell = mdlListRow_getCellAtIndex(row, column)) {
+    mdlListCell_setStringValue(cell, text, 1);
+    mdlListCell_setEditor(cell, kTextEditorType, kTextEditorId);
+  }
+}
+
+ListRow* appendScale(ListModel* list, const char* name) { return insertScaleRow(list, -1, name); }
+
+ListModel* listOf(PlotScale* r) {
+  if (r->list == nullptr || mdlListModel_getColumnCount(r->list) < 0) r->list = mdlListModel_create(2);
+  return r->list;
+}
+
+}  // namespace
+
+PlotScale* plotScaleRecord() {
   Shared* s = shared();
   return s != nullptr ? s->plotScale : nullptr;
 }
 
-void setCell(ListRow* row, int column, const char* text) {
-  if (ListCell* cell = mdlListRow_getCellAtIndex(row, column)) mdlListCell_setStringValue(cell, text, 1);
-}
-
-// A new row made from a scale's name: its value is the number after the name's first two
-// characters ("1:250" gives 250.000000).
-ListRow* appendScale(ListModel* list, const char* name) {
-  ListRow* row = mdlListModel_insertNewRow(list, -1);
+ListRow* insertScaleRow(ListModel* list, int index, const char* name) {
+  ListRow* row = mdlListModel_insertNewRow(list, index);
   if (row == nullptr) return nullptr;
   setCell(row, 0, name);
   char value[64];
@@ -50,12 +62,6 @@ ListRow* appendScale(ListModel* list, const char* name) {
   return row;
 }
 
-ListModel* listOf(PlotScale* r) {
-  if (r->list == nullptr || mdlListModel_getColumnCount(r->list) < 0) r->list = mdlListModel_create(2);
-  return r->list;
-}
-
-// The active scale as the active row gives it: its value when that is a number above 0, else 1.0.
 void rereadActiveScale(PlotScale* r) {
   r->activeScale = 1.0;
   ListRow* row = mdlListModel_getRowAtIndex(r->list, r->activeIndex);
@@ -65,8 +71,6 @@ void rereadActiveScale(PlotScale* r) {
   const double value = std::strtod(text, &end);
   if (end != text && std::isfinite(value) && value > 0) r->activeScale = value;
 }
-
-}  // namespace
 
 void buildDefaultPlotScales(PlotScale* r) {
   if (r == nullptr) return;

@@ -27,6 +27,9 @@ namespace {
 HookTable (*const kHookTables[])() = {
     introHookTable,
     errorHookTable,
+    plotScaleHookTable,
+    fileSelectionHookTable,
+    listSelectionHookTable,
 };
 
 constexpr int kProjectDialog = 20008;

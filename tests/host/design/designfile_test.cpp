@@ -13,7 +13,7 @@
 
 #include "host/design/designfile.hpp"
 #include "host/lifecycle.hpp"
-#include "host/resource/file.hpp"
+#include "host/resource/rscfile.hpp"
 #include "support/scratch_dir.hpp"
 
 namespace pixmend::host {

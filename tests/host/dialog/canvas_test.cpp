@@ -12,15 +12,11 @@
 #include "host/dialog/api.h"
 #include "host/dialog/manager.hpp"
 #include "host/output/answers.hpp"
+#include "host/config/config.hpp"
 #include "host/output/journal.hpp"
 #include "host/resource/images.hpp"
 #include "host/resource/resource_fixture.hpp"
 #include "host/system/registry.hpp"
-
-#if __has_include("host/config/config.hpp")
-#include "host/config/config.hpp"
-#define PIXMEND_HAVE_CONFIG 1
-#endif
 
 namespace pixmend::host {
 namespace {
@@ -151,11 +147,7 @@ TEST_F(Canvases, ApplicationMenusGoIntoTheCommandWindowsMenuBar) {
 }
 
 TEST_F(Canvases, WithoutACommandWindowThereIsNoMenuBar) {
-#ifdef PIXMEND_HAVE_CONFIG
   ASSERT_TRUE(defineVariable("PIXMEND_COMMAND_WINDOW", "0", kCfgLevelUser));
-#else
-  ::setenv("PIXMEND_COMMAND_WINDOW", "0", 1);
-#endif
   EXPECT_EQ(mdlDialog_menuBarGetCmdWinP(), nullptr);
   EXPECT_EQ(mdlDialog_menuBarFindMenu(nullptr, RTYPE_PULLDOWN, -522), nullptr);
   EXPECT_TRUE(menuBarLabels().empty());
@@ -216,11 +208,7 @@ TEST_F(Canvases, FileDialogsTakeTheAnswerQueueAndRememberTheChoice) {
 
 TEST_F(Canvases, TheHostsOwnPreferenceFileIsNamedByItsVariable) {
   RscFileHandle h = 0;
-#ifdef PIXMEND_HAVE_CONFIG
   ASSERT_TRUE(defineVariable("MS_USERPREF", path("host.upf"), kCfgLevelUser));
-#else
-  ::setenv("MS_USERPREF", path("host.upf").c_str(), 1);
-#endif
   EXPECT_EQ(mdlDialog_userPrefFileOpen(&h, 0), RSC_ERR_FILE_NOT_FOUND);
   ASSERT_EQ(mdlDialog_userPrefFileOpen(&h, 1), 0);  // created
   EXPECT_NE(h, 0u);

@@ -212,7 +212,7 @@ TEST_F(ImageFiles, TypeComesFromContentFirstThenFromTheExtension) {
 }
 
 TEST_F(ImageFiles, RoundTripThroughEveryFormatKeepsThePixels) {
-  test::Rng rng(7);
+  testsupport::Rng rng(7);
   for (const auto& [w, h] : std::vector<std::pair<int, int>>{{1, 1}, {7, 3}, {16, 4}, {70, 33}, {333, 41}}) {
     SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
     Bits original = randomBits(rng, w, h, 0.4);

@@ -136,7 +136,7 @@ std::vector<std::uint8_t> makeTiledIngr(const Bits& image, int size, int tileTyp
 }
 
 TEST_F(HostileImages, TiledIntergraphFilesReadTileByTile) {
-  test::Rng rng(41);
+  testsupport::Rng rng(41);
   const Bits image = randomBits(rng, 150, 70, 0.3);  // cropped edge tiles both ways
   for (int type : {9, 24}) {
     SCOPED_TRACE(type);
@@ -182,7 +182,7 @@ TEST_F(HostileImages, TiledIntergraphFilesReadTileByTile) {
 }
 
 TEST_F(HostileImages, TruncatedFilesGiveAnErrorAtEveryLength) {
-  test::Rng rng(43);
+  testsupport::Rng rng(43);
   const Bits image = randomBits(rng, 61, 37, 0.3);
   std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
   for (int type : {IMAGEFILE_TIFF, IMAGEFILE_RLE, IMAGEFILE_CIT}) {
@@ -245,7 +245,7 @@ TEST_F(HostileImages, AbsurdSizesAreRefusedBeforeAnythingIsAllocated) {
 }
 
 TEST_F(HostileImages, TilesOfSizeZeroAndOffsetsBeyondTheFile) {
-  test::Rng rng(47);
+  testsupport::Rng rng(47);
   const Bits image = randomBits(rng, 40, 40, 0.3);
   const std::string path = tmp.file("t.tif");
   const std::vector<std::uint8_t> tiled = makeTiff(path, image, COMPRESSION_NONE, true);
@@ -307,7 +307,7 @@ TEST_F(HostileImages, RunsThatOverrunALineAndStreamsThatNeverEndOne) {
   ASSERT_EQ(writeImage(cit, IMAGEFILE_CIT, blank(2000, 3000)), 0);
   const std::vector<std::uint8_t> whole = readBytes(cit);
   const std::vector<std::uint8_t> header(whole.begin(), whole.begin() + 1024);
-  test::Rng rng(53);
+  testsupport::Rng rng(53);
   for (int pattern = 0; pattern < 4; ++pattern) {
     SCOPED_TRACE(pattern);
     b = header;
@@ -325,7 +325,7 @@ TEST_F(HostileImages, RunsThatOverrunALineAndStreamsThatNeverEndOne) {
 }
 
 TEST_F(HostileImages, MutatedFilesNeverCrash) {
-  test::Rng rng(59);
+  testsupport::Rng rng(59);
   const Bits image = randomBits(rng, 45, 21, 0.35);
   std::vector<std::vector<std::uint8_t>> seeds;
   for (int type : {IMAGEFILE_TIFF, IMAGEFILE_RLE, IMAGEFILE_CIT}) {

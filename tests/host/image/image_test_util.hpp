@@ -20,6 +20,7 @@
 
 #include "bitmap/bitmap.hpp"
 #include "host/image/api.h"
+#include "host/image/image.hpp"
 #include "host/image/image_testing.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
@@ -68,7 +69,7 @@ struct Bits {
   Point2d size() const { return {width, height}; }
   bool get(int x, int y) const { return ConstBitmapView(bytes.data(), width, height).get(x, y); }
   void put(int x, int y, bool ink) { BitmapView(bytes.data(), width, height).put(x, y, ink); }
-  std::size_t ones() const { return test::countInk(ConstBitmapView(bytes.data(), width, height)); }
+  std::size_t ones() const { return testsupport::countInk(ConstBitmapView(bytes.data(), width, height)); }
   bool operator==(const Bits& o) const { return width == o.width && height == o.height && bytes == o.bytes; }
 };
 
@@ -80,8 +81,8 @@ inline Bits blank(int width, int height) {
   return b;
 }
 
-inline Bits randomBits(test::Rng& rng, int width, int height, double density = 0.3) {
-  const test::RandomBitmap r = test::randomBitmap(rng, width, height, density);
+inline Bits randomBits(testsupport::Rng& rng, int width, int height, double density = 0.3) {
+  const testsupport::RandomBitmap r = testsupport::randomBitmap(rng, width, height, density);
   Bits b;
   b.width = width;
   b.height = height;
@@ -90,6 +91,25 @@ inline Bits randomBits(test::Rng& rng, int width, int height, double density = 0
 }
 
 // Reads a file with the library; rc is the call's result.
+// The file's pixels as libtiff decodes them (min-is-white: 1 is ink).
+inline Bits onDisk(const std::string& path) {
+  TIFF* tif = TIFFOpen(path.c_str(), "r");
+  EXPECT_NE(tif, nullptr);
+  std::uint32_t w = 0, h = 0;
+  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+  Bits b = blank(static_cast<int>(w), static_cast<int>(h));
+  for (std::uint32_t y = 0; y < h; ++y) TIFFReadScanline(tif, b.bytes.data() + y * rowBytes(b.width), y, 0);
+  TIFFClose(tif);
+  return b;
+}
+
+inline Bits bitsOf(const host::ImageBuffer& image) {
+  Bits b = blank(image.width, image.height);
+  std::memcpy(b.bytes.data(), image.data.get(), b.bytes.size());
+  return b;
+}
+
 struct ReadResult {
   int rc = 0;
   Bits bits;

@@ -123,7 +123,7 @@ TEST_F(ImageLook, IntergraphScansConvertToTiffsThatLookTheSame) {
 TEST_F(ImageLook, AnEraseMakesPaperWhateverTheFileStores) {
   // The same 40 x 9 picture stored three ways: min-is-white, min-is-black (samples inverted) and
   // a palette whose entry 0 is black. Each reads as the same ink bitmap.
-  test::Rng rng(11);
+  testsupport::Rng rng(11);
   const Bits ink = randomBits(rng, 40, 9, 0.3);
   const std::uint16_t blackFirst[2] = {0, 65535};
   const std::string white = tmp.file("white.tif"), black = tmp.file("black.tif"), palette = tmp.file("pal.tif");
@@ -157,7 +157,7 @@ TEST_F(ImageLook, AnEraseMakesPaperWhateverTheFileStores) {
 TEST_F(ImageLook, ADamagedStreamSaysWhereItBreaksAndTheRestIsPaper) {
   // A min-is-black Group 4 page of 40 lines whose stream ends after 23: the lines it holds read
   // as ink where they had ink, the missing ones as paper (not as black, the stored zero).
-  test::Rng rng(5);
+  testsupport::Rng rng(5);
   const Bits ink = randomBits(rng, 64, 23, 0.2);
   const std::string whole = tmp.file("whole.tif"), cut = tmp.file("cut.tif");
   writeSamples(whole, inverted(ink), PHOTOMETRIC_MINISBLACK);

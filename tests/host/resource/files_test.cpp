@@ -9,7 +9,7 @@
 
 #include "host/output/journal.hpp"
 #include "host/resource/api.h"
-#include "host/resource/file.hpp"
+#include "host/resource/rscfile.hpp"
 #include "host/resource/resource_fixture.hpp"
 #include "host/system/application.hpp"
 #include "host/system/registry.hpp"

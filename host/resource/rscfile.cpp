@@ -1,6 +1,6 @@
 // Resource files on disk: SQLite databases read whole into memory, built whole in memory and
-// written through the host's AtomicFile (see file.hpp).
-#include "host/resource/file.hpp"
+// written through the host's AtomicFile (see rscfile.hpp).
+#include "host/resource/rscfile.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>

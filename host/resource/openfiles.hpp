@@ -24,7 +24,4 @@ int storeResource(RscFileHandle handle, ResourceType type, ResourceId id, const 
 // Message `number` in the stored form of a message list; false when absent or damaged.
 bool findMessage(const std::vector<std::uint8_t>& bytes, std::int32_t number, std::string* text);
 
-// The path of an open file ("" for an unknown handle).
-std::string resourceFilePath(RscFileHandle handle);
-
 }  // namespace pixmend::host

@@ -4,8 +4,7 @@
 // path, so two handles never see different contents. Changes are applied to a copy of the file's
 // content, written atomically, and only then become the shared content: a failed write changes
 // neither the file nor what the host reads from it.
-#include "host/files/files.hpp"
-#include "host/resource/files.hpp"
+#include "host/resource/openfiles.hpp"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,9 +16,10 @@
 #include <map>
 #include <memory>
 
+#include "host/files/files.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
-#include "host/resource/file.hpp"
+#include "host/resource/rscfile.hpp"
 #include "host/system/application.hpp"
 #include "host/system/registry.hpp"
 
@@ -194,11 +194,6 @@ int storeResource(RscFileHandle handle, ResourceType type, ResourceId id, const 
     data.resources[key] = bytes;
     return RSC_SUCCESS;
   });
-}
-
-std::string resourceFilePath(RscFileHandle handle) {
-  const OpenFile* of = findOpen(handle);
-  return of == nullptr ? std::string() : of->path;
 }
 
 }  // namespace pixmend::host

@@ -19,7 +19,6 @@
 #include "host/files/files.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
-#include "host/raster/raster.hpp"
 #include "host/system/api.h"
 #include "host/system/idle.hpp"
 #include "host/system/loader.hpp"
@@ -82,6 +81,11 @@ double unitsOf(const DesignContent& content) {
   return 1.0;
 }
 
+AttachmentKeeper& keeper() {
+  static AttachmentKeeper k;
+  return k;
+}
+
 // The design as it stands: the stored models (and the other models' attachments as the file
 // holds them), with the active model's attachments as the raster library holds them now.
 DesignContent currentContent() {
@@ -101,7 +105,8 @@ DesignContent currentContent() {
   fillLevels(&now);
   for (const auto& m : d.stored.models) {
     if (m.id == d.activeModel) {
-      for (auto& r : storedRasters(m.id)) now.rasters.push_back(std::move(r));
+      if (keeper().stored != nullptr)
+        for (auto& r : keeper().stored(m.id)) now.rasters.push_back(std::move(r));
     } else {
       for (const auto& r : d.stored.rasters) {
         if (r.model == m.id) now.rasters.push_back(r);
@@ -116,12 +121,12 @@ DesignContent currentContent() {
 void closeCurrent() {
   OpenDesign& d = design();
   const bool temporary = d.path.empty();
-  const bool hasAttachments = !rasterAttachments().empty();
+  const bool hasAttachments = keeper().any != nullptr && keeper().any();
   if (temporary && !hasAttachments) return;
   const std::string name = d.path;
   raiseSystemEvent(SYSTEM_NEW_DESIGN_FILE, name, DESIGN_FILE_CLOSING);
   storeDesignNow();
-  dropRasters();
+  if (keeper().drop != nullptr) keeper().drop();
   if (temporary) {
     journal().append("design", "closed the temporary design (its attachments were not stored)");
   } else {
@@ -153,11 +158,15 @@ void switchTo(const std::string& path, DesignContent content, const char* verb) 
   for (const auto& r : d.stored.rasters) {
     if (r.model == d.activeModel) mine.push_back(r);
   }
-  restoreRasters(mine);
+  if (keeper().restore != nullptr) keeper().restore(mine);
   raiseSystemEvent(SYSTEM_NEW_DESIGN_FILE, path, DESIGN_FILE_OPENED);
 }
 
 }  // namespace
+
+void setAttachmentKeeper(const AttachmentKeeper& k) {
+  keeper() = k;
+}
 
 bool createDesign(const std::string& path, std::string* error) {
   struct stat st {};
