@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ int runDemo(const Args& args);     // demo.cpp
 int runSession(const Args& args);  // run.cpp
 int runInfo(const Args& args);     // info.cpp
 int runConvert(const Args& args);  // info.cpp
+int runDesign(const Args& args);   // designlist.cpp
 int runServe(const Args& args);    // serve/serve.cpp
 
 // The key-ins of VXRaster's command table, for the usage text (keyins.cpp).

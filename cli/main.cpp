@@ -21,6 +21,8 @@ const Subcommand kSubcommands[] = {
     {"info", "info FILE                type, size, compression, photometric, tiling, placement of a raster",
      pixmend::cli::runInfo},
     {"convert", "convert IN OUT [--type tif|rle|cit]   convert a raster file", pixmend::cli::runConvert},
+    {"design", "design list FILE.dgn [--model N]   the elements of a design file (position, type, level, size, linkages)",
+     pixmend::cli::runDesign},
     {"serve", "serve [DESIGN.dgn] [--port N] [--record FILE.pms]   edit by hand in a web page (docs/serve.md)",
      pixmend::cli::runServe},
     {"demo", "demo [OUTDIR]            a VXRaster session, then buffer operations on a drawing; pictures in OUTDIR",

@@ -3,6 +3,8 @@
 #ifndef PIXMEND_HOST_TYPES_H
 #define PIXMEND_HOST_TYPES_H
 
+#include <stddef.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -41,14 +43,68 @@ typedef struct BSIRect {
   Point2d corner;
 } BSIRect;
 
-/* An element image in the host's layout, 16-bit words: word 0 holds the element type in bits 8-14
- * and the level in bits 0-5, word 1 the number of words that follow it. The rest is laid out per
- * type (docs/host.md). Big enough for every element the applications build. */
+/* Checks, at compile time in C and C++, that a record keeps the byte offsets the applications
+ * read it at. */
+#ifndef PIXMEND_LAYOUT_CHECK
+#ifdef __cplusplus
+#define PIXMEND_LAYOUT_CHECK(condition, what) static_assert(condition, what)
+#else
+#define PIXMEND_LAYOUT_CHECK(condition, what) _Static_assert(condition, what)
+#endif
+#endif
+
+/* ---- Elements -------------------------------------------------------------------------------
+ * One layout for every element image: built in memory by the applications and the host's
+ * element calls, drawn by the views, stored in the design file. It begins with this 32-byte
+ * header; sizes count 16-bit words from the start of the element; linkages run from the
+ * attribute offset to the end. Graphic elements go on with their display header (graphic group,
+ * class, colour, weight, style) and their geometry; a non-graphic element's own words (an
+ * application's data, type 66) start right after the header. The host's documentation
+ * (docs/hostapi.md) gives every offset. Fields are in the machine's byte order (little-endian). */
+#define MAX_ELEMENT_SIZE 8192 /* bytes: no element stored in a design is larger */
+typedef struct ElementHeader {
+  unsigned int typeWord;    /* 0: the element type in bits 0-7 (the first byte); the other bits are
+                               flags, 0 unless a host call sets them */
+  unsigned int sizeWords;   /* 4: size of the whole element in 16-bit words */
+  unsigned int attrOffset;  /* 8: offset of the first linkage in words (= sizeWords: no linkages) */
+  unsigned int level;       /* 12: level identifier */
+  unsigned int uniqueId[2]; /* 16: set by the host when the element is added; callers leave 0 */
+  unsigned int modified[2]; /* 24: time of the last change, set by the host; callers leave 0 */
+} ElementHeader;
+PIXMEND_LAYOUT_CHECK(offsetof(ElementHeader, typeWord) == 0, "type word at 0");
+PIXMEND_LAYOUT_CHECK(offsetof(ElementHeader, sizeWords) == 4, "size at 4");
+PIXMEND_LAYOUT_CHECK(offsetof(ElementHeader, attrOffset) == 8, "attribute offset at 8");
+PIXMEND_LAYOUT_CHECK(offsetof(ElementHeader, level) == 12, "level at 12");
+PIXMEND_LAYOUT_CHECK(offsetof(ElementHeader, uniqueId) == 16, "identifier at 16");
+PIXMEND_LAYOUT_CHECK(offsetof(ElementHeader, modified) == 24, "time at 24");
+PIXMEND_LAYOUT_CHECK(sizeof(ElementHeader) == 32, "element header is 32 bytes");
+
+/* An element image. Big enough for every element the applications build, temporary graphics
+ * included (a shape of MAX_VERTICES vertices); an element stored in a design is at most
+ * MAX_ELEMENT_SIZE bytes, so a buffer of that size is enough for anything read from a design. */
 #define MAX_ELEMENT_WORDS 65536
 typedef union MSElement {
+  ElementHeader ehdr;
   unsigned short buf[MAX_ELEMENT_WORDS];
   double alignment; /* keeps the doubles inside an image aligned */
 } MSElement;
+
+/* Level identifiers are 1 to 63; 0 means no level. */
+#define LEVEL_NONE 0
+#define MAX_LEVEL 63
+
+/* Linkages: blocks of words an element carries after its own words (from its attribute offset
+ * on). Each starts with this 4-byte header; the header word holds flags and the linkage's length
+ * in words (header included) in the host's own encoding: use mdlLinkage_setWords/getWords. */
+typedef struct LinkageHeader {
+  unsigned short info;      /* 0: LINKAGE_USER_DATA and the length */
+  unsigned short primaryId; /* 2: whose linkage it is */
+} LinkageHeader;
+PIXMEND_LAYOUT_CHECK(offsetof(LinkageHeader, info) == 0, "linkage header word at 0");
+PIXMEND_LAYOUT_CHECK(offsetof(LinkageHeader, primaryId) == 2, "primary identifier at 2");
+PIXMEND_LAYOUT_CHECK(sizeof(LinkageHeader) == 4, "linkage header is 4 bytes");
+#define LINKAGE_USER_DATA 0x1000 /* the linkage carries an application's data */
+#define LINKAGE_MAX_WORDS 4096   /* no linkage is longer (a whole element is at most 4096 words) */
 
 /* Size of a buffer that receives a file name from the host, terminating zero included. */
 #define MAXFILELENGTH 256

@@ -20,16 +20,6 @@
 #include "host/types.h"
 #include "host/view/api.h"
 
-/* Checks, at compile time in C and C++, that a record keeps the byte offsets the applications
- * read it at. */
-#ifndef PIXMEND_LAYOUT_CHECK
-#ifdef __cplusplus
-#define PIXMEND_LAYOUT_CHECK(condition, what) static_assert(condition, what)
-#else
-#define PIXMEND_LAYOUT_CHECK(condition, what) _Static_assert(condition, what)
-#endif
-#endif
-
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -198,25 +188,7 @@ MSColorDescr* mdlColorPal_getColorDescr(DgnModelRefP modelRef, int index);
 int mdlColorDescr_getRgb(RgbColorDef* rgb, const MSColorDescr* descr);
 
 /* ---- Element images in the design ------------------------------------------------------------------
- * Elements stored in a design begin with this 32-byte header; the element's own words follow, and
- * its linkages start at the attribute offset. Sizes count 16-bit words from the start of the
- * element. An element stored in the design is at most MAX_ELEMENT_SIZE bytes. */
-#define MAX_ELEMENT_SIZE 8192 /* bytes */
-typedef struct ElementHeader {
-  unsigned int typeWord;    /* 0: the element type in bits 0-7 (the first byte); the other bits are
-                               flags, 0 unless a call below sets them */
-  unsigned int sizeWords;   /* 4: size of the whole element in 16-bit words */
-  unsigned int attrOffset;  /* 8: offset of the first linkage in words (= sizeWords: no linkages) */
-  unsigned int level;       /* 12: level identifier */
-  unsigned int uniqueId[2]; /* 16: set by the host when the element is added; callers leave 0 */
-  unsigned int modified[2]; /* 24: time of the last change, set by the host; callers leave 0 */
-} ElementHeader;
-PIXMEND_LAYOUT_CHECK(offsetof(ElementHeader, typeWord) == 0, "type word at 0");
-PIXMEND_LAYOUT_CHECK(offsetof(ElementHeader, sizeWords) == 4, "size at 4");
-PIXMEND_LAYOUT_CHECK(offsetof(ElementHeader, attrOffset) == 8, "attribute offset at 8");
-PIXMEND_LAYOUT_CHECK(offsetof(ElementHeader, level) == 12, "level at 12");
-PIXMEND_LAYOUT_CHECK(offsetof(ElementHeader, uniqueId) == 16, "identifier at 16");
-PIXMEND_LAYOUT_CHECK(sizeof(ElementHeader) == 32, "element header is 32 bytes");
+ * The layout (ElementHeader, MSElement) is in host/types.h. */
 
 /* Element types beside those of host/view/api.h. */
 #define CELL_HEADER_ELM 2
@@ -224,15 +196,6 @@ PIXMEND_LAYOUT_CHECK(sizeof(ElementHeader) == 32, "element header is 32 bytes");
 #define CMPLX_SHAPE_ELM 14
 #define TEXT_ELM 17
 #define APPLICATION_DATA_ELM 66 /* non-graphic: carries an application's bytes, never drawn */
-
-/* Level identifiers are 1 to 63; 0 means no level. */
-#define LEVEL_NONE 0
-#define MAX_LEVEL 63
-
-/* Symbology values that mean "as the element's level says". */
-#define COLOR_BYLEVEL 0xFFFFFFFFU
-#define WEIGHT_BYLEVEL 0xFFFFFFFFU
-#define STYLE_BYLEVEL 0x7FFFFFFF
 
 /* Element classes. */
 #define ELEMENT_CLASS_PRIMARY 0
@@ -292,19 +255,7 @@ unsigned int mdlElement_rewrite(MSElement* newElement, const MSElement* oldEleme
 int mdlElement_undoableDelete(const MSElement* element, unsigned int filePos, int display);
 
 /* ---- Linkages ---------------------------------------------------------------------------------------
- * Linkages are blocks of words an element carries after its own words (from its attribute offset
- * on). Each starts with this 4-byte header; the header word holds flags and the linkage's length
- * in words (header included) in the host's own encoding: use mdlLinkage_setWords/getWords. */
-typedef struct LinkageHeader {
-  unsigned short info;      /* 0: LINKAGE_USER_DATA and the length */
-  unsigned short primaryId; /* 2: whose linkage it is */
-} LinkageHeader;
-PIXMEND_LAYOUT_CHECK(offsetof(LinkageHeader, info) == 0, "linkage header word at 0");
-PIXMEND_LAYOUT_CHECK(offsetof(LinkageHeader, primaryId) == 2, "primary identifier at 2");
-PIXMEND_LAYOUT_CHECK(sizeof(LinkageHeader) == 4, "linkage header is 4 bytes");
-#define LINKAGE_USER_DATA 0x1000 /* the linkage carries an application's data */
-#define LINKAGE_MAX_WORDS 4096   /* no linkage is longer (a whole element is at most 4096 words) */
-
+ * The header (LinkageHeader) is in host/types.h. */
 /* Sets the length in words (4 to LINKAGE_MAX_WORDS, a multiple of 4), keeping the flags. 0, or
  * MDLERR_BADARG for a length out of range (the header is then unchanged). */
 int mdlLinkage_setWords(LinkageHeader* header, int words);

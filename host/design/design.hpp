@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/design/api.h"
 #include "host/design/designfile.hpp"
 #include "host/types.h"
 
@@ -109,6 +110,55 @@ bool activeModelIs3d();
 void requestDesignStore();
 // Writes the open design now when it changed. False when writing failed (journaled).
 bool storeDesignNow();
+
+// ---- Elements of the open design (store.cpp) -------------------------------------------------------
+// Each model's elements by file position: positions are given in ascending order from 1 and never
+// given again in that model (an undone deletion comes back at its own), so file order is the
+// order of adding. Callers check images (host/view/layout.hpp) and write permission first.
+
+// Takes over the elements and counters of a design being opened; damaged rows are journaled.
+void loadElements(const DesignContent& content);
+// Puts the elements, the models' next positions and the counters into `now`.
+void fillElements(DesignContent* now);
+// Adds `image` (a checked image) to the model with a new identifier and time; its position, or
+// 0 when the model has no position left.
+std::uint32_t addElement(std::int64_t model, std::vector<std::uint8_t> image);
+// The sound element at that position, or null.
+const StoredElement* findElement(std::int64_t model, std::uint32_t position);
+// Replaces it in place, keeping its identifier; false when there is none.
+bool rewriteElement(std::int64_t model, std::uint32_t position, std::vector<std::uint8_t> image);
+// The components that follow a complex element's header (rows flagged as components).
+std::vector<std::uint32_t> componentsOf(std::int64_t model, std::uint32_t position);
+// Deletes the element and its components; `undoable` keeps them for undoLastDeletion (the key-in
+// "undo"). False when there is none.
+bool deleteElement(std::int64_t model, std::uint32_t position, bool undoable);
+bool undoLastDeletion();
+// The first sound element after `after` and before `limit` (components too when asked), or 0.
+std::uint32_t elementAfter(std::int64_t model, std::uint32_t after, std::uint32_t limit, bool components);
+// The position the model gives next: elements added from now on lie at or beyond it.
+std::uint32_t positionLimit(std::int64_t model);
+// The active graphic group: the next number a caller takes (from 1), kept with the design.
+std::uint32_t activeGraphicGroup();
+void setActiveGraphicGroup(std::uint32_t next);
+
+// The design-file model a model reference stands for: the active model for null or the active
+// reference; none for anything else (work files are not served element by element).
+std::optional<std::int64_t> modelOf(const DgnModelRef* ref);
+
+// ---- Wide texts (convert.cpp) -----------------------------------------------------------------------
+// The design's names are wide (UTF-16) for the applications and UTF-8 in the design file. A lone
+// half of a surrogate pair or a broken UTF-8 sequence becomes U+FFFD.
+std::string utf8FromWide(const MSWChar* text, std::size_t maxUnits);
+std::u16string wideFromUtf8(const std::string& text);
+// Copies into `out` (`size` units, always terminated, never ending in half a pair); false when cut.
+bool copyWide(const std::u16string& text, MSWChar* out, int size);
+
+// ---- Levels of the open design (levels.cpp) ----------------------------------------------------------
+// The active model's level table. Changes are kept in the design file once mdlLevelTable_rewrite
+// says so; the host's level library offers further names (PIXMEND_LEVEL_LIBRARY, ';' separated).
+void loadLevels(const DesignContent& content);
+void fillLevels(DesignContent* now);
+const StoredLevel* findLevel(std::uint32_t id);
 
 }  // namespace pixmend::host
 

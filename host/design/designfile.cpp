@@ -10,18 +10,21 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <algorithm>
 #include <set>
 
 #include "common/bytes.hpp"
 #include "common/sqlite.hpp"
 #include "host/files/files.hpp"
+#include "host/view/layout.hpp"
 
 namespace pixmend::host {
 namespace {
 
 // 'PXMD' marks a Pixmend design file; the version is the layout of the tables.
 constexpr int kApplicationId = 0x50584D44;
-constexpr int kFormatVersion = 1;
+constexpr int kFormatVersion = 2;
+constexpr int kFirstFormatVersion = 1;  // no elements or levels yet; still read
 // Statement steps (in units of 1000) a read may take before it is stopped: a corrupt b-tree
 // must not keep us busy.
 constexpr int kProgressUnits = 50000;
@@ -72,7 +75,93 @@ bool finiteGeoReference(const RasterGeoReference& g) {
   return g.extentX > 0 && g.extentY > 0;
 }
 
-bool readRows(sqlite3* db, DesignContent* content, std::string* error) {
+StoredLevel defaultLevel(std::int64_t model) {
+  StoredLevel level;
+  level.model = model;
+  level.id = 1;
+  level.name = "Default";
+  return level;
+}
+
+const StoredModel* findModel(const DesignContent& content, std::int64_t id) {
+  for (const auto& m : content.models) {
+    if (m.id == id) return &m;
+  }
+  return nullptr;
+}
+
+// Element rows. The model and the position place a row: without them it cannot be kept, and the
+// file is refused. The image is checked as the host checks an element an application adds; one
+// that fails stays in the file as it is, with the reason (designfile.hpp).
+bool readElementRows(sqlite3* db, DesignContent* content, std::string* error) {
+  Stmt st = prepare(db, "SELECT model, position, image FROM elements ORDER BY model, position");
+  if (!st) return fail(error, "damaged design file: the elements table cannot be read");
+  for (int rc; (rc = sqlite3_step(st.get())) != SQLITE_DONE;) {
+    StoredElement e;
+    std::int64_t position = 0;
+    if (rc != SQLITE_ROW || content->elements.size() >= kMaxDesignElements || !intColumn(st.get(), 0, &e.model) ||
+        !intColumn(st.get(), 1, &position)) {
+      return fail(error, "damaged design file: bad element row");
+    }
+    const StoredModel* model = findModel(*content, e.model);
+    if (model == nullptr) return fail(error, "damaged design file: an element of an unknown model");
+    if (position < kFirstFilePosition || position >= model->nextPosition) {
+      return fail(error, "damaged design file: an element at file position " + std::to_string(position) +
+                             " of model " + std::to_string(e.model) + ", which the model never gave");
+    }
+    if (!content->elements.empty() && content->elements.back().model == e.model &&
+        content->elements.back().position == position) {
+      return fail(error, "damaged design file: two elements at file position " + std::to_string(position));
+    }
+    e.position = static_cast<std::uint32_t>(position);
+    const int type = sqlite3_column_type(st.get(), 2);
+    if (type != SQLITE_BLOB && type != SQLITE_TEXT) return fail(error, "damaged design file: bad element row");
+    const auto* blob = static_cast<const std::uint8_t*>(sqlite3_column_blob(st.get(), 2));
+    const int n = sqlite3_column_bytes(st.get(), 2);
+    if (blob != nullptr && n > 0) e.image.assign(blob, blob + n);
+    if (type == SQLITE_TEXT) {
+      e.storedAsText = true;
+      e.damage = "it holds no element image";
+    } else {
+      e.damage = element::checkImage(e.image.data(), e.image.size());
+    }
+    content->elements.push_back(std::move(e));
+  }
+  return true;
+}
+
+bool readLevelRows(sqlite3* db, DesignContent* content, std::string* error) {
+  Stmt st = prepare(db,
+                    "SELECT model, id, name, color, weight, style, override_color, override_weight, override_style "
+                    "FROM levels ORDER BY model, id");
+  if (!st) return fail(error, "damaged design file: the levels table cannot be read");
+  for (int rc; (rc = sqlite3_step(st.get())) != SQLITE_DONE;) {
+    StoredLevel l;
+    std::int64_t id = 0, v[6] = {};
+    bool ok = rc == SQLITE_ROW && content->levels.size() < kMaxDesignLevels && intColumn(st.get(), 0, &l.model) &&
+              intColumn(st.get(), 1, &id) && textColumn(st.get(), 2, &l.name) && !l.name.empty();
+    for (int i = 0; ok && i < 6; ++i) ok = intColumn(st.get(), 3 + i, &v[i]);
+    if (!ok || id < 1 || id > MAX_LEVEL || v[0] < 0 || v[0] > 255 || v[1] < 0 || v[1] > 31 || v[2] < 0 ||
+        v[2] > INT32_MAX || v[3] < 0 || v[3] > 255 || v[4] < 0 || v[4] > 31 || v[5] < 0 || v[5] > INT32_MAX) {
+      return fail(error, "damaged design file: bad level row");
+    }
+    if (findModel(*content, l.model) == nullptr) return fail(error, "damaged design file: a level of an unknown model");
+    // Rows come by model: the same model's levels are the last ones read (63 at most).
+    for (auto it = content->levels.rbegin(); it != content->levels.rend() && it->model == l.model; ++it) {
+      const StoredLevel& other = *it;
+      if (other.name == l.name || other.id == id) {
+        return fail(error, "damaged design file: two levels named " + l.name + " or numbered " + std::to_string(id));
+      }
+    }
+    l.id = static_cast<std::uint32_t>(id);
+    l.element = {static_cast<std::uint32_t>(v[0]), static_cast<std::uint32_t>(v[1]), static_cast<std::int32_t>(v[2])};
+    l.override_ = {static_cast<std::uint32_t>(v[3]), static_cast<std::uint32_t>(v[4]), static_cast<std::int32_t>(v[5])};
+    content->levels.push_back(std::move(l));
+  }
+  return true;
+}
+
+bool readRows(sqlite3* db, long long version, DesignContent* content, std::string* error) {
   {
     Stmt st = prepare(db, "SELECT key, value FROM info ORDER BY key");
     if (!st) return fail(error, "damaged design file: the info table cannot be read");
@@ -87,17 +176,20 @@ bool readRows(sqlite3* db, DesignContent* content, std::string* error) {
   }
   std::set<std::int64_t> modelIds;
   {
-    Stmt st = prepare(db, "SELECT id, name, description, is3d FROM models ORDER BY id");
+    Stmt st = prepare(db, version >= 2 ? "SELECT id, name, description, is3d, next_position FROM models ORDER BY id"
+                                       : "SELECT id, name, description, is3d, 1 FROM models ORDER BY id");
     if (!st) return fail(error, "damaged design file: the models table cannot be read");
     for (int rc; (rc = sqlite3_step(st.get())) != SQLITE_DONE;) {
       StoredModel m;
-      std::int64_t is3d = 0;
+      std::int64_t is3d = 0, next = 0;
       if (rc != SQLITE_ROW || content->models.size() >= kMaxDesignModels || !intColumn(st.get(), 0, &m.id) ||
           !textColumn(st.get(), 1, &m.name) || !textColumn(st.get(), 2, &m.description) ||
-          !intColumn(st.get(), 3, &is3d) || (is3d != 0 && is3d != 1) || !modelIds.insert(m.id).second) {
+          !intColumn(st.get(), 3, &is3d) || (is3d != 0 && is3d != 1) || !intColumn(st.get(), 4, &next) ||
+          next < kFirstFilePosition || next > UINT32_MAX || !modelIds.insert(m.id).second) {
         return fail(error, "damaged design file: bad model row");
       }
       m.is3d = is3d == 1;
+      m.nextPosition = static_cast<std::uint32_t>(next);
       content->models.push_back(std::move(m));
     }
   }
@@ -140,7 +232,11 @@ bool readRows(sqlite3* db, DesignContent* content, std::string* error) {
     }
     content->rasters.push_back(std::move(r));
   }
-  return true;
+  if (version < 2) {
+    for (const auto& m : content->models) content->levels.push_back(defaultLevel(m.id));
+    return true;
+  }
+  return readElementRows(db, content, error) && readLevelRows(db, content, error);
 }
 
 // ---- Writing ------------------------------------------------------------------------------------
@@ -155,6 +251,39 @@ bool bindBlob(sqlite3_stmt* st, int index, const std::vector<std::uint8_t>& byte
          SQLITE_OK;
 }
 
+bool fillElementsAndLevels(sqlite3* db, const DesignContent& content, std::string* error) {
+  Stmt element = prepare(db, "INSERT INTO elements(model, position, image) VALUES(?1, ?2, ?3)");
+  Stmt level = prepare(db,
+                       "INSERT INTO levels(model, id, name, color, weight, style, override_color, override_weight,"
+                       " override_style) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+  if (!element || !level) return fail(error, sqlite3_errmsg(db));
+  for (const auto& e : content.elements) {
+    sqlite3_reset(element.get());
+    sqlite3_bind_int64(element.get(), 1, e.model);
+    sqlite3_bind_int64(element.get(), 2, e.position);
+    // An empty damaged row stays an empty value of its kind (a null pointer would bind NULL).
+    static const char kNothing[1] = {0};
+    const char* bytes = e.image.empty() ? kNothing : reinterpret_cast<const char*>(e.image.data());
+    if (e.storedAsText) {
+      sqlite3_bind_text(element.get(), 3, bytes, static_cast<int>(e.image.size()), SQLITE_TRANSIENT);
+    } else {
+      sqlite3_bind_blob(element.get(), 3, bytes, static_cast<int>(e.image.size()), SQLITE_TRANSIENT);
+    }
+    if (sqlite3_step(element.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
+  }
+  for (const auto& l : content.levels) {
+    sqlite3_reset(level.get());
+    sqlite3_bind_int64(level.get(), 1, l.model);
+    sqlite3_bind_int64(level.get(), 2, l.id);
+    bindText(level.get(), 3, l.name);
+    const std::int64_t values[6] = {l.element.color, l.element.weight, l.element.style,
+                                    l.override_.color, l.override_.weight, l.override_.style};
+    for (int i = 0; i < 6; ++i) sqlite3_bind_int64(level.get(), 4 + i, values[i]);
+    if (sqlite3_step(level.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
+  }
+  return true;
+}
+
 bool fillDatabase(sqlite3* db, const DesignContent& content, std::string* error) {
   char pragmas[160];
   std::snprintf(pragmas, sizeof pragmas,
@@ -165,16 +294,22 @@ bool fillDatabase(sqlite3* db, const DesignContent& content, std::string* error)
       "BEGIN;"
       "CREATE TABLE info(key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;"
       "CREATE TABLE models(id INTEGER PRIMARY KEY, name TEXT NOT NULL, description TEXT NOT NULL,"
-      " is3d INTEGER NOT NULL);"
+      " is3d INTEGER NOT NULL, next_position INTEGER NOT NULL);"
       "CREATE TABLE rasters(model INTEGER NOT NULL, seq INTEGER NOT NULL, name TEXT NOT NULL,"
       " path TEXT NOT NULL, rendering BLOB NOT NULL, georeference BLOB NOT NULL, extended BLOB NOT NULL,"
-      " PRIMARY KEY(model, seq)) WITHOUT ROWID;";
+      " PRIMARY KEY(model, seq)) WITHOUT ROWID;"
+      "CREATE TABLE elements(model INTEGER NOT NULL, position INTEGER NOT NULL, image BLOB NOT NULL,"
+      " PRIMARY KEY(model, position)) WITHOUT ROWID;"
+      "CREATE TABLE levels(model INTEGER NOT NULL, id INTEGER NOT NULL, name TEXT NOT NULL,"
+      " color INTEGER NOT NULL, weight INTEGER NOT NULL, style INTEGER NOT NULL, override_color INTEGER NOT NULL,"
+      " override_weight INTEGER NOT NULL, override_style INTEGER NOT NULL, PRIMARY KEY(model, id)) WITHOUT ROWID;";
   if (sqlite3_exec(db, pragmas, nullptr, nullptr, nullptr) != SQLITE_OK ||
       sqlite3_exec(db, schema, nullptr, nullptr, nullptr) != SQLITE_OK) {
     return fail(error, std::string("cannot create tables: ") + sqlite3_errmsg(db));
   }
   Stmt info = prepare(db, "INSERT INTO info(key, value) VALUES(?1, ?2)");
-  Stmt model = prepare(db, "INSERT INTO models(id, name, description, is3d) VALUES(?1, ?2, ?3, ?4)");
+  Stmt model =
+      prepare(db, "INSERT INTO models(id, name, description, is3d, next_position) VALUES(?1, ?2, ?3, ?4, ?5)");
   Stmt raster = prepare(db,
                         "INSERT INTO rasters(model, seq, name, path, rendering, georeference, extended) "
                         "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
@@ -191,6 +326,7 @@ bool fillDatabase(sqlite3* db, const DesignContent& content, std::string* error)
     bindText(model.get(), 2, m.name);
     bindText(model.get(), 3, m.description);
     sqlite3_bind_int(model.get(), 4, m.is3d ? 1 : 0);
+    sqlite3_bind_int64(model.get(), 5, m.nextPosition);
     if (sqlite3_step(model.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
   }
   std::int64_t seq = 0;
@@ -205,6 +341,7 @@ bool fillDatabase(sqlite3* db, const DesignContent& content, std::string* error)
     bindBlob(raster.get(), 7, encodeExtended(r.extended));
     if (sqlite3_step(raster.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
   }
+  if (!fillElementsAndLevels(db, content, error)) return false;
   if (sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr) != SQLITE_OK)
     return fail(error, sqlite3_errmsg(db));
   return true;
@@ -295,11 +432,29 @@ bool decodeExtended(const std::uint8_t* b, std::size_t size, RasterExtendedInfo*
 // ---- Content ------------------------------------------------------------------------------------
 
 bool operator==(const DesignContent& a, const DesignContent& b) {
-  if (a.info != b.info || a.models.size() != b.models.size() || a.rasters.size() != b.rasters.size())
+  if (a.info != b.info || a.models.size() != b.models.size() || a.rasters.size() != b.rasters.size() ||
+      a.elements.size() != b.elements.size() || a.levels.size() != b.levels.size())
     return false;
   for (std::size_t i = 0; i < a.models.size(); ++i) {
     const auto &x = a.models[i], &y = b.models[i];
-    if (x.id != y.id || x.name != y.name || x.description != y.description || x.is3d != y.is3d) return false;
+    if (x.id != y.id || x.name != y.name || x.description != y.description || x.is3d != y.is3d ||
+        x.nextPosition != y.nextPosition)
+      return false;
+  }
+  for (std::size_t i = 0; i < a.elements.size(); ++i) {
+    const auto &x = a.elements[i], &y = b.elements[i];
+    if (x.model != y.model || x.position != y.position || x.image != y.image || x.damage != y.damage ||
+        x.storedAsText != y.storedAsText)
+      return false;
+  }
+  for (std::size_t i = 0; i < a.levels.size(); ++i) {
+    const auto &x = a.levels[i], &y = b.levels[i];
+    const auto same = [](const LevelSymbology& p, const LevelSymbology& q) {
+      return p.color == q.color && p.weight == q.weight && p.style == q.style;
+    };
+    if (x.model != y.model || x.id != y.id || x.name != y.name || !same(x.element, y.element) ||
+        !same(x.override_, y.override_))
+      return false;
   }
   // Records compare in their stored form: that is what the file would hold.
   for (std::size_t i = 0; i < a.rasters.size(); ++i) {
@@ -316,7 +471,8 @@ bool operator==(const DesignContent& a, const DesignContent& b) {
 
 DesignContent newDesignContent() {
   DesignContent content;
-  content.models.push_back(StoredModel{0, "Default", "", false});
+  content.models.push_back(StoredModel{0, "Default", "", false, kFirstFilePosition});
+  content.levels.push_back(defaultLevel(0));
   return content;
 }
 
@@ -329,20 +485,22 @@ bool parseDesignFile(const std::uint8_t* bytes, std::size_t size, DesignContent*
   sqlite::StepBudget budget{kProgressUnits};  // outlives the database it guards
   Db db = sqlite::openCopy(bytes, size, sqlite::Copy::ReadOnlyIgnoringLog);
   if (!db) return fail(error, "not a design file");
-  sqlite::guard(db.get(), static_cast<int>(kMaxDesignText * 2), &budget);
+  sqlite::guard(db.get(), static_cast<int>(std::max<std::size_t>(kMaxDesignText, MAX_ELEMENT_SIZE) * 2), &budget);
   long long appId = 0, version = 0;
   if (!sqlite::intPragma(db.get(), "PRAGMA application_id", &appId) || appId != kApplicationId) {
     return fail(error, "not a design file");
   }
-  if (!sqlite::intPragma(db.get(), "PRAGMA user_version", &version) || version != kFormatVersion) {
+  if (!sqlite::intPragma(db.get(), "PRAGMA user_version", &version) || version < kFirstFormatVersion ||
+      version > kFormatVersion) {
     return fail(error, "design file of an unknown format version " + std::to_string(version));
   }
   if (!sqlite::isTable(db.get(), "info") || !sqlite::isTable(db.get(), "models") ||
-      !sqlite::isTable(db.get(), "rasters")) {
+      !sqlite::isTable(db.get(), "rasters") ||
+      (version >= 2 && (!sqlite::isTable(db.get(), "elements") || !sqlite::isTable(db.get(), "levels")))) {
     return fail(error, "damaged design file: a table is missing");
   }
   DesignContent content;
-  if (!readRows(db.get(), &content, error)) return false;
+  if (!readRows(db.get(), version, &content, error)) return false;
   *out = std::move(content);
   return true;
 }

@@ -1,16 +1,19 @@
 // The design file on disk: what a design holds between sessions, and its reading and writing.
 //
-// A design file is an SQLite database of our own (application id 'PXMD', format version 1)
-// with three tables: `info` (free key/value texts), `models` and `rasters` (the raster
-// attachments of each model with their rendering, georeference and extended records). The
+// A design file is an SQLite database of our own (application id 'PXMD', format version 2)
+// with five tables: `info` (free key/value texts), `models`, `rasters` (the raster attachments of
+// each model with their rendering, georeference and extended records), `elements` (one row per
+// element image, keyed by model and file position) and `levels` (each model's level table). The
 // records are stored field by field, little-endian, at the byte offsets the applications read
-// them at, so a file means the same on every machine and compiler. Element storage will be a
-// fourth table (`elements`, one row per element image, keyed by model and file position) and
-// format version 2; a reader refuses versions it does not know rather than drop their data.
+// them at, so a file means the same on every machine and compiler. Files of format version 1
+// (no elements, no levels) still open; they are written as version 2 once they change. A reader
+// refuses versions it does not know rather than drop their data.
 //
 // Reading loads the whole file into memory and opens it there with the database engine's
 // defensive settings and a step budget; nothing from the file's schema is trusted, and every
-// field is checked, so a damaged or hostile file is refused with a message. Writing builds the
+// field is checked, so a damaged or hostile file is refused with a message. One damaged element
+// does not cost the user the rest of the drawing: its row is kept as it stands (written back
+// unchanged, never handed to an application) and the reason is given with it. Writing builds the
 // complete database in memory and replaces the file atomically (temporary file beside it, then
 // rename): an interrupted write leaves the old file as it was.
 #pragma once
@@ -30,12 +33,16 @@ constexpr std::size_t kMaxDesignModels = 4096;
 constexpr std::size_t kMaxDesignInfo = 4096;      // info rows
 constexpr std::size_t kMaxDesignRasters = 65536;  // over all models
 constexpr std::size_t kMaxDesignText = 4096;      // names, descriptions, info values
+constexpr std::size_t kMaxDesignElements = 1u << 22;  // over all models
+constexpr std::size_t kMaxDesignLevels = 64 * 4096;   // over all models (63 each)
+constexpr std::uint32_t kFirstFilePosition = 1;       // 0 is "no element"
 
 struct StoredModel {
   std::int64_t id = 0;
   std::string name;
   std::string description;
   bool is3d = false;
+  std::uint32_t nextPosition = kFirstFilePosition;  // the file position the next added element gets
 };
 
 // One raster attachment as the design keeps it. `attachedName` is the name as the user gave it
@@ -50,10 +57,37 @@ struct StoredRaster {
   RasterExtendedInfo extended{};
 };
 
+// One element of a model at its file position. A row the reader could not accept keeps its bytes
+// as they were and says why in `damage`; it is written back unchanged and never served.
+struct StoredElement {
+  std::int64_t model = 0;
+  std::uint32_t position = 0;
+  std::vector<std::uint8_t> image;
+  std::string damage;  // "" for a sound element
+  bool storedAsText = false;  // a damaged row whose bytes the file held as text: written back so
+};
+
+// A level of a model: identifier 1 to 63, a name (UTF-8 here, wide text for the applications),
+// its element symbology and the override symbology drawn when the views draw by level.
+struct LevelSymbology {
+  std::uint32_t color = 0;  // 0-255
+  std::uint32_t weight = 0; // 0-31
+  std::int32_t style = 0;   // 0-7 or a named style's number
+};
+struct StoredLevel {
+  std::int64_t model = 0;
+  std::uint32_t id = 0;
+  std::string name;
+  LevelSymbology element;
+  LevelSymbology override_;
+};
+
 struct DesignContent {
   std::vector<std::pair<std::string, std::string>> info;
-  std::vector<StoredModel> models;    // at least one; ascending identifiers
-  std::vector<StoredRaster> rasters;  // per model in attachment order, oldest first
+  std::vector<StoredModel> models;      // at least one; ascending identifiers
+  std::vector<StoredRaster> rasters;    // per model in attachment order, oldest first
+  std::vector<StoredElement> elements;  // by model, then file position
+  std::vector<StoredLevel> levels;      // by model, then identifier
 };
 
 bool operator==(const DesignContent& a, const DesignContent& b);
@@ -61,7 +95,7 @@ inline bool operator!=(const DesignContent& a, const DesignContent& b) {
   return !(a == b);
 }
 
-// A new design: one 2-D model, identifier 0, named "Default".
+// A new design: one 2-D model, identifier 0, named "Default", with level 1 "Default".
 DesignContent newDesignContent();
 
 // Parses a design file's bytes. False with the reason in `error` ("not a design file",

@@ -1,6 +1,7 @@
 // The active model: its active parameters, its units, its line-style table and the level style
 // list built from it (see api.h and design.hpp). The units are the open design's (opendesign.cpp).
 #include <algorithm>
+#include <cmath>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "host/design/design.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
+#include "host/system/publish.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -24,6 +26,14 @@ struct Model {
   std::vector<LineStyle> styles;
   long nextNumber = kFirstNamedNumber;
   int activeStyle = 0;
+  // The other active parameters (api.h): text settings, angle and the coordinate readout.
+  int font = 0;
+  int textJustification = TEXT_JUST_LB;
+  double textHeight = 1.0;
+  double textWidth = 1.0;
+  double angle = 0.0;
+  int readoutFormat = READOUT_DECIMAL;
+  int readoutAccuracy = 5;  // four decimal places
 };
 
 Model freshModel() {
@@ -117,6 +127,30 @@ int mdlParams_getActive(void* valueP, int paramName) {
                     style != nullptr ? style->name.c_str() : "");
       return SUCCESS;
     }
+    case ACTIVEPARAM_FONT:
+      *static_cast<int*>(valueP) = model().font;
+      return SUCCESS;
+    case ACTIVEPARAM_TEXTJUST:
+      *static_cast<int*>(valueP) = model().textJustification;
+      return SUCCESS;
+    case ACTIVEPARAM_TEXTHEIGHT:
+      *static_cast<double*>(valueP) = model().textHeight;
+      return SUCCESS;
+    case ACTIVEPARAM_TEXTWIDTH:
+      *static_cast<double*>(valueP) = model().textWidth;
+      return SUCCESS;
+    case ACTIVEPARAM_ANGLE:
+      *static_cast<double*>(valueP) = model().angle;
+      return SUCCESS;
+    case ACTIVEPARAM_GRAPHICGROUP:
+      *static_cast<unsigned int*>(valueP) = activeGraphicGroup();
+      return SUCCESS;
+    case ACTIVEPARAM_READOUT_FORMAT:
+      *static_cast<int*>(valueP) = model().readoutFormat;
+      return SUCCESS;
+    case ACTIVEPARAM_READOUT_ACCURACY:
+      *static_cast<int*>(valueP) = model().readoutAccuracy;
+      return SUCCESS;
     default:
       return MDLERR_BADARG;
   }
@@ -137,6 +171,41 @@ int mdlParams_setActive(const void* valueP, int paramName) {
       if (findByName(name) == nullptr) return MDLERR_BADARG;
       numberLineStyle(name);
       setActiveStyle(*findByName(name));
+      return SUCCESS;
+    }
+    case ACTIVEPARAM_FONT:
+    case ACTIVEPARAM_TEXTJUST:
+    case ACTIVEPARAM_READOUT_FORMAT:
+    case ACTIVEPARAM_READOUT_ACCURACY: {
+      const int value = *static_cast<const int*>(valueP);
+      const bool ok = paramName == ACTIVEPARAM_FONT               ? value >= 0 && value <= 255
+                      : paramName == ACTIVEPARAM_TEXTJUST         ? value >= TEXT_JUST_LT && value <= TEXT_JUST_RB
+                      : paramName == ACTIVEPARAM_READOUT_FORMAT   ? value == READOUT_DECIMAL || value == READOUT_FRACTIONAL
+                                                                  : value >= 0 && value <= 255;
+      if (!ok) return MDLERR_BADARG;
+      (paramName == ACTIVEPARAM_FONT               ? model().font
+       : paramName == ACTIVEPARAM_TEXTJUST         ? model().textJustification
+       : paramName == ACTIVEPARAM_READOUT_FORMAT   ? model().readoutFormat
+                                                   : model().readoutAccuracy) = value;
+      journal().append("design", "active parameter " + std::to_string(paramName) + " = " + std::to_string(value));
+      return SUCCESS;
+    }
+    case ACTIVEPARAM_TEXTHEIGHT:
+    case ACTIVEPARAM_TEXTWIDTH:
+    case ACTIVEPARAM_ANGLE: {
+      const double value = *static_cast<const double*>(valueP);
+      // Sizes are above 0; every setting is a finite number.
+      if (!std::isfinite(value) || (paramName != ACTIVEPARAM_ANGLE && !(value > 0))) return MDLERR_BADARG;
+      (paramName == ACTIVEPARAM_TEXTHEIGHT ? model().textHeight
+       : paramName == ACTIVEPARAM_TEXTWIDTH ? model().textWidth
+                                            : model().angle) = value;
+      journal().append("design", "active parameter " + std::to_string(paramName) + " = " + formatNumber(value));
+      return SUCCESS;
+    }
+    case ACTIVEPARAM_GRAPHICGROUP: {
+      const unsigned int value = *static_cast<const unsigned int*>(valueP);
+      if (value < 1) return MDLERR_BADARG;
+      setActiveGraphicGroup(value);
       return SUCCESS;
     }
     default:
@@ -168,6 +237,25 @@ int mdlCnv_uorsToMasterUnits(double* masterUnits, double uors, DgnModelRefP mode
   if (masterUnits == nullptr || !knownModel(modelRef)) return MDLERR_BADARG;
   *masterUnits = uors / uorsPerMasterUnit();
   return SUCCESS;
+}
+
+// Design files attached as references are not part of this host yet: a model has none.
+int mdlRefFile_getCount(DgnModelRefP parent) {
+  (void)parent;
+  return 0;
+}
+
+DgnModelRefP mdlRefFile_getModelRef(DgnModelRefP parent, int index) {
+  (void)parent;
+  (void)index;
+  return nullptr;
+}
+
+int mdlRefFile_getParameters(void* value, int param, DgnModelRefP reference) {
+  (void)value;
+  (void)param;
+  (void)reference;
+  return MDLERR_BADARG;  // nothing is a reference
 }
 
 int mdlLevelList_getStyleListModel(ListModel* listModel, DgnModelRefP modelRef) {

@@ -100,6 +100,9 @@ DesignContent currentContent() {
     std::sort(now.info.begin(), now.info.end());
   }
   now.models = d.stored.models;
+  now.levels = d.stored.levels;
+  fillElements(&now);
+  fillLevels(&now);
   for (const auto& m : d.stored.models) {
     if (m.id == d.activeModel) {
       if (keeper().stored != nullptr)
@@ -132,6 +135,8 @@ void closeCurrent() {
     undefineVariable("_DGNFILE", kCfgLevelSystem);
   }
   design() = OpenDesign();
+  loadElements(design().stored);
+  loadLevels(design().stored);
 }
 
 void switchTo(const std::string& path, DesignContent content, const char* verb) {
@@ -147,6 +152,8 @@ void switchTo(const std::string& path, DesignContent content, const char* verb) 
   defineVariable("_DGNDIR", designFolder().empty() ? "./" : designFolder(), kCfgLevelSystem);
   defineVariable("_DGNFILE", path, kCfgLevelSystem);
   journal().append("design", std::string(verb) + " " + path + (d.readOnly ? " (read-only)" : ""));
+  loadElements(d.stored);
+  loadLevels(d.stored);
   std::vector<StoredRaster> mine;
   for (const auto& r : d.stored.rasters) {
     if (r.model == d.activeModel) mine.push_back(r);
@@ -286,6 +293,15 @@ int mdlModelRef_getFileName(DgnModelRefP modelRef, char* name, int size) {
   std::snprintf(name, static_cast<std::size_t>(size), "%s", path->c_str());
   return path->size() < static_cast<std::size_t>(size) ? SUCCESS : MDLERR_TOOLARGE;
 }
+
+}  // extern "C"
+
+std::optional<std::int64_t> pixmend::host::modelOf(const DgnModelRef* ref) {
+  if (ref == nullptr || ref == mdlModelRef_getActive()) return activeModelId();
+  return std::nullopt;
+}
+
+extern "C" {
 
 int mdlModelRef_is3D(DgnModelRefP modelRef) {
   if (modelRef == nullptr || modelRef == mdlModelRef_getActive()) return activeModelIs3d() ? 1 : 0;

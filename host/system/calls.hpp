@@ -10,7 +10,7 @@
 
 namespace pixmend::host {
 
-constexpr std::size_t kMaxCallArguments = 6;
+constexpr std::size_t kMaxCallArguments = 7;  // the application data scan calls back with seven
 
 // One argument: its letter ('I', 'P' or 'D') decides which member is passed.
 struct CallArgument {

@@ -50,8 +50,14 @@ int mdlLine_create(MSElement* out, const MSElement* templ, const DPoint3d* point
 int mdlLineString_create(MSElement* out, const MSElement* templ, const DPoint3d* points, int numVerts);
 int mdlShape_create(MSElement* out, const MSElement* templ, const DPoint3d* points, int numVerts,
                     int fillMode);
-/* Sets colour (0-255), weight (0-31) and line style (0-7); a null pointer keeps that value.
- * MDLERR_BADARG for a value out of range (nothing changed) or an element of no known type. */
+/* Symbology values that mean "as the element's level says" (displayed as 0 here; the design
+ * group's mdlElement_getEffectiveSymbology gives the level's). */
+#define COLOR_BYLEVEL 0xFFFFFFFFU
+#define WEIGHT_BYLEVEL 0xFFFFFFFFU
+#define STYLE_BYLEVEL 0x7FFFFFFF
+/* Sets colour (0-255), weight (0-31) and line style (0-7), or the by-level values, on a graphic
+ * element; a null pointer keeps that value. MDLERR_BADARG for a value out of range (nothing
+ * changed) or an element that is not graphic. */
 int mdlElement_setSymbology(MSElement* element, const unsigned int* color, const unsigned int* weight,
                             const int* style);
 /* Displays an element: journaled on "display", or on "dynamics" while a dynamics function runs,

@@ -1,25 +1,23 @@
-// Element images for temporary graphics and their display (see api.h).
-//
-// Layout (16-bit words): 0 type << 8 | level; 1 words that follow; 2-13 range (unused: zero);
-// 14 graphic group; 15 words from word 16 to the end; 16 properties; 17 symbology (style bits
-// 0-2, weight bits 3-7, colour bits 8-15); 18 vertex count; 19 fill flag; from word 20 on the
-// vertices, three doubles each.
+// Element images of lines, line strings and shapes, in the host's one element layout
+// (layout.hpp), and their display (see api.h).
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
 
+#include "common/bytes.hpp"
 #include "host/output/journal.hpp"
 #include "host/system/publish.hpp"
 #include "host/view/api.h"
 #include "host/view/graphics.hpp"
+#include "host/view/layout.hpp"
 #include "host/view/view.hpp"
 
 namespace pixmend::host {
 namespace {
 
-constexpr int kHeaderWords = 20;
-constexpr int kWordsPerVertex = 12;                  // three doubles
+namespace el = element;
+
 constexpr double kDesignPlane = 9007199254740992.0;  // 2^53: beyond it doubles skip whole units
 
 int& dynamicsDepth() {
@@ -36,27 +34,33 @@ bool inPlane(const DPoint3d* points, int count) {
   return true;
 }
 
+std::size_t linearWords(int count) {
+  return (el::kVertices + static_cast<std::size_t>(count) * el::kVertexBytes) / 2;
+}
+
 int build(MSElement* out, const MSElement* templ, int type, const DPoint3d* points, int count, bool filled) {
   if (out == nullptr || points == nullptr) return MDLERR_BADARG;
   if (!inPlane(points, count)) return MDLERR_OUTOFDESIGNPLANE;
-  unsigned short level = 0;
-  unsigned short symbology = 0;
-  if (templ != nullptr && readElement(*templ)) {
-    level = templ->buf[0] & 0x3f;
-    symbology = templ->buf[17];
+  // Level and symbology come from a template that is a graphic element (read before `out` is
+  // written: the template may be `out` itself).
+  std::uint32_t level = 0, symbology[3] = {0, 0, 0};
+  if (templ != nullptr && el::isGraphicType(el::typeOf(*templ)) && el::bytesOf(*templ) >= el::kDisplayBytes) {
+    level = std::min<std::uint32_t>(el::get32(*templ, el::kLevel), MAX_LEVEL);
+    symbology[0] = el::get32(*templ, el::kColor);
+    symbology[1] = el::get32(*templ, el::kWeight);
+    symbology[2] = el::get32(*templ, el::kStyle);
   }
-  const int words = kHeaderWords + count * kWordsPerVertex;
-  std::memset(out->buf, 0, static_cast<std::size_t>(kHeaderWords) * 2);
-  out->buf[0] = static_cast<unsigned short>((type << 8) | level);
-  out->buf[1] = static_cast<unsigned short>(words - 2);
-  out->buf[15] = static_cast<unsigned short>(words - 16);
-  out->buf[17] = symbology;
-  out->buf[18] = static_cast<unsigned short>(count);
-  out->buf[19] = filled ? 1 : 0;
-  auto* bytes = reinterpret_cast<unsigned char*>(out->buf) + kHeaderWords * 2;
+  el::startImage(*out, type, linearWords(count), level);
+  el::put32(*out, el::kColor, symbology[0]);
+  el::put32(*out, el::kWeight, symbology[1]);
+  el::put32(*out, el::kStyle, symbology[2]);
+  el::put32(*out, el::kVertexCount, static_cast<std::uint32_t>(count));
+  el::put32(*out, el::kFillFlag, filled ? 1 : 0);
+  auto* bytes = reinterpret_cast<std::uint8_t*>(out->buf) + el::kVertices;
   for (int i = 0; i < count; ++i) {
-    const double xyz[3] = {points[i].x, points[i].y, points[i].z};
-    std::memcpy(bytes + static_cast<std::size_t>(i) * sizeof xyz, xyz, sizeof xyz);
+    le::putDouble(bytes + i * el::kVertexBytes, points[i].x);
+    le::putDouble(bytes + i * el::kVertexBytes + 8, points[i].y);
+    le::putDouble(bytes + i * el::kVertexBytes + 16, points[i].z);
   }
   return SUCCESS;
 }
@@ -77,41 +81,45 @@ const char* typeName(int type) {
 }  // namespace
 
 void clearElement(MSElement& element) {
-  element.buf[0] = 0;
-  element.buf[1] = 0;
+  el::startImage(element, 0, 0, 0);
 }
 
 bool hasNoVertices(const MSElement& element) {
-  const int type = (element.buf[0] >> 8) & 0x7f;
-  return (type == LINE_ELM || type == LINE_STRING_ELM || type == SHAPE_ELM) && element.buf[18] == 0 &&
-         element.buf[1] == kHeaderWords - 2;
+  return el::isLinearType(el::typeOf(element)) && el::bytesOf(element) == el::kVertices &&
+         el::get32(element, el::kVertexCount) == 0;
 }
 
 void makeEmptyShape(MSElement& element) {
-  std::memset(element.buf, 0, static_cast<std::size_t>(kHeaderWords) * 2);
-  element.buf[0] = static_cast<unsigned short>(SHAPE_ELM << 8);
-  element.buf[1] = kHeaderWords - 2;
-  element.buf[15] = kHeaderWords - 16;
+  el::startImage(element, SHAPE_ELM, el::kVertices / 2, 0);
+  el::put32(element, el::kVertexCount, 0);
+  el::put32(element, el::kFillFlag, 0);
 }
 
 std::optional<ElementInfo> readElement(const MSElement& element) {
   ElementInfo info;
-  info.type = (element.buf[0] >> 8) & 0x7f;
+  info.type = el::typeOf(element);
   if (typeName(info.type) == nullptr) return std::nullopt;
-  const int count = element.buf[18];
-  const int minimum = info.type == SHAPE_ELM ? 3 : 2;
-  if (count < minimum || count > MAX_VERTICES || (info.type == LINE_ELM && count != 2)) return std::nullopt;
-  if (element.buf[1] != kHeaderWords + count * kWordsPerVertex - 2) return std::nullopt;
-  info.level = element.buf[0] & 0x3f;
-  info.style = element.buf[17] & 0x7;
-  info.weight = (element.buf[17] >> 3) & 0x1f;
-  info.color = (element.buf[17] >> 8) & 0xff;
-  info.filled = element.buf[19] != 0;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(element.buf) + kHeaderWords * 2;
-  for (int i = 0; i < count; ++i) {
-    double xyz[3];
-    std::memcpy(xyz, bytes + static_cast<std::size_t>(i) * sizeof xyz, sizeof xyz);
-    info.vertices.push_back({xyz[0], xyz[1], xyz[2]});
+  // The image's own size bounds what is read (an image may sit in a buffer of just that size).
+  const std::size_t size = el::bytesOf(element);
+  if (size > sizeof(MSElement) ||
+      !el::checkImage(reinterpret_cast<const std::uint8_t*>(element.buf), size, sizeof(MSElement)).empty()) {
+    return std::nullopt;
+  }
+  info.level = static_cast<int>(el::get32(element, el::kLevel));
+  const std::uint32_t color = el::get32(element, el::kColor), weight = el::get32(element, el::kWeight);
+  const auto style = static_cast<std::int32_t>(el::get32(element, el::kStyle));
+  info.colorByLevel = color == COLOR_BYLEVEL;
+  info.weightByLevel = weight == WEIGHT_BYLEVEL;
+  info.styleByLevel = style == STYLE_BYLEVEL;
+  info.color = color <= 255 ? color : 0;
+  info.weight = weight <= 31 ? weight : 0;
+  info.style = style >= 0 && style <= 7 ? style : 0;
+  info.filled = el::get32(element, el::kFillFlag) != 0;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(element.buf) + el::kVertices;
+  const std::uint32_t count = el::get32(element, el::kVertexCount);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint8_t* v = bytes + i * el::kVertexBytes;
+    info.vertices.push_back({le::getDouble(v), le::getDouble(v + 8), le::getDouble(v + 16)});
   }
   return info;
 }
@@ -119,8 +127,9 @@ std::optional<ElementInfo> readElement(const MSElement& element) {
 std::string describeElement(const ElementInfo& info, int drawMode) {
   std::string text = typeName(info.type);
   if (drawMode >= 0) text += " mode " + std::to_string(drawMode);
-  text += " color " + std::to_string(info.color) + " weight " + std::to_string(info.weight) + " style " +
-          std::to_string(info.style);
+  const auto shown = [](bool byLevel, long value) { return byLevel ? std::string("bylevel") : std::to_string(value); };
+  text += " color " + shown(info.colorByLevel, info.color) + " weight " + shown(info.weightByLevel, info.weight) +
+          " style " + shown(info.styleByLevel, info.style);
   if (info.level != 0) text += " level " + std::to_string(info.level);
   if (info.filled) text += " filled";
   text += ":";
@@ -164,15 +173,16 @@ int mdlShape_create(MSElement* out, const MSElement* templ, const DPoint3d* poin
 
 int mdlElement_setSymbology(MSElement* element, const unsigned int* color, const unsigned int* weight,
                             const int* style) {
-  if (element == nullptr || !readElement(*element)) return MDLERR_BADARG;
-  if ((color != nullptr && *color > 255) || (weight != nullptr && *weight > 31) ||
-      (style != nullptr && (*style < 0 || *style > 7))) {
+  if (element == nullptr || !el::isGraphicType(el::typeOf(*element)) || el::bytesOf(*element) < el::kDisplayBytes)
+    return MDLERR_BADARG;
+  if ((color != nullptr && *color > 255 && *color != COLOR_BYLEVEL) ||
+      (weight != nullptr && *weight > 31 && *weight != WEIGHT_BYLEVEL) ||
+      (style != nullptr && (*style < 0 || *style > 7) && *style != STYLE_BYLEVEL)) {
     return MDLERR_BADARG;
   }
-  unsigned short& word = element->buf[17];
-  if (color != nullptr) word = static_cast<unsigned short>((word & 0x00ff) | (*color << 8));
-  if (weight != nullptr) word = static_cast<unsigned short>((word & 0xff07) | (*weight << 3));
-  if (style != nullptr) word = static_cast<unsigned short>((word & 0xfff8) | static_cast<unsigned>(*style));
+  if (color != nullptr) el::put32(*element, el::kColor, *color);
+  if (weight != nullptr) el::put32(*element, el::kWeight, *weight);
+  if (style != nullptr) el::put32(*element, el::kStyle, static_cast<std::uint32_t>(*style));
   return SUCCESS;
 }
 

@@ -36,6 +36,7 @@ struct ElementInfo {
   int level = 0;
   unsigned color = 0, weight = 0;
   int style = 0;
+  bool colorByLevel = false, weightByLevel = false, styleByLevel = false;  // drawn as 0
   bool filled = false;
   std::vector<DPoint3d> vertices;
 };

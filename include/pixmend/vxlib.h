@@ -33,6 +33,10 @@ typedef struct VxlibRscFile {
   char fileName[256];
 } VxlibRscFile;
 
+/* Host types of the design (host/types.h, host/design/api.h). */
+typedef union MSElement MSElement;
+typedef struct DgnModelRef DgnModelRef;
+
 /* A function run once the first design file is open (or at once), and an application's plot
  * scale callback. */
 typedef void (*VxlibFunction)(void);
@@ -274,6 +278,118 @@ PIXMEND_API int vxlibWeb_openFile(const char *path);
 PIXMEND_API int vxlibWeb_openUrl(const char *address);
 PIXMEND_API int vxlibWeb_openApplHelp(void);
 PIXMEND_API int vxlibWeb_openApplChmHelp(void);
+
+/* ---- 66Elem and Attrib: application data in the design file ------------------------------------
+ *
+ * An application data element is a non-graphic element (type 66, level 20) whose words hold a
+ * signature (157 at byte 32), the application type (34), the format version (36) and the data
+ * (from 38, padded to a whole word). At most 8152 bytes of data. A user-data linkage hangs a
+ * block of bytes on any element: primary identifier 0x4F33, the caller's identifier and value,
+ * then the data padded to whole 8-byte units; at most 8188 bytes. */
+
+/* Builds the element in `elementBuffer` (at least length + 40 bytes; zeroed first). 0, or 0x8000
+ * when length + 40 exceeds 8192 (the buffer untouched). */
+PIXMEND_API int vxlib66Elem_saveData(MSElement *elementBuffer, int applicationType, int version, const void *data,
+                                     int length);
+/* Builds the element and adds it to the active model; its file position goes to
+ * *filePositionOut (may be null). 0 when added; 0x8000 when too large; -100 when the host
+ * refused it (position 0). In DWG work mode without MS_DWGSAVEAPPLICATIONDATA the user is warned
+ * (message 28 of list 20005); the result stays. */
+PIXMEND_API int vxlib66Elem_saveDataToFile(int applicationType, int version, const void *data, int length,
+                                           unsigned int *filePositionOut);
+/* Tests an element: *dataOut is set to null, then, when it is application data of
+ * `applicationType`, to its data inside the element (length 2 x size - 38 bytes, the padding
+ * included) with the version; 0, else 0x8000. */
+PIXMEND_API int vxlib66Elem_getData(const MSElement *element, int applicationType, int *versionOut, char **dataOut,
+                                    int *lengthOut);
+/* The scan's callback: user argument, format version, element, its file position, its index in
+ * the current batch of 64 (from 0), its data and their length. Non-zero stops the scan. */
+typedef int (*Vxlib66ElemScanFunction)(void *userArgument, int version, MSElement *element,
+                                       unsigned int filePosition, int batchIndex, char *data, int length);
+/* Calls `callback` for every application data element of `applicationType` in the model, in file
+ * order: directly when `nativeCallback` is non-zero, else through the host (signature
+ * "PIPIIPI") so an interpreted application's function can be called. The number of elements
+ * visited, or, when the callback stopped the scan, the element's place in its batch (1 to 64). */
+PIXMEND_API int vxlib66Elem_scanDataFromFileExtended(void *userArgument, int applicationType, DgnModelRef *modelRef,
+                                                     Vxlib66ElemScanFunction callback, int nativeCallback);
+PIXMEND_API int vxlib66Elem_scanDataFromFile(void *userArgument, int applicationType, DgnModelRef *modelRef,
+                                             Vxlib66ElemScanFunction callback);
+/* Appends one value at buffer + *offsetInOut and advances the offset by what was stored. Kinds:
+ * 1 a double (stored as the design file stores doubles, 8 bytes), 3 a string (const char *,
+ * stored with its zero), 4 a byte (const unsigned char *), 6 a short (const short *), 8 bytes
+ * (const void *, then an int count), 9 an int (by value). 0, or 1 for another kind (offset
+ * unchanged). The caller sizes the buffer. */
+PIXMEND_API int vxlib66Elem_convertToFileFormat(char *buffer, int *offsetInOut, int kind, ...);
+/* Reads one value back into a destination of the kind's pointer type (kind 8: pointer, then the
+ * byte count). 0, or 1 for another kind. */
+PIXMEND_API int vxlib66Elem_convertFromFileFormat(const char *buffer, int *offsetInOut, int kind, ...);
+/* Appends a user-data linkage to the element in memory: the host's status (0;
+ * MDLERR_ELEMENTTOOLARGE when the element cannot hold it). Over 8188 bytes: a line on the host's
+ * text window and 0x8000, the element untouched. */
+PIXMEND_API int vxlibAttrib_appendElementUserData(int identifier, int value, MSElement *element, const void *data,
+                                                  int length);
+/* The first user-data linkage of the element, when its identifier is `identifier`: its value, its
+ * data (2 x words - 8 bytes, a multiple of 8; `dataOut` must hold 8184) and that length; 0, else
+ * 0x8000. */
+PIXMEND_API int vxlibAttrib_extractElementUserData(const MSElement *element, int identifier, int *valueOut,
+                                                   void *dataOut, int *lengthOut);
+
+/* ---- Util: texts, units, levels, work mode, date and time, plot fences ----------------------------
+ * Results returned by address live in static buffers of the library (the unit conversions in the
+ * caller's global data block) and are overwritten by the next call of the same function. Wide
+ * texts are 16-bit code units (UTF-16), zero-terminated. */
+
+/* Language text `number` (list 20007), unformatted; "" when missing. */
+PIXMEND_API const char *vxlibUtil_getLanguageText(int number);
+/* Latin-1 to wide text and back, at most 511 characters (longer texts are cut). */
+PIXMEND_API unsigned short *vxlibUtil_convertToUnicodeText(const char *text);
+PIXMEND_API char *vxlibUtil_convertToMultibyteText(const unsigned short *text);
+/* A distance in master units as units of resolution of the active model, and back. */
+PIXMEND_API double *vxlibUtil_masterToUORP(double value);
+PIXMEND_API double *vxlibUtil_UORToMasterP(double value);
+/* Removes every space and tab, in place. */
+PIXMEND_API void vxlibUtil_removeSpaces(char *text);
+/* Ends `text` at its first line break (a line feed, or the two characters \n or \N); when text
+ * follows the break it is copied to `rest` and the result is 1, otherwise 0. */
+PIXMEND_API int vxlibUtil_splitText(char *text, char *rest);
+/* 1 when the angle (radians) points into the second or third quadrant (cos < -0.0001 and
+ * sin > 0, or cos <= 0.0001 and sin < 0), else 0. */
+PIXMEND_API int vxlibUtil_angleIn2Or3Quadrant(double angle);
+/* Decimal places of the host's coordinate readout; a fractional readout gives `defaultPlaces`
+ * unless that is negative (then 5 to 10 after the fraction's size). */
+PIXMEND_API int vxlibUtil_getCoordinateReadoutAccuracy(int defaultPlaces);
+/* Editions of the host: 1 (with message 20 of list 20005) when _MSDRAFT is defined; 1 when any of
+ * _MSDRAFT, _MSPOWERSCOPE, _PRJREVIEW is defined (no external programs). */
+PIXMEND_API int vxlibUtil_runningPowerDraft(void);
+PIXMEND_API int vxlibUtil_mdlExternalNotAvailable(void);
+/* The level of that wide name: from the active model, else the host's level library, else (not
+ * in V7 work mode, which gets a message-centre error and no level) created in the active model,
+ * given the colour, weight and style when `setSymbology` is set, the level table rewritten when
+ * `rewriteTable` is set. 0 when there is no level. The short form rewrites the table. */
+PIXMEND_API unsigned int vxlibUtil_levelIdFromName(const unsigned short *name);
+PIXMEND_API unsigned int vxlibUtil_levelIdFromNameExtended(const unsigned short *name, int rewriteTable,
+                                                           int setSymbology, unsigned int colour,
+                                                           unsigned int weight, int style);
+/* Sets the configuration variable to "DGN", "DWG" or "V7" after the host's work mode, unless it
+ * holds that already or cannot be read; 1 when it was set. */
+PIXMEND_API int vxlibUtil_setWorkmode(const char *variableName);
+/* Takes the active graphic group number and advances the host's counter. */
+PIXMEND_API unsigned int vxlibUtil_newGraphicGroup(void);
+/* Local date and time; every output may be null. Month from 1, weekday 0 = Sunday; the names
+ * (language texts 14 + weekday and 2 + month - 1) go into buffers of 64 bytes. */
+PIXMEND_API void vxlibUtil_getDateAndTime(int *year, int *month, int *day, int *hour, int *minute, int *second,
+                                          int *weekday, char *weekdayName, char *monthName);
+/* A spinner in the host's message field 1: the next of | / - \ once more than 30 ticks passed. */
+PIXMEND_API void vxlibUtil_initHourGlass(void);
+PIXMEND_API void vxlibUtil_updateHourGlass(void);
+/* The host's user preference file (mdlDialog_userPrefFileOpen). */
+PIXMEND_API int vxlibUtil_openUserPrefFile(RscFileHandle *handleOut, int write);
+/* Called through the host (signature "PIPP") with each plot fence: the shape, its file position,
+ * its model and the user argument; non-zero ends the search in that model. */
+typedef int (*VxlibPlotFenceFunction)(MSElement *shape, int filePosition, DgnModelRef *model, void *userArgument);
+/* Visits the plot fences (shapes of class mask 4 carrying user data of identifier 6) of the active
+ * model and of each reference shown as found, displayed and locatable. Returns 0. */
+PIXMEND_API int vxlibUtil_findAllPlotFence(VxlibPlotFenceFunction function, void *userArgument);
 
 /* ---- Print, Ps, Hpgl, Pcl, Ascii: plot files and printing -------------------------------------
  *

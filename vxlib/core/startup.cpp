@@ -107,8 +107,11 @@ std::string proposedDirectory(const char* applicationPath) {
 
 void proposeInstallDirectory(int argc, char* argv[]) {
   if (mdlSystem_getenv("VX_DIR") != nullptr) return;
+  // The site folder as the user means it: a value built from other variables is expanded, so the
+  // message names a real path.
   char site[kVariableSize] = {};
-  if (mdlSystem_getCfgVar(site, "_USTN_SITE", sizeof site) != 0) site[0] = '\0';
+  const char* expanded = mdlSystem_getenv("_USTN_SITE");
+  std::snprintf(site, sizeof site, "%s", expanded != nullptr ? expanded : "");
   char siteFile[kVariableSize + 16];
   std::snprintf(siteFile, sizeof siteFile, "%scompany.cfg", site);
   if (argc < 1 || argv == nullptr) return;

@@ -47,6 +47,35 @@ StoredRaster sampleRaster(std::int64_t model, const std::string& name) {
   return r;
 }
 
+// An element image in the host's layout: type 66 with 6 bytes of data, or a triangle (type 6) with
+// a linkage of `linkageWords` words.
+std::vector<std::uint8_t> sampleElement(int type, int linkageWords) {
+  const std::size_t own = type == 66 ? 38 : 64 + 4 * 24;
+  std::vector<std::uint8_t> b(own + static_cast<std::size_t>(linkageWords) * 2, 0);
+  b[0] = static_cast<std::uint8_t>(type);
+  b[4] = static_cast<std::uint8_t>(b.size() / 2);
+  b[8] = static_cast<std::uint8_t>(own / 2);
+  b[12] = 20;
+  b[16] = 7;  // its identifier
+  if (type == 66) {
+    b[32] = 157;
+    b[34] = 101;
+    for (int i = 0; i < 6; ++i) b[38 - 6 + i] = static_cast<std::uint8_t>('a' + i);
+  } else {
+    b[56] = 4;
+    const double xy[4][2] = {{0, 0}, {10, 0}, {0, 10}, {0, 0}};
+    for (int v = 0; v < 4; ++v) {
+      std::memcpy(&b[64 + v * 24], &xy[v][0], 8);
+      std::memcpy(&b[64 + v * 24 + 8], &xy[v][1], 8);
+    }
+    b[own] = static_cast<std::uint8_t>(linkageWords / 4 - 1);
+    b[own + 1] = 0x10;  // user data
+    b[own + 2] = 0x33;
+    b[own + 3] = 0x4f;
+  }
+  return b;
+}
+
 DesignContent sampleDesign() {
   DesignContent d = newDesignContent();
   d.info.push_back({"note", "plan \xe6\xf8\xe5"});
@@ -54,6 +83,11 @@ DesignContent sampleDesign() {
   d.rasters.push_back(sampleRaster(0, "first.tif"));
   d.rasters.push_back(sampleRaster(0, "second.cit"));
   d.rasters.push_back(sampleRaster(5, "other.rle"));
+  // Two elements of model 0 (an application's data; a shape with a linkage), none of model 5.
+  d.models[0].nextPosition = 4;
+  d.elements.push_back(StoredElement{0, 1, sampleElement(66, 0), ""});
+  d.elements.push_back(StoredElement{0, 2, sampleElement(6, 8), ""});
+  d.levels.push_back(StoredLevel{0, 20, "Data \xc3\xa6", {3, 2, 1}, {255, 31, 9}});
   return d;
 }
 
@@ -138,16 +172,32 @@ TEST(DesignFile, DamagedAndForeignFilesAreRefusedWithAReason) {
   };
   const std::vector<Case> cases = {
       {"another program's database", "PRAGMA application_id = 1234", "not a design file"},
-      {"a newer format", "PRAGMA user_version = 2", "unknown format version 2"},
+      {"a newer format", "PRAGMA user_version = 3", "unknown format version 3"},
+      {"no elements table", "DROP TABLE elements", "a table is missing"},
       {"no rasters table", "DROP TABLE rasters", "a table is missing"},
       {"a view in place of a table", "DROP TABLE models; CREATE VIEW models AS SELECT 0 AS id",
        "a table is missing"},
       {"no model", "DELETE FROM models; DELETE FROM rasters", "holds no model"},
       {"a model named by bytes", "UPDATE models SET name = x'41'", "bad model row"},
       {"two models with one identifier",
-       "DROP TABLE models; CREATE TABLE models(id, name, description, is3d);"
-       "INSERT INTO models VALUES(0,'a','',0),(0,'b','',0)",
+       "DROP TABLE models; CREATE TABLE models(id, name, description, is3d, next_position);"
+       "INSERT INTO models VALUES(0,'a','',0,1),(0,'b','',0,1)",
        "bad model row"},
+      {"an element of no model", "UPDATE elements SET model = 99", "unknown model"},
+      {"an element where the model never put one", "UPDATE elements SET position = 7 WHERE position = 2",
+       "never gave"},
+      {"two elements in one place",
+       "DROP TABLE elements; CREATE TABLE elements(model, position, image);"
+       "INSERT INTO elements VALUES(0, 1, x'00'), (0, 1, x'00')",
+       "two elements"},
+      {"an element position that is text",
+       "DROP TABLE elements; CREATE TABLE elements(model, position, image);"
+       "INSERT INTO elements VALUES(0, 'one', x'00')",
+       "bad element row"},
+      {"an element that is a number", "UPDATE elements SET image = 5", "bad element row"},
+      {"a level 64", "UPDATE levels SET id = 64 WHERE id = 20", "bad level row"},
+      {"two levels of one name", "INSERT INTO levels SELECT model, 9, name, 0, 0, 0, 0, 0, 0 FROM levels WHERE id = 20",
+       "two levels"},
       {"a dimension of 2", "UPDATE models SET is3d = 2", "bad model row"},
       {"a short rendering", "UPDATE rasters SET rendering = zeroblob(79)", "wrong size"},
       {"a rendering that is text", "UPDATE rasters SET rendering = 'eighty bytes'", "bad raster row"},
@@ -170,6 +220,56 @@ TEST(DesignFile, DamagedAndForeignFilesAreRefusedWithAReason) {
     EXPECT_NE(error.find(c.reason), std::string::npos) << c.what << ": " << error;
     EXPECT_TRUE(out.models.empty() && out.rasters.empty()) << c.what << ": nothing half-read is given";
   }
+}
+
+TEST(DesignFile, ADamagedElementIsKeptAsItIsAndNamedWhileTheRestOpens) {
+  const struct {
+    const char* sql;
+    const char* reason;
+  } cases[] = {
+      {"UPDATE elements SET image = substr(image, 1, 30) WHERE position = 2", "shorter than an element header"},
+      {"UPDATE elements SET image = CAST(x'4200000010000000' || substr(image, 9) AS BLOB) WHERE position = 1",
+       "size says 16 words"},
+      {"UPDATE elements SET image = 'text' WHERE position = 2", "holds no element image"},
+      {"UPDATE elements SET image = CAST(substr(image, 1, 56) || x'09000000' || substr(image, 61) AS BLOB) "
+       "WHERE position = 2",
+       "vertex count 9"},
+      {"UPDATE elements SET image = CAST(substr(image, 1, 160) || x'ff10334f' || substr(image, 165) AS BLOB) "
+       "WHERE position = 2",
+       "runs past the element's end"},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::uint8_t> bad = alterDesignForTesting(sampleBytes(), c.sql);
+    ASSERT_FALSE(bad.empty()) << c.sql;
+    DesignContent out;
+    std::string error;
+    ASSERT_TRUE(parseDesignFile(bad.data(), bad.size(), &out, &error)) << c.sql << ": " << error;
+    ASSERT_EQ(out.elements.size(), 2u);
+    const StoredElement& damaged = out.elements[c.sql[strlen(c.sql) - 1] == '1' ? 0 : 1];
+    EXPECT_NE(damaged.damage.find(c.reason), std::string::npos) << c.sql << ": " << damaged.damage;
+    // Written back, the damaged row is the same bytes: nothing the user had is lost.
+    std::vector<std::uint8_t> again;
+    ASSERT_TRUE(serializeDesign(out, &again, &error));
+    DesignContent reread;
+    ASSERT_TRUE(parseDesignFile(again.data(), again.size(), &reread, &error));
+    EXPECT_TRUE(reread == out) << c.sql;
+  }
+}
+
+TEST(DesignFile, AFileOfTheFirstFormatOpensWithTheDefaultLevel) {
+  const std::vector<std::uint8_t> old = alterDesignForTesting(
+      sampleBytes(),
+      "DROP TABLE elements; DROP TABLE levels; CREATE TABLE m2 AS SELECT id, name, description, is3d FROM models;"
+      "DROP TABLE models; ALTER TABLE m2 RENAME TO models; PRAGMA user_version = 1");
+  ASSERT_FALSE(old.empty());
+  DesignContent out;
+  std::string error;
+  ASSERT_TRUE(parseDesignFile(old.data(), old.size(), &out, &error)) << error;
+  EXPECT_EQ(out.rasters.size(), 3u);
+  EXPECT_TRUE(out.elements.empty());
+  ASSERT_EQ(out.levels.size(), 2u) << "one per model";
+  EXPECT_EQ(out.levels[0].name, "Default");
+  EXPECT_EQ(out.models[1].nextPosition, kFirstFilePosition);
 }
 
 TEST(DesignFile, BytesThatAreNoDatabaseAreRefused) {

@@ -76,7 +76,7 @@ TEST_F(Fences, ApplicationsReadNoVerticesWithoutAFenceAndTheClosedPolygonWithOne
   EXPECT_TRUE(fenceAsRead(&status).empty());
   EXPECT_EQ(journal().last("fence")->text, "cleared");
   // Not a linear element: refused, no vertices.
-  shape->buf[0] = 17 << 8;
+  shape->ehdr.typeWord = TEXT_ELM;
   int count = -1;
   DPoint3d out[4];
   EXPECT_EQ(mdlLinear_extract(out, &count, shape.get(), nullptr), MDLERR_BADELEMENT);

@@ -66,7 +66,7 @@ TEST_F(System, CallsDecodeTheirSignature) {
 TEST_F(System, UnknownSignaturesAndDeadDescriptorsCallNothing) {
   EXPECT_EQ(dlmSystem_callAnyFunction(nullptr, reinterpret_cast<void*>(noArguments), "IX"), MDLERR_BADARG);
   EXPECT_EQ(journal().last("text")->text, "dlmSystem_callAnyFunction: unknown argument signature \"IX\"\n");
-  EXPECT_EQ(dlmSystem_callAnyFunction(nullptr, reinterpret_cast<void*>(noArguments), "IIIIIII"),
+  EXPECT_EQ(dlmSystem_callAnyFunction(nullptr, reinterpret_cast<void*>(noArguments), "IIIIIIII"),
             MDLERR_BADARG);
   EXPECT_EQ(dlmSystem_callAnyFunction(nullptr, nullptr, ""), MDLERR_BADARG);
   Application* app = addApplication("gone", "", "");

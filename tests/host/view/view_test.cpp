@@ -111,8 +111,9 @@ TEST_F(Views, BadElementsAndArgumentsAreRefused) {
 
   clearElement(*element);
   EXPECT_EQ(mdlElement_display(element.get(), 0), MDLERR_BADARG);
-  element->buf[0] = SHAPE_ELM << 8;
-  element->buf[18] = 60000;  // a vertex count the image cannot hold
+  element->ehdr.typeWord = SHAPE_ELM;
+  element->ehdr.sizeWords = element->ehdr.attrOffset = 40;
+  element->buf[28] = 60000;  // a vertex count (byte 56) the image cannot hold
   EXPECT_EQ(mdlElement_display(element.get(), 0), MDLERR_BADARG);
   EXPECT_EQ(journal().size(), 0u);
 }

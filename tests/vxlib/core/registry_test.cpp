@@ -270,7 +270,9 @@ TEST_F(Registry, TheInstallationFolderIsProposedThreeLevelsAboveTheApplicationsF
 
 TEST_F(Registry, TheProposalNamesTheFolderTheApplicationAndTheSiteFile) {
   host::undefineVariable("VX_DIR");
-  host::defineVariable("_USTN_SITE", "/site/", host::kCfgLevelUser);
+  // A site folder built from another variable is named as the path it stands for.
+  host::defineVariable("SITE_ROOT", "/", host::kCfgLevelUser);
+  host::defineVariable("_USTN_SITE", "$(SITE_ROOT)site/", host::kCfgLevelUser);
   Application* app = addApp("Named", "/a/b/c/d/e/libNamed.so");
   host::queueAnswer("cancel");
   start(app);
