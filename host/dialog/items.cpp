@@ -10,7 +10,7 @@
 #include "common/text.hpp"
 #include "host/dialog/dispatch.hpp"
 #include "host/dialog/manager.hpp"
-#include "host/resource/files.hpp"
+#include "host/resource/openfiles.hpp"
 #include "host/resource/store.hpp"
 #include "host/system/publish.hpp"
 #include "host/system/registry.hpp"

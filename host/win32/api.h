@@ -118,8 +118,9 @@ int mdlWin32_enumPrinters(Win32PrinterInfo* printers, int maxPrinters, int flags
 
 /* ---- Registry ---------------------------------------------------------------------------------------
  * Two stores of named values under keys ("Software\\Maker\\Program": '\\' or '/' separates key
- * names, compared case-insensitively), kept in files under the host's settings folder and written
- * atomically. */
+ * names, compared case-insensitively; value names too), kept in one SQLite file beside the user
+ * preference file ("registry.db" in the folder of MS_USERPREF), written atomically. A file there
+ * that is no registry is never overwritten. */
 #define WIN32_REGISTRY_CURRENT_USER 1
 #define WIN32_REGISTRY_LOCAL_MACHINE 2
 /* Value types. */
