@@ -42,8 +42,14 @@ struct Instance {
   Application* owner = nullptr;
 };
 
+// Instance numbers are never given twice in a process, not even after the host starts over, so
+// a number an application kept from before is refused rather than taken for another's.
+unsigned int& nextInstanceId() {
+  static unsigned int id = 1;
+  return id;
+}
+
 struct State {
-  unsigned int nextId = 1;
   unsigned long nextTransaction = 1;
   std::map<unsigned int, Instance> instances;
   std::vector<std::unique_ptr<DdeStringHandle>> strings;
@@ -105,12 +111,16 @@ unsigned int mdlWin32_DdeInitialize(unsigned int* instanceId, DdeCallbackFunc ca
                                     unsigned int /*reserved*/) {
   using namespace pixmend::host;
   if (instanceId == nullptr) return DDE_DMLERR_INVALIDPARAMETER;
-  if (callback == nullptr || *instanceId != 0) {
+  State& s = state();
+  if (callback == nullptr || (*instanceId != 0 && s.instances.count(*instanceId) == 0)) {
     *instanceId = 0;
     return DDE_DMLERR_INVALIDPARAMETER;
   }
-  State& s = state();
-  const unsigned int id = s.nextId++;
+  if (*instanceId != 0) {  // the instance again: its callback is the one given now
+    s.instances[*instanceId].callback = callback;
+    return DDE_DMLERR_NO_ERROR;
+  }
+  const unsigned int id = nextInstanceId()++;
   s.instances[id] = Instance{callback, currentApplication()};
   *instanceId = id;
   return DDE_DMLERR_NO_ERROR;

@@ -92,8 +92,11 @@ extern "C" {
 
 int vxlibWin32_DdeInitialize(const char* service, const char* topic) {
   Link& l = link();
-  // A failed registration is not reported by itself: the steps after it fail.
-  if (l.instance == 0) mdlWin32_DdeInitialize(&l.instance, callback, 0, 0);
+  // A failed registration is not reported by itself: the steps after it fail. An instance the
+  // host has ended (it starts over) is registered anew.
+  if (mdlWin32_DdeInitialize(&l.instance, callback, 0, 0) != DDE_DMLERR_NO_ERROR && l.instance == 0)
+    mdlWin32_DdeInitialize(&l.instance, callback, 0, 0);
+  l.conversation = nullptr;
   l.service = mdlWin32_DdeCreateStringHandle(l.instance, service, DDE_CP_WINANSI);
   l.topic = mdlWin32_DdeCreateStringHandle(l.instance, topic, DDE_CP_WINANSI);
   if (l.service == nullptr || l.topic == nullptr) return VXLIB_ERROR;

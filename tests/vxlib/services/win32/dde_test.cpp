@@ -120,6 +120,10 @@ TEST_F(SpreadsheetLink, NoSuchServiceAndCommandsTheSpreadsheetRefuses) {
   send("[FORMULA(\"unterminated)]");
   EXPECT_EQ(texts("dde").back().rfind("Excel refused: unterminated text", 0), 0u) << texts("dde").back();
   EXPECT_EQ(readAll(path("not.xlsx")), "PK but no workbook");
+  // The host starts over (its instances end): the link registers anew instead of failing for good.
+  host::resetHost();
+  EXPECT_EQ(vxlibWin32_DdeInitialize("Excel", "system"), 0);
+  EXPECT_EQ(texts("dde").back(), "connected to Excel|system");
 }
 
 TEST_F(SpreadsheetLink, CallbackAnswers) {
