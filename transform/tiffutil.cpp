@@ -21,12 +21,15 @@
 
 #include "bitmap/bitmap.hpp"
 #include "bitmap/selection.hpp"
+#include "common/filedelete.hpp"
 #include "host/output/api.h"
 #include "include/pixmend/vxdll.h"
 #include "transform/replacefile.hpp"
 #include "transform/tiffreport.hpp"
 
 namespace {
+
+using pixmend::hasWriteBit;
 
 // Messages of one call shown at most (then a count of the rest).
 constexpr int kShownMessages = 8;
@@ -39,10 +42,6 @@ struct Messages : pixmend::TiffReport {
     return options != nullptr ? TIFFOpenExt(path, mode, options) : nullptr;
   }
 };
-
-bool hasWriteBit(const struct stat& st) {
-  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-}
 
 bool readWhole(const char* path, std::vector<unsigned char>& bytes) {
   std::FILE* f = std::fopen(path, "rb");
@@ -165,14 +164,6 @@ PIXMEND_API void VXDllInvertRaster(unsigned char* bitmap, int width, int height)
   }
 }
 
-PIXMEND_API int VXDllDeleteFile(const char* path) {
-  if (path == nullptr) return 0;
-  // As on the platform this comes from, a read-only file is not deleted; we run as root, whom
-  // the permission bits would not stop, so the bits are checked here.
-  struct stat st {};
-  if (::lstat(path, &st) != 0 || S_ISDIR(st.st_mode)) return 0;
-  if (S_ISREG(st.st_mode) && !hasWriteBit(st)) return 0;
-  return ::unlink(path) == 0 ? 1 : 0;
-}
+PIXMEND_API int VXDllDeleteFile(const char* path) { return pixmend::deleteFileUnlessReadOnly(path); }
 
 }  // extern "C"

@@ -107,6 +107,10 @@ int mdlPlotFile_close(PlotFile* file);
  * when the file is not a readable file; MDLERR_NOPRINTSERVER; MDLERR_NOSUCHPRINTER;
  * MDLERR_PRINTREFUSED. */
 int mdlPlot_printFile(const char* printer, const char* fileName, int copies, const char* title);
+/* The system printer: the printing system's default printer, into `name` (`size` bytes, always
+ * terminated). 0; MDLERR_NOSUCHPRINTER when there is none or no print server answers (`name` is
+ * then ""); MDLERR_TOOLARGE when it is cut to fit; MDLERR_BADARG. */
+int mdlPlot_getSystemPrinterName(char* name, int size);
 
 #ifdef __cplusplus
 }

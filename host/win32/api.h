@@ -65,9 +65,11 @@ typedef unsigned long (*DdeCallbackFunc)(unsigned int type, unsigned int format,
                                          DdeStringHandle* string2, DdeDataHandle* data, unsigned long data1,
                                          unsigned long data2);
 
-/* Registers the calling application as a DDE client: *instanceId (in: 0) gets its instance.
+/* Registers the calling application as a DDE client: *instanceId (in: 0) gets its instance; an
+ * instance it has already (in: its number) keeps it with `callback` as its callback.
  * `commandFlags` 0 lets every callback come; `reserved`: pass 0. DDE_DMLERR_NO_ERROR, or
- * DDE_DMLERR_INVALIDPARAMETER (*instanceId then 0). */
+ * DDE_DMLERR_INVALIDPARAMETER for no callback or an instance the host does not know (ended, or
+ * never given; *instanceId then 0). */
 unsigned int mdlWin32_DdeInitialize(unsigned int* instanceId, DdeCallbackFunc callback,
                                     unsigned int commandFlags, unsigned int reserved);
 /* Ends the instance: its conversations are disconnected and its handles freed. Non-zero on
@@ -118,8 +120,9 @@ int mdlWin32_enumPrinters(Win32PrinterInfo* printers, int maxPrinters, int flags
 
 /* ---- Registry ---------------------------------------------------------------------------------------
  * Two stores of named values under keys ("Software\\Maker\\Program": '\\' or '/' separates key
- * names, compared case-insensitively), kept in files under the host's settings folder and written
- * atomically. */
+ * names, compared case-insensitively; value names too), kept in one SQLite file beside the user
+ * preference file ("registry.db" in the folder of MS_USERPREF), written atomically. A file there
+ * that is no registry is never overwritten. */
 #define WIN32_REGISTRY_CURRENT_USER 1
 #define WIN32_REGISTRY_LOCAL_MACHINE 2
 /* Value types. */

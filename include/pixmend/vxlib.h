@@ -391,6 +391,45 @@ typedef int (*VxlibPlotFenceFunction)(MSElement *shape, int filePosition, DgnMod
  * model and of each reference shown as found, displayed and locatable. Returns 0. */
 PIXMEND_API int vxlibUtil_findAllPlotFence(VxlibPlotFenceFunction function, void *userArgument);
 
+/* ---- Win32: the spreadsheet link, printers, commands, the registry, network and short names ---
+ * One conversation with the spreadsheet program at a time, kept by the library; every call comes
+ * from the host's one thread. */
+
+/* Opens the conversation with `service` on `topic` ("Excel", "system"). 0, or VXLIB_ERROR when a
+ * name or the connection could not be made. */
+PIXMEND_API int vxlibWin32_DdeInitialize(const char *service, const char *topic);
+/* Ends the open conversation: the host's result, 0 when none was open. */
+PIXMEND_API int vxlibWin32_DdeDisconnect(void);
+/* Sends one macro command ("[SAVE()]") and waits at most 5 seconds for it to be carried out. */
+PIXMEND_API void vxlibWin32_DdeSendMessage(const char *command);
+/* Replaces `placeholder` by `value` in the spreadsheet. Unless the placeholder holds "file",
+ * "time" or "date", every '.' of `value` is first replaced, in the caller's buffer, by the
+ * decimal character of the print settings. */
+PIXMEND_API void vxlibWin32_DdeReplaceText(const char *placeholder, char *value);
+/* The printers of other machines: a new list (the caller destroys it) of two strings per
+ * printer, its name and "server\\share" (or its device); info field 1 of the second string is 1
+ * for the system printer. Null when there are no printers at all. */
+PIXMEND_API StringList *vxlibWin32_findWindowsPrinterNames(void);
+/* Runs "command arguments" (arguments may be null) through the command interpreter and returns
+ * its status; -1 when the line does not fit its 1024 bytes (nothing is run). */
+PIXMEND_API int vxlibWin32_execCommand(const char *command, const char *arguments);
+/* Starts "command arguments" at idle priority and waits until it ends. Non-zero when it could
+ * be started (and has ended), 0 otherwise. `showWindow` has no effect here. */
+PIXMEND_API int vxlibWin32_execCommandAndWait(const char *command, const char *arguments, int showWindow);
+/* Reads a registry value of the current user, else of the machine: its type into *typeOut (may be
+ * null), its bytes into `data` (`dataSize` bytes of room). The number of bytes read; 0 when the
+ * key or value is missing or does not fit. */
+PIXMEND_API unsigned long vxlibWin32_getRegistryValue(const char *subKey, const char *valueName, unsigned long *typeOut,
+                                                      void *data, unsigned long dataSize);
+/* The universal name "//server/share/rest" of a path on a network mount into `universalOut`
+ * (260 bytes). 1, or 0 for a local path. */
+PIXMEND_API int vxlibWin32_getGetUniversalFileName(const char *path, char *universalOut);
+/* Deletes a file (VXDllDeleteFile): non-zero when it was deleted; a read-only file is not. */
+PIXMEND_API int vxlibFile_delete(const char *path);
+/* The short form of an existing path (here the path itself), in a static buffer that the next
+ * call overwrites; "" when there is nothing at that path. */
+PIXMEND_API char *vxlibFile_GetShortPathName(const char *path);
+
 /* ---- Print, Ps, Hpgl, Pcl, Ascii: plot files and printing -------------------------------------
  *
  * Four drivers write drawings to plot files: PostScript, HP-GL, PCL 5 with HP-GL/2, and a text
