@@ -114,6 +114,45 @@ inline bool isTable(sqlite3* db, const char* name) {
   return type != nullptr && std::strcmp(reinterpret_cast<const char*>(type), "table") == 0;
 }
 
+// What a file of ours must be to be read: its kind as messages name it ("resource file"), its
+// largest size, the application id in its header, the format versions read, the longest text or
+// blob, and how its copy is opened.
+struct FileKind {
+  const char* name;
+  std::size_t maxBytes;
+  long long applicationId;
+  long long firstVersion, lastVersion;
+  int maxLength;
+  Copy how;
+};
+
+// Opens a copy of a whole file's bytes as a database of that kind, guarded by `budget` (which must
+// outlive it): null with the reason in *error ("not a design file", "file too large for a design
+// file", "design file of an unknown format version 9") unless it is one; its version in *version.
+inline Db openFile(const std::uint8_t* bytes, std::size_t size, const FileKind& kind, StepBudget* budget,
+                   long long* version, std::string* error) {
+  const std::string name = kind.name;
+  auto refuse = [&](std::string why) {
+    if (error != nullptr) *error = std::move(why);
+    return Db();
+  };
+  if (size > kind.maxBytes) return refuse("file too large for a " + name);
+  if (size < 100 || std::memcmp(bytes, "SQLite format 3", 16) != 0) return refuse("not a " + name);
+  Db db = openCopy(bytes, size, kind.how);
+  if (!db) return refuse("not a " + name);
+  guard(db.get(), kind.maxLength, budget);
+  long long appId = 0;
+  *version = 0;
+  if (!intPragma(db.get(), "PRAGMA application_id", &appId) || appId != kind.applicationId) {
+    return refuse("not a " + name);
+  }
+  if (!intPragma(db.get(), "PRAGMA user_version", version) || *version < kind.firstVersion ||
+      *version > kind.lastVersion) {
+    return refuse(name + " of an unknown format version " + std::to_string(*version));
+  }
+  return db;
+}
+
 // The whole database as the bytes of its file; false when memory runs out.
 inline bool serialize(sqlite3* db, std::vector<std::uint8_t>* out) {
   sqlite3_int64 size = 0;

@@ -478,22 +478,15 @@ DesignContent newDesignContent() {
 
 bool parseDesignFile(const std::uint8_t* bytes, std::size_t size, DesignContent* out, std::string* error) {
   *out = DesignContent();
-  if (size > kMaxDesignFileBytes) return fail(error, "file too large for a design file");
-  if (size < 100 || std::memcmp(bytes, "SQLite format 3", 16) != 0) return fail(error, "not a design file");
   // A file last written in write-ahead-log mode holds everything up to its last checkpoint in its
   // own pages (readDesignFile refuses one whose log beside it may hold more).
   sqlite::StepBudget budget{kProgressUnits};  // outlives the database it guards
-  Db db = sqlite::openCopy(bytes, size, sqlite::Copy::ReadOnlyIgnoringLog);
-  if (!db) return fail(error, "not a design file");
-  sqlite::guard(db.get(), static_cast<int>(std::max<std::size_t>(kMaxDesignText, MAX_ELEMENT_SIZE) * 2), &budget);
-  long long appId = 0, version = 0;
-  if (!sqlite::intPragma(db.get(), "PRAGMA application_id", &appId) || appId != kApplicationId) {
-    return fail(error, "not a design file");
-  }
-  if (!sqlite::intPragma(db.get(), "PRAGMA user_version", &version) || version < kFirstFormatVersion ||
-      version > kFormatVersion) {
-    return fail(error, "design file of an unknown format version " + std::to_string(version));
-  }
+  const sqlite::FileKind kind{"design file", kMaxDesignFileBytes, kApplicationId, kFirstFormatVersion, kFormatVersion,
+                              static_cast<int>(std::max<std::size_t>(kMaxDesignText, MAX_ELEMENT_SIZE) * 2),
+                              sqlite::Copy::ReadOnlyIgnoringLog};
+  long long version = 0;
+  Db db = sqlite::openFile(bytes, size, kind, &budget, &version, error);
+  if (!db) return false;
   if (!sqlite::isTable(db.get(), "info") || !sqlite::isTable(db.get(), "models") ||
       !sqlite::isTable(db.get(), "rasters") ||
       (version >= 2 && (!sqlite::isTable(db.get(), "elements") || !sqlite::isTable(db.get(), "levels")))) {

@@ -91,19 +91,12 @@ std::string typeName(ResourceType type) {
 
 bool parseResourceFile(const std::uint8_t* bytes, std::size_t size, ResourceData* out, std::string* error) {
   *out = ResourceData();
-  if (size > kMaxResourceFileBytes) return fail(error, "file too large for a resource file");
-  if (size < 100 || std::memcmp(bytes, "SQLite format 3", 16) != 0) return fail(error, "not a resource file");
   sqlite::StepBudget budget{kProgressUnits};  // outlives the database it guards
-  Db db = sqlite::openCopy(bytes, size, sqlite::Copy::ReadOnly);
-  if (!db) return fail(error, "not a resource file");
-  sqlite::guard(db.get(), static_cast<int>(kMaxResourceBytes), &budget);
-  long long appId = 0, version = 0;
-  if (!sqlite::intPragma(db.get(), "PRAGMA application_id", &appId) || appId != kApplicationId) {
-    return fail(error, "not a resource file");
-  }
-  if (!sqlite::intPragma(db.get(), "PRAGMA user_version", &version) || version != kFormatVersion) {
-    return fail(error, "resource file of an unknown format version " + std::to_string(version));
-  }
+  const sqlite::FileKind kind{"resource file", kMaxResourceFileBytes, kApplicationId, kFormatVersion, kFormatVersion,
+                              static_cast<int>(kMaxResourceBytes), sqlite::Copy::ReadOnly};
+  long long version = 0;
+  Db db = sqlite::openFile(bytes, size, kind, &budget, &version, error);
+  if (!db) return false;
   if (!sqlite::isTable(db.get(), "info") || !sqlite::isTable(db.get(), "resources")) {
     return fail(error, "damaged resource file");
   }
