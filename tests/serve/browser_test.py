@@ -380,7 +380,7 @@ def main():
     assert replay.stdout == journal, "the replay's journal differs"
     assert pixels(pixmend, replayed, "drawing.tif") == pixels(pixmend, served, "drawing.tif")
     shutil.rmtree(work, ignore_errors=True)
-    print("passed: select, smart delete by two clicks, undo, quit, and the recording replayed; screenshot " + shot)
+    print("passed: select, smart delete by two clicks, undo, a rectangle copy, a rotation by 30 degrees typed in the tool settings, undo, quit, and the recording replayed; screenshot " + shot)
     return 0
 
 
