@@ -9,6 +9,8 @@
 
 #include <deque>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -116,7 +118,11 @@ class SmartSession : public ::testing::Test {
                                 PIXMEND_BUILD_DIR "/bin/pixmend' run '" PIXMEND_SOURCE_DIR
                                                   "/tests/sessions/" +
                                 name + ".pms' > journal.txt 2>&1";
-    return std::system(command.c_str()) == 0;
+    const int status = std::system(command.c_str());
+    if (status == 0) return true;
+    std::ifstream journal(dir_.file("journal.txt"));
+    ADD_FAILURE() << name << " ended with status " << status << "; its journal:\n" << std::string(std::istreambuf_iterator<char>(journal), {});
+    return false;
   }
   std::string file(const std::string& name) const { return dir_.file(name); }
   void expectNoTemporaryFiles() const {
