@@ -190,11 +190,7 @@ int mdlColorDescr_getRgb(RgbColorDef* rgb, const MSColorDescr* descr);
 /* ---- Element images in the design ------------------------------------------------------------------
  * The layout (ElementHeader, MSElement) is in host/types.h. */
 
-/* Element types beside those of host/view/api.h. */
-#define CELL_HEADER_ELM 2
-#define TEXT_NODE_ELM 7
-#define CMPLX_SHAPE_ELM 14
-#define TEXT_ELM 17
+/* Element types beside those of host/view/api.h (which draws cells, texts and complex shapes). */
 #define APPLICATION_DATA_ELM 66 /* non-graphic: carries an application's bytes, never drawn */
 
 /* Element classes. */

@@ -38,6 +38,11 @@ int mdlView_updateSingle(int view);
 #define LINE_ELM 3
 #define LINE_STRING_ELM 4
 #define SHAPE_ELM 6
+/* The complex and text types the views draw (created through host/design/api.h). */
+#define CELL_HEADER_ELM 2
+#define TEXT_NODE_ELM 7
+#define CMPLX_SHAPE_ELM 14
+#define TEXT_ELM 17
 #define MAX_VERTICES 5000
 
 /* Draw modes of mdlElement_display; any value is journaled as given. */

@@ -35,7 +35,95 @@ std::string checkLinear(const std::uint8_t* b, std::size_t attrBytes, int type) 
   return "";
 }
 
+// Every double from `from` to `to` is finite.
+bool finiteDoubles(const std::uint8_t* b, std::size_t from, std::size_t to) {
+  for (std::size_t at = from; at + 8 <= to; at += 8) {
+    if (!std::isfinite(le::getDouble(b + at))) return false;
+  }
+  return true;
+}
+
+// The fixed part of an ellipse, arc, text, text node, complex shape or cell header, and the counts
+// it holds, against the bytes before its linkages.
+std::string checkFixed(const std::uint8_t* b, std::size_t attrBytes, int type) {
+  const std::size_t fixed = fixedBytes(type);
+  if (attrBytes < fixed) return "its fixed fields need " + words(fixed / 2) + " before its linkages";
+  switch (type) {
+    case ELLIPSE_ELM:
+    case ARC_ELM:
+      if (attrBytes != fixed) return "an ellipse or arc with words after its fixed fields";
+      if (!finiteDoubles(b, kPrimaryAxis, fixed)) return "a coordinate that is not a number";
+      if (!(le::getDouble(b + kPrimaryAxis) > 0) || !(le::getDouble(b + kSecondaryAxis) > 0)) return "an axis that is not positive";
+      return "";
+    case TEXT_ELM: {
+      const std::uint32_t count = le::get32(b + kTextCount);
+      if (count > kMaxTextChars) return "a text of " + std::to_string(count) + " characters";
+      if (attrBytes != kTextChars + static_cast<std::size_t>(count) * 2) return "its character count " + std::to_string(count) + " does not fill its words";
+      return finiteDoubles(b, kCharWidth, kTextCount) ? "" : "a coordinate that is not a number";
+    }
+    case TEXT_NODE_ELM:
+      return finiteDoubles(b, kCharWidth, kTextCount) ? "" : "a coordinate that is not a number";
+    case CELL_HEADER_ELM: {
+      const std::uint32_t name = le::get32(b + kCellNameLength), description = le::get32(b + kCellDescriptionLength);
+      if (name > kMaxCellNameChars || description > kMaxCellNameChars) return "a cell name or description longer than 512 characters";
+      if (attrBytes != kCellNames + (static_cast<std::size_t>(name) + description) * 2) return "its name and description do not fill its words";
+      return finiteDoubles(b, kCellOrigin, kCellNames) ? "" : "a coordinate that is not a number";
+    }
+    default:
+      return "";
+  }
+}
+
 }  // namespace
+
+std::size_t fixedBytes(int type) {
+  switch (type) {
+    case LINE_ELM:
+    case LINE_STRING_ELM:
+    case SHAPE_ELM:
+      return kVertices;
+    case ELLIPSE_ELM:
+      return kEllipseBytes;
+    case ARC_ELM:
+      return kArcBytes;
+    case TEXT_ELM:
+      return kTextChars;
+    case TEXT_NODE_ELM:
+      return kTextNodeBytes;
+    case CMPLX_SHAPE_ELM:
+      return kComplexBytes;
+    case CELL_HEADER_ELM:
+      return kCellNames;
+    default:
+      return isGraphicType(type) ? kDisplayBytes : kHeaderBytes;
+  }
+}
+
+double getDouble(const MSElement& e, std::size_t offset) {
+  return le::getDouble(bytes(e) + offset);
+}
+
+void putDouble(MSElement& e, std::size_t offset, double value) {
+  le::putDouble(reinterpret_cast<std::uint8_t*>(e.buf) + offset, value);
+}
+
+DPoint3d getPoint(const MSElement& e, std::size_t offset) {
+  return {getDouble(e, offset), getDouble(e, offset + 8), getDouble(e, offset + 16)};
+}
+
+void putPoint(MSElement& e, std::size_t offset, const DPoint3d& p) {
+  putDouble(e, offset, p.x), putDouble(e, offset + 8, p.y), putDouble(e, offset + 16, p.z);
+}
+
+RotMatrix getRotation(const MSElement& e, std::size_t offset) {
+  RotMatrix r{};
+  for (int i = 0; i < 9; ++i) r.form3d[i / 3][i % 3] = getDouble(e, offset + static_cast<std::size_t>(i) * 8);
+  return r;
+}
+
+void putRotation(MSElement& e, std::size_t offset, const RotMatrix& r) {
+  for (int i = 0; i < 9; ++i) putDouble(e, offset + static_cast<std::size_t>(i) * 8, r.form3d[i / 3][i % 3]);
+}
 
 bool isGraphicType(int type) {
   switch (type) {
@@ -126,10 +214,8 @@ std::string checkImage(const std::uint8_t* b, std::size_t size, std::size_t maxB
   if (attrBytes < fixed || attrBytes > size) {
     return "its attribute offset " + words(le::get32(b + kAttrOffset)) + " lies outside its own words";
   }
-  if (isLinearType(type)) {
-    std::string why = checkLinear(b, attrBytes, type);
-    if (!why.empty()) return why;
-  }
+  std::string why = isLinearType(type) ? checkLinear(b, attrBytes, type) : checkFixed(b, attrBytes, type);
+  if (!why.empty()) return why;
   for (std::size_t at = attrBytes; at < size;) {
     if (at + kLinkageHeaderBytes > size) return "a linkage shorter than its header at byte " + std::to_string(at);
     const std::size_t length = static_cast<std::size_t>(linkageWords(le::get16(b + at))) * 2;
