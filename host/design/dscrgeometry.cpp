@@ -259,7 +259,8 @@ int mdlElmdscr_transform(MSElementDescr* descr, const Transform* transform) {
     return true;
   });
   if (!done) return MDLERR_BADARG;
-  for (auto& [node, storage] : changed) node->storage = std::move(storage);
+  // Copied into the nodes' own storage: a caller's pointer to an image stays valid.
+  for (const auto& [node, storage] : changed) std::copy(storage.begin(), storage.end(), node->storage.begin());
   settleHeaders(descr, descr->parent != nullptr);
   return SUCCESS;
 }

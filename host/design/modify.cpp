@@ -5,7 +5,7 @@
 // its node: a function that broke it gets its old image back and the call says MDLERR_BADELEMENT
 // (a broken image would otherwise reach the design or the views). An answer the host does not
 // know counts as ERROR: the element stays as it was.
-#include <cstring>
+#include <algorithm>
 
 #include "host/design/api.h"
 #include "host/design/nodes.hpp"
@@ -61,11 +61,12 @@ void modifyChain(Node* link, MSElementDescr* parent, Run& run) {
       if (soundNode(n)) {
         run.changed = true;
       } else {
-        n->storage = before;
+        std::copy(before.begin(), before.end(), n->storage.begin());
         run.refused = true;
       }
     } else if (answer != MODIFY_STATUS_REPLACE) {
-      n->storage = before;  // NOCHANGE, ERROR, or an answer with no descriptor to take
+      // NOCHANGE, ERROR, or an answer with no descriptor to take.
+      std::copy(before.begin(), before.end(), n->storage.begin());
     }
     if (n->first != nullptr) modifyChain(&n->first, n, run);
     link = &n->next;
