@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "host/design/api.h"
 #include "host/lifecycle.hpp"
 #include "host/view/api.h"
 #include "host/view/currtrans.hpp"
@@ -116,6 +117,9 @@ TEST_F(Conics, AnEllipseTakesItsTemplatesLevelAndSymbologyEvenFromItself) {
   EXPECT_EQ(el::get32(*arc, el::kWeight), 3u);
   EXPECT_EQ(el::get32(*arc, el::kStyle), 2u);
   EXPECT_EQ(el::get32(*arc, el::kConicFill), 1u);
+  EXPECT_EQ(mdlElement_isFilled(arc.get()), 1);
+  ASSERT_EQ(mdlArc_create(arc.get(), arc.get(), &centre, 2, 1, nullptr, 0, 1), 0);
+  EXPECT_EQ(mdlElement_isFilled(arc.get()), 0);  // an arc has nothing to fill
 }
 
 TEST(Rotations, StandardViewsAreRotationsThatShowTheirSide) {
