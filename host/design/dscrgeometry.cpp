@@ -14,6 +14,7 @@
 #include "host/view/geometry.hpp"
 #include "host/view/layout.hpp"
 #include "host/view/textbox.hpp"
+#include "host/view/view.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -29,18 +30,6 @@ void widen(const DPoint3d& p, bool* any, DPoint3d* low, DPoint3d* high) {
   }
   low->x = std::min(low->x, p.x), low->y = std::min(low->y, p.y), low->z = std::min(low->z, p.z);
   high->x = std::max(high->x, p.x), high->y = std::max(high->y, p.y), high->z = std::max(high->z, p.z);
-}
-
-geo::Curve curveOf(const MSElement& e) {
-  const RotMatrix r = el::getRotation(e, el::kRotation);
-  geo::Curve c;
-  c.centre = el::getPoint(e, el::kCentre);
-  c.u = geo::scaled(geo::column(r, 0), el::getDouble(e, el::kPrimaryAxis));
-  c.v = geo::scaled(geo::column(r, 1), el::getDouble(e, el::kSecondaryAxis));
-  const bool arc = el::typeOf(e) == ARC_ELM;
-  c.start = arc ? el::getDouble(e, el::kStartAngle) : 0;
-  c.sweep = arc ? el::getDouble(e, el::kSweepAngle) : 2 * 3.14159265358979323846;
-  return c;
 }
 
 // Turns the axes `r` (columns) by the linear map `m`: the new orthonormal, right-handed axes,
@@ -72,7 +61,7 @@ void transformVertices(MSElement& e, const Transform& t) {
 }
 
 bool transformCurve(MSElement& e, const Transform& t) {
-  geo::Curve c = curveOf(e);
+  geo::Curve c = elementCurve(e);
   const RotMatrix m = geo::linearPart(t);
   c.centre = geo::transformPoint(t, c.centre);
   c.u = geo::apply(m, c.u);
@@ -193,7 +182,7 @@ bool addElementRange(const MSElement& e, bool hasComponents, bool* any, DPoint3d
     case ELLIPSE_ELM:
     case ARC_ELM: {
       DPoint3d lo{}, hi{};
-      geo::curveRange(curveOf(e), &lo, &hi);
+      geo::curveRange(elementCurve(e), &lo, &hi);
       widen(lo, any, low, high);
       widen(hi, any, low, high);
       return true;

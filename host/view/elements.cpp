@@ -79,18 +79,6 @@ void readSymbology(const MSElement& element, ElementInfo* info) {
   info->style = style >= 0 && style <= 7 ? style : 0;
 }
 
-geometry::Curve curveOf(const MSElement& element) {
-  const RotMatrix r = el::getRotation(element, el::kRotation);
-  geometry::Curve c;
-  c.centre = el::getPoint(element, el::kCentre);
-  c.u = geometry::scaled(geometry::column(r, 0), el::getDouble(element, el::kPrimaryAxis));
-  c.v = geometry::scaled(geometry::column(r, 1), el::getDouble(element, el::kSecondaryAxis));
-  const bool arc = el::typeOf(element) == ARC_ELM;
-  c.start = arc ? el::getDouble(element, el::kStartAngle) : 0;
-  c.sweep = arc ? el::getDouble(element, el::kSweepAngle) : 2 * 3.14159265358979323846;
-  return c;
-}
-
 std::string formatPoint(const DPoint3d& p) {
   std::string text = formatNumber(p.x) + "," + formatNumber(p.y);
   if (p.z != 0) text += "," + formatNumber(p.z);
@@ -131,6 +119,18 @@ void startFromTemplate(MSElement& out, const MSElement* templ, int type, std::si
   el::put32(out, el::kStyle, symbology[2]);
 }
 
+geometry::Curve elementCurve(const MSElement& element) {
+  const RotMatrix r = el::getRotation(element, el::kRotation);
+  geometry::Curve c;
+  c.centre = el::getPoint(element, el::kCentre);
+  c.u = geometry::scaled(geometry::column(r, 0), el::getDouble(element, el::kPrimaryAxis));
+  c.v = geometry::scaled(geometry::column(r, 1), el::getDouble(element, el::kSecondaryAxis));
+  const bool arc = el::typeOf(element) == ARC_ELM;
+  c.start = arc ? el::getDouble(element, el::kStartAngle) : 0;
+  c.sweep = arc ? el::getDouble(element, el::kSweepAngle) : 2 * 3.14159265358979323846;
+  return c;
+}
+
 bool closedOutline(const ElementInfo& info) {
   return info.type == SHAPE_ELM || info.type == ELLIPSE_ELM || info.type == CMPLX_SHAPE_ELM;
 }
@@ -163,7 +163,7 @@ std::optional<ElementInfo> readElement(const MSElement& element) {
   readSymbology(element, &info);
   if (info.type == ELLIPSE_ELM || info.type == ARC_ELM) {
     info.filled = info.type == ELLIPSE_ELM && el::get32(element, el::kConicFill) != 0;
-    info.outline.push_back({{}, curveOf(element)});
+    info.outline.push_back({{}, elementCurve(element)});
     return info;
   }
   if (info.type == TEXT_ELM) {

@@ -53,6 +53,8 @@ std::optional<ElementInfo> readElement(const MSElement& element);
 std::optional<ElementInfo> readComplexShape(const MSElement& header, const std::vector<const MSElement*>& components);
 // Journals and keeps what mdlElement_display shows (on "display", or "dynamics" in dynamics).
 void displayElementInfo(const ElementInfo& info, int drawMode);
+// The curve of an ellipse or arc image (checked, or built by the host).
+geometry::Curve elementCurve(const MSElement& element);
 // Whether the element draws as a closed outline (shapes, ellipses, complex shapes).
 bool closedOutline(const ElementInfo& info);
 
