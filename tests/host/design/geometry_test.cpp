@@ -10,6 +10,9 @@
 #include "host/design/api.h"
 #include "host/design/design.hpp"
 #include "host/lifecycle.hpp"
+#include "host/output/journal.hpp"
+#include "host/raster/picture.hpp"
+#include "host/view/view.hpp"
 #include "host/system/api.h"
 #include "host/view/layout.hpp"
 #include "support/scratch_dir.hpp"
@@ -182,6 +185,39 @@ TEST_F(DescrGeometry, ACellHeaderMovesAndTurnsWithItsComponentsAndKeepsItsRangeU
   const double end = el::getDouble(moved, el::kStartAngle) + el::getDouble(moved, el::kSweepAngle);
   const RotMatrix ar = el::getRotation(moved, el::kRotation);
   EXPECT_NEAR(-1 + std::cos(end) * ar.form3d[0][0] + std::sin(end) * ar.form3d[0][1], -1 - 1, 1e-9);
+}
+
+TEST_F(DescrGeometry, ACellShowsItsFilledComplexShapeAndItsTextsBoxInTheViews) {
+  ASSERT_TRUE(setViewArea(0, {0, 0}, {20, 10}));  // one picture pixel per design unit
+  MSElement shape = header(CMPLX_SHAPE_ELM);
+  el::put32(shape, el::kComplexFill, 1);
+  make(header(CELL_HEADER_ELM));
+  MSElementDescr* outline = nullptr;
+  ASSERT_EQ(mdlElmdscr_new(&outline, &shape), 0);
+  ASSERT_EQ(mdlElmdscr_appendElement(outline, ptr(lineString({{2, 1, 0}, {8, 1, 0}}))), 0);
+  ASSERT_EQ(mdlElmdscr_appendElement(outline, ptr(arcOf({8, 5, 0}, 4, 4, 0, -kPi / 2, kPi))), 0);
+  ASSERT_EQ(mdlElmdscr_appendElement(outline, ptr(lineString({{8, 9, 0}, {2, 9, 0}}))), 0);
+  ASSERT_EQ(mdlElmdscr_appendDscr(descr, outline), 0);
+  ASSERT_EQ(mdlElmdscr_appendElement(descr, ptr(text({14, 2.5, 0}, 1, 2, 3, TEXT_JUST_LB))), 0);
+  ASSERT_EQ(mdlElmdscr_display(descr, nullptr, DRAW_MODE_Normal), 0);
+  EXPECT_EQ(journal().texts("display"),
+            (std::vector<std::string>{"complexshape mode 0 color 0 weight 0 style 0 filled: 2,1 8,1 centre 8,5 axes 4,4 "
+                                      "rotation 0 start -90 sweep 180 8,9 2,9",
+                                      "text mode 0 color 0 weight 0 style 0: 14,2.5 17,2.5 17,4.5 14,4.5 14,2.5"}));
+  PictureFrame frame;
+  std::string why;
+  ASSERT_TRUE(pictureFrame(0, 20, {}, &frame, &why)) << why;
+  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(frame.width) * frame.height * 4);
+  drawPictureRows(frame, {}, 0, frame.height, rgba.data());
+  const auto painted = [&](double x, double y) {  // the pixel whose centre is design (x, y)
+    const auto i = static_cast<std::size_t>(x - 0.5), j = static_cast<std::size_t>(10 - y - 0.5);
+    return rgba[(j * 20 + i) * 4 + 3] != 0;
+  };
+  EXPECT_TRUE(painted(5.5, 5.5));    // inside the straight part
+  EXPECT_TRUE(painted(10.5, 5.5));   // inside the half disc
+  EXPECT_FALSE(painted(13.5, 5.5));  // beyond it
+  EXPECT_TRUE(painted(15.5, 2.5));   // the text box's lower edge
+  EXPECT_FALSE(painted(15.5, 3.5));  // a box, not a fill
 }
 
 // Every point of the curve between two consecutive stroke points lies within `tolerance` of the
