@@ -176,9 +176,9 @@ void curveRange(const Curve& c, DPoint3d* low, DPoint3d* high) {
 
 bool principalAxes(const Curve& in, Curve* out) {
   const double g11 = dot(in.u, in.u), g22 = dot(in.v, in.v), g12 = dot(in.u, in.v);
-  // Axes that are already perpendicular and equal (a circle under a similarity) keep their
-  // direction: rounding alone would otherwise pick an arbitrary one.
-  const bool settled = std::fabs(2 * g12) <= 1e-12 * (g11 + g22) && std::fabs(g11 - g22) <= 1e-12 * (g11 + g22);
+  // Axes that are already perpendicular are the principal ones and stay as they are (a circle
+  // would otherwise get a direction picked by rounding, an ellipse its axes swapped).
+  const bool settled = std::fabs(g12) <= 1e-12 * (g11 + g22);
   const double t0 = settled ? 0 : 0.5 * std::atan2(2 * g12, g11 - g22);
   const double c = std::cos(t0), s = std::sin(t0);
   Curve r = in;
