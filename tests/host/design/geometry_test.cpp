@@ -105,6 +105,16 @@ TEST_F(DescrGeometry, RangesReachTheCurvesExtremesNotTheBoxOfTheirAxes) {
   EXPECT_NEAR(low.y, 20 - std::sqrt(4.75), 1e-12);
   EXPECT_NEAR(high.y, 20 + std::sqrt(4.75), 1e-12);
 
+  // Moved, an ellipse keeps its axes as they were (a shorter primary axis stays first).
+  MSElementDescr* tall = nullptr;
+  ASSERT_EQ(mdlEllipse_create(&ellipse, nullptr, &centre, 1, 3, &r, 0), 0);
+  ASSERT_EQ(mdlElmdscr_new(&tall, &ellipse), 0);
+  const Transform shift{{{1, 0, 0, 1}, {0, 1, 0, 0}, {0, 0, 1, 0}}};
+  ASSERT_EQ(mdlElmdscr_transform(tall, &shift), 0);
+  EXPECT_NEAR(el::getDouble(*mdlElmdscr_getElement(tall), el::kPrimaryAxis), 1, 1e-12);
+  EXPECT_NEAR(el::getRotation(*mdlElmdscr_getElement(tall), el::kRotation).form3d[0][0], r.form3d[0][0], 1e-12);
+  mdlElmdscr_freeAll(&tall);
+
   // A clockwise arc from 135 to 45 degrees passes over the top: its ends give x, the top gives y.
   mdlElmdscr_freeAll(&descr);
   make(arcOf({0, 0, 0}, 2, 2, 0, 0.75 * kPi, -kPi / 2));
