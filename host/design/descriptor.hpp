@@ -27,4 +27,3 @@ struct MSElementDescr {
     for (std::unique_ptr<MSElementDescr> n = std::move(next); n != nullptr;) n = std::move(n->next);
   }
 };
-

@@ -31,7 +31,8 @@ std::vector<const MSElement*> componentImages(MSElementDescr* header) {
 }
 
 bool construction(const MSElement& e) {
-  return el::isGraphicType(el::typeOf(e)) && (el::get32(e, el::kProperties) & el::kClassMask) == ELEMENT_CLASS_CONSTRUCTION;
+  return el::isGraphicType(el::typeOf(e)) &&
+         (el::get32(e, el::kProperties) & el::kClassMask) == ELEMENT_CLASS_CONSTRUCTION;
 }
 
 // What the chain draws, in order. Complex shapes become one outline; cells and text nodes give
@@ -58,7 +59,8 @@ bool strokeElement(MSElementDescr* n, double tolerance, std::vector<DPoint3d>* o
   if (type == CELL_HEADER_ELM) {
     // A cell is the outlines of its components, one after another.
     bool any = false;
-    for (MSElementDescr* c = n->first.get(); c != nullptr; c = c->next.get()) any = strokeElement(c, tolerance, out) || any;
+    for (MSElementDescr* c = n->first.get(); c != nullptr; c = c->next.get())
+      any = strokeElement(c, tolerance, out) || any;
     return any;
   }
   if (type == CMPLX_SHAPE_ELM) {
@@ -112,7 +114,8 @@ using namespace pixmend::host;
 extern "C" {
 
 int mdlElmdscr_stroke(DPoint3d** points, int* numPoints, const MSElementDescr* descr, double tolerance) {
-  if (points == nullptr || numPoints == nullptr || descr == nullptr || !(tolerance > 0) || !std::isfinite(tolerance)) {
+  if (points == nullptr || numPoints == nullptr || descr == nullptr || !(tolerance > 0) ||
+      !std::isfinite(tolerance)) {
     return MDLERR_BADARG;
   }
   *points = nullptr;
@@ -148,13 +151,14 @@ int mdlElmdscr_displayToWindow(struct MSDialog* window, const BSIRect* rect, con
                                const MSElementDescr* descr, const RotMatrix* rotation, const DPoint3d* origin,
                                const DPoint3d* delta, int drawMode) {
   int windowWidth = 0, windowHeight = 0;
-  if (rect == nullptr || origin == nullptr || delta == nullptr || mdlWindow_extentGet(&windowWidth, &windowHeight, window) != 0) {
+  if (rect == nullptr || origin == nullptr || delta == nullptr ||
+      mdlWindow_extentGet(&windowWidth, &windowHeight, window) != 0) {
     return MDLERR_BADARG;
   }
   if (!geometry::finite(*origin) || !geometry::finite(*delta)) return MDLERR_BADARG;
   const int w = rect->corner.x - rect->origin.x, h = rect->corner.y - rect->origin.y;
-  if (w <= 0 || h <= 0 || rect->origin.x >= windowWidth || rect->origin.y >= windowHeight || rect->corner.x <= 0 ||
-      rect->corner.y <= 0) {
+  if (w <= 0 || h <= 0 || rect->origin.x >= windowWidth || rect->origin.y >= windowHeight ||
+      rect->corner.x <= 0 || rect->corner.y <= 0) {
     return MDLERR_BADARG;
   }
   if (descr == nullptr) return MDLERR_BADARG;
@@ -178,11 +182,13 @@ int mdlElmdscr_displayToWindow(struct MSDialog* window, const BSIRect* rect, con
     if (y < 0 || y >= windowHeight) continue;
     painter.row(j, spans);
     for (const PaintSpan& s : spans) {
-      const int x0 = std::max(rect->origin.x + s.first, 0), x1 = std::min(rect->origin.x + s.last, windowWidth - 1);
+      const int x0 = std::max(rect->origin.x + s.first, 0),
+                x1 = std::min(rect->origin.x + s.last, windowWidth - 1);
       if (x0 > x1) continue;
       rgb.assign(static_cast<std::size_t>(x1 - x0 + 1) * 3, 0);
       for (std::size_t i = 0; i < rgb.size(); i += 3) {
-        for (int c = 0; c < 3; ++c) rgb[i + static_cast<std::size_t>(c)] = static_cast<unsigned char>(std::lround(s.rgb[c] * 255));
+        for (int c = 0; c < 3; ++c)
+          rgb[i + static_cast<std::size_t>(c)] = static_cast<unsigned char>(std::lround(s.rgb[c] * 255));
       }
       const BSIRect run{{x0, y}, {x1 + 1, y + 1}};
       mdlWindow_transparentRgbDataDraw(window, &run, x1 - x0 + 1, rgb.data(), 0, 0, nullptr);

@@ -128,7 +128,8 @@ void settleHeaders(MSElementDescr* first, bool components) {
   for (MSElementDescr* n = first; n != nullptr; n = n->next.get()) {
     MSElement& e = *n->image();
     // Type word bit 8 marks a component (what the design stores).
-    el::put32(e, el::kTypeWord, (el::get32(e, el::kTypeWord) & ~el::kComponentFlag) | (components ? el::kComponentFlag : 0));
+    el::put32(e, el::kTypeWord,
+              (el::get32(e, el::kTypeWord) & ~el::kComponentFlag) | (components ? el::kComponentFlag : 0));
     const int type = el::typeOf(e);
     if (!isComplexHeaderType(type)) continue;
     settleHeaders(n->first.get(), true);
@@ -162,7 +163,8 @@ bool soundChain(MSElementDescr* first) {
   return walkNodes(first, [](MSElementDescr* n) {
     const std::size_t size = el::bytesOf(*n->image());
     return size <= n->storage.size() * 8 && size <= sizeof(MSElement) &&
-           el::checkImage(reinterpret_cast<const std::uint8_t*>(n->image()->buf), size, sizeof(MSElement)).empty();
+           el::checkImage(reinterpret_cast<const std::uint8_t*>(n->image()->buf), size, sizeof(MSElement))
+               .empty();
   });
 }
 
@@ -176,7 +178,8 @@ bool addElementRange(const MSElement& e, bool hasComponents, bool* any, DPoint3d
     case LINE_STRING_ELM:
     case SHAPE_ELM: {
       const std::uint32_t count = el::get32(e, el::kVertexCount);
-      for (std::uint32_t i = 0; i < count; ++i) widen(el::getPoint(e, el::kVertices + i * el::kVertexBytes), any, low, high);
+      for (std::uint32_t i = 0; i < count; ++i)
+        widen(el::getPoint(e, el::kVertices + i * el::kVertexBytes), any, low, high);
       return count > 0;
     }
     case ELLIPSE_ELM:
@@ -197,7 +200,8 @@ bool addElementRange(const MSElement& e, bool hasComponents, bool* any, DPoint3d
     case CELL_HEADER_ELM:
       // An empty node or cell is where its origin is; otherwise its components say.
       if (hasComponents) return false;
-      widen(el::getPoint(e, el::typeOf(e) == TEXT_NODE_ELM ? el::kTextOrigin : el::kCellOrigin), any, low, high);
+      widen(el::getPoint(e, el::typeOf(e) == TEXT_NODE_ELM ? el::kTextOrigin : el::kCellOrigin), any, low,
+            high);
       return true;
     default:
       return false;
@@ -249,7 +253,8 @@ int mdlElmdscr_transform(MSElementDescr* descr, const Transform* transform) {
   });
   if (!done) return MDLERR_BADARG;
   // Copied into the nodes' own storage: a caller's pointer to an image stays valid.
-  for (const auto& [node, storage] : changed) std::copy(storage.begin(), storage.end(), node->storage.begin());
+  for (const auto& [node, storage] : changed)
+    std::copy(storage.begin(), storage.end(), node->storage.begin());
   settleHeaders(descr, descr->parent != nullptr);
   return SUCCESS;
 }
@@ -265,7 +270,8 @@ int mdlElmdscr_validate(MSElementDescr* descr, DgnModelRefP modelRef) {
         case LINE_ELM:
         case LINE_STRING_ELM:
         case SHAPE_ELM:
-          for (std::uint32_t i = 0; i < el::get32(e, el::kVertexCount); ++i) flatten(el::kVertices + i * el::kVertexBytes);
+          for (std::uint32_t i = 0; i < el::get32(e, el::kVertexCount); ++i)
+            flatten(el::kVertices + i * el::kVertexBytes);
           break;
         case ELLIPSE_ELM:
         case ARC_ELM:

@@ -40,8 +40,9 @@ void modifyChain(Node* link, MSElementDescr* parent, Run& run) {
     MSElementDescr* n = link->get();
     const std::vector<std::uint64_t> before = n->storage;
     MSElementDescr* replacement = nullptr;
-    const int answer = run.function(n->image(), run.params, n->modelRef != nullptr ? n->modelRef : mdlModelRef_getActive(), n,
-                                    &replacement);
+    const int answer =
+        run.function(n->image(), run.params, n->modelRef != nullptr ? n->modelRef : mdlModelRef_getActive(),
+                     n, &replacement);
     if (answer == MODIFY_STATUS_REPLACEDSCR && replacement != nullptr && replacement != n) {
       // The new chain takes the node's place (its components go with it) and is not visited.
       Node old = std::move(*link);
@@ -96,7 +97,8 @@ int mdlModify_elementDescr(MSElementDescr** descrP, ElementModifyFunc function, 
   return modify(descrP, function, params, nullptr);
 }
 
-int mdlModify_elementSingle(DgnModelRefP modelRef, unsigned int filePos, ElementModifyFunc function, void* params) {
+int mdlModify_elementSingle(DgnModelRefP modelRef, unsigned int filePos, ElementModifyFunc function,
+                            void* params) {
   if (function == nullptr) return MDLERR_BADARG;
   if (mdlModelRef_isReadOnly(modelRef)) return MDLERR_MODELREADONLY;
   MSElementDescr* descr = nullptr;

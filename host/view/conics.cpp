@@ -27,16 +27,18 @@ bool orthonormal(const RotMatrix& r) {
          std::fabs(geo::dot(b, c)) <= kRotationSlack;
 }
 
-int build(MSElement* out, const MSElement* templ, int type, const DPoint3d* center, double axis1, double axis2,
-          const RotMatrix* rotation, double start, double sweep, bool filled) {
+int build(MSElement* out, const MSElement* templ, int type, const DPoint3d* center, double axis1,
+          double axis2, const RotMatrix* rotation, double start, double sweep, bool filled) {
   if (out == nullptr || center == nullptr) return MDLERR_BADARG;
   if (!(axis1 > 0) || !(axis2 > 0) || !std::isfinite(axis1) || !std::isfinite(axis2)) return MDLERR_BADARG;
-  if (!std::isfinite(start) || !std::isfinite(sweep) || std::fabs(sweep) > kTwoPi * (1 + 1e-12)) return MDLERR_BADARG;
+  if (!std::isfinite(start) || !std::isfinite(sweep) || std::fabs(sweep) > kTwoPi * (1 + 1e-12))
+    return MDLERR_BADARG;
   const RotMatrix r = rotation != nullptr ? *rotation : geo::identity();
   if (!orthonormal(r)) return MDLERR_BADARG;
   // The whole curve must lie in the design plane, not only its centre.
   const double reach = std::max(axis1, axis2);
-  const DPoint3d corners[2] = {geo::add(*center, {reach, reach, reach}), geo::subtract(*center, {reach, reach, reach})};
+  const DPoint3d corners[2] = {geo::add(*center, {reach, reach, reach}),
+                               geo::subtract(*center, {reach, reach, reach})};
   if (!inDesignPlane(center, 1) || !inDesignPlane(corners, 2)) return MDLERR_OUTOFDESIGNPLANE;
   const bool arc = type == ARC_ELM;
   startFromTemplate(*out, templ, type, (arc ? el::kArcBytes : el::kEllipseBytes) / 2);

@@ -101,7 +101,8 @@ int mdlCurrTrans_origin(const DPoint3d* origin) {
 }
 
 int mdlCurrTrans_scale(double x, double y, double z) {
-  if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || x == 0 || y == 0 || z == 0) return MDLERR_BADARG;
+  if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || x == 0 || y == 0 || z == 0)
+    return MDLERR_BADARG;
   Transform step{};
   step.form3d[0][0] = x, step.form3d[1][1] = y, step.form3d[2][2] = z;
   return change(step);

@@ -36,7 +36,8 @@ RotMatrix multiply(const RotMatrix& a, const RotMatrix& b) {
   RotMatrix out{};
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j)
-      out.form3d[i][j] = a.form3d[i][0] * b.form3d[0][j] + a.form3d[i][1] * b.form3d[1][j] + a.form3d[i][2] * b.form3d[2][j];
+      out.form3d[i][j] =
+          a.form3d[i][0] * b.form3d[0][j] + a.form3d[i][1] * b.form3d[1][j] + a.form3d[i][2] * b.form3d[2][j];
   return out;
 }
 
@@ -48,7 +49,8 @@ DPoint3d apply(const RotMatrix& m, const DPoint3d& p) {
 
 double determinant(const RotMatrix& m) {
   const auto& f = m.form3d;
-  return f[0][0] * (f[1][1] * f[2][2] - f[1][2] * f[2][1]) - f[0][1] * (f[1][0] * f[2][2] - f[1][2] * f[2][0]) +
+  return f[0][0] * (f[1][1] * f[2][2] - f[1][2] * f[2][1]) -
+         f[0][1] * (f[1][0] * f[2][2] - f[1][2] * f[2][0]) +
          f[0][2] * (f[1][0] * f[2][1] - f[1][1] * f[2][0]);
 }
 
@@ -59,7 +61,8 @@ bool invert(const RotMatrix& m, RotMatrix* out) {
   for (const auto& row : f)
     for (double v : row) largest = std::max(largest, std::fabs(v));
   // Singular relative to the matrix's own size (a matrix of tiny entries may still be regular).
-  if (!std::isfinite(det) || !(largest > 0) || std::fabs(det) <= 1e-14 * largest * largest * largest) return false;
+  if (!std::isfinite(det) || !(largest > 0) || std::fabs(det) <= 1e-14 * largest * largest * largest)
+    return false;
   RotMatrix r{};
   r.form3d[0][0] = (f[1][1] * f[2][2] - f[1][2] * f[2][1]) / det;
   r.form3d[0][1] = (f[0][2] * f[2][1] - f[0][1] * f[2][2]) / det;
@@ -101,7 +104,8 @@ Transform compose(const Transform& a, const Transform& b) {
 
 DPoint3d transformPoint(const Transform& t, const DPoint3d& p) {
   const auto& f = t.form3d;
-  return {f[0][0] * p.x + f[0][1] * p.y + f[0][2] * p.z + f[0][3], f[1][0] * p.x + f[1][1] * p.y + f[1][2] * p.z + f[1][3],
+  return {f[0][0] * p.x + f[0][1] * p.y + f[0][2] * p.z + f[0][3],
+          f[1][0] * p.x + f[1][1] * p.y + f[1][2] * p.z + f[1][3],
           f[2][0] * p.x + f[2][1] * p.y + f[2][2] * p.z + f[2][3]};
 }
 

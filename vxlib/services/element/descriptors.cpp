@@ -68,14 +68,18 @@ int vxlibElemDscr_drawElementDescr(MSDialog* window, BSIRect* rectangle, MSEleme
   for (int corner = 0; corner < 8; ++corner) {
     DPoint3d p{corner & 1 ? high.x : low.x, corner & 2 ? high.y : low.y, corner & 4 ? high.z : low.z};
     mdlRMatrix_rotatePoint(&p, &rotation);
-    viewLow = corner == 0 ? p : DPoint3d{std::min(viewLow.x, p.x), std::min(viewLow.y, p.y), std::min(viewLow.z, p.z)};
-    viewHigh = corner == 0 ? p : DPoint3d{std::max(viewHigh.x, p.x), std::max(viewHigh.y, p.y), std::max(viewHigh.z, p.z)};
+    viewLow = corner == 0
+                  ? p
+                  : DPoint3d{std::min(viewLow.x, p.x), std::min(viewLow.y, p.y), std::min(viewLow.z, p.z)};
+    viewHigh = corner == 0 ? p
+                           : DPoint3d{std::max(viewHigh.x, p.x), std::max(viewHigh.y, p.y),
+                                      std::max(viewHigh.z, p.z)};
   }
   const DPoint3d delta{viewHigh.x - viewLow.x, viewHigh.y - viewLow.y, viewHigh.z - viewLow.z};
   ViewFlags flags{};
   flags.words[0] = VIEWFLAGS_DEFAULT;
-  const int status = mdlElmdscr_displayToWindow(window, rectangle, viewFlags != nullptr ? viewFlags : &flags, descriptor,
-                                                &rotation, &viewLow, &delta, drawMode);
+  const int status = mdlElmdscr_displayToWindow(window, rectangle, viewFlags != nullptr ? viewFlags : &flags,
+                                                descriptor, &rotation, &viewLow, &delta, drawMode);
   return status == SUCCESS ? VXLIB_SUCCESS : VXLIB_ERROR;
 }
 
