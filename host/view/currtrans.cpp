@@ -18,8 +18,8 @@ namespace geo = geometry;
 constexpr std::size_t kMaxDepth = 64;
 
 Transform identityTransform() {
-  Transform t{};
-  for (int i = 0; i < 3; ++i) t.form3d[i][i] = 1;
+  Transform t;
+  mdlTMatrix_getIdentity(&t);
   return t;
 }
 
@@ -47,13 +47,6 @@ int change(const Transform& step) {
   if (!geo::invert(next.toDesign, &next.fromDesign)) return MDLERR_BADARG;
   state().current = next;
   return SUCCESS;
-}
-
-Transform fromLinear(const RotMatrix& m) {
-  Transform t{};
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) t.form3d[i][j] = m.form3d[i][j];
-  return t;
 }
 
 }  // namespace
@@ -96,15 +89,15 @@ void mdlCurrTrans_identity(void) {
 int mdlCurrTrans_origin(const DPoint3d* origin) {
   if (origin == nullptr || !geo::finite(*origin)) return MDLERR_BADARG;
   Transform step = identityTransform();
-  step.form3d[0][3] = origin->x, step.form3d[1][3] = origin->y, step.form3d[2][3] = origin->z;
+  mdlTMatrix_translate(&step, &step, origin->x, origin->y, origin->z);
   return change(step);
 }
 
 int mdlCurrTrans_scale(double x, double y, double z) {
   if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || x == 0 || y == 0 || z == 0)
     return MDLERR_BADARG;
-  Transform step{};
-  step.form3d[0][0] = x, step.form3d[1][1] = y, step.form3d[2][2] = z;
+  Transform step = identityTransform();
+  mdlTMatrix_scale(&step, &step, x, y, z);
   return change(step);
 }
 
@@ -115,7 +108,10 @@ int mdlCurrTrans_rotateByAngles(double x, double y, double z) {
   const RotMatrix ry{{{std::cos(y), 0, std::sin(y)}, {0, 1, 0}, {-std::sin(y), 0, std::cos(y)}}};
   RotMatrix rz;
   mdlRMatrix_fromAngle(&rz, z);
-  return change(fromLinear(geo::multiply(geo::multiply(rx, ry), rz)));
+  Transform step;
+  const RotMatrix turn = geo::multiply(geo::multiply(rx, ry), rz);
+  mdlTMatrix_fromRMatrix(&step, &turn);
+  return change(step);
 }
 
 }  // extern "C"
