@@ -172,7 +172,12 @@ TEST(DesignFile, DamagedAndForeignFilesAreRefusedWithAReason) {
   };
   const std::vector<Case> cases = {
       {"another program's database", "PRAGMA application_id = 1234", "not a design file"},
-      {"a newer format", "PRAGMA user_version = 3", "unknown format version 3"},
+      {"a newer format", "PRAGMA user_version = 4", "unknown format version 4"},
+      {"no text_styles table", "DROP TABLE text_styles", "a table is missing"},
+      {"a text style of no height", "INSERT INTO text_styles VALUES(0, 'flat', 0, 2, 1.0, 0.0, 0.5)",
+       "bad text style row"},
+      {"a text style of no model", "INSERT INTO text_styles VALUES(9, 'lost', 0, 2, 1.0, 1.0, 0.5)",
+       "unknown model"},
       {"no elements table", "DROP TABLE elements", "a table is missing"},
       {"no rasters table", "DROP TABLE rasters", "a table is missing"},
       {"a view in place of a table", "DROP TABLE models; CREATE VIEW models AS SELECT 0 AS id",
