@@ -277,6 +277,26 @@ TEST(DesignFile, AFileOfTheFirstFormatOpensWithTheDefaultLevel) {
   EXPECT_EQ(out.models[1].nextPosition, kFirstFilePosition);
 }
 
+TEST(DesignFile, AFileOfTheSecondFormatOpensWithoutTextStylesAndTheyComeBackOnceWritten) {
+  const std::vector<std::uint8_t> old =
+      alterDesignForTesting(sampleBytes(), "DROP TABLE text_styles; PRAGMA user_version = 2");
+  ASSERT_FALSE(old.empty());
+  DesignContent out;
+  std::string error;
+  ASSERT_TRUE(parseDesignFile(old.data(), old.size(), &out, &error)) << error;
+  EXPECT_EQ(out.elements.size(), sampleDesign().elements.size()) << "everything else is there";
+  EXPECT_TRUE(out.textStyles.empty());
+  StoredTextStyle style;
+  style.name = "Notes";
+  style.width = 0.25, style.height = 0.5, style.lineSpacing = 0.125, style.justification = 7;
+  out.textStyles.push_back(style);
+  std::vector<std::uint8_t> again;
+  ASSERT_TRUE(serializeDesign(out, &again, &error)) << error;
+  DesignContent reread;
+  ASSERT_TRUE(parseDesignFile(again.data(), again.size(), &reread, &error)) << error;
+  EXPECT_TRUE(reread == out);
+}
+
 TEST(DesignFile, BytesThatAreNoDatabaseAreRefused) {
   std::string error;
   DesignContent out;
