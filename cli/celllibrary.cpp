@@ -2,8 +2,6 @@
 // are the cells (docs/cells.md); a new one holds the model "Default" that every new design has,
 // which the library's cell lists leave out. Every write replaces the file atomically; a library
 // that cannot be read is refused with the reason and left as it is.
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -29,21 +27,6 @@ int failed(const std::string& message) {
   return 1;
 }
 
-bool readLibrary(const std::string& path, host::DesignContent* content, std::string* error) {
-  if (host::readDesignFile(path, content, error)) return true;
-  *error = "cannot use " + path + " as a cell library: " + *error;
-  return false;
-}
-
-int runNew(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0) return failed(path + " exists already; a new cell library is a new file");
-  std::string error;
-  if (!host::writeDesignFile(path, host::newDesignContent(), &error)) return failed(path + ": " + error);
-  std::printf("%s: new cell library\n", path.c_str());
-  return 0;
-}
-
 int runAdd(const Args& args) {
   const std::string& path = args[1];
   const std::string& name = args[2];
@@ -62,22 +45,17 @@ int runAdd(const Args& args) {
     }
   }
   if (from.empty()) return usage();
-  host::DesignContent library, source;
+  const std::int64_t id = model ? *model : 0;
   std::string error;
-  if (!readLibrary(path, &library, &error)) return failed(error);
-  if (!host::readDesignFile(from, &source, &error)) return failed(error);
-  const std::int64_t id = model ? *model : source.models.front().id;
-  if (!host::addCell(&library, source, id, name, description, &error)) return failed(path + ": " + error);
-  if (!host::writeDesignFile(path, library, &error)) return failed(path + ": " + error + " (the library is as it was)");
-  std::printf("%s: cell \"%s\" added from model %lld of %s\n", path.c_str(), name.c_str(), static_cast<long long>(id),
-              from.c_str());
+  if (!host::addCellFromFile(path, name, description, from, model ? &id : nullptr, &error)) return failed(error);
+  std::printf("%s: cell \"%s\" added from %s\n", path.c_str(), name.c_str(), from.c_str());
   return 0;
 }
 
 int runList(const std::string& path) {
   host::DesignContent library;
   std::string error;
-  if (!readLibrary(path, &library, &error)) return failed(error);
+  if (!host::readDesignFile(path, &library, &error)) return failed("cannot use " + path + " as a cell library: " + error);
   std::printf("%s: cell library, %zu model%s\n", path.c_str(), library.models.size(),
               library.models.size() == 1 ? "" : "s");
   for (const auto& m : library.models) {
@@ -93,7 +71,12 @@ int runList(const std::string& path) {
 }  // namespace
 
 int runCell(const Args& args) {
-  if (args.size() == 2 && args[0] == "new") return runNew(args[1]);
+  if (args.size() == 2 && args[0] == "new") {
+    std::string error;
+    if (!host::newCellLibrary(args[1], &error)) return failed(error);
+    std::printf("%s: new cell library\n", args[1].c_str());
+    return 0;
+  }
   if (args.size() == 2 && args[0] == "list") return runList(args[1]);
   if (args.size() >= 5 && args[0] == "add") return runAdd(args);
   return usage();

@@ -189,6 +189,36 @@ bool addCell(DesignContent* lib, const DesignContent& source, std::int64_t model
   return true;
 }
 
+bool newCellLibrary(const std::string& path, std::string* why) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) {
+    if (why != nullptr) *why = path + " exists already; a new cell library is a new file";
+    return false;
+  }
+  std::string error;
+  if (writeDesignFile(path, newDesignContent(), &error)) return true;
+  if (why != nullptr) *why = path + ": " + error;
+  return false;
+}
+
+bool addCellFromFile(const std::string& libraryPath, const std::string& name, const std::string& description,
+                     const std::string& designPath, const std::int64_t* model, std::string* why) {
+  auto fail = [why](std::string reason) {
+    if (why != nullptr) *why = std::move(reason);
+    return false;
+  };
+  DesignContent library, source;
+  std::string error;
+  if (!readDesignFile(libraryPath, &library, &error))
+    return fail("cannot use " + libraryPath + " as a cell library: " + error);
+  if (!readDesignFile(designPath, &source, &error)) return fail(error);
+  const std::int64_t id = model != nullptr ? *model : source.models.front().id;
+  if (!addCell(&library, source, id, name, description, &error)) return fail(libraryPath + ": " + error);
+  if (!writeDesignFile(libraryPath, library, &error))
+    return fail(libraryPath + ": " + error + " (the library is as it was)");
+  return true;
+}
+
 }  // namespace pixmend::host
 
 using namespace pixmend::host;

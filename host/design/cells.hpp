@@ -26,6 +26,14 @@ void cellRangeOf(MSElementDescr* first, DPoint3d* low, DPoint3d* high);
 bool addCell(DesignContent* library, const DesignContent& source, std::int64_t model, const std::string& name,
              const std::string& description, std::string* why);
 
+// The same on files, as `pixmend cell` and the session verbs do it: a new library (refused when
+// anything is at `path`), and a cell added from model `model` of a design file (none: its first
+// model). Each write replaces the library atomically; a library that cannot be read is refused
+// with the reason and left as it is. False with the reason.
+bool newCellLibrary(const std::string& path, std::string* why);
+bool addCellFromFile(const std::string& libraryPath, const std::string& name, const std::string& description,
+                     const std::string& designPath, const std::int64_t* model, std::string* why);
+
 // The attached library's path ("" when none); dropping it (the host's reset).
 const std::string& attachedCellLibrary();
 

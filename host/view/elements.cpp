@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "common/bytes.hpp"
@@ -11,6 +12,8 @@
 #include "host/view/api.h"
 #include "host/view/graphics.hpp"
 #include "host/view/layout.hpp"
+#include "host/view/textbox.hpp"
+#include "host/view/textlook.hpp"
 #include "host/view/view.hpp"
 
 namespace pixmend::host {
@@ -73,6 +76,8 @@ const char* typeName(int type) {
       return "linestring";
     case SHAPE_ELM:
       return "shape";
+    case TEXT_ELM:
+      return "text";
     default:
       return nullptr;
   }
@@ -114,6 +119,15 @@ std::optional<ElementInfo> readElement(const MSElement& element) {
   info.color = color <= 255 ? color : 0;
   info.weight = weight <= 31 ? weight : 0;
   info.style = style >= 0 && style <= 7 ? style : 0;
+  if (info.type == TEXT_ELM) {
+    // A text shows its characters (textlook.hpp); its vertices are its box.
+    auto look = std::make_shared<TextLook>(textLookOf(element));
+    DPoint3d shape[5];
+    el::textShape(element, shape);
+    info.vertices.assign(shape, shape + 5);
+    info.text = std::move(look);
+    return info;
+  }
   info.filled = el::get32(element, el::kFillFlag) != 0;
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(element.buf) + el::kVertices;
   const std::uint32_t count = el::get32(element, el::kVertexCount);
@@ -136,6 +150,11 @@ std::string describeElement(const ElementInfo& info, int drawMode) {
   for (const auto& v : info.vertices) {
     text += " " + formatNumber(v.x) + "," + formatNumber(v.y);
     if (v.z != 0) text += "," + formatNumber(v.z);
+  }
+  if (info.text != nullptr) {
+    text += " \"";
+    for (char16_t c : info.text->chars) text += c >= 0x20 && c <= 0x7e ? static_cast<char>(c) : '?';
+    text += "\"";
   }
   return text;
 }

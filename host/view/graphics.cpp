@@ -20,6 +20,7 @@
 
 #include "host/lifecycle.hpp"
 #include "host/view/api.h"
+#include "host/view/textlook.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -209,9 +210,20 @@ GraphicsPainter::GraphicsPainter(int view, const RotMatrix& rotation, const View
     }
     return out;
   };
+  const double pixelsPerUnit = std::min(sx, sy);
   auto add = [&](const ElementInfo& e, int drawMode) {
     double rgb[3];
     colorOf(e, drawMode, rgb);
+    if (e.text != nullptr) {
+      std::vector<DPoint3d> box;
+      for (const auto& quad : textGlyphs(*e.text, pixelsPerUnit, &box)) {
+        std::vector<DPoint2d> corners = toPicture(quad);
+        corners.push_back(corners.front());
+        s.addFill(std::move(corners), rgb);
+      }
+      if (!box.empty()) s.addStroke(toPicture(box), e.style, e.weight, rgb);
+      return;
+    }
     std::vector<DPoint2d> points = toPicture(e.vertices);
     if (e.type == SHAPE_ELM) {
       if (points.front().x != points.back().x || points.front().y != points.back().y) {

@@ -2,6 +2,7 @@
 // images built by the element calls, and the dynamics flag that routes displays to "dynamics".
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "host/types.h"
 
 namespace pixmend::host {
+
+struct TextLook;
 
 // Sets a view's rotation (false for a view out of range). rotateViewAboutZ turns a top view by
 // `degrees` counter-clockwise.
@@ -38,7 +41,8 @@ struct ElementInfo {
   int style = 0;
   bool colorByLevel = false, weightByLevel = false, styleByLevel = false;  // drawn as 0
   bool filled = false;
-  std::vector<DPoint3d> vertices;
+  std::vector<DPoint3d> vertices;          // a text: its box, closed
+  std::shared_ptr<const TextLook> text;    // a text's characters (textlook.hpp)
 };
 std::optional<ElementInfo> readElement(const MSElement& element);
 // "shape mode 1 color 0 weight 0 style 2 filled: 0,0 10,0 ..." (the words journaled for a

@@ -64,7 +64,7 @@ TEST_F(CellLibrary, ACellMadeFromADrawingIsListedAndPlacedInAnotherDesign) {
   EXPECT_EQ(again.out, "pixmend: lib.cel exists already; a new cell library is a new file\n");
   const Outcome added = pixmend("cell add lib.cel LOGO --description \"the logo\" --from logo.dgn");
   ASSERT_EQ(added.status, 0) << added.out;
-  EXPECT_EQ(added.out, "lib.cel: cell \"LOGO\" added from model 0 of logo.dgn\n");
+  EXPECT_EQ(added.out, "lib.cel: cell \"LOGO\" added from logo.dgn\n");
   const Outcome taken = pixmend("cell add lib.cel logo --from logo.dgn --model 0");
   EXPECT_EQ(taken.status, 1);
   EXPECT_EQ(taken.out, "pixmend: lib.cel: the library has a cell named LOGO already\n");
@@ -79,7 +79,7 @@ TEST_F(CellLibrary, ACellMadeFromADrawingIsListedAndPlacedInAnotherDesign) {
 
   const Outcome placed = play(
       "set VX_CELL .\n"
-      "celllib lib\n"
+      "celllib attach lib\n"
       "design new plan.dgn\n"
       "cell logo\n"
       "design close\n");
