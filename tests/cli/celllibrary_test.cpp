@@ -88,9 +88,9 @@ TEST_F(CellLibrary, ACellMadeFromADrawingIsListedAndPlacedInAnotherDesign) {
   ASSERT_EQ(plan.status, 0) << plan.out;
   EXPECT_NE(plan.out.find("model 0 \"Default\": 3 elements\n"
                           "  level 1 \"Default\"\n"
-                          "         1  type 2 (cell), level 0, 240 bytes\n"
-                          "         2  type 17 (text), level 0, 210 bytes, component\n"
-                          "         3  type 17 (text), level 0, 202 bytes, component\n"),
+                          "         1  type 2 (cell), level 0, 240 bytes named \"LOGO\"\n"
+                          "         2  type 17 (text), level 0, 210 bytes, component \"VEX CRAFT\"\n"
+                          "         3  type 17 (text), level 0, 202 bytes, component \"small\"\n"),
             std::string::npos)
       << plan.out;
 }
