@@ -534,7 +534,8 @@ int mdlCell_getLibraryCell(MSWChar* name, int nameSize, MSWChar* description, in
 #define CELL_READ_AS_STORED 1 /* at the library's own coordinates, unscaled and unturned */
 /* Reads the cell `cellName` (case-insensitive) of the attached library into a new descriptor (a
  * cell header with its components) in *descrOut. `cellFlag` as above (other values read it the
- * same way). 0; MDLERR_NOCELLLIBRARY; MDLERR_CELLNOTFOUND; *descrOut is then null. */
+ * same way). 0; MDLERR_NOCELLLIBRARY; MDLERR_CELLNOTFOUND; MDLERR_ELEMENTTOOLARGE for a cell of
+ * more than 20000 elements; *descrOut is then null. */
 int mdlCell_getElmDscr(MSElementDescr** descrOut, const MSWChar* cellName, int cellFlag);
 
 /* A cell header's name and description (at most 512 units each, terminated); outputs sized in

@@ -117,6 +117,12 @@ int readCell(const DesignContent& lib, const StoredModel& model, MSElementDescr*
   for (const auto& e : lib.elements) {
     if (e.model == model.id && e.damage.empty()) rows.push_back(&e);
   }
+  if (rows.size() > kMaxCellElements) {
+    journal().append("cell", "cell " + model.name + " has " + std::to_string(rows.size()) + " elements; a cell holds at most " +
+                                 std::to_string(kMaxCellElements));
+    mdlElmdscr_freeAll(&cell);
+    return MDLERR_ELEMENTTOOLARGE;
+  }
   std::uint32_t count = 0;
   for (std::size_t i = 0; i < rows.size(); ++count) {
     const bool complex = isComplex(rows[i]->image[0]);
@@ -179,6 +185,10 @@ bool addCell(DesignContent* lib, const DesignContent& source, std::int64_t model
     elements.back().model = cell.id;
   }
   if (elements.empty()) return refuse("model " + std::to_string(model) + " has no elements");
+  if (elements.size() > kMaxCellElements) {
+    return refuse("model " + std::to_string(model) + " has " + std::to_string(elements.size()) +
+                  " elements; a cell holds at most " + std::to_string(kMaxCellElements));
+  }
   lib->models.push_back(cell);
   lib->elements.insert(lib->elements.end(), elements.begin(), elements.end());
   for (const auto& l : source.levels) {

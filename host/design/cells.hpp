@@ -3,6 +3,7 @@
 // cell's, its elements the cell's components, at the library's own coordinates.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -11,6 +12,11 @@
 #include "host/types.h"
 
 namespace pixmend::host {
+
+// The most elements (components at every depth) a cell may have: a descriptor is built by
+// appending at the end of each chain, which costs the chain's length each time, so a hostile
+// library of millions of elements in one cell would keep the host busy for hours.
+constexpr std::size_t kMaxCellElements = 20000;
 
 // ---- Cell headers (cellheader.cpp) ----
 // A cell header with no components yet: origin 0, unturned, the range empty.
@@ -22,7 +28,8 @@ void cellRangeOf(MSElementDescr* first, DPoint3d* low, DPoint3d* high);
 // ---- Building libraries (celllibrary.cpp) ----
 // Adds the elements of `model` of `source` to `library` as a new cell `name` (the model's levels
 // come along). False with the reason: an empty or too long name, a cell of that name already
-// there (ASCII case ignored), no such model, a model without elements or with damaged ones.
+// there (ASCII case ignored), no such model, a model without elements, with damaged ones or with
+// more than kMaxCellElements.
 bool addCell(DesignContent* library, const DesignContent& source, std::int64_t model, const std::string& name,
              const std::string& description, std::string* why);
 

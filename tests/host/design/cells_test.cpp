@@ -184,6 +184,21 @@ TEST_F(Cells, NamesAreRewrittenWithTheLinkagesAfterThemAndTheOriginAloneMoves) {
   EXPECT_EQ(mdlCell_setName(header.get(), w(tooLong)), MDLERR_BADARG);
 }
 
+TEST_F(Cells, ACellTooLargeToReadInGoodTimeIsNotMade) {
+  DesignContent source = newDesignContent(), library = newDesignContent();
+  MSElement line;
+  const DPoint3d points[2] = {{0, 0, 0}, {1, 1, 0}};
+  ASSERT_EQ(mdlLine_create(&line, nullptr, points), 0);
+  const auto* b = reinterpret_cast<const std::uint8_t*>(line.buf);
+  const std::vector<std::uint8_t> image(b, b + line.ehdr.sizeWords * 2);
+  for (std::uint32_t i = 1; i <= kMaxCellElements + 1; ++i) source.elements.push_back({0, i, image, ""});
+  std::string error;
+  EXPECT_FALSE(addCell(&library, source, 0, "huge", "", &error));
+  EXPECT_EQ(error, "model 0 has 20001 elements; a cell holds at most 20000");
+  source.elements.pop_back();
+  EXPECT_TRUE(addCell(&library, source, 0, "large", "", &error)) << error;
+}
+
 TEST_F(Cells, ADamagedLibraryIsRefusedAndTheAttachedOneStays) {
   ASSERT_EQ(mdlCell_attachLibraryEx(nullptr, path("cells/lib.cel").c_str(), nullptr, 0), 0);
   std::ofstream(path("cells/broken.cel")) << "not a database";
