@@ -129,8 +129,10 @@ int readCell(const DesignContent& lib, const StoredModel& model, MSElementDescr*
     MSElementDescr* node = appendRow(cell, *rows[i++], scratch.get());
     const long budget =
         complex && node != nullptr ? static_cast<long>(componentCount(*mdlElmdscr_getElement(node))) : 0;
-    if (node == nullptr || !takeComponents(node, rows, &i, budget, 1, scratch.get()) ||
-        !takeComponents(node, rows, &i, -1, 1, scratch.get())) {
+    // Flagged rows after an element that is no complex header (its header was damaged and left
+    // out) are taken by this loop as elements of the cell.
+    if (node == nullptr || (complex && (!takeComponents(node, rows, &i, budget, 1, scratch.get()) ||
+                                        !takeComponents(node, rows, &i, -1, 1, scratch.get())))) {
       mdlElmdscr_freeAll(&cell);
       return MDLERR_INSFMEMORY;
     }

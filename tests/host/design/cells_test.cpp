@@ -199,6 +199,28 @@ TEST_F(Cells, ACellTooLargeToReadInGoodTimeIsNotMade) {
   EXPECT_TRUE(addCell(&library, source, 0, "large", "", &error)) << error;
 }
 
+TEST_F(Cells, TheComponentsOfADamagedHeaderStayInTheCell) {
+  DesignContent library;
+  std::string error;
+  ASSERT_TRUE(readDesignFile(path("cells/lib.cel"), &library, &error)) << error;
+  // LOGO is the line, the node and its two lines, the text: break the node's header.
+  std::vector<std::uint8_t>& node = library.elements[1].image;
+  ASSERT_EQ(node[0], TEXT_NODE_ELM);
+  node[4] += 1;  // its size says one word more than it has
+  ASSERT_TRUE(writeDesignFile(path("cells/hurt.cel"), library, &error)) << error;
+  ASSERT_EQ(mdlCell_attachLibraryEx(nullptr, path("cells/hurt.cel").c_str(), nullptr, 0), 0);
+  MSElementDescr* cell = nullptr;
+  ASSERT_EQ(mdlCell_getElmDscr(&cell, w(wide("LOGO")), 1), 0);
+  int types[4] = {}, count = 0;
+  for (MSElementDescr* c = mdlElmdscr_firstComponent(cell); c != nullptr && count < 4; c = mdlElmdscr_next(c))
+    types[count++] = mdlElement_getType(mdlElmdscr_getElement(c));
+  mdlElmdscr_freeAll(&cell);
+  EXPECT_EQ(count, 4);
+  EXPECT_EQ(types[0], LINE_ELM);
+  EXPECT_EQ(types[1], TEXT_ELM) << "the node's first line, without its header";
+  EXPECT_EQ(types[3], TEXT_ELM);
+}
+
 TEST_F(Cells, ADamagedLibraryIsRefusedAndTheAttachedOneStays) {
   ASSERT_EQ(mdlCell_attachLibraryEx(nullptr, path("cells/lib.cel").c_str(), nullptr, 0), 0);
   std::ofstream(path("cells/broken.cel")) << "not a database";
