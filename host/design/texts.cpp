@@ -235,10 +235,12 @@ int mdlText_addStringsToNodeDscr(MSElementDescr** nodeOut, const char* text, con
     p = end + 1;
     if (*p == '\0') break;
   }
-  MSElement header{};
+  auto element = std::make_unique<MSElement>();
+  MSElement& header = *element;
   el::startImage(header, TEXT_NODE_ELM, el::kTextNodeBytes / 2, symbology.level);
   applySymbology(header, symbology);
   putTextFields(header, t);
+  el::put32(header, el::kTextCount + 4, 0);
   MSElementDescr* node = nullptr;
   if (const int status = mdlElmdscr_new(&node, &header)) return status;
   // Each line lies one line height and the spacing below the one before, along the text's own
@@ -246,7 +248,6 @@ int mdlText_addStringsToNodeDscr(MSElementDescr** nodeOut, const char* text, con
   // (a text element is never empty).
   const double step = t.size.height + t.lineSpacing;
   std::uint32_t count = 0;
-  auto element = std::make_unique<MSElement>();
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].empty()) continue;
     TextSettings line = t;
