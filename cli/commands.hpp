@@ -19,6 +19,7 @@ int runInfo(const Args& args);     // info.cpp
 int runConvert(const Args& args);  // info.cpp
 int runDesign(const Args& args);   // designlist.cpp
 int runServe(const Args& args);    // serve/serve.cpp
+int runPlotCommand(const Args& args);  // plotverbs.cpp
 
 // The key-ins of VXRaster's command table, for the usage text (keyins.cpp).
 void printApplicationKeyins(std::FILE* out);

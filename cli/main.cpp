@@ -23,6 +23,8 @@ const Subcommand kSubcommands[] = {
     {"convert", "convert IN OUT [--type tif|rle|cit]   convert a raster file", pixmend::cli::runConvert},
     {"design", "design list FILE.dgn [--model N]   the elements of a design file (position, type, level, size, linkages)",
      pixmend::cli::runDesign},
+    {"plot", "plot DESIGN.dgn --driver FILE.plt [-o FILE] [--paper NAME] [--area X1 Y1 X2 Y2] [--maximize]   plot a design (docs/plot.md)",
+     pixmend::cli::runPlotCommand},
     {"serve", "serve [DESIGN.dgn] [--port N] [--record FILE.pms]   edit by hand in a web page (docs/serve.md)",
      pixmend::cli::runServe},
     {"demo", "demo [OUTDIR]            a VXRaster session, then buffer operations on a drawing; pictures in OUTDIR",

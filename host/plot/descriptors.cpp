@@ -13,6 +13,7 @@
 #include "host/output/journal.hpp"
 #include "host/plot/api.h"
 #include "host/plot/driver.hpp"
+#include "host/plot/plot.hpp"
 #include "host/plot/render.hpp"
 
 struct PlotDescr {
@@ -82,6 +83,15 @@ int printOnSystemPrinter(const PlotDescr& d, const std::string& bytes, const std
 }
 
 }  // namespace
+
+int setPlotArea(PlotDescr* descr, const DPoint3d& low, const DPoint3d& high) {
+  PlotDescr* d = known(descr);
+  if (d == nullptr || !(high.x > low.x) || !(high.y > low.y)) return MDLERR_BADARG;
+  d->low[0] = low.x, d->low[1] = low.y, d->high[0] = high.x, d->high[1] = high.y;
+  d->hasArea = true;
+  return SUCCESS;
+}
+
 }  // namespace pixmend::host::plot
 
 using namespace pixmend::host;

@@ -7,6 +7,7 @@
 #include "host/design/api.h"
 #include "host/design/design.hpp"
 #include "host/plot/languages.hpp"
+#include "host/plot/plot.hpp"
 #include "host/system/api.h"
 #include "host/view/layout.hpp"
 
@@ -92,6 +93,26 @@ bool overlaps(const DPoint3d& low, const DPoint3d& high, const PlotJob& job) {
 }
 
 }  // namespace
+
+bool designRange(DPoint3d* low, DPoint3d* high) {
+  bool any = false;
+  const std::int64_t model = activeModelId();
+  const std::uint32_t limit = positionLimit(model);
+  for (std::uint32_t at = elementAfter(model, 0, limit, false); at != 0; at = elementAfter(model, at, limit, false)) {
+    MSElementDescr* descr = nullptr;
+    if (mdlElmdscr_read(&descr, at, nullptr, 0) == 0 || descr == nullptr) continue;
+    DPoint3d l{}, h{};
+    if (element::isGraphicType(element::typeOf(*mdlElmdscr_getElement(descr))) &&
+        mdlElmdscr_computeRange(&l, &h, descr) == SUCCESS) {
+      if (!any) *low = l, *high = h;
+      low->x = std::min(low->x, l.x), low->y = std::min(low->y, l.y);
+      high->x = std::max(high->x, h.x), high->y = std::max(high->y, h.y);
+      any = true;
+    }
+    mdlElmdscr_freeAll(&descr);
+  }
+  return any;
+}
 
 PlotOutput renderPlot(const PlotJob& job) {
   PlotOutput result;
