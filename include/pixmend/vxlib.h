@@ -466,6 +466,15 @@ PIXMEND_API int vxlibPrint_fclose(void);
  * writes (0, 0) to lowerLeft and (width, height) in mm to upperRight (2 doubles each; either may
  * be null). Any other code writes nothing. */
 PIXMEND_API void vxlibPrint_getPageSize(double *lowerLeft, double *upperRight, int paperCode);
+/* Draws the element descriptor through the current driver, scaled by one factor to fit the
+ * rectangle from (x, y) `width` by `height` page mm and centred in it (HP-GL: turned a quarter
+ * turn clockwise for the plotter's axes). Elements on level 63 are drawn first, so the grey fills
+ * kept there (colours 100 to 200: grey 1.0 to 0.0) lie under the rest; shapes, complex shapes
+ * and ellipses are filled when the element is, lines take the line tables by weight and style,
+ * texts are written as texts at their baseline. The descriptor stays the caller's, unchanged. */
+typedef struct MSElementDescr MSElementDescr;
+PIXMEND_API void vxlibPrint_printElementDescr(MSElementDescr *descriptor, double x, double y, double width,
+                                              double height);
 /* Sends the finished file `path` to `printer`, `copies` times (at most 999):
  *  - "LPT1" to "LPT9", or a name starting with '$' or '\\': vxlibPrint_sendFileToPrinterPort;
  *  - a single word: the printer of that name of the printing system;

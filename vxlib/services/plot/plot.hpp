@@ -112,4 +112,12 @@ const char* postScriptDash(int style);
 int pclLineType(int style);
 double pclPatternLength(int style);
 
+// ---- The current output ---------------------------------------------------------------------------
+// The output type vxlibPrint_fopen made current (-1 before any).
+int currentOutputType();
+// The angle in degrees a page being printed is turned by (90 while a turned page is printed,
+// else 0): the text file takes texts relative to it.
+double pageAngle();
+void setPageAngle(double degrees);
+
 }  // namespace pixmend::vxlib::plot

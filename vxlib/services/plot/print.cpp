@@ -17,6 +17,7 @@ constexpr int kNoOutput = -1;
 struct PrintState {
   int outputType = kNoOutput;
   int paperCode = 0;
+  double pageAngle = 0.0;
 };
 
 PrintState& state() {
@@ -65,6 +66,10 @@ const Driver* driverFor(int outputType) {
 const Paper* paperFor(int code) {
   return code >= 1 && code <= 12 ? &kPapers[code - 1] : nullptr;
 }
+
+int currentOutputType() { return state().outputType; }
+double pageAngle() { return state().pageAngle; }
+void setPageAngle(double degrees) { state().pageAngle = degrees; }
 
 double lineWidth(int weight) { return kLineWidths[weight >= 0 && weight <= 15 ? weight : kDefaultWeight]; }
 const char* postScriptDash(int style) { return lineStyle(style).dash; }
