@@ -550,6 +550,35 @@ PIXMEND_API void vxlibAscii_newPage(void);
 PIXMEND_API void vxlibAscii_drawText(const double *shape, const char *text, double size, int hostValue1,
                                      int hostValue2, double angleDifference, int justification);
 
+/* ---- Project: project and page information in the design file -------------------------------
+ *
+ * The project record (1603 bytes) and the page record (2115 bytes) are the title block's fields,
+ * zero-terminated strings in fixed-width arrays (see vxlib/services/project/records.hpp); the
+ * shared copies are published to the dialogs as vxlibpd and vxlibsd. In the design file the
+ * project is one application data element of type 101, each page one of type 110 named by its
+ * page name (compared byte for byte, letter case counts); format version 3 is written, 1 to 3
+ * (project) and 2 to 3 (page) are read. Deletions are undoable. */
+
+/* Clears the record, then reads every project element of the active model into it (the last
+ * wins; an element of an unknown version is reported, message 11 of list 20005, and skipped).
+ * Returns the number of project elements found. */
+PIXMEND_API int vxlibProject_readProjectInfoFromDesignFile(void *projectRecord);
+/* Replaces the project elements of the active model by one holding the record. 0, or 0x8000
+ * when the element could not be added (message 12 of list 20005; the old ones are gone). */
+PIXMEND_API int vxlibProject_writeProjectInfoToDesignFile(const void *projectRecord);
+/* Clears the record, puts `pageName` in its lookup slot (offset 436) and copies in the stored
+ * page of that name, if any. Returns the number of page elements in the model; when there is at
+ * least one, status message 6 of list 20003 is shown. */
+PIXMEND_API int vxlibProject_readPageInfoFromDesignFile(void *pageRecord, const char *pageName);
+/* Replaces the stored page of the record's page name by the record. 0 or 0x8000 (as above). */
+PIXMEND_API int vxlibProject_writePageInfoToDesignFile(const void *pageRecord);
+/* With `keepList` (null-terminated page names): deletes every stored page not named in it; else
+ * with `pageName`: the pages of that name; else every page. Returns the page elements visited.
+ * A page element that cannot be read is deleted only when every page is. */
+PIXMEND_API int vxlibProject_deletePageInfoFromDesignFile(const char *pageName, const char *const *keepList);
+/* Opens the project dialog (20008); 0, or 0x8000 when it could not be opened. */
+PIXMEND_API int vxlibProject_dialogOpen(void);
+
 PIXMEND_END_C
 
 #endif
