@@ -206,3 +206,59 @@ TEST_F(Project, PagesAreDeletedByKeepListByNameOrAllAndAnUndoBringsTheLastBack) 
 
 }  // namespace
 }  // namespace pixmend::vxlib
+
+namespace pixmend::vxlib {
+namespace {
+
+using namespace project;
+
+class ProjectForm : public Project {
+ protected:
+  std::string expand(const char* text) {
+    char out[1024];
+    vxlibMatList_generateFormatedText(text, form_, out, nullptr, 0, 0, 1);
+    return out;
+  }
+  void SetUp() override {
+    Project::SetUp();
+    form_ = vxlibMatList_createFormDataArray(4, 20);
+    Record p(kProjectRecordSize, 0);
+    put(p, kProjectNumber, "P-9");
+    for (int i = 0; i < kProjectLines; ++i) put(p, projectLine(i), "project line " + std::to_string(i));
+    put(p, kProjectU.name, "Ursula");
+    put(p, costValue(4), "k4");
+    ASSERT_EQ(vxlibProject_writeProjectInfoToDesignFile(p.data()), 0);
+    Record a = page("A", "page line 1");
+    put(a, kPageU.name, "Anne");
+    put(a, copyLine(19), "to the archive");
+    ASSERT_EQ(vxlibProject_writePageInfoToDesignFile(a.data()), 0);
+  }
+  void TearDown() override {
+    form_ = vxlibMatList_destroyFormDataArray(form_);
+    Project::TearDown();
+  }
+  VxlibFormData* form_ = nullptr;
+};
+
+TEST_F(ProjectForm, WithoutAPageNameTheProjectsValuesStandEvenWhenPagesAreStored) {
+  ASSERT_EQ(vxlibProject_insertProjectData(form_), 0);
+  EXPECT_EQ(expand("%1%pron|%2%pros|%5%pros|%1%UNav|%5%kost|%20%kopo"), "P-9|project line 1|project line 4|Ursula|k4|");
+  EXPECT_EQ(get(Record(sharedProject(), sharedProject() + kProjectRecordSize), kProjectNumber), "P-9")
+      << "the shared record was read";
+}
+
+TEST_F(ProjectForm, ThePagesNonEmptyValuesReplaceTheProjects) {
+  std::snprintf(vxlibMain_getGlobalDataP()->currentPageName, 81, "%s", "A");
+  ASSERT_EQ(vxlibProject_insertProjectData(form_), 0);
+  EXPECT_EQ(expand("%1%pron|%1%pros|%2%pros|%3%pros|%1%UNav|%20%kopo"),
+            "P-9|project line 0|page line 1|project line 2|Anne|to the archive")
+      << "an empty page line keeps the project's";
+  std::snprintf(vxlibMain_getGlobalDataP()->currentPageName, 81, "%s", "a");
+  vxlibMatList_destroyFormDataArray(form_);
+  form_ = vxlibMatList_createFormDataArray(4, 20);
+  ASSERT_EQ(vxlibProject_insertProjectData(form_), 0);
+  EXPECT_EQ(expand("%2%pros"), "project line 1") << "page a is not page A";
+}
+
+}  // namespace
+}  // namespace pixmend::vxlib
