@@ -8,6 +8,9 @@
 //   vxproj readpage NAME        reads page NAME
 //   vxproj keep [NAME ...]      deletes every stored page not named (keep list)
 //   vxproj pages                the page names stored, in file order
+//   vxproj form TEMPLATE        a form (key length 4, 20 values) with the title block and a
+//                               callback under "LOGO" (called through the host as an interpreted
+//                               application's would be): TEMPLATE expanded in indexed mode
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -74,9 +77,28 @@ int showName(void*, int version, MSElement*, unsigned position, int, char* data,
 
 void pages(char*) { vxlib66Elem_scanDataFromFile(nullptr, 110, mdlModelRef_getActive(), showName); }
 
+int logo(int slot, const char* key, MSElementDescr** out, void* user, double width, double height) {
+  toolSubsystem_printf("%s: callback %s slot %d, user \"%s\", %.2f x %.2f\n", kName, key, slot,
+                       static_cast<const char*>(user), width, height);
+  *out = nullptr;
+  return 0;
+}
+
+void form(char* unparsed) {
+  VxlibFormData* data = vxlibMatList_createFormDataArray(4, 20);
+  vxlibProject_insertProjectData(data);
+  static char user[] = "the company logo";
+  vxlibMatList_insertValue(data, "LOGO", 5, 1, reinterpret_cast<void*>(&logo), static_cast<void*>(user), 0);
+  char text[1024];
+  MSElementDescr* descr = nullptr;
+  const int result = vxlibMatList_generateFormatedText(unparsed, data, text, &descr, 40.0, 12.5, 1);
+  toolSubsystem_printf("%s: \"%s\" gave %d: \"%s\"\n", kName, unparsed, result, text);
+  vxlibMatList_destroyFormDataArray(data);
+}
+
 MdlCommandNumber commandNumbers[] = {{dialog, 0x7d050100},   {project, 0x7d050200}, {page, 0x7d050300},
                                      {readPage, 0x7d050400}, {keep, 0x7d050500},    {pages, 0x7d050600},
-                                     {nullptr, 0}};
+                                     {form, 0x7d050700},     {nullptr, 0}};
 
 }  // namespace
 
