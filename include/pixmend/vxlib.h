@@ -635,6 +635,28 @@ PIXMEND_API double *vxlibMatList_getCurrentPageScaleP(void);
  * conversation instead of building a page. */
 PIXMEND_API void vxlibMatList_setExportToExcel(int flag);
 
+/* ---- ElemDscr: element descriptors measured, fitted into boxes and drawn ----------------------
+ * Descriptors belong to the caller (host/design/api.h); these calls change them only where they
+ * say so. */
+typedef struct DPoint3d DPoint3d;
+typedef struct MSElementDescr MSElementDescr;
+typedef struct BSIRect BSIRect;
+typedef struct ViewFlags ViewFlags;
+
+/* The descriptor's range: range[0] its lowest and range[1] its highest coordinates. */
+PIXMEND_API int vxlibElemDscr_getRange(DPoint3d *range, MSElementDescr *descriptor);
+/* Fits the descriptor (validated in the active model) into the box with corners box[0] and
+ * box[2] (in either order; a box without width or height gets 1), keeping its proportions: one
+ * scale for x, y and z, the smaller of the box's sides over the range's (a side of a range below
+ * 0.001 counts as 0.0001). With `moveToBox` it is also moved to the box's centre (z to box[0]'s);
+ * without, only scaled about the design's origin. Transformed in place. */
+PIXMEND_API int vxlibElemDscr_placeElementDescr(DPoint3d *box, int moveToBox, MSElementDescr *descriptor);
+/* Draws the descriptor into `rectangle` of the window as the top view sees it, its range filling
+ * the rectangle (proportions kept, centred). `viewFlags` null: word 0 = 73868 (fill, text,
+ * weights). `drawMode` as for the host's displays. */
+PIXMEND_API int vxlibElemDscr_drawElementDescr(MSDialog *window, BSIRect *rectangle, MSElementDescr *descriptor,
+                                               ViewFlags *viewFlags, int drawMode);
+
 PIXMEND_END_C
 
 #endif
