@@ -657,6 +657,32 @@ PIXMEND_API int vxlibElemDscr_placeElementDescr(DPoint3d *box, int moveToBox, MS
 PIXMEND_API int vxlibElemDscr_drawElementDescr(MSDialog *window, BSIRect *rectangle, MSElementDescr *descriptor,
                                                ViewFlags *viewFlags, int drawMode);
 
+/* ---- Cells (vxlib/services/cell/) ---------------------------------------------------------------------
+ * Cell libraries are found in the cell directory: the value of VX_CELL when it is defined (a search
+ * path, default extension "cel"), else VX_DIR followed by "cell/", else "/vexcraft/cell/". */
+/* The cell directory into `buffer` (`size` bytes). VXLIB_ERROR (buffer empty) when it does not fit. */
+PIXMEND_API int vxlibCell_getVxCellPath(char *buffer, int size);
+/* The full path of the cell library `cellLibrary` into `path` (MAXFILELENGTH, 256 bytes): searched
+ * along VX_CELL when it is defined, else the cell directory's file of that name (a name with a
+ * folder is taken as it is; ".cel" is added to a name without extension). 0 when found. */
+PIXMEND_API int vxlibCell_getCellPathAndName(char *path, const char *cellLibrary);
+/* 0 at once for an empty name or the attached library's name and extension (letter case ignored);
+ * otherwise attaches the library found as vxlibCell_getCellPathAndName finds it and returns the
+ * host's status (MDLERR_FILENOTFOUND when it is not found). */
+PIXMEND_API int vxlibCell_loadCellLibraryIfNeeded(const char *cellLibrary);
+/* Appends `membersPerCell` members per cell of the attached library to `list` (the caller's): the
+ * name, then the description when it has one; the model "Default" (any letter case) is left out.
+ * The number of cells listed; 0 without a readable library; VXLIB_ERROR when membersPerCell < 2. */
+PIXMEND_API int vxlibCell_getStringlistFromLib(StringList *list, int membersPerCell);
+/* Obsolete: prints a note to the text window and returns VXLIB_ERROR. */
+PIXMEND_API int vxlibCell_getFilePosFromStringlist(void);
+/* Copies `source` to `target` (may be the same) without the library's user-data linkages
+ * (primary identifier 20275); other linkages stay. VXLIB_ERROR for a broken element (target
+ * untouched). */
+PIXMEND_API int vxlibElement_stripAttributes(MSElement *target, const MSElement *source);
+/* Copies `source` to `target` without any linkage; a cell keeps its name and description. */
+PIXMEND_API int vxlibElement_stripAttributes2(MSElement *target, const MSElement *source);
+
 PIXMEND_END_C
 
 #endif
