@@ -634,6 +634,28 @@ PIXMEND_API double *vxlibMatList_getCurrentPageScaleP(void);
 /* Non-zero: vxlibMatList_generatePageElementDescr sends the form to the open spreadsheet
  * conversation instead of building a page. */
 PIXMEND_API void vxlibMatList_setExportToExcel(int flag);
+/* Inserts under "LOGO", index 0, a callback that reads the cell "LOGO" of "logo.cel" (attached
+ * when needed, read as stored) into the template's descriptor output; the Ext form names the
+ * cell and library, kept for every array (the last call wins). */
+PIXMEND_API void vxlibMatList_insertLogo(VxlibFormData *array);
+PIXMEND_API void vxlibMatList_insertLogoExt(VxlibFormData *array, const char *cellName, const char *cellLibrary);
+/* Builds a page: in spreadsheet mode the form is sent to the open conversation instead (0, or
+ * 0x8000 for a null form). Otherwise the cell library is attached when needed (-2 when it cannot
+ * be), the cell `cellName` read (`cellFlag` as for the host's cell reading; -1 when not found),
+ * the page scale set to the scale at which the cell fits the printable area of the print set-up,
+ * every text element rewritten (below), the range set in the active model; 0 with the page in
+ * *descriptorOut (the caller's). Text rewrite: the string is expanded in indexed mode with the
+ * text's box width and height; a bad index leaves the text; a callback's descriptor is placed in
+ * the text's box and replaces it; several lines become a text node (line spacing half the text
+ * height); an empty result becomes one space. */
+PIXMEND_API int vxlibMatList_generatePageElementDescr(const char *cellName, const char *cellLibrary,
+                                                      MSElementDescr **descriptorOut, VxlibFormData *array,
+                                                      int cellFlag);
+/* Rewrites, as above, every text element of the model (null: the active one) on the levels of
+ * `levelMask` (4 words, bit n of word n / 16 for level n; null: every level) in the design.
+ * 0, or 0x8000 when no scan could be made. */
+PIXMEND_API int vxlibMatList_changeTextInMasterFile(VxlibFormData *array, const unsigned short *levelMask,
+                                                    DgnModelRef *modelRef);
 
 /* ---- ElemDscr: element descriptors measured, fitted into boxes and drawn ----------------------
  * Descriptors belong to the caller (host/design/api.h); these calls change them only where they

@@ -43,11 +43,14 @@ Node* newNode(const char* key, int type, int count, int length) {
   return node;
 }
 
-// The string value as it is kept: at most kStringLimit - 1 characters, in a block of its own.
+// The string value as it is kept: cleaned as the host cleans texts (blanks at the end dropped),
+// at most kStringLimit - 1 characters, in a block of its own.
 char* keptString(const char* text) {
   const std::size_t n = text != nullptr ? strnlen(text, kStringLimit - 1) : 0;
   auto* copy = static_cast<char*>(allocate(n + 1));
-  if (copy != nullptr && n > 0) std::memcpy(copy, text, n);
+  if (copy == nullptr) return nullptr;
+  if (n > 0) std::memcpy(copy, text, n);
+  mdlText_compressString(copy, kStringLimit, TEXT_COMPRESS_TRAILING);
   return copy;
 }
 
