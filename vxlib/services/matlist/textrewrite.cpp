@@ -57,9 +57,20 @@ int rewriteTemplateText(MSElement* element, void* params, DgnModelRefP modelRef,
     *newDescrP = node;
     return MODIFY_STATUS_REPLACEDSCR;
   }
-  if (mdlText_create(element, element, expanded, &origin, &rotation, &size, &textParams, modelRef) != 0)
+  // The new text is built in a whole element's room: the node's own image holds only the old
+  // element, and a longer string written there would run past it.
+  MSElement rebuilt{};
+  if (mdlText_create(&rebuilt, element, expanded, &origin, &rotation, &size, &textParams, modelRef) != 0)
     return MODIFY_STATUS_ERROR;
-  return MODIFY_STATUS_REPLACE;
+  const int oldSize = mdlElement_size(element);
+  if (mdlElement_size(&rebuilt) <= oldSize) {
+    std::memcpy(element, &rebuilt, static_cast<std::size_t>(mdlElement_size(&rebuilt)));
+    return MODIFY_STATUS_REPLACE;
+  }
+  MSElementDescr* grown = nullptr;
+  if (mdlElmdscr_new(&grown, &rebuilt) != 0) return MODIFY_STATUS_ERROR;
+  *newDescrP = grown;
+  return MODIFY_STATUS_REPLACEDSCR;
 }
 
 }  // namespace pixmend::vxlib::matlist

@@ -113,7 +113,9 @@ TEST_F(Pages, EveryTemplateOfThePageCellIsRewrittenAndThePageFitsThePaper) {
 }
 
 TEST_F(Pages, TheDesignsTextsAreRewrittenOnTheLevelsAskedFor) {
-  for (const MSElement& e : {text("%1%pron", 0, 0, 1), text("%1%pron", 0, 10, 2), text("%1%note", 0, 20, 1)}) {
+  vxlibMatList_insertValue(form_, "long", 3, 0, "a value much longer than the template that names it");
+  for (const MSElement& e : {text("%1%pron", 0, 0, 1), text("%1%pron", 0, 10, 2), text("%1%note", 0, 20, 1),
+                             text("<%1%long>", 0, 30, 1)}) {
     MSElement copy = e;
     ASSERT_NE(mdlElement_add(&copy), 0u);
   }
@@ -121,7 +123,7 @@ TEST_F(Pages, TheDesignsTextsAreRewrittenOnTheLevelsAskedFor) {
   ASSERT_EQ(vxlibMatList_changeTextInMasterFile(form_, levelOne, mdlModelRef_getActive()), 0);
   std::vector<std::string> nodes;
   std::vector<unsigned> components;
-  for (unsigned position = 1; position < 10; ++position) {
+  for (unsigned position = 1; position < 12; ++position) {
     MSElementDescr* d = nullptr;
     if (std::find(components.begin(), components.end(), position) != components.end() ||
         mdlElmdscr_read(&d, position, mdlModelRef_getActive(), 0) == 0)
@@ -131,7 +133,10 @@ TEST_F(Pages, TheDesignsTextsAreRewrittenOnTheLevelsAskedFor) {
     describe(d, &nodes);
     mdlElmdscr_freeAll(&d);
   }
-  EXPECT_EQ(nodes, (std::vector<std::string>{"17:P-9", "17:%1%pron", "7", "  17:first", "  17:second"}));
+  EXPECT_EQ(nodes, (std::vector<std::string>{"17:P-9", "17:%1%pron",
+                                             "17:<a value much longer than the template that names it>", "7",
+                                             "  17:first", "  17:second"}))
+      << "a text grown past its element keeps its place; the text node is new";
 }
 
 }  // namespace
