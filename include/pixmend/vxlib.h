@@ -44,6 +44,8 @@ typedef void (*VxlibScaleFunction)(double first, double second);
 
 /* The calling application's global data block (see vxlib/core/globaldata.hpp). */
 typedef struct VxlibGlobalData VxlibGlobalData;
+typedef struct MSElementDescr MSElementDescr;
+typedef struct VxlibFormNode VxlibFormData; /* a form data array (MatList) */
 
 /* ---- Main: start-up, registry, queries ------------------------------------------------------ */
 
@@ -558,6 +560,111 @@ PIXMEND_API int vxlibAscii_fclose(void);
 PIXMEND_API void vxlibAscii_newPage(void);
 PIXMEND_API void vxlibAscii_drawText(const double *shape, const char *text, double size, int hostValue1,
                                      int hostValue2, double angleDifference, int justification);
+
+/* ---- Project: project and page information in the design file -------------------------------
+ *
+ * The project record (1603 bytes) and the page record (2115 bytes) are the title block's fields,
+ * zero-terminated strings in fixed-width arrays (see vxlib/services/project/records.hpp); the
+ * shared copies are published to the dialogs as vxlibpd and vxlibsd. In the design file the
+ * project is one application data element of type 101, each page one of type 110 named by its
+ * page name (compared byte for byte, letter case counts); format version 3 is written, 1 to 3
+ * (project) and 2 to 3 (page) are read. Deletions are undoable. */
+
+/* Clears the record, then reads every project element of the active model into it (the last
+ * wins; an element of an unknown version is reported, message 11 of list 20005, and skipped).
+ * Returns the number of project elements found. */
+PIXMEND_API int vxlibProject_readProjectInfoFromDesignFile(void *projectRecord);
+/* Replaces the project elements of the active model by one holding the record. 0, or 0x8000
+ * when the element could not be added (message 12 of list 20005; the old ones are gone). */
+PIXMEND_API int vxlibProject_writeProjectInfoToDesignFile(const void *projectRecord);
+/* Clears the record, puts `pageName` in its lookup slot (offset 436) and copies in the stored
+ * page of that name, if any. Returns the number of page elements in the model; when there is at
+ * least one, status message 6 of list 20003 is shown. */
+PIXMEND_API int vxlibProject_readPageInfoFromDesignFile(void *pageRecord, const char *pageName);
+/* Replaces the stored page of the record's page name by the record. 0 or 0x8000 (as above). */
+PIXMEND_API int vxlibProject_writePageInfoToDesignFile(const void *pageRecord);
+/* With `keepList` (null-terminated page names): deletes every stored page not named in it; else
+ * with `pageName`: the pages of that name; else every page. Returns the page elements visited.
+ * A page element that cannot be read is deleted only when every page is. */
+PIXMEND_API int vxlibProject_deletePageInfoFromDesignFile(const char *pageName, const char *const *keepList);
+/* Opens the project dialog (20008); 0, or 0x8000 when it could not be opened. */
+PIXMEND_API int vxlibProject_dialogOpen(void);
+/* Reads the project record and the record of the current page (the page being built by the
+ * print family) from the design file into the shared blocks and inserts their values into
+ * `formData` as strings: the project's under "kost" 0-4, "pron", "pros" 0-4, "UNav", "USig",
+ * "UDat", "SSig", "SNav", "SDat", "RSig", "RNav", "RDat", "tegn" 0-9; then, when the page is
+ * stored, its non-empty values under "pros" 1-4, the signature keys, "tegn" 0-9, "kopo" 0-19 and
+ * "revs", replacing the project's. The form's key length must be 4. 0, or 0x8000 (null form). */
+PIXMEND_API int vxlibProject_insertProjectData(VxlibFormData *formData);
+
+/* ---- MatList: form data arrays and material-list pages -----------------------------------------
+ *
+ * A form data array holds values under keys (at most the array's key length in characters,
+ * compared exactly and case-sensitively), each key with the array's value count of indexed
+ * slots. Types: 1 double, 2 int, 3 string (a copy is kept, at most 1023 characters), 4
+ * character, 5 callback (called when a template names the key). The array owns everything in it.
+ *
+ * Templates: '%%' is one '%'; a reference is '%', then in indexed mode an index from 1 and '%',
+ * then an optional printf part of flags, width and precision (each number at most 511; any
+ * other part formats the value plainly), then the key at exactly the key length ("%-10pron",
+ * "%3%.2fkost"). A reference to a key or slot without a value gives nothing. */
+
+/* A new array (free it with vxlibMatList_destroyFormDataArray), or null for a key length outside
+ * 1-255, a value count outside 1-65536, or exhausted memory (message 14 of list 20005). */
+PIXMEND_API VxlibFormData *vxlibMatList_createFormDataArray(int keyLength, int valueCount);
+/* Frees the array and every value in it; returns null. */
+PIXMEND_API VxlibFormData *vxlibMatList_destroyFormDataArray(VxlibFormData *array);
+/* Stores one value at `index` (0 to value count - 1) under `key`, adding the key with `type` when
+ * it is new. The value: type 1 a double, 2 an int, 3 a const char *, 4 a const char * to one
+ * character, 5 the function (void *), the user value (void *) and an int, non-zero when the
+ * function is native code (else the host calls it as an interpreted application's). Returns 0;
+ * 1 for a null array or key (or exhausted memory); 2 for a bad index; 3 for a type the key does
+ * not have (nothing stored) or an unknown type (the index is marked and holds nothing). */
+PIXMEND_API int vxlibMatList_insertValue(VxlibFormData *array, const char *key, int type, int index, ...);
+/* Expands `templateText` into `output`, which must hold 1024 bytes (a longer expansion is cut).
+ * `indexed` non-zero reads indexes ("%2%kost" is slot 1). `descriptorOut` (may be null) is set
+ * to null, and a callback key may put a descriptor there; `width` and `height` go to the
+ * callback. Returns 0 after a bad index (message 15 of list 20005: index 0, or beyond the value
+ * count), 5 when a callback key ended the expansion, else the type of the last key that matched
+ * (3 when none did). */
+PIXMEND_API int vxlibMatList_generateFormatedText(const char *templateText, VxlibFormData *array, char *output,
+                                                  MSElementDescr **descriptorOut, double width, double height,
+                                                  int indexed);
+/* The path's parts under `key` as strings: 0 the device and ":" ("" without one), 1 the
+ * directory with every '%' doubled, 2 the name, 3 "." and the extension, 4 name and extension. */
+PIXMEND_API void vxlibMatList_insertFileName(const char *path, const char *key, VxlibFormData *array);
+/* The active design's path under "file" (as above); now, local, under "date" (0 day, 1 day two
+ * digits, 2 weekday name, 3 month name, 4 month, 5 month two digits, 6 year, 7 year two digits)
+ * and "time" (0/1 hour, 2/3 minute, 4/5 second, plain and two digits). */
+PIXMEND_API void vxlibMatList_insertSystemData(VxlibFormData *array);
+/* The calling application's page scale: the scale at which the last page cell fit the printable
+ * area of the print set-up. */
+PIXMEND_API double *vxlibMatList_getCurrentPageScaleP(void);
+/* Non-zero: vxlibMatList_generatePageElementDescr sends the form to the open spreadsheet
+ * conversation instead of building a page. */
+PIXMEND_API void vxlibMatList_setExportToExcel(int flag);
+/* Inserts under "LOGO", index 0, a callback that reads the cell "LOGO" of "logo.cel" (attached
+ * when needed, read as stored) into the template's descriptor output; the Ext form names the
+ * cell and library, kept for every array (the last call wins). */
+PIXMEND_API void vxlibMatList_insertLogo(VxlibFormData *array);
+PIXMEND_API void vxlibMatList_insertLogoExt(VxlibFormData *array, const char *cellName, const char *cellLibrary);
+/* Builds a page: in spreadsheet mode the form is sent to the open conversation instead (0, or
+ * 0x8000 for a null form). Otherwise the cell library is attached when needed (-2 when it cannot
+ * be), the cell `cellName` read (`cellFlag` as for the host's cell reading; -1 when not found),
+ * the page scale set to the scale at which the cell fits the printable area of the print set-up,
+ * every text element rewritten (below), the range set in the active model; 0 with the page in
+ * *descriptorOut (the caller's). Text rewrite: the string is expanded in indexed mode with the
+ * text's box width and height; a bad index leaves the text; a callback's descriptor is placed in
+ * the text's box and replaces it; several lines become a text node (line spacing half the text
+ * height); an empty result becomes one space. */
+PIXMEND_API int vxlibMatList_generatePageElementDescr(const char *cellName, const char *cellLibrary,
+                                                      MSElementDescr **descriptorOut, VxlibFormData *array,
+                                                      int cellFlag);
+/* Rewrites, as above, every text element of the model (null: the active one) on the levels of
+ * `levelMask` (4 words, bit n of word n / 16 for level n; null: every level) in the design.
+ * 0, or 0x8000 when no scan could be made. */
+PIXMEND_API int vxlibMatList_changeTextInMasterFile(VxlibFormData *array, const unsigned short *levelMask,
+                                                    DgnModelRef *modelRef);
 
 /* ---- ElemDscr: element descriptors measured, fitted into boxes and drawn ----------------------
  * Descriptors belong to the caller (host/design/api.h); these calls change them only where they

@@ -78,6 +78,12 @@ struct VxlibGlobalData {
   std::int32_t selectionWidth;   // the single selection's width in characters (0: the dialog's)
   std::int32_t plotScaleEditColumn;  // the plot-scale list's cell being edited, -1 none
   void* insertedMenu;            // the pull-down menu inserted by vxlibDialog_insertPdm
+
+  // ---- form data (material-list family)
+  double pageScale;              // the scale at which the last page cell fits the printable area
+  std::int32_t exportToExcel;    // non-zero: pages go to the spreadsheet instead of being built
+  // ---- paged output (print family): the page being built; its page record is looked up by it
+  char currentPageName[81];
 };
 
 namespace pixmend::vxlib {

@@ -30,6 +30,7 @@ HookTable (*const kHookTables[])() = {
     plotScaleHookTable,
     fileSelectionHookTable,
     listSelectionHookTable,
+    projectHookTable,
 };
 
 constexpr int kProjectDialog = 20008;
@@ -220,8 +221,8 @@ void vxlibMain_newDesignFile(const char* fileName, int state) {
       dlmSystem_callAnyFunction(mdlSystem_getCurrMdlDesc(), reinterpret_cast<void*>(block->deferred[i]), "");
     }
   }
-  // The project information of the new design file is read into the shared project record here
-  // once the project family exists (vxlibProject_readProjectInfoFromDesignFile).
+  // The title block of the new design file is what the dialogs show from now on.
+  if (Shared* s = shared()) vxlibProject_readProjectInfoFromDesignFile(s->project);
   if (MSDialog* db = mdlDialog_find(kProjectDialog, nullptr)) mdlDialog_itemsSynch(db);
   if (MSDialog* db = mdlDialog_find(kProjectListDialog, nullptr)) mdlWindow_close(db, 0, 0);
   loadDefaultStyles();

@@ -67,6 +67,8 @@ char decimalCharacter() {
   return block->buffer836[kDecimalCharacterOffset];
 }
 
+}  // namespace
+
 std::string doubledQuotes(const char* text) {
   std::string out;
   for (const char* p = text; *p != '\0'; ++p) {
@@ -75,8 +77,6 @@ std::string doubledQuotes(const char* text) {
   }
   return out;
 }
-
-}  // namespace
 
 // For tests: the callback as the host would call it, and the advise buffer.
 unsigned long ddeCallbackForTesting(unsigned int type, DdeDataHandle* data) {
