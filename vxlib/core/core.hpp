@@ -176,9 +176,10 @@ void proposeInstallDirectory(int argc, char* argv[]);
 // the path has too few levels for that.
 std::string proposedDirectory(const char* applicationPath);
 void loadDefaultStyles();
-// One line style of an attribute definition: a negative number is resolved in the active design
-// (an empty name is filled from the number; a name gives the number when the design knows it).
-void resolveLineStyle(std::int32_t* number, char* name, std::size_t nameSize);
+// The custom line styles of the block's attribute definitions resolved in the active design
+// (services/elmattr: an empty name is filled from the number; a name gives the number when the
+// design knows it).
+void resolveAttributeLineStyles(GlobalData* block);
 void notifyScaleFunctions(double first, double second, int includeSelf);
 
 // ---- Plot scales at start-up (plotscale.cpp) --------------------------------------------------------
