@@ -693,6 +693,27 @@ PIXMEND_API int vxlibElmAttr_dialogOpen(void);
  * a missing dialog or item or a number that is not finite. */
 PIXMEND_API int vxlibUtil_setActiveDecimalNumberInTextItem(MSDialog *dialog, int itemIndex, double value);
 
+/* ---- Element: elements that take their symbology from an attribute definition -----------------
+ * Each builds one element in the host's element buffer (dgnBuf), applies the definition
+ * `attributeId` (vxlibElmAttr_setSymbologyAndProperties; an unknown identifier leaves the host's
+ * defaults) and, when `descriptor` is not null, appends a copy of the element to it. 0, or 0x8000
+ * when the host refuses the geometry or the descriptor (the buffer then holds whatever the host
+ * left there). */
+typedef struct DPoint3d DPoint3d;
+typedef struct MSElementDescr MSElementDescr;
+/* A line from points[0] to points[1]. */
+PIXMEND_API int vxlibElement_createLine(const DPoint3d *points, int attributeId, MSElementDescr *descriptor);
+PIXMEND_API int vxlibElement_createLineString(const DPoint3d *points, int count, int attributeId,
+                                              MSElementDescr *descriptor);
+/* A closed shape (the host closes it), filled when `fill` is set. */
+PIXMEND_API int vxlibElement_createShape(const DPoint3d *points, int count, int fill, int attributeId,
+                                         MSElementDescr *descriptor);
+/* Colour and weight -1 and line style 0x7FFFFFFF: all as the element's level says. */
+PIXMEND_API int vxlibElement_setSymbologyByLevel(MSElement *element);
+/* Colour, weight and style of level `level` of the active model; nothing changes when the host
+ * knows no such level (0x8000). */
+PIXMEND_API int vxlibElement_setSymbologyFromLevel(MSElement *element, unsigned int level);
+
 PIXMEND_END_C
 
 #endif

@@ -340,5 +340,51 @@ TEST_F(ElmAttr, TheSettingsWhoseBitsAreSetGoOntoTheElement) {
   EXPECT_EQ(vxlibElmAttr_setSymbologyAndProperties(&line, 2, nullptr), VXLIB_ERROR);
 }
 
+TEST_F(ElmAttr, ElementsAreBuiltWithTheirDefinitionAndJoinTheDescriptor) {
+  VxlibElmAttrSettings s{};
+  s.mask = VXLIB_ELMATTR_COLOR | VXLIB_ELMATTR_WEIGHT;
+  s.color = 5;
+  s.weight = 2;
+  ASSERT_EQ(vxlibElmAttr_addAttribute(1, "Pipe", kGroupA, 1, 0, nullptr, 0, &s), 0);
+  const DPoint3d points[4] = {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}};
+  MSElement first{};
+  ASSERT_EQ(mdlLine_create(&first, nullptr, points), 0);
+  MSElementDescr* descr = nullptr;
+  ASSERT_EQ(mdlElmdscr_new(&descr, &first), 0);
+  ASSERT_EQ(vxlibElement_createShape(points, 4, 1, 1, descr), 0);
+  EXPECT_EQ(mdlElement_getType(dgnBuf), SHAPE_ELM);
+  const MSElementDescr* added = mdlElmdscr_next(descr);
+  ASSERT_NE(added, nullptr);
+  unsigned int color = 0, weight = 0;
+  mdlElement_getSymbology(&color, &weight, nullptr, mdlElmdscr_getElement(const_cast<MSElementDescr*>(added)));
+  EXPECT_EQ(color, 5u);
+  EXPECT_EQ(weight, 2u);
+  mdlElmdscr_freeAll(&descr);
+  EXPECT_EQ(vxlibElement_createLineString(points, 1, 1, nullptr), VXLIB_ERROR) << "one vertex is no line string";
+
+  // By level, and from a level; a level the model does not have changes nothing.
+  ASSERT_EQ(vxlibElement_createLine(points, 1, nullptr), 0);
+  ASSERT_EQ(vxlibElement_setSymbologyByLevel(dgnBuf), 0);
+  int style = 0;
+  mdlElement_getSymbology(&color, &weight, &style, dgnBuf);
+  EXPECT_EQ(color, COLOR_BYLEVEL);
+  EXPECT_EQ(style, STYLE_BYLEVEL);
+  unsigned short name[16];
+  setWide(name, "Walls");
+  unsigned int level = 0;
+  ASSERT_EQ(mdlLevel_create(&level, nullptr, name), 0);
+  const unsigned int levelColor = 3, levelWeight = 4;
+  const int levelStyle = 2;
+  ASSERT_EQ(mdlLevel_setElementSymbology(nullptr, level, &levelColor, &levelWeight, &levelStyle), 0);
+  ASSERT_EQ(vxlibElement_setSymbologyFromLevel(dgnBuf, level), 0);
+  mdlElement_getSymbology(&color, &weight, &style, dgnBuf);
+  EXPECT_EQ(color, 3u);
+  EXPECT_EQ(weight, 4u);
+  EXPECT_EQ(style, 2);
+  EXPECT_EQ(vxlibElement_setSymbologyFromLevel(dgnBuf, 60), VXLIB_ERROR);
+  mdlElement_getSymbology(&color, nullptr, nullptr, dgnBuf);
+  EXPECT_EQ(color, 3u);
+}
+
 }  // namespace
 }  // namespace pixmend::vxlib
