@@ -25,6 +25,7 @@ typedef unsigned int RscFileHandle;
 typedef struct StringList StringList;
 typedef struct MSDialog MSDialog;
 typedef struct MenuBarMenu MenuBarMenu;
+typedef struct ListModel ListModel;
 
 /* A resource file as the library keeps it: the host handle and the file's name, so that error
  * messages can name the file (260 bytes). */

@@ -155,6 +155,7 @@ HookTable introHookTable();  // the about box and the library dialog
 HookTable plotScaleHookTable();  // the plot-scale dialog (services/plotscale)
 HookTable fileSelectionHookTable();  // the file selection and search dialogs (services/dialog)
 HookTable listSelectionHookTable();  // the single and multiple selections (services/dialog)
+HookTable elmAttrHookTable();  // the attribute, properties and level dialogs (services/elmattr)
 // Test support: forgets the list dialog's state (its dialog gone with a host reset).
 void forgetListDialogState();
 

@@ -91,6 +91,7 @@ struct VxlibGlobalData {
   std::int32_t attributeGroupShown;  // the group the dialog shows (its key)
   std::uint16_t* levelNameVariables[pixmend::vxlib::kLevelNameVariables];  // indices 1 to 10 at 0 to 9
   std::uint16_t* levelNameChosen;    // the level name the level chooser edits
+  ListModel* attributeRows;          // the attribute dialog's list (seven columns), while it is open
 };
 
 namespace pixmend::vxlib {

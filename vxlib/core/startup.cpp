@@ -30,6 +30,7 @@ HookTable (*const kHookTables[])() = {
     plotScaleHookTable,
     fileSelectionHookTable,
     listSelectionHookTable,
+    elmAttrHookTable,
 };
 
 constexpr int kProjectDialog = 20008;
