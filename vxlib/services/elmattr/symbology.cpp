@@ -11,8 +11,6 @@
 namespace pixmend::vxlib::elmattr {
 namespace {
 
-constexpr long kStandardStyles = 8;  // 0 to 7 are numbered alike in every design
-
 // The element's line style from a definition's: standard and by-level numbers directly; a
 // custom style through its name, with the modifiers asked for, only when the design knows it.
 void applyLineStyle(MSElement* element, const VxlibElmAttrSettings& s) {
@@ -37,28 +35,13 @@ void applyLineStyle(MSElement* element, const VxlibElmAttrSettings& s) {
   mdlElement_setLineStyle(element, number, &params, mdlModelRef_getActive());
 }
 
-void resolve(VxlibElmAttrSettings* s) {
-  if (s->lineStyle >= 0) return;
-  if (s->lineStyleName[0] == '\0') {
-    char found[LINESTYLE_NAME_MAX] = {};
-    if (mdlLineStyle_nameFromNumber(found, -static_cast<long>(s->lineStyle), mdlModelRef_getActive()) == 0)
-      std::snprintf(s->lineStyleName, sizeof s->lineStyleName, "%s", found);
-    return;
-  }
-  const long number = mdlLineStyle_numberFromName(s->lineStyleName, mdlModelRef_getActive());
-  if (number >= 0) s->lineStyle = customStyleNumber(number);
-}
-
 }  // namespace
 
-std::int32_t customStyleNumber(long designNumber) {
-  if (designNumber < 0) return -1;
-  if (designNumber < kStandardStyles) return static_cast<std::int32_t>(designNumber);
-  return static_cast<std::int32_t>(-designNumber);
-}
+std::int32_t customStyleNumber(long designNumber) { return customLineStyleNumber(designNumber); }
 
 void resolveLineStyles(GlobalData* b) {
-  for (Definition* d = State{b}.head(); d != nullptr; d = d->next) resolve(&d->settings);
+  for (Definition* d = State{b}.head(); d != nullptr; d = d->next)
+    resolveLineStyle(&d->settings.lineStyle, d->settings.lineStyleName, sizeof d->settings.lineStyleName);
 }
 
 }  // namespace pixmend::vxlib::elmattr

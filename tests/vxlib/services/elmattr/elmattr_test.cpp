@@ -257,6 +257,37 @@ TEST_F(ElmAttr, TheOldestFormNamesItsCustomStyleAndNumbersItsLevel) {
   EXPECT_EQ(got.extra.angle, 90.0);
 }
 
+TEST_F(ElmAttr, OlderFormsKeepTheStringsAndChoicesOfTheirKind) {
+  ASSERT_EQ(vxlibElmAttr_addAttribute(6, "Note", kGroupA, 7, 0, nullptr, 0, nullptr, "List", 0), 0);
+  ASSERT_EQ(vxlibElmAttr_addAttribute(7, "Valve", kGroupA, 3, 0, nullptr, 0, nullptr, 0), 0);
+  // 1320 bytes: kind 7 keeps its string from 1224 (84 bytes, unterminated here) and its integer
+  // from 1308; kind 3 keeps bytes 1176 to 1303 where they are.
+  std::vector<std::uint8_t> note(1320, 0), valve(1320, 0);
+  put32(note, 4, 7);
+  std::memset(&note[1224], 'n', 84);
+  put32(note, 1308, 77);
+  put32(valve, 4, 3);
+  put32(valve, 1176, 9);
+  putDouble(valve, 1184, 4.5);
+  ASSERT_EQ(vxlibElmAttr_readResource(resourceFile("older.rsc", {{"VxA2", 6, note}, {"VxA2", 7, valve}}).c_str()), 0);
+  VxlibElmAttrSettings got{};
+  ASSERT_EQ(vxlibElmAttr_extractData(6, &got), 0);
+  EXPECT_EQ(std::string(got.extra.text), std::string(83, 'n')) << "ended within its field";
+  EXPECT_EQ(got.kind7Value, 77);
+  ASSERT_EQ(vxlibElmAttr_extractData(7, &got), 0);
+  EXPECT_EQ(got.choice.icon.value, 9);
+  EXPECT_EQ(got.choice.icon.size, 4.5);
+
+  // The angle of a text shows with the readout's decimals, after the justification.
+  setReadoutDecimals(1);
+  VxlibElmAttrSettings text{};
+  text.mask = VXLIB_ELMATTR_ANGLE | VXLIB_ELMATTR_JUSTIFICATION;
+  text.justification = 14;
+  text.extra.angle = 22.25;
+  ASSERT_EQ(vxlibElmAttr_addAttribute(8, "Turned", kGroupA, 4, 0, nullptr, 0, &text), 0);
+  EXPECT_EQ(row(8)[6], "JU=RB,SL=22.2");
+}
+
 TEST_F(ElmAttr, TheCompleteListKeepsCallbacksOfIdentifiersInTheSameOrder) {
   ASSERT_EQ(vxlibElmAttr_addAttribute(1, "One", kGroupA, 1, 0, firstCallback, 0, nullptr), 0);
   ASSERT_EQ(vxlibElmAttr_addAttribute(2, "Two", kGroupA, 2, 0, nullptr, 0, nullptr, 1, 501, 1), 0);
