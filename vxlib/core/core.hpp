@@ -186,6 +186,8 @@ std::int32_t customLineStyleNumber(long designNumber);
 void resolveLineStyle(std::int32_t* number, char* name, std::size_t nameSize);
 // Every attribute definition of the block resolved so (services/elmattr).
 void resolveAttributeLineStyles(GlobalData* block);
+// Frees the block's attribute definitions and groups (services/elmattr), when the block goes.
+void releaseAttributeDefinitions(GlobalData* block);
 void notifyScaleFunctions(double first, double second, int includeSelf);
 
 // ---- Plot scales at start-up (plotscale.cpp) --------------------------------------------------------

@@ -22,6 +22,8 @@ void* allocate(std::size_t size) {
 
 Group* groups(GlobalData* b) { return static_cast<Group*>(b->attributeGroups); }
 
+}  // namespace
+
 void freeGroups(GlobalData* b) {
   Group* g = groups(b);
   for (int i = 0; g != nullptr && i < b->attributeGroupCount; ++i) dlmSystem_mdlFree(g[i].name);
@@ -29,6 +31,8 @@ void freeGroups(GlobalData* b) {
   b->attributeGroups = nullptr;
   b->attributeGroupCount = 0;
 }
+
+namespace {
 
 // Keeps `count` groups read from the arguments: the first from the named ones, the others from
 // `ap` as triples or, with `withCallback`, quadruples.
@@ -228,6 +232,14 @@ bool moveDefinition(GlobalData* b, int id, int direction) {
 }
 
 }  // namespace pixmend::vxlib::elmattr
+
+namespace pixmend::vxlib {
+void releaseAttributeDefinitions(GlobalData* block) {
+  if (block == nullptr) return;
+  elmattr::freeAllDefinitions(block);
+  elmattr::freeGroups(block);
+}
+}  // namespace pixmend::vxlib
 
 using namespace pixmend::vxlib;
 using namespace pixmend::vxlib::elmattr;

@@ -72,6 +72,7 @@ const Group* findGroup(const GlobalData* b, int key);
 char* copyText(const char* text);
 void freeDefinition(Definition* d);
 void freeAllDefinitions(GlobalData* b);
+void freeGroups(GlobalData* b);
 // Keeps the next free identifier above `id`.
 void noteIdentifier(GlobalData* b, int id);
 // Calls the definition's change callback (when it has one) with `reason`.
