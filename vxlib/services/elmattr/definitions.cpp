@@ -308,7 +308,9 @@ int vxlibElmAttr_insertAttribute(int attributeId, const char* label, int lockedM
   if (d == nullptr) return VXLIB_ERROR;
   d->kind = at->kind;
   d->id = b->attributeNextId > 0 ? b->attributeNextId : 1;
-  d->groupKey = b->attributeSelectedId != 0 ? b->attributeGroupShown : at->groupKey;
+  // The group of the definition being edited in the dialog (the copied one's when none is).
+  const Definition* edited = find(b, b->attributeSelectedId);
+  d->groupKey = edited != nullptr ? edited->groupKey : at->groupKey;
   d->lockedMask = lockedMask;
   d->carried = at->carried;
   d->label = copyText(label != nullptr ? label : "");
