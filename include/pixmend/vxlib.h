@@ -694,14 +694,34 @@ PIXMEND_API int vxlibElmAttr_dialogOpen(void);
  * a missing dialog or item or a number that is not finite. */
 PIXMEND_API int vxlibUtil_setActiveDecimalNumberInTextItem(MSDialog *dialog, int itemIndex, double value);
 
+/* ---- ElemDscr: element descriptors measured, fitted into boxes and drawn ----------------------
+ * Descriptors belong to the caller (host/design/api.h); these calls change them only where they
+ * say so. */
+typedef struct DPoint3d DPoint3d;
+typedef struct MSElementDescr MSElementDescr;
+typedef struct BSIRect BSIRect;
+typedef struct ViewFlags ViewFlags;
+
+/* The descriptor's range: range[0] its lowest and range[1] its highest coordinates. */
+PIXMEND_API int vxlibElemDscr_getRange(DPoint3d *range, MSElementDescr *descriptor);
+/* Fits the descriptor (validated in the active model) into the box with corners box[0] and
+ * box[2] (in either order; a box without width or height gets 1), keeping its proportions: one
+ * scale for x, y and z, the smaller of the box's sides over the range's (a side of a range below
+ * 0.001 counts as 0.0001). With `moveToBox` it is also moved to the box's centre (z to box[0]'s);
+ * without, only scaled about the design's origin. Transformed in place. */
+PIXMEND_API int vxlibElemDscr_placeElementDescr(DPoint3d *box, int moveToBox, MSElementDescr *descriptor);
+/* Draws the descriptor into `rectangle` of the window as the top view sees it, its range filling
+ * the rectangle (proportions kept, centred). `viewFlags` null: word 0 = 73868 (fill, text,
+ * weights). `drawMode` as for the host's displays. */
+PIXMEND_API int vxlibElemDscr_drawElementDescr(MSDialog *window, BSIRect *rectangle, MSElementDescr *descriptor,
+                                               ViewFlags *viewFlags, int drawMode);
+
 /* ---- Element: elements that take their symbology from an attribute definition -----------------
  * Each builds one element in the host's element buffer (dgnBuf), applies the definition
  * `attributeId` (vxlibElmAttr_setSymbologyAndProperties; an unknown identifier leaves the host's
  * defaults) and, when `descriptor` is not null, appends a copy of the element to it. 0, or 0x8000
  * when the host refuses the geometry or the descriptor (the buffer then holds whatever the host
  * left there). */
-typedef struct DPoint3d DPoint3d;
-typedef struct MSElementDescr MSElementDescr;
 /* A line from points[0] to points[1]. */
 PIXMEND_API int vxlibElement_createLine(const DPoint3d *points, int attributeId, MSElementDescr *descriptor);
 PIXMEND_API int vxlibElement_createLineString(const DPoint3d *points, int count, int attributeId,
@@ -709,6 +729,21 @@ PIXMEND_API int vxlibElement_createLineString(const DPoint3d *points, int count,
 /* A closed shape (the host closes it), filled when `fill` is set. */
 PIXMEND_API int vxlibElement_createShape(const DPoint3d *points, int count, int fill, int attributeId,
                                          MSElementDescr *descriptor);
+/* A circular arc about `center` (radius for both axes, no rotation), angles in radians as the
+ * host takes them (a negative sweep turns clockwise). */
+PIXMEND_API int vxlibElement_createArc(const DPoint3d *center, double radius, double startAngle, double sweepAngle,
+                                       int attributeId, MSElementDescr *descriptor);
+/* The host's arc by centre from the same five arguments (start, end, centre, normal, clockwise),
+ * built in a buffer of the library's own so the host's element buffer is left alone: the arc is
+ * only appended to the descriptor (0x8000 without one). */
+PIXMEND_API int vxlibElement_createArcByCenter(const DPoint3d *start, const DPoint3d *end, const DPoint3d *center,
+                                               const DPoint3d *normal, int clockwise, int attributeId,
+                                               MSElementDescr *descriptor);
+/* A circle about `center`; the extended form fills it when `fill` is set. */
+PIXMEND_API int vxlibElement_createEllipse(const DPoint3d *center, double radius, int attributeId,
+                                           MSElementDescr *descriptor);
+PIXMEND_API int vxlibElement_createEllipseExtended(const DPoint3d *center, double radius, int fill, int attributeId,
+                                                   MSElementDescr *descriptor);
 /* Colour and weight -1 and line style 0x7FFFFFFF: all as the element's level says. */
 PIXMEND_API int vxlibElement_setSymbologyByLevel(MSElement *element);
 /* Colour, weight and style of level `level` of the active model; nothing changes when the host

@@ -1,5 +1,6 @@
 // Elements built in the host's element buffer with the symbology of an attribute definition:
-//   vxlibElement_createLine / createLineString / createShape
+//   vxlibElement_createLine / createLineString / createShape / createArc / createArcByCenter
+//   vxlibElement_createEllipse / createEllipseExtended
 //   vxlibElement_setSymbologyByLevel / setSymbologyFromLevel
 #include "vxlib/core/core.hpp"
 
@@ -34,6 +35,33 @@ int vxlibElement_createLineString(const DPoint3d* points, int count, int attribu
 int vxlibElement_createShape(const DPoint3d* points, int count, int fill, int attributeId, MSElementDescr* descriptor) {
   if (points == nullptr || dgnBuf == nullptr) return VXLIB_ERROR;
   return finish(mdlShape_create(dgnBuf, nullptr, points, count, fill != 0 ? 1 : 0), attributeId, descriptor);
+}
+
+int vxlibElement_createArc(const DPoint3d* center, double radius, double startAngle, double sweepAngle, int attributeId,
+                           MSElementDescr* descriptor) {
+  if (center == nullptr || dgnBuf == nullptr) return VXLIB_ERROR;
+  return finish(mdlArc_create(dgnBuf, nullptr, center, radius, radius, nullptr, startAngle, sweepAngle), attributeId,
+                descriptor);
+}
+
+int vxlibElement_createArcByCenter(const DPoint3d* start, const DPoint3d* end, const DPoint3d* center,
+                                   const DPoint3d* normal, int clockwise, int attributeId, MSElementDescr* descriptor) {
+  if (start == nullptr || end == nullptr || center == nullptr || descriptor == nullptr) return VXLIB_ERROR;
+  MSElement arc{};
+  if (mdlArc_createByCenter(&arc, nullptr, start, end, center, normal, clockwise) != SUCCESS) return VXLIB_ERROR;
+  vxlibElmAttr_setSymbologyAndProperties(&arc, attributeId, nullptr);
+  return mdlElmdscr_appendElement(descriptor, &arc) == SUCCESS ? VXLIB_SUCCESS : VXLIB_ERROR;
+}
+
+int vxlibElement_createEllipse(const DPoint3d* center, double radius, int attributeId, MSElementDescr* descriptor) {
+  return vxlibElement_createEllipseExtended(center, radius, 0, attributeId, descriptor);
+}
+
+int vxlibElement_createEllipseExtended(const DPoint3d* center, double radius, int fill, int attributeId,
+                                       MSElementDescr* descriptor) {
+  if (center == nullptr || dgnBuf == nullptr) return VXLIB_ERROR;
+  return finish(mdlEllipse_create(dgnBuf, nullptr, center, radius, radius, nullptr, fill != 0 ? 1 : 0), attributeId,
+                descriptor);
 }
 
 int vxlibElement_setSymbologyByLevel(MSElement* element) {

@@ -417,5 +417,36 @@ TEST_F(ElmAttr, ElementsAreBuiltWithTheirDefinitionAndJoinTheDescriptor) {
   EXPECT_EQ(color, 3u);
 }
 
+TEST_F(ElmAttr, ArcsAndCirclesTakeTheirDefinitionAndTheArcByCentreLeavesTheBufferAlone) {
+  VxlibElmAttrSettings s{};
+  s.mask = VXLIB_ELMATTR_COLOR;
+  s.color = 6;
+  ASSERT_EQ(vxlibElmAttr_addAttribute(1, "Ring", kGroupA, 1, 0, nullptr, 0, &s), 0);
+  const DPoint3d center{10, 10, 0}, start{20, 10, 0}, end{10, 20, 0};
+  ASSERT_EQ(vxlibElement_createEllipseExtended(&center, 5, 1, 1, nullptr), 0);
+  EXPECT_NE(mdlElement_isFilled(dgnBuf), 0);
+  unsigned int color = 0;
+  mdlElement_getSymbology(&color, nullptr, nullptr, dgnBuf);
+  EXPECT_EQ(color, 6u);
+  ASSERT_EQ(vxlibElement_createArc(&center, 5, 0, 1.5, 1, nullptr), 0);
+  const std::vector<std::uint8_t> before(reinterpret_cast<std::uint8_t*>(dgnBuf),
+                                         reinterpret_cast<std::uint8_t*>(dgnBuf) + mdlElement_size(dgnBuf));
+  MSElementDescr* descr = nullptr;
+  MSElement first{};
+  const DPoint3d line[2] = {{0, 0, 0}, {1, 0, 0}};
+  ASSERT_EQ(mdlLine_create(&first, nullptr, line), 0);
+  ASSERT_EQ(mdlElmdscr_new(&descr, &first), 0);
+  EXPECT_EQ(vxlibElement_createArcByCenter(&start, &end, &center, nullptr, 0, 1, nullptr), VXLIB_ERROR)
+      << "without a descriptor the arc would go nowhere";
+  ASSERT_EQ(vxlibElement_createArcByCenter(&start, &end, &center, nullptr, 0, 1, descr), 0);
+  EXPECT_EQ(std::memcmp(before.data(), dgnBuf, before.size()), 0) << "the host's buffer keeps the last element";
+  const MSElementDescr* arc = mdlElmdscr_next(descr);
+  ASSERT_NE(arc, nullptr);
+  mdlElement_getSymbology(&color, nullptr, nullptr, mdlElmdscr_getElement(const_cast<MSElementDescr*>(arc)));
+  EXPECT_EQ(color, 6u);
+  mdlElmdscr_freeAll(&descr);
+  EXPECT_EQ(vxlibElement_createArcByCenter(&center, &end, &center, nullptr, 0, 1, descr), VXLIB_ERROR);
+}
+
 }  // namespace
 }  // namespace pixmend::vxlib
