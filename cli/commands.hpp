@@ -18,6 +18,7 @@ int runSession(const Args& args);  // run.cpp
 int runInfo(const Args& args);     // info.cpp
 int runConvert(const Args& args);  // info.cpp
 int runDesign(const Args& args);   // designlist.cpp
+int runCell(const Args& args);     // celllibrary.cpp
 int runServe(const Args& args);    // serve/serve.cpp
 
 // The key-ins of VXRaster's command table, for the usage text (keyins.cpp).

@@ -1,6 +1,7 @@
 // pixmend design list FILE.dgn [--model N]: what a design file holds, element by element, so a
 // user can see what the applications stored in it (file position, type, level, size, linkages,
-// and for application data its application type and version). The file is only read.
+// for application data its application type and version, a text's characters and a cell's name
+// with characters outside printable ASCII as '?'). The file is only read.
 #include <cstdio>
 #include <string>
 
@@ -46,6 +47,17 @@ std::string describe(const std::vector<std::uint8_t>& b) {
   std::string line = "type " + std::to_string(type) + " (" + typeName(type) + "), level " +
                      std::to_string(le::get32(b.data() + el::kLevel)) + ", " + std::to_string(b.size()) + " bytes";
   if (le::get32(b.data() + el::kTypeWord) & el::kComponentFlag) line += ", component";
+  // A text's characters and a cell's name (checked images: their counts fit their words).
+  if (type == 17 || type == 2) {
+    const std::size_t count = le::get32(b.data() + (type == 17 ? el::kTextCount : el::kCellNameLength));
+    const std::size_t at = type == 17 ? el::kTextChars : el::kCellNames;
+    line += type == 17 ? " \"" : " named \"";
+    for (std::size_t i = 0; i < count; ++i) {
+      const unsigned c = le::get16(b.data() + at + 2 * i);
+      line += c >= 0x20 && c <= 0x7e ? static_cast<char>(c) : '?';
+    }
+    line += "\"";
+  }
   const std::size_t attr = static_cast<std::size_t>(le::get32(b.data() + el::kAttrOffset)) * 2;
   if (type == kApplicationData && attr >= 38 && le::get16(b.data() + 32) == 157) {
     line += ", application type " + std::to_string(static_cast<std::int16_t>(le::get16(b.data() + 34))) +

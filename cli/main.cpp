@@ -23,6 +23,8 @@ const Subcommand kSubcommands[] = {
     {"convert", "convert IN OUT [--type tif|rle|cit]   convert a raster file", pixmend::cli::runConvert},
     {"design", "design list FILE.dgn [--model N]   the elements of a design file (position, type, level, size, linkages)",
      pixmend::cli::runDesign},
+    {"cell", "cell new|add|list LIB.cel ...   build cell libraries: cell add LIB.cel NAME [--description TEXT] --from DESIGN.dgn [--model N]",
+     pixmend::cli::runCell},
     {"serve", "serve [DESIGN.dgn] [--port N] [--record FILE.pms]   edit by hand in a web page (docs/serve.md)",
      pixmend::cli::runServe},
     {"demo", "demo [OUTDIR]            a VXRaster session, then buffer operations on a drawing; pictures in OUTDIR",

@@ -497,9 +497,10 @@ int mdlText_createWide(MSElement* out, const MSElement* templ, const MSWChar* te
 int mdlText_extract(char* text, int textSize, DPoint3d* origin, RotMatrix* rotation, TextSize* size,
                     TextParam* params, DPoint3d* shape, const MSElement* element);
 /* A new text node in *nodeOut holding one text element per line of `text` (lines end at line
- * feeds), the first line at `origin`, each next one `params->lineSpacing` lower (in the text's
- * own direction); level and symbology from `templ` (may be null). 0; MDLERR_BADARG; the output
- * is then null. */
+ * feeds), the first line at `origin`, each next one the character height plus
+ * `params->lineSpacing` lower (in the text's own direction; an empty line keeps its place and has
+ * no element); level and symbology from `templ` (may be null). 0; MDLERR_BADARG (no line with a
+ * character); MDLERR_ELEMENTTOOLARGE (a line over 512 characters); the output is then null. */
 int mdlText_addStringsToNodeDscr(MSElementDescr** nodeOut, const char* text, const MSElement* templ,
                                  const DPoint3d* origin, const RotMatrix* rotation, const TextSize* size,
                                  const TextParam* params);
@@ -536,7 +537,8 @@ int mdlCell_getLibraryCell(MSWChar* name, int nameSize, MSWChar* description, in
 #define CELL_READ_AS_STORED 1 /* at the library's own coordinates, unscaled and unturned */
 /* Reads the cell `cellName` (case-insensitive) of the attached library into a new descriptor (a
  * cell header with its components) in *descrOut. `cellFlag` as above (other values read it the
- * same way). 0; MDLERR_NOCELLLIBRARY; MDLERR_CELLNOTFOUND; *descrOut is then null. */
+ * same way). 0; MDLERR_NOCELLLIBRARY; MDLERR_CELLNOTFOUND; MDLERR_ELEMENTTOOLARGE for a cell of
+ * more than 20000 elements; *descrOut is then null. */
 int mdlCell_getElmDscr(MSElementDescr** descrOut, const MSWChar* cellName, int cellFlag);
 
 /* A cell header's name and description (at most 512 units each, terminated); outputs sized in

@@ -91,11 +91,18 @@ bool rowsOf(const MSElementDescr* descr, std::vector<std::vector<std::uint8_t>>*
   };
   auto* head = const_cast<MSElementDescr*>(descr);
   if (!add(head, false)) return false;
+  // Each component is followed by its own components (a text node in a cell by its texts), so
+  // the header counts say which rows belong to which header when they are read back.
   std::vector<MSElementDescr*> pending;
   for (MSElementDescr* c = head->first.get(); c != nullptr; c = c->next.get()) pending.push_back(c);
-  for (std::size_t i = 0; i < pending.size(); ++i) {
-    if (!add(pending[i], true)) return false;
-    for (MSElementDescr* c = pending[i]->first.get(); c != nullptr; c = c->next.get()) pending.push_back(c);
+  std::reverse(pending.begin(), pending.end());
+  while (!pending.empty()) {
+    MSElementDescr* node = pending.back();
+    pending.pop_back();
+    if (!add(node, true)) return false;
+    std::vector<MSElementDescr*> children;
+    for (MSElementDescr* c = node->first.get(); c != nullptr; c = c->next.get()) children.push_back(c);
+    pending.insert(pending.end(), children.rbegin(), children.rend());
   }
   return true;
 }

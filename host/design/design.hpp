@@ -160,6 +160,18 @@ void loadLevels(const DesignContent& content);
 void fillLevels(DesignContent* now);
 const StoredLevel* findLevel(std::uint32_t id);
 
+// ---- Text styles of the open design (textstyles.cpp) -------------------------------------------------
+// The active model's named text styles, kept in the design file (written with the design).
+void loadTextStyles(const DesignContent& content);
+void fillTextStyles(DesignContent* now);
+// The style of that name (ASCII case ignored), or null.
+const StoredTextStyle* findTextStyle(const std::string& name);
+// Adds the style to the active model, or replaces the one of that name, and asks for the design
+// to be stored. False with the reason when the design is read-only or a setting is out of range
+// (an empty or too long name, a font outside 0-255, a justification outside 0-14, a size not
+// above 0, a line spacing below 0 or any number that is not finite).
+bool defineTextStyle(const StoredTextStyle& style, std::string* why);
+
 }  // namespace pixmend::host
 
 // The one model of this host: a model reference points here.

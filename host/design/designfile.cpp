@@ -23,7 +23,7 @@ namespace {
 
 // 'PXMD' marks a Pixmend design file; the version is the layout of the tables.
 constexpr int kApplicationId = 0x50584D44;
-constexpr int kFormatVersion = 2;
+constexpr int kFormatVersion = 3;
 constexpr int kFirstFormatVersion = 1;  // no elements or levels yet; still read
 // Statement steps (in units of 1000) a read may take before it is stopped: a corrupt b-tree
 // must not keep us busy.
@@ -161,6 +161,37 @@ bool readLevelRows(sqlite3* db, DesignContent* content, std::string* error) {
   return true;
 }
 
+bool finiteDouble(sqlite3_stmt* st, int column, double* out) {
+  if (sqlite3_column_type(st, column) != SQLITE_FLOAT && sqlite3_column_type(st, column) != SQLITE_INTEGER) return false;
+  *out = sqlite3_column_double(st, column);
+  return std::isfinite(*out);
+}
+
+bool readTextStyleRows(sqlite3* db, DesignContent* content, std::string* error) {
+  Stmt st = prepare(db,
+                    "SELECT model, name, font, justification, width, height, line_spacing FROM text_styles "
+                    "ORDER BY model, name");
+  if (!st) return fail(error, "damaged design file: the text_styles table cannot be read");
+  for (int rc; (rc = sqlite3_step(st.get())) != SQLITE_DONE;) {
+    StoredTextStyle t;
+    std::int64_t font = 0, justification = 0;
+    if (rc != SQLITE_ROW || content->textStyles.size() >= kMaxDesignTextStyles || !intColumn(st.get(), 0, &t.model) ||
+        !textColumn(st.get(), 1, &t.name) || t.name.empty() || !intColumn(st.get(), 2, &font) ||
+        !intColumn(st.get(), 3, &justification) || !finiteDouble(st.get(), 4, &t.width) ||
+        !finiteDouble(st.get(), 5, &t.height) || !finiteDouble(st.get(), 6, &t.lineSpacing) || font < 0 ||
+        font > 255 || justification < 0 || justification > 14 || !(t.width > 0) || !(t.height > 0)) {
+      return fail(error, "damaged design file: bad text style row");
+    }
+    if (findModel(*content, t.model) == nullptr) {
+      return fail(error, "damaged design file: a text style of an unknown model");
+    }
+    t.font = static_cast<int>(font);
+    t.justification = static_cast<int>(justification);
+    content->textStyles.push_back(std::move(t));
+  }
+  return true;
+}
+
 bool readRows(sqlite3* db, long long version, DesignContent* content, std::string* error) {
   {
     Stmt st = prepare(db, "SELECT key, value FROM info ORDER BY key");
@@ -236,7 +267,8 @@ bool readRows(sqlite3* db, long long version, DesignContent* content, std::strin
     for (const auto& m : content->models) content->levels.push_back(defaultLevel(m.id));
     return true;
   }
-  return readElementRows(db, content, error) && readLevelRows(db, content, error);
+  return readElementRows(db, content, error) && readLevelRows(db, content, error) &&
+         (version < 3 || readTextStyleRows(db, content, error));
 }
 
 // ---- Writing ------------------------------------------------------------------------------------
@@ -281,6 +313,21 @@ bool fillElementsAndLevels(sqlite3* db, const DesignContent& content, std::strin
     for (int i = 0; i < 6; ++i) sqlite3_bind_int64(level.get(), 4 + i, values[i]);
     if (sqlite3_step(level.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
   }
+  Stmt style = prepare(db,
+                       "INSERT INTO text_styles(model, name, font, justification, width, height, line_spacing)"
+                       " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+  if (!style) return fail(error, sqlite3_errmsg(db));
+  for (const auto& t : content.textStyles) {
+    sqlite3_reset(style.get());
+    sqlite3_bind_int64(style.get(), 1, t.model);
+    bindText(style.get(), 2, t.name);
+    sqlite3_bind_int(style.get(), 3, t.font);
+    sqlite3_bind_int(style.get(), 4, t.justification);
+    sqlite3_bind_double(style.get(), 5, t.width);
+    sqlite3_bind_double(style.get(), 6, t.height);
+    sqlite3_bind_double(style.get(), 7, t.lineSpacing);
+    if (sqlite3_step(style.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
+  }
   return true;
 }
 
@@ -302,7 +349,10 @@ bool fillDatabase(sqlite3* db, const DesignContent& content, std::string* error)
       " PRIMARY KEY(model, position)) WITHOUT ROWID;"
       "CREATE TABLE levels(model INTEGER NOT NULL, id INTEGER NOT NULL, name TEXT NOT NULL,"
       " color INTEGER NOT NULL, weight INTEGER NOT NULL, style INTEGER NOT NULL, override_color INTEGER NOT NULL,"
-      " override_weight INTEGER NOT NULL, override_style INTEGER NOT NULL, PRIMARY KEY(model, id)) WITHOUT ROWID;";
+      " override_weight INTEGER NOT NULL, override_style INTEGER NOT NULL, PRIMARY KEY(model, id)) WITHOUT ROWID;"
+      "CREATE TABLE text_styles(model INTEGER NOT NULL, name TEXT NOT NULL, font INTEGER NOT NULL,"
+      " justification INTEGER NOT NULL, width REAL NOT NULL, height REAL NOT NULL, line_spacing REAL NOT NULL,"
+      " PRIMARY KEY(model, name)) WITHOUT ROWID;";
   if (sqlite3_exec(db, pragmas, nullptr, nullptr, nullptr) != SQLITE_OK ||
       sqlite3_exec(db, schema, nullptr, nullptr, nullptr) != SQLITE_OK) {
     return fail(error, std::string("cannot create tables: ") + sqlite3_errmsg(db));
@@ -433,8 +483,15 @@ bool decodeExtended(const std::uint8_t* b, std::size_t size, RasterExtendedInfo*
 
 bool operator==(const DesignContent& a, const DesignContent& b) {
   if (a.info != b.info || a.models.size() != b.models.size() || a.rasters.size() != b.rasters.size() ||
-      a.elements.size() != b.elements.size() || a.levels.size() != b.levels.size())
+      a.elements.size() != b.elements.size() || a.levels.size() != b.levels.size() ||
+      a.textStyles.size() != b.textStyles.size())
     return false;
+  for (std::size_t i = 0; i < a.textStyles.size(); ++i) {
+    const auto &x = a.textStyles[i], &y = b.textStyles[i];
+    if (x.model != y.model || x.name != y.name || x.font != y.font || x.justification != y.justification ||
+        x.width != y.width || x.height != y.height || x.lineSpacing != y.lineSpacing)
+      return false;
+  }
   for (std::size_t i = 0; i < a.models.size(); ++i) {
     const auto &x = a.models[i], &y = b.models[i];
     if (x.id != y.id || x.name != y.name || x.description != y.description || x.is3d != y.is3d ||
@@ -489,7 +546,8 @@ bool parseDesignFile(const std::uint8_t* bytes, std::size_t size, DesignContent*
   if (!db) return false;
   if (!sqlite::isTable(db.get(), "info") || !sqlite::isTable(db.get(), "models") ||
       !sqlite::isTable(db.get(), "rasters") ||
-      (version >= 2 && (!sqlite::isTable(db.get(), "elements") || !sqlite::isTable(db.get(), "levels")))) {
+      (version >= 2 && (!sqlite::isTable(db.get(), "elements") || !sqlite::isTable(db.get(), "levels"))) ||
+      (version >= 3 && !sqlite::isTable(db.get(), "text_styles"))) {
     return fail(error, "damaged design file: a table is missing");
   }
   DesignContent content;

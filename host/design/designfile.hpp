@@ -1,12 +1,14 @@
 // The design file on disk: what a design holds between sessions, and its reading and writing.
 //
 // A design file is an SQLite database of our own (application id 'PXMD', format version 2)
-// with five tables: `info` (free key/value texts), `models`, `rasters` (the raster attachments of
+// with six tables: `info` (free key/value texts), `models`, `rasters` (the raster attachments of
 // each model with their rendering, georeference and extended records), `elements` (one row per
-// element image, keyed by model and file position) and `levels` (each model's level table). The
+// element image, keyed by model and file position), `levels` (each model's level table) and,
+// from format version 3, `text_styles` (each model's named text styles). The
 // records are stored field by field, little-endian, at the byte offsets the applications read
-// them at, so a file means the same on every machine and compiler. Files of format version 1
-// (no elements, no levels) still open; they are written as version 2 once they change. A reader
+// them at, so a file means the same on every machine and compiler. Files of format versions 1
+// (no elements, no levels) and 2 (no text styles) still open; they are written as version 3 once
+// they change. A reader
 // refuses versions it does not know rather than drop their data.
 //
 // Reading loads the whole file into memory and opens it there with the database engine's
@@ -35,6 +37,7 @@ constexpr std::size_t kMaxDesignRasters = 65536;  // over all models
 constexpr std::size_t kMaxDesignText = 4096;      // names, descriptions, info values
 constexpr std::size_t kMaxDesignElements = 1u << 22;  // over all models
 constexpr std::size_t kMaxDesignLevels = 64 * 4096;   // over all models (63 each)
+constexpr std::size_t kMaxDesignTextStyles = 65536;   // over all models
 constexpr std::uint32_t kFirstFilePosition = 1;       // 0 is "no element"
 
 struct StoredModel {
@@ -82,12 +85,23 @@ struct StoredLevel {
   LevelSymbology override_;
 };
 
+// A named text style of a model: the settings mdlTextStyle_getByName hands out. Names are UTF-8
+// here, compared without regard to ASCII case.
+struct StoredTextStyle {
+  std::int64_t model = 0;
+  std::string name;
+  int font = 0;
+  int justification = 2;  // left bottom
+  double width = 1, height = 1, lineSpacing = 0.5;
+};
+
 struct DesignContent {
   std::vector<std::pair<std::string, std::string>> info;
   std::vector<StoredModel> models;      // at least one; ascending identifiers
   std::vector<StoredRaster> rasters;    // per model in attachment order, oldest first
   std::vector<StoredElement> elements;  // by model, then file position
   std::vector<StoredLevel> levels;      // by model, then identifier
+  std::vector<StoredTextStyle> textStyles;  // by model, then name as stored
 };
 
 bool operator==(const DesignContent& a, const DesignContent& b);

@@ -103,6 +103,7 @@ DesignContent currentContent() {
   now.levels = d.stored.levels;
   fillElements(&now);
   fillLevels(&now);
+  fillTextStyles(&now);
   for (const auto& m : d.stored.models) {
     if (m.id == d.activeModel) {
       if (keeper().stored != nullptr)
@@ -137,6 +138,7 @@ void closeCurrent() {
   design() = OpenDesign();
   loadElements(design().stored);
   loadLevels(design().stored);
+  loadTextStyles(design().stored);
 }
 
 void switchTo(const std::string& path, DesignContent content, const char* verb) {
@@ -154,6 +156,7 @@ void switchTo(const std::string& path, DesignContent content, const char* verb) 
   journal().append("design", std::string(verb) + " " + path + (d.readOnly ? " (read-only)" : ""));
   loadElements(d.stored);
   loadLevels(d.stored);
+  loadTextStyles(d.stored);
   std::vector<StoredRaster> mine;
   for (const auto& r : d.stored.rasters) {
     if (r.model == d.activeModel) mine.push_back(r);

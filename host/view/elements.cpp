@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "common/bytes.hpp"
@@ -12,6 +13,7 @@
 #include "host/view/graphics.hpp"
 #include "host/view/layout.hpp"
 #include "host/view/textbox.hpp"
+#include "host/view/textlook.hpp"
 #include "host/view/view.hpp"
 
 namespace pixmend::host {
@@ -167,9 +169,11 @@ std::optional<ElementInfo> readElement(const MSElement& element) {
     return info;
   }
   if (info.type == TEXT_ELM) {
+    // A text shows its characters (textlook.hpp); its vertices are its box.
     DPoint3d box[5];
     el::textShape(element, box);
     info.vertices.assign(box, box + 5);
+    info.text = std::make_shared<TextLook>(textLookOf(element));
     return info;
   }
   info.filled = el::get32(element, el::kFillFlag) != 0;
@@ -218,6 +222,11 @@ std::string describeElement(const ElementInfo& info, int drawMode) {
   for (const auto& part : info.outline) {
     if (part.curve) text += describeCurve(*part.curve);
     for (const auto& v : part.vertices) text += " " + formatPoint(v);
+  }
+  if (info.text != nullptr) {
+    text += " \"";
+    for (char16_t c : info.text->chars) text += c >= 0x20 && c <= 0x7e ? static_cast<char>(c) : '?';
+    text += "\"";
   }
   return text;
 }

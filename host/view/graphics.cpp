@@ -20,6 +20,7 @@
 
 #include "host/lifecycle.hpp"
 #include "host/view/api.h"
+#include "host/view/textlook.hpp"
 
 namespace pixmend::host {
 namespace {
@@ -242,7 +243,7 @@ void GraphicsPainter::add(const Mapping& m, const ElementInfo& e, int drawMode) 
   std::vector<DPoint2d> points = m.path(e);
   if (points.empty()) return;
   if (e.type == TEXT_ELM) {
-    addText(s, points, e, rgb);
+    addText(s, m, points, e, rgb);
     return;
   }
   if (closedOutline(e)) {
@@ -277,8 +278,20 @@ GraphicsPainter::GraphicsPainter(const std::vector<ElementInfo>& elements, int d
   for (const ElementInfo& e : elements) add(m, e, drawMode);
 }
 
-void GraphicsPainter::addText(Shapes& s, const std::vector<DPoint2d>& box, const ElementInfo& e, const double rgb[3]) {
-  s.addStroke(box, e.style, 0, rgb);
+void GraphicsPainter::addText(Shapes& s, const Mapping& m, const std::vector<DPoint2d>& box, const ElementInfo& e,
+                              const double rgb[3]) {
+  if (e.text == nullptr) {
+    s.addStroke(box, e.style, 0, rgb);
+    return;
+  }
+  std::vector<DPoint3d> small;
+  for (const auto& quad : textGlyphs(*e.text, std::min(m.sx, m.sy), &small)) {
+    std::vector<DPoint2d> corners;
+    for (const DPoint3d& v : quad) corners.push_back(m.point(v));
+    corners.push_back(corners.front());
+    s.addFill(std::move(corners), rgb);
+  }
+  if (!small.empty()) s.addStroke(box, e.style, 0, rgb);  // too small to read: its box
 }
 
 GraphicsPainter::~GraphicsPainter() = default;

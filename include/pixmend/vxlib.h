@@ -744,11 +744,61 @@ PIXMEND_API int vxlibElement_createEllipse(const DPoint3d *center, double radius
                                            MSElementDescr *descriptor);
 PIXMEND_API int vxlibElement_createEllipseExtended(const DPoint3d *center, double radius, int fill, int attributeId,
                                                    MSElementDescr *descriptor);
+typedef struct RotMatrix RotMatrix;
+typedef struct TextParam TextParam;
+/* A text element in `element` with the definition's text settings (family ElmAttr): a text style
+ * of the active model (mask 0x4000) gives parameters and size, its width and height divided by
+ * (scale / units of resolution per master unit), the active size / scale when it gives none; the
+ * definition's size (0x40) is divided by `scale`, its line spacing the height times the factor;
+ * justification (0x80) and font (0x20) the definition's, else the active ones unless a style gave
+ * them; the definition's angle in degrees (0x2000, kind 4) turns it, else without a style the
+ * active angle when not zero, else `rotation` (may be null). The template (may be null) gives
+ * level and symbology before the definition's are applied; settings copied out when asked. 0, or
+ * 0x8000 for an unknown identifier, a scale that is not above 0, or a text the host refuses. */
+PIXMEND_API int vxlibElmAttr_createText(MSElement *element, const MSElement *templateElement, const char *text,
+                                        const DPoint3d *origin, const RotMatrix *rotation, int attributeId,
+                                        double scale, VxlibElmAttrSettings *settingsOut);
+/* The same in the host's element buffer, appended to the descriptor when one is given;
+ * `justification` 0 or more replaces the definition's for this call only (-1: as it is). */
+PIXMEND_API int vxlibElement_createText(const DPoint3d *origin, const char *text, double scale, int justification,
+                                        int attributeId, MSElementDescr *descriptor);
+/* The size of `text` built line by line (lines end as vxlibUtil_splitText finds them, at most 512
+ * characters in all) with the definition: the widest line, the last line's height, and the total
+ * height (lines - 1) x lineSpacing + lines x height; the last line's text parameters when asked.
+ * Every output may be null. 0, or 0x8000 when a line could not be built. */
+PIXMEND_API int vxlibUtil_extractTextSize(const char *text, double scale, int attributeId, double lineSpacing,
+                                          double *widthOut, double *heightOut, double *totalHeightOut,
+                                          TextParam *textParamsOut);
 /* Colour and weight -1 and line style 0x7FFFFFFF: all as the element's level says. */
 PIXMEND_API int vxlibElement_setSymbologyByLevel(MSElement *element);
 /* Colour, weight and style of level `level` of the active model; nothing changes when the host
  * knows no such level (0x8000). */
 PIXMEND_API int vxlibElement_setSymbologyFromLevel(MSElement *element, unsigned int level);
+/* ---- Cells (vxlib/services/cell/) ---------------------------------------------------------------------
+ * Cell libraries are found in the cell directory: the value of VX_CELL when it is defined (a search
+ * path, default extension "cel"), else VX_DIR followed by "cell/", else "/vexcraft/cell/". */
+/* The cell directory into `buffer` (`size` bytes). VXLIB_ERROR (buffer empty) when it does not fit. */
+PIXMEND_API int vxlibCell_getVxCellPath(char *buffer, int size);
+/* The full path of the cell library `cellLibrary` into `path` (MAXFILELENGTH, 256 bytes): searched
+ * along VX_CELL when it is defined, else the cell directory's file of that name (a name with a
+ * folder is taken as it is; ".cel" is added to a name without extension). 0 when found. */
+PIXMEND_API int vxlibCell_getCellPathAndName(char *path, const char *cellLibrary);
+/* 0 at once for an empty name or the attached library's name and extension (letter case ignored);
+ * otherwise attaches the library found as vxlibCell_getCellPathAndName finds it and returns the
+ * host's status (MDLERR_FILENOTFOUND when it is not found). */
+PIXMEND_API int vxlibCell_loadCellLibraryIfNeeded(const char *cellLibrary);
+/* Appends `membersPerCell` members per cell of the attached library to `list` (the caller's): the
+ * name, then the description when it has one; the model "Default" (any letter case) is left out.
+ * The number of cells listed; 0 without a readable library; VXLIB_ERROR when membersPerCell < 2. */
+PIXMEND_API int vxlibCell_getStringlistFromLib(StringList *list, int membersPerCell);
+/* Obsolete: prints a note to the text window and returns VXLIB_ERROR. */
+PIXMEND_API int vxlibCell_getFilePosFromStringlist(void);
+/* Copies `source` to `target` (may be the same) without the library's user-data linkages
+ * (primary identifier 20275); other linkages stay. VXLIB_ERROR for a broken element (target
+ * untouched). */
+PIXMEND_API int vxlibElement_stripAttributes(MSElement *target, const MSElement *source);
+/* Copies `source` to `target` without any linkage; a cell keeps its name and description. */
+PIXMEND_API int vxlibElement_stripAttributes2(MSElement *target, const MSElement *source);
 
 PIXMEND_END_C
 

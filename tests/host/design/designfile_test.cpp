@@ -172,7 +172,12 @@ TEST(DesignFile, DamagedAndForeignFilesAreRefusedWithAReason) {
   };
   const std::vector<Case> cases = {
       {"another program's database", "PRAGMA application_id = 1234", "not a design file"},
-      {"a newer format", "PRAGMA user_version = 3", "unknown format version 3"},
+      {"a newer format", "PRAGMA user_version = 4", "unknown format version 4"},
+      {"no text_styles table", "DROP TABLE text_styles", "a table is missing"},
+      {"a text style of no height", "INSERT INTO text_styles VALUES(0, 'flat', 0, 2, 1.0, 0.0, 0.5)",
+       "bad text style row"},
+      {"a text style of no model", "INSERT INTO text_styles VALUES(9, 'lost', 0, 2, 1.0, 1.0, 0.5)",
+       "unknown model"},
       {"no elements table", "DROP TABLE elements", "a table is missing"},
       {"no rasters table", "DROP TABLE rasters", "a table is missing"},
       {"a view in place of a table", "DROP TABLE models; CREATE VIEW models AS SELECT 0 AS id",
@@ -270,6 +275,26 @@ TEST(DesignFile, AFileOfTheFirstFormatOpensWithTheDefaultLevel) {
   ASSERT_EQ(out.levels.size(), 2u) << "one per model";
   EXPECT_EQ(out.levels[0].name, "Default");
   EXPECT_EQ(out.models[1].nextPosition, kFirstFilePosition);
+}
+
+TEST(DesignFile, AFileOfTheSecondFormatOpensWithoutTextStylesAndTheyComeBackOnceWritten) {
+  const std::vector<std::uint8_t> old =
+      alterDesignForTesting(sampleBytes(), "DROP TABLE text_styles; PRAGMA user_version = 2");
+  ASSERT_FALSE(old.empty());
+  DesignContent out;
+  std::string error;
+  ASSERT_TRUE(parseDesignFile(old.data(), old.size(), &out, &error)) << error;
+  EXPECT_EQ(out.elements.size(), sampleDesign().elements.size()) << "everything else is there";
+  EXPECT_TRUE(out.textStyles.empty());
+  StoredTextStyle style;
+  style.name = "Notes";
+  style.width = 0.25, style.height = 0.5, style.lineSpacing = 0.125, style.justification = 7;
+  out.textStyles.push_back(style);
+  std::vector<std::uint8_t> again;
+  ASSERT_TRUE(serializeDesign(out, &again, &error)) << error;
+  DesignContent reread;
+  ASSERT_TRUE(parseDesignFile(again.data(), again.size(), &reread, &error)) << error;
+  EXPECT_TRUE(reread == out);
 }
 
 TEST(DesignFile, BytesThatAreNoDatabaseAreRefused) {

@@ -197,7 +197,7 @@ TEST_F(DescrGeometry, ACellHeaderMovesAndTurnsWithItsComponentsAndKeepsItsRangeU
   EXPECT_NEAR(-1 + std::cos(end) * ar.form3d[0][0] + std::sin(end) * ar.form3d[0][1], -1 - 1, 1e-9);
 }
 
-TEST_F(DescrGeometry, ACellShowsItsFilledComplexShapeAndItsTextsBoxInTheViews) {
+TEST_F(DescrGeometry, ACellShowsItsFilledComplexShapeAndItsTextInTheViews) {
   ASSERT_TRUE(setViewArea(0, {0, 0}, {20, 10}));  // one picture pixel per design unit
   MSElement shape = header(CMPLX_SHAPE_ELM);
   el::put32(shape, el::kComplexFill, 1);
@@ -213,7 +213,7 @@ TEST_F(DescrGeometry, ACellShowsItsFilledComplexShapeAndItsTextsBoxInTheViews) {
   EXPECT_EQ(journal().texts("display"),
             (std::vector<std::string>{"complexshape mode 0 color 0 weight 0 style 0 filled: 2,1 8,1 centre 8,5 axes 4,4 "
                                       "rotation 0 start -90 sweep 180 8,9 2,9",
-                                      "text mode 0 color 0 weight 0 style 0: 14,2.5 17,2.5 17,4.5 14,4.5 14,2.5"}));
+                                      "text mode 0 color 0 weight 0 style 0: 14,2.5 17,2.5 17,4.5 14,4.5 14,2.5 \"AAA\""}));
   PictureFrame frame;
   std::string why;
   ASSERT_TRUE(pictureFrame(0, 20, {}, &frame, &why)) << why;

@@ -448,5 +448,55 @@ TEST_F(ElmAttr, ArcsAndCirclesTakeTheirDefinitionAndTheArcByCentreLeavesTheBuffe
   EXPECT_EQ(vxlibElement_createArcByCenter(&center, &end, &center, nullptr, 0, 1, descr), VXLIB_ERROR);
 }
 
+TEST_F(ElmAttr, TextsTakeTheDefinitionsSizeJustificationFontAndAngle) {
+  VxlibElmAttrSettings s{};
+  s.mask = VXLIB_ELMATTR_SIZE | VXLIB_ELMATTR_JUSTIFICATION | VXLIB_ELMATTR_FONT | VXLIB_ELMATTR_ANGLE | VXLIB_ELMATTR_COLOR;
+  s.textHeight = 5;
+  s.textWidth = 4;
+  s.lineSpacing = 1.5;
+  s.justification = 7;
+  s.font = 3;
+  s.extra.angle = 90;
+  s.color = 2;
+  ASSERT_EQ(vxlibElmAttr_addAttribute(1, "Label", kGroupA, 4, 0, nullptr, 0, &s), 0);
+  MSElement text{};
+  const DPoint3d origin{10, 20, 0};
+  VxlibElmAttrSettings out{};
+  ASSERT_EQ(vxlibElmAttr_createText(&text, nullptr, "AB", &origin, nullptr, 1, 2.0, &out), 0);
+  EXPECT_EQ(out.font, 3);
+  TextSize size{};
+  TextParam params{};
+  RotMatrix rotation{};
+  ASSERT_EQ(mdlText_extract(nullptr, 0, nullptr, &rotation, &size, &params, nullptr, &text), 0);
+  EXPECT_DOUBLE_EQ(size.height, 2.5) << "divided by the scale";
+  EXPECT_DOUBLE_EQ(size.width, 2.0);
+  EXPECT_EQ(params.justification, 7);
+  EXPECT_EQ(params.font, 3);
+  EXPECT_NEAR(rotation.form3d[1][0], 1.0, 1e-12) << "turned by 90 degrees";
+  unsigned int color = 0;
+  mdlElement_getSymbology(&color, nullptr, nullptr, &text);
+  EXPECT_EQ(color, 2u);
+  EXPECT_EQ(vxlibElmAttr_createText(&text, nullptr, "AB", &origin, nullptr, 1, 0.0, nullptr), VXLIB_ERROR);
+
+  // A justification given for one text leaves the definition as it was.
+  s.mask &= ~VXLIB_ELMATTR_JUSTIFICATION;
+  ASSERT_EQ(vxlibElmAttr_editAttribute(1, 0, &s), 0);
+  ASSERT_EQ(vxlibElement_createText(&origin, "AB", 1.0, 14, 1, nullptr), 0);
+  ASSERT_EQ(mdlText_extract(nullptr, 0, nullptr, nullptr, nullptr, &params, nullptr, dgnBuf), 0);
+  EXPECT_EQ(params.justification, 14);
+  VxlibElmAttrSettings kept{};
+  ASSERT_EQ(vxlibElmAttr_extractData(1, &kept), 0);
+  EXPECT_EQ(std::memcmp(&kept, &s, sizeof s), 0);
+
+  // Two lines: the wider line's width, the last line's height, the spacing between them.
+  double width = 0, height = 0, total = 0, oneLine = 0;
+  ASSERT_EQ(vxlibUtil_extractTextSize("ABCD", 1.0, 1, 3.0, &oneLine, nullptr, nullptr, nullptr), 0);
+  ASSERT_EQ(vxlibUtil_extractTextSize("AB\nABCD", 1.0, 1, 3.0, &width, &height, &total, &params), 0);
+  EXPECT_DOUBLE_EQ(width, oneLine);
+  EXPECT_DOUBLE_EQ(height, 5.0);
+  EXPECT_DOUBLE_EQ(total, 3.0 + 2 * 5.0);
+  EXPECT_EQ(vxlibUtil_extractTextSize("AB", 1.0, 99, 3.0, &width, nullptr, nullptr, nullptr), VXLIB_ERROR);
+}
+
 }  // namespace
 }  // namespace pixmend::vxlib
