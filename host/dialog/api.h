@@ -224,6 +224,12 @@ int mdlDialog_optionButtonGetCount(MSDialog *db, int itemIndex);
 /* Makes the option button as wide as its widest entry and its arrow (origin kept). */
 int mdlDialog_optionButtonFitWidth(MSDialog *db, int itemIndex);
 
+/* Combo boxes may offer the rows of a list model (cell 0's display text of each row) instead of
+ * their entries; the model stays the caller's (null: none). The host's own combo boxes -6301
+ * (fonts) and -6302 (text styles) come with the host's model, which lives as long as the dialog. */
+int mdlDialog_comboBoxSetListModel(MSDialog *db, int itemIndex, ListModel *model);
+ListModel *mdlDialog_comboBoxGetListModel(MSDialog *db, int itemIndex);
+
 /* List boxes show a list model owned by the caller (null: none). Showing a model clears the
  * selection. The selected row is the value (the first selected row of a list box with multiple
  * selection, -1 for none). */

@@ -113,6 +113,14 @@ ItemSpec itemFrom(const json& o) {
   item.visible = boolField(o, "visible", true);
   if (auto a = o.find("action"); a != o.end()) item.action = actionFromJson(*a);
   item.columns = intField(o, "columns", 1, 1, 64);
+  if (auto widths = o.find("columnWidths"); widths != o.end()) {
+    if (!widths->is_array() || widths->size() > 64) throw std::runtime_error("\"columnWidths\" must be a list");
+    for (const auto& w : *widths) {
+      if (!w.is_number_integer() || w.get<long long>() < 1 || w.get<long long>() > kMaxDialogSide)
+        throw std::runtime_error("a column width must be a number of pixels from 1 to 4096");
+      item.columnWidths.push_back(w.get<int>());
+    }
+  }
   item.maxLength = intField(o, "maxLength", 0, 0, 65536);
   item.attributes = intField(o, "attributes", 0, INT32_MIN, INT32_MAX);
   item.multiple = boolField(o, "multiple", false);
@@ -183,6 +191,7 @@ json dialogToJson(const DialogSpec& spec) {
     if (!item.visible) o["visible"] = false;
     if (item.action != 0) o["action"] = item.action;
     if (item.columns != 1) o["columns"] = item.columns;
+    if (!item.columnWidths.empty()) o["columnWidths"] = item.columnWidths;
     if (item.maxLength != 0) o["maxLength"] = item.maxLength;
     if (item.attributes != 0) o["attributes"] = item.attributes;
     if (item.multiple) o["multiple"] = true;

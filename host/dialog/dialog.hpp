@@ -42,6 +42,7 @@ struct ItemSpec {
   bool visible = true;
   int action = 0;
   int columns = 1;
+  std::vector<int> columnWidths;  // list boxes: pixels per column from the left (the rest share what is left)
   int attributes = 0;
   int maxLength = 0;  // text items: longest text (0: as the bound field allows)
   bool multiple = false;  // list boxes: several rows may be selected
@@ -116,7 +117,14 @@ struct Item {
   std::vector<int> selection;  // list boxes: the selected rows, ascending
   int editRow = -1;            // list boxes: the cell whose editor is open
   int editColumn = -1;
+  std::shared_ptr<ListModel> hostModel;  // the host's own combo boxes (-6301, -6302): their list
 };
+
+// The host's combo boxes that an application's dialog may hold: the host fills them when the
+// dialog opens (their list models live as long as the dialog).
+constexpr int kFontComboId = -6301;       // the fonts: "0" to "255", the number as long value
+constexpr int kTextStyleComboId = -6302;  // "(none)", "(active)", then the design's text styles
+void giveHostListModel(Item& item);
 
 // Selects exactly `rows` (sorted, duplicates dropped) and makes the first the item's value.
 void setSelection(Item& item, std::vector<int> rows);

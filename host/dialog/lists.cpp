@@ -123,9 +123,48 @@ Item* listBoxAt(MSDialog* db, int index) {
   return item->spec.type == RTYPE_LISTBOX ? item : nullptr;
 }
 
+Item* comboBoxAt(MSDialog* db, int index) {
+  if (!liveDialog(db) || index < 0 || index >= static_cast<int>(db->items.size())) return nullptr;
+  Item* item = &db->items[static_cast<std::size_t>(index)];
+  return item->spec.type == RTYPE_COMBOBOX ? item : nullptr;
+}
+
+void appendRow(ListModel* model, const char* text, long value) {
+  ListCell* cell = mdlListRow_getCellAtIndex(mdlListModel_insertNewRow(model, -1), 0);
+  mdlListCell_setStringValue(cell, text, 1);
+  mdlListCell_setLongValue(cell, value);
+}
+
 }  // namespace
 
+void pixmend::host::giveHostListModel(Item& item) {
+  if (item.spec.type != RTYPE_COMBOBOX || (item.spec.id != kFontComboId && item.spec.id != kTextStyleComboId)) return;
+  item.hostModel.reset(mdlListModel_create(1), [](ListModel* m) { mdlListModel_destroy(m); });
+  ListModel* model = item.hostModel.get();
+  if (model == nullptr) return;
+  if (item.spec.id == kFontComboId) {
+    // Every font number is drawn with the one built-in font; all 256 are offered.
+    for (long font = 0; font <= 255; ++font) appendRow(model, std::to_string(font).c_str(), font);
+  } else {
+    appendRow(model, "(none)", -1);
+    appendRow(model, "(active)", 0);
+  }
+  item.model = model;
+}
+
 extern "C" {
+
+int mdlDialog_comboBoxSetListModel(MSDialog* db, int itemIndex, ListModel* model) {
+  Item* item = comboBoxAt(db, itemIndex);
+  if (item == nullptr) return RSC_ERR_BAD_ARGUMENT;
+  item->model = model;
+  return RSC_SUCCESS;
+}
+
+ListModel* mdlDialog_comboBoxGetListModel(MSDialog* db, int itemIndex) {
+  Item* item = comboBoxAt(db, itemIndex);
+  return item == nullptr ? nullptr : item->model;
+}
 
 int mdlDialog_listBoxSetListModel(MSDialog* db, int itemIndex, ListModel* model) {
   Item* item = listBoxAt(db, itemIndex);

@@ -185,6 +185,7 @@ std::shared_ptr<MSDialog> openDialog(RscFileHandle rscFile, int dialogId, bool m
     item.spec = std::move(itemSpec);
     if (item.spec.type == RTYPE_LISTBOX) item.number = -1;
     if (item.spec.type == RTYPE_PUSHBTN) item.number = static_cast<double>(item.spec.value);
+    giveHostListModel(item);
     readAccess(item);
     db->items.push_back(std::move(item));
   }

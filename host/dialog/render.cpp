@@ -47,7 +47,15 @@ void drawListRows(Canvas& c, const Item& item, const BSIRect& r, int ink) {
   c.frame(r, kGreyed);
   const int rows = item.model != nullptr ? mdlListModel_getRowCount(item.model) : 0;
   const int columns = std::max(1, mdlListModel_getColumnCount(item.model));
-  const int columnWidth = std::max(1, (r.corner.x - r.origin.x - 4) / columns);
+  // Columns given a width take it; the others share the rest equally.
+  const std::vector<int>& given = item.spec.columnWidths;
+  int givenTotal = 0, givenCount = 0;
+  for (int col = 0; col < columns && col < static_cast<int>(given.size()); ++col, ++givenCount) givenTotal += given[static_cast<std::size_t>(col)];
+  const int shared = std::max(1, (r.corner.x - r.origin.x - 4 - givenTotal) / std::max(1, columns - givenCount));
+  std::vector<int> left(static_cast<std::size_t>(columns) + 1, r.origin.x + 2);
+  for (int col = 0; col < columns; ++col)
+    left[static_cast<std::size_t>(col) + 1] =
+        left[static_cast<std::size_t>(col)] + (col < givenCount ? given[static_cast<std::size_t>(col)] : shared);
   const BSIRect inner = inset(r, 1);
   // A list longer than the item shows the rows up to its first selected one.
   const int visible = std::max(1, (r.corner.y - r.origin.y - 2) / fontHeight());
@@ -60,7 +68,7 @@ void drawListRows(Canvas& c, const Item& item, const BSIRect& r, int ink) {
     ListRow* listRow = mdlListModel_getRowAtIndex(item.model, row);
     for (int col = 0; col < columns; ++col) {
       const char* text = mdlListCell_getDisplayText(mdlListRow_getCellAtIndex(listRow, col));
-      const BSIRect cell{{r.origin.x + 2 + col * columnWidth, y}, {r.origin.x + 2 + (col + 1) * columnWidth - 2, y + fontHeight()}};
+      const BSIRect cell{{left[static_cast<std::size_t>(col)], y}, {left[static_cast<std::size_t>(col) + 1] - 2, y + fontHeight()}};
       BSIRect clip{{std::max(cell.origin.x, inner.origin.x), std::max(cell.origin.y, inner.origin.y)},
                    {std::min(cell.corner.x, inner.corner.x), std::min(cell.corner.y, inner.corner.y)}};
       c.text(text, cell.origin.x + 1, y, selected ? kField : ink, &clip);
@@ -161,7 +169,17 @@ void drawItemFrame(MSDialog* db, const Item& item) {
         }
       }
       break;
-    default:  // generic, picture, menu bar: drawn by their hooks
+    case RTYPE_MENUBAR: {  // a menu bar inside a dialog: its menus' titles side by side
+      c.fill(r, kButton);
+      c.line(r.origin.x, r.corner.y - 1, r.corner.x - 1, r.corner.y - 1, kGreyed);
+      int x = r.origin.x + 6;
+      for (const auto& menu : s.options) {
+        c.text(menu.label, x, middleY(r), menu.enabled && s.enabled ? kInk : kGreyed, &r);
+        x += textWidth(menu.label) + 12;
+      }
+      break;
+    }
+    default:  // generic and picture items: drawn by their hooks
       break;
   }
 }

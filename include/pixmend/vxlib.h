@@ -25,6 +25,7 @@ typedef unsigned int RscFileHandle;
 typedef struct StringList StringList;
 typedef struct MSDialog MSDialog;
 typedef struct MenuBarMenu MenuBarMenu;
+typedef struct ListModel ListModel;
 
 /* A resource file as the library keeps it: the host handle and the file's name, so that error
  * messages can name the file (260 bytes). */
@@ -666,6 +667,149 @@ PIXMEND_API int vxlibMatList_generatePageElementDescr(const char *cellName, cons
 PIXMEND_API int vxlibMatList_changeTextInMasterFile(VxlibFormData *array, const unsigned short *levelMask,
                                                     DgnModelRef *modelRef);
 
+/* ---- ElmAttr: element attribute definitions ----------------------------------------------------
+ * An application describes the kinds of elements it draws as definitions: a label, a group, a
+ * kind (1 symbology only, 2 icon choice, 3 icon choice with a size, 4 text, 5 icon choice with a
+ * size and a free text, 6 text with a free text, 7 text with a choice list) and a settings block
+ * saying which symbology and text settings the element gets (bits of `mask`). The definitions
+ * live in the calling application's global data block, in the order of creation. Identifiers
+ * are unique within the application. Texts and arrays given to these calls are copied. */
+
+/* The settings block: 1424 bytes, stored in resource files at offset 48 of a 1480-byte image.
+ * Offsets in the comments are from the start of the block; packed to 4 bytes so that the text
+ * style name (44 bytes) and the icon choice with its size share their place exactly. */
+#pragma pack(push, 4)
+typedef struct VxlibElmAttrSettings {
+  int color;                     /*    0 mask 0x1: -1 by level */
+  int lineStyle;                 /*    4 mask 0x2: 0 to 7 or a design's number; 0x7FFFFFFF by level;
+                                            negative: the custom style named in lineStyleName, -n
+                                            when the design numbers it n */
+  int weight;                    /*    8 mask 0x4: -1 by level */
+  unsigned short levelName[512]; /*   12 mask 0x8: wide, zero-terminated */
+  int elementClass;              /* 1036 mask 0x10: 0 primary, other construction */
+  int mask;                      /* 1040 which settings are applied */
+  int reserved;                  /* 1044 carried along */
+  double lineStyleScale;         /* 1048 mask 0x1000 */
+  double lineStyleWidth;         /* 1056 mask 0x800: start and end width */
+  char lineStyleName[64];        /* 1064 mask 0x2 with a negative lineStyle */
+  union {
+    unsigned short textStyleName[22]; /* 1128 kinds 1, 4, 6, 7, mask 0x4000 */
+    struct {
+      int value;                 /* 1128 kinds 2, 3, 5: the icon choice */
+      int unused;
+      double size;               /* 1136 kinds 3, 5 */
+    } icon;
+  } choice;
+  char freeText[120];            /* 1172 kinds 5, 6 */
+  int font;                      /* 1292 mask 0x20 */
+  double textWidth;              /* 1296 mask 0x40 */
+  double textHeight;             /* 1304 mask 0x40 */
+  int justification;             /* 1312 mask 0x80: 0 LT, 1 LC, 2 LB, 6 CT, 7 CC, 8 CB, 12 RT, 13 RC, 14 RB */
+  int unused2;
+  double lineSpacing;            /* 1320 mask 0x40: a factor of the text height */
+  double unused3;
+  union {
+    double angle;                /* 1336 kind 4, mask 0x2000: degrees */
+    char text[84];               /* 1336 kinds 6, 7: the application's string */
+  } extra;
+  int kind7Value;                /* 1420 kind 7: the application's integer */
+} VxlibElmAttrSettings;
+#pragma pack(pop)
+
+#define VXLIB_ELMATTR_COLOR 0x1
+#define VXLIB_ELMATTR_STYLE 0x2
+#define VXLIB_ELMATTR_WEIGHT 0x4
+#define VXLIB_ELMATTR_LEVEL 0x8
+#define VXLIB_ELMATTR_CLASS 0x10
+#define VXLIB_ELMATTR_FONT 0x20
+#define VXLIB_ELMATTR_SIZE 0x40
+#define VXLIB_ELMATTR_JUSTIFICATION 0x80
+#define VXLIB_ELMATTR_STYLEWIDTH 0x800
+#define VXLIB_ELMATTR_STYLESCALE 0x1000
+#define VXLIB_ELMATTR_ANGLE 0x2000
+#define VXLIB_ELMATTR_TEXTSTYLE 0x4000
+
+/* What a definition's change callback gets (through the host, signature "P"): reason 1 settings
+ * changed, 2 selected in the dialog, 3 shown, 4 left. The record lives for the call only. */
+typedef struct VxlibElmAttrChange {
+  int reason;
+  int attributeId;
+  int groupKey;
+  const char *label;
+  int kind;
+  MSDialog *dialog;
+  VxlibElmAttrSettings settings;
+} VxlibElmAttrChange;
+typedef void (*VxlibElmAttrCallback)(VxlibElmAttrChange *change);
+/* A group's callback: called without arguments after each edit made through the dialog's push
+ * buttons on a definition of the group. */
+typedef void (*VxlibElmAttrGroupCallback)(void);
+
+/* Group flag: the group has a menu bar in the dialog and its definitions carry no change callback. */
+#define VXLIB_ELMATTR_GROUP_MENUBAR 4
+
+/* Frees the groups and every definition, then keeps `count` groups given as triples (name, key,
+ * flags) — the first in the named arguments, the others following — or, for the extended form,
+ * quadruples (name, key, flags, callback). 0, or 0x8000 for a negative count or no memory. */
+PIXMEND_API int vxlibElmAttr_setGroupeNames(int count, const char *name, int key, int flags, ...);
+PIXMEND_API int vxlibElmAttr_setGroupeNamesExtended(int count, const char *name, int key, int flags,
+                                                    VxlibElmAttrGroupCallback callback, ...);
+PIXMEND_API void vxlibElmAttr_freeGroupeNames(void);
+/* Appends a definition. The arguments after `settings` by kind: 2 and 3: count, then count pairs
+ * (int icon identifier, int value); 5: int maximum length, const char *label, then as kind 2;
+ * 6: int maximum length, const char *label; 7: const char *label, count, then count pairs
+ * (const char *choice label, int value). The callback is kept when the group is known and has no
+ * menu bar. `settings` may be null (all zero). 0, or 0x8000 for a kind outside 1 to 7, an
+ * identifier that is not above 0 or already used, a negative count, or no memory. */
+PIXMEND_API int vxlibElmAttr_addAttribute(int attributeId, const char *label, int groupKey, int kind,
+                                          int lockedMask, VxlibElmAttrCallback callback, int refresh,
+                                          const VxlibElmAttrSettings *settings, ...);
+/* Inserts before `attributeId` a copy of it with the next free identifier, the group of the
+ * dialog's edit copy (the copied definition's when nothing is being edited), the new label,
+ * locked mask and settings (null: the copied definition's). 0, or 0x8000. */
+PIXMEND_API int vxlibElmAttr_insertAttribute(int attributeId, const char *label, int lockedMask,
+                                             const VxlibElmAttrSettings *settings);
+PIXMEND_API int vxlibElmAttr_editAttribute(int attributeId, int refresh, const VxlibElmAttrSettings *settings);
+PIXMEND_API int vxlibElmAttr_editAttributeExtended(int attributeId, int refresh, const VxlibElmAttrSettings *settings,
+                                                   VxlibElmAttrCallback callback);
+PIXMEND_API int vxlibElmAttr_deleteAttribute(int attributeId, int refresh);
+PIXMEND_API void vxlibElmAttr_freeAllAttribute(void);
+/* Copies the settings block out (when `settingsOut` is not null). */
+PIXMEND_API int vxlibElmAttr_extractData(int attributeId, VxlibElmAttrSettings *settingsOut);
+/* Copies the label into `labelOut` (80 bytes; a longer label is cut). */
+PIXMEND_API int vxlibElmAttr_getLabelFromId(int attributeId, char *labelOut);
+/* The identifier of the group's first definition with exactly this label, or 0. */
+PIXMEND_API int vxlibElmAttr_findIdForAttributeName(const char *label, int groupKey);
+/* Fills option button `optionButtonItem` (an item identifier) of the dialog with the labels of the
+ * group's definitions (values: identifiers); a selected identifier not among them becomes the
+ * group's first (the item's own identifier for an empty group). 0, or 0x8000 without the item. */
+PIXMEND_API int vxlibElmAttr_insertOptionButton(MSDialog *dialog, int optionButtonItem, int groupKey,
+                                                int *selectedIdInOut);
+/* Applies the settings whose mask bits are set to the element (colour, line style, weight, level
+ * by name, class) and copies them out when asked. 0, or 0x8000 for an unknown identifier. */
+PIXMEND_API int vxlibElmAttr_setSymbologyAndProperties(MSElement *element, int attributeId,
+                                                       VxlibElmAttrSettings *settingsOut);
+/* Registers for index 1 to 10 the wide level name (512 characters) that the level chooser opened
+ * from level button with that argument edits instead of the edit copy's; null forgets it. */
+PIXMEND_API int vxlibElmAttr_setLevelNameVariable(int index, unsigned short *levelName);
+/* One 'VxA3' resource per definition (identifier = attribute identifier). */
+PIXMEND_API int vxlibElmAttr_writeResource(const char *fileName);
+PIXMEND_API int vxlibElmAttr_writeResourceByHandle(RscFileHandle resourceFile);
+/* Each definition's settings from 'VxA3', else 'VxA2', else 'VxAs'; missing ones stay. */
+PIXMEND_API int vxlibElmAttr_readResource(const char *fileName);
+PIXMEND_API int vxlibElmAttr_readResourceByHandle(RscFileHandle resourceFile);
+/* The complete list ('ASD3', 'ASNa' per position, 'ASNo' 1 the count) and back; reading keeps the
+ * callbacks, choices and texts of definitions whose identifiers come in the same order. */
+PIXMEND_API int vxlibElmAttr_writeResourceExtended(const char *fileName);
+PIXMEND_API int vxlibElmAttr_readResourceExtended(const char *fileName);
+/* Opens the attribute dialog (20013). */
+PIXMEND_API int vxlibElmAttr_dialogOpen(void);
+
+/* The active number `value` in text item `itemIndex` of the dialog, with as many decimals as the
+ * coordinate readout shows ("%.Nf"); the item's value is set and the item drawn. 0, or 0x8000 for
+ * a missing dialog or item or a number that is not finite. */
+PIXMEND_API int vxlibUtil_setActiveDecimalNumberInTextItem(MSDialog *dialog, int itemIndex, double value);
+
 /* ---- ElemDscr: element descriptors measured, fitted into boxes and drawn ----------------------
  * Descriptors belong to the caller (host/design/api.h); these calls change them only where they
  * say so. */
@@ -688,6 +832,64 @@ PIXMEND_API int vxlibElemDscr_placeElementDescr(DPoint3d *box, int moveToBox, MS
 PIXMEND_API int vxlibElemDscr_drawElementDescr(MSDialog *window, BSIRect *rectangle, MSElementDescr *descriptor,
                                                ViewFlags *viewFlags, int drawMode);
 
+/* ---- Element: elements that take their symbology from an attribute definition -----------------
+ * Each builds one element in the host's element buffer (dgnBuf), applies the definition
+ * `attributeId` (vxlibElmAttr_setSymbologyAndProperties; an unknown identifier leaves the host's
+ * defaults) and, when `descriptor` is not null, appends a copy of the element to it. 0, or 0x8000
+ * when the host refuses the geometry or the descriptor (the buffer then holds whatever the host
+ * left there). */
+/* A line from points[0] to points[1]. */
+PIXMEND_API int vxlibElement_createLine(const DPoint3d *points, int attributeId, MSElementDescr *descriptor);
+PIXMEND_API int vxlibElement_createLineString(const DPoint3d *points, int count, int attributeId,
+                                              MSElementDescr *descriptor);
+/* A closed shape (the host closes it), filled when `fill` is set. */
+PIXMEND_API int vxlibElement_createShape(const DPoint3d *points, int count, int fill, int attributeId,
+                                         MSElementDescr *descriptor);
+/* A circular arc about `center` (radius for both axes, no rotation), angles in radians as the
+ * host takes them (a negative sweep turns clockwise). */
+PIXMEND_API int vxlibElement_createArc(const DPoint3d *center, double radius, double startAngle, double sweepAngle,
+                                       int attributeId, MSElementDescr *descriptor);
+/* The host's arc by centre from the same five arguments (start, end, centre, normal, clockwise),
+ * built in a buffer of the library's own so the host's element buffer is left alone: the arc is
+ * only appended to the descriptor (0x8000 without one). */
+PIXMEND_API int vxlibElement_createArcByCenter(const DPoint3d *start, const DPoint3d *end, const DPoint3d *center,
+                                               const DPoint3d *normal, int clockwise, int attributeId,
+                                               MSElementDescr *descriptor);
+/* A circle about `center`; the extended form fills it when `fill` is set. */
+PIXMEND_API int vxlibElement_createEllipse(const DPoint3d *center, double radius, int attributeId,
+                                           MSElementDescr *descriptor);
+PIXMEND_API int vxlibElement_createEllipseExtended(const DPoint3d *center, double radius, int fill, int attributeId,
+                                                   MSElementDescr *descriptor);
+typedef struct RotMatrix RotMatrix;
+typedef struct TextParam TextParam;
+/* A text element in `element` with the definition's text settings (family ElmAttr): a text style
+ * of the active model (mask 0x4000) gives parameters and size, its width and height divided by
+ * (scale / units of resolution per master unit), the active size / scale when it gives none; the
+ * definition's size (0x40) is divided by `scale`, its line spacing the height times the factor;
+ * justification (0x80) and font (0x20) the definition's, else the active ones unless a style gave
+ * them; the definition's angle in degrees (0x2000, kind 4) turns it, else without a style the
+ * active angle when not zero, else `rotation` (may be null). The template (may be null) gives
+ * level and symbology before the definition's are applied; settings copied out when asked. 0, or
+ * 0x8000 for an unknown identifier, a scale that is not above 0, or a text the host refuses. */
+PIXMEND_API int vxlibElmAttr_createText(MSElement *element, const MSElement *templateElement, const char *text,
+                                        const DPoint3d *origin, const RotMatrix *rotation, int attributeId,
+                                        double scale, VxlibElmAttrSettings *settingsOut);
+/* The same in the host's element buffer, appended to the descriptor when one is given;
+ * `justification` 0 or more replaces the definition's for this call only (-1: as it is). */
+PIXMEND_API int vxlibElement_createText(const DPoint3d *origin, const char *text, double scale, int justification,
+                                        int attributeId, MSElementDescr *descriptor);
+/* The size of `text` built line by line (lines end as vxlibUtil_splitText finds them, at most 512
+ * characters in all) with the definition: the widest line, the last line's height, and the total
+ * height (lines - 1) x lineSpacing + lines x height; the last line's text parameters when asked.
+ * Every output may be null. 0, or 0x8000 when a line could not be built. */
+PIXMEND_API int vxlibUtil_extractTextSize(const char *text, double scale, int attributeId, double lineSpacing,
+                                          double *widthOut, double *heightOut, double *totalHeightOut,
+                                          TextParam *textParamsOut);
+/* Colour and weight -1 and line style 0x7FFFFFFF: all as the element's level says. */
+PIXMEND_API int vxlibElement_setSymbologyByLevel(MSElement *element);
+/* Colour, weight and style of level `level` of the active model; nothing changes when the host
+ * knows no such level (0x8000). */
+PIXMEND_API int vxlibElement_setSymbologyFromLevel(MSElement *element, unsigned int level);
 /* ---- Cells (vxlib/services/cell/) ---------------------------------------------------------------------
  * Cell libraries are found in the cell directory: the value of VX_CELL when it is defined (a search
  * path, default extension "cel"), else VX_DIR followed by "cell/", else "/vexcraft/cell/". */

@@ -156,6 +156,7 @@ HookTable plotScaleHookTable();  // the plot-scale dialog (services/plotscale)
 HookTable fileSelectionHookTable();  // the file selection and search dialogs (services/dialog)
 HookTable listSelectionHookTable();  // the single and multiple selections (services/dialog)
 HookTable projectHookTable();  // the project dialog (services/project)
+HookTable elmAttrHookTable();  // the attribute, properties and level dialogs (services/elmattr)
 // Test support: forgets the list dialog's state (its dialog gone with a host reset).
 void forgetListDialogState();
 
@@ -177,9 +178,17 @@ void proposeInstallDirectory(int argc, char* argv[]);
 // the path has too few levels for that.
 std::string proposedDirectory(const char* applicationPath);
 void loadDefaultStyles();
-// One line style of an attribute definition: a negative number is resolved in the active design
-// (an empty name is filled from the number; a name gives the number when the design knows it).
+// One line style of an attribute definition. A custom (named) style is kept as a negative number
+// with its name: -n for the design's number n of a named style (this host numbers them from 8),
+// -1 while the design does not know the name; the standard styles 0 to 7 are themselves.
+std::int32_t customLineStyleNumber(long designNumber);
+// A negative number is resolved in the active design: an empty name is filled from the number; a
+// name gives the number when the design knows it.
 void resolveLineStyle(std::int32_t* number, char* name, std::size_t nameSize);
+// Every attribute definition of the block resolved so (services/elmattr).
+void resolveAttributeLineStyles(GlobalData* block);
+// Frees the block's attribute definitions and groups (services/elmattr), when the block goes.
+void releaseAttributeDefinitions(GlobalData* block);
 void notifyScaleFunctions(double first, double second, int includeSelf);
 
 // ---- Plot scales at start-up (plotscale.cpp) --------------------------------------------------------

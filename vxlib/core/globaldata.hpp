@@ -19,6 +19,7 @@ constexpr int kAboutSlots = 14;
 constexpr int kAboutSlotSize = 257;   // 256 characters and a terminating zero
 constexpr int kTitleSize = 513;       // 512 characters and a terminating zero
 constexpr int kDeferredFunctions = 10;
+constexpr int kLevelNameVariables = 10;
 
 // Message-box title slots for the kinds 1, 2, 4 and 8.
 constexpr int titleSlot(int kind) { return kind == 1 ? 0 : kind == 2 ? 1 : kind == 4 ? 2 : kind == 8 ? 3 : -1; }
@@ -84,6 +85,18 @@ struct VxlibGlobalData {
   std::int32_t exportToExcel;    // non-zero: pages go to the spreadsheet instead of being built
   // ---- paged output (print family): the page being built; its page record is looked up by it
   char currentPageName[81];
+  // ---- element attribute definitions (services/elmattr): the list starts at attributeList, the
+  //      dialog's edit copy is the 1480-byte image in buffer1480, the properties dialog's record
+  //      (label, kind, locked mask) is buffer92
+  void* attributeGroups;             // the group table (host heap), attributeGroupCount entries
+  std::int32_t attributeGroupCount;
+  std::int32_t attributeCount;       // definitions in the list
+  std::int32_t attributeNextId;      // the next free identifier, above every identifier seen
+  std::int32_t attributeSelectedId;  // the definition selected in the dialog, 0 none
+  std::int32_t attributeGroupShown;  // the group the dialog shows (its key)
+  std::uint16_t* levelNameVariables[pixmend::vxlib::kLevelNameVariables];  // indices 1 to 10 at 0 to 9
+  std::uint16_t* levelNameChosen;    // the level name the level chooser edits
+  ListModel* attributeRows;          // the attribute dialog's list (seven columns), while it is open
 };
 
 namespace pixmend::vxlib {

@@ -82,6 +82,7 @@ GlobalData* findGlobalData() {
 
 void releaseGlobalData(GlobalData* block) {
   if (block == nullptr) return;
+  releaseAttributeDefinitions(block);
   dlmSystem_mdlFree(block->buffer92);
   dlmSystem_mdlFree(block->buffer1480);
   dlmSystem_mdlFree(block->buffer8);

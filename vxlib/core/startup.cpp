@@ -31,6 +31,7 @@ HookTable (*const kHookTables[])() = {
     fileSelectionHookTable,
     listSelectionHookTable,
     projectHookTable,
+    elmAttrHookTable,
 };
 
 constexpr int kProjectDialog = 20008;
@@ -146,22 +147,27 @@ void loadDefaultStyles() {
     }
     mdlListModel_destroy(model);
   }
-  // The element-attribute family's definitions keep their line styles by number and custom name;
-  // each is resolved in this design with resolveLineStyle, walking the block's attribute list,
-  // once that family exists. The list is empty until then.
+  // The element-attribute family's definitions keep their custom line styles by name.
+  if (GlobalData* block = findGlobalData()) resolveAttributeLineStyles(block);
+}
+
+std::int32_t customLineStyleNumber(long designNumber) {
+  constexpr long kStandardStyles = 8;  // 0 to 7 are numbered alike in every design
+  if (designNumber < 0) return -1;
+  if (designNumber < kStandardStyles) return static_cast<std::int32_t>(designNumber);
+  return static_cast<std::int32_t>(-designNumber);
 }
 
 void resolveLineStyle(std::int32_t* number, char* name, std::size_t nameSize) {
   if (number == nullptr || name == nullptr || nameSize == 0 || *number >= 0) return;
   if (name[0] == '\0') {
     char found[LINESTYLE_NAME_MAX] = {};
-    if (mdlLineStyle_nameFromNumber(found, *number, mdlModelRef_getActive()) == 0) {
+    if (mdlLineStyle_nameFromNumber(found, -static_cast<long>(*number), mdlModelRef_getActive()) == 0)
       std::snprintf(name, nameSize, "%s", found);
-    }
     return;
   }
   const long resolved = mdlLineStyle_numberFromName(name, mdlModelRef_getActive());
-  if (resolved >= 0) *number = static_cast<std::int32_t>(resolved);
+  if (resolved >= 0) *number = customLineStyleNumber(resolved);
 }
 
 }  // namespace pixmend::vxlib

@@ -370,7 +370,7 @@ TEST_F(Registry, LineStylesOfDefinitionsAreResolvedByNameOrNumber) {
   std::int32_t number = -1;
   char name[LINESTYLE_NAME_MAX] = "chain";
   resolveLineStyle(&number, name, sizeof name);
-  EXPECT_EQ(number, 8);
+  EXPECT_EQ(number, -8) << "a custom style stays negative: -n for the design's number n";
   number = -5;
   std::strcpy(name, "unknown");
   resolveLineStyle(&number, name, sizeof name);

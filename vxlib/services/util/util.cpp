@@ -135,6 +135,17 @@ int vxlibUtil_getCoordinateReadoutAccuracy(int defaultPlaces) {
   }
 }
 
+int vxlibUtil_setActiveDecimalNumberInTextItem(MSDialog* dialog, int itemIndex, double value) {
+  if (dialog == nullptr || itemIndex < 0 || !std::isfinite(value)) return VXLIB_ERROR;
+  // Numbers in dialogs show what the coordinate readout shows; a fractional readout gives the
+  // decimals that resolve its fraction.
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", vxlibUtil_getCoordinateReadoutAccuracy(-1), value);
+  if (mdlDialog_itemSetValue(dialog, itemIndex, text) != 0) return VXLIB_ERROR;
+  mdlDialog_itemDraw(dialog, itemIndex);
+  return VXLIB_SUCCESS;
+}
+
 int vxlibUtil_runningPowerDraft(void) {
   if (!defined("_MSDRAFT")) return 0;
   rscMsgBox(kBoxOk, kErrorList, kMsgPowerDraft);
