@@ -326,7 +326,8 @@ int mdlElmdscr_transform(MSElementDescr* descr, const Transform* transform);
 typedef int (*ElmdscrOperationFunc)(MSElementDescr* node, void* params);
 int mdlElmdscr_operation(MSElementDescr* descr, ElmdscrOperationFunc function, void* params);
 
-/* Strokes the descriptor (a complex one as a whole) into points no further than `tolerance`
+/* Strokes the descriptor's element (its first node; a complex one as a whole, a cell as its
+ * components' outlines one after another) into points no further than `tolerance`
  * (design units) from its curves, in the current coordinate system (mdlCurrTrans_..., view
  * group). The points go to a new block in *points (the caller releases it with dlmSystem_mdlFree)
  * and their number to *numPoints. 0; MDLERR_BADELEMENT for an element that has no outline (text,
@@ -355,7 +356,9 @@ int mdlElmdscr_displayToWindow(struct MSDialog* window, const BSIRect* rect, con
 typedef int (*ElementModifyFunc)(MSElement* element, void* params, DgnModelRefP modelRef,
                                  MSElementDescr* node, MSElementDescr** newDescrP);
 /* Runs the function on every node of the descriptor in memory (header before components) and
- * applies its answers there. 0, or MDLERR_BADARG. */
+ * applies its answers there (a replacement is not visited; an unknown answer counts as ERROR).
+ * 0; MDLERR_BADARG; MDLERR_BADELEMENT when a change answered with REPLACE left a broken image,
+ * which then gets its old image back. */
 int mdlModify_elementDescr(MSElementDescr** descrP, ElementModifyFunc function, void* params);
 /* Runs it on the element at `filePos` of `modelRef` and its components, and rewrites the element
  * in the design when any answer changed it. 0, MDLERR_BADELEMENT, MDLERR_MODELREADONLY. */

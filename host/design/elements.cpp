@@ -126,8 +126,14 @@ int mdlElement_getEffectiveSymbology(unsigned int* color, unsigned int* weight, 
 }
 
 int mdlElement_isFilled(const MSElement* element) {
-  if (!graphic(element) || !el::isLinearType(el::typeOf(*element)) || el::bytesOf(*element) < el::kVertices) return 0;
-  return el::get32(*element, el::kFillFlag) != 0 ? 1 : 0;
+  if (!graphic(element)) return 0;
+  // Only closed elements have a fill: shapes and complex shapes (flag at 60), ellipses (at 56).
+  const int type = el::typeOf(*element);
+  const std::size_t at = type == ELLIPSE_ELM ? el::kConicFill : el::kFillFlag;
+  if ((type != SHAPE_ELM && type != CMPLX_SHAPE_ELM && type != ELLIPSE_ELM) || el::bytesOf(*element) < el::fixedBytes(type)) {
+    return 0;
+  }
+  return el::get32(*element, at) != 0 ? 1 : 0;
 }
 
 int mdlElement_setLineStyle(MSElement* element, long styleNumber, const LineStyleParams* params,

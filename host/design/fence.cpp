@@ -236,7 +236,7 @@ int mdlFence_toShape(MSElement* shape) {
 int mdlFence_fromShape(const MSElement* shape, int view) {
   if (shape == nullptr) return MDLERR_BADARG;
   const auto info = readElement(*shape);
-  if (!info || info->type == LINE_ELM) return MDLERR_BADARG;
+  if (!info || (info->type != SHAPE_ELM && info->type != LINE_STRING_ELM)) return MDLERR_BADARG;
   const auto& v = info->vertices;
   if (info->type == LINE_STRING_ELM && !samePoint(v.front(), v.back())) return MDLERR_BADARG;
   return defineFence(v, view, nullptr) ? SUCCESS : MDLERR_BADARG;

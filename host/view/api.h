@@ -132,8 +132,9 @@ typedef struct ViewFlags {
 
 /* ---- Arcs and ellipses --------------------------------------------------------------------------
  * Built like the linear elements above (template, design-plane check, MDLERR_OUTOFDESIGNPLANE). A
- * null rotation means unturned (axes along x and y). Angles in radians, counter-clockwise; axes
- * (semi-axes, design units) must be positive and finite. */
+ * null rotation means unturned (axes along x and y); a given one must have orthonormal columns
+ * (MDLERR_BADARG otherwise). Angles in radians, counter-clockwise; axes (semi-axes, design units)
+ * must be positive and finite; the whole curve must lie within the design plane. */
 #define ELLIPSE_ELM 15
 #define ARC_ELM 16
 

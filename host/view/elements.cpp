@@ -1,5 +1,5 @@
 // Element images of lines, line strings and shapes, in the host's one element layout
-// (layout.hpp), and their display (see api.h).
+// (layout.hpp); the reading of every drawable image and its display (see api.h).
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -28,35 +28,14 @@ int& dynamicsDepth() {
   return depth;
 }
 
-bool inPlane(const DPoint3d* points, int count) {
-  for (int i = 0; i < count; ++i) {
-    for (double c : {points[i].x, points[i].y, points[i].z}) {
-      if (!std::isfinite(c) || std::fabs(c) > kDesignPlane) return false;
-    }
-  }
-  return true;
-}
-
 std::size_t linearWords(int count) {
   return (el::kVertices + static_cast<std::size_t>(count) * el::kVertexBytes) / 2;
 }
 
 int build(MSElement* out, const MSElement* templ, int type, const DPoint3d* points, int count, bool filled) {
   if (out == nullptr || points == nullptr) return MDLERR_BADARG;
-  if (!inPlane(points, count)) return MDLERR_OUTOFDESIGNPLANE;
-  // Level and symbology come from a template that is a graphic element (read before `out` is
-  // written: the template may be `out` itself).
-  std::uint32_t level = 0, symbology[3] = {0, 0, 0};
-  if (templ != nullptr && el::isGraphicType(el::typeOf(*templ)) && el::bytesOf(*templ) >= el::kDisplayBytes) {
-    level = std::min<std::uint32_t>(el::get32(*templ, el::kLevel), MAX_LEVEL);
-    symbology[0] = el::get32(*templ, el::kColor);
-    symbology[1] = el::get32(*templ, el::kWeight);
-    symbology[2] = el::get32(*templ, el::kStyle);
-  }
-  el::startImage(*out, type, linearWords(count), level);
-  el::put32(*out, el::kColor, symbology[0]);
-  el::put32(*out, el::kWeight, symbology[1]);
-  el::put32(*out, el::kStyle, symbology[2]);
+  if (!inDesignPlane(points, count)) return MDLERR_OUTOFDESIGNPLANE;
+  startFromTemplate(*out, templ, type, linearWords(count));
   el::put32(*out, el::kVertexCount, static_cast<std::uint32_t>(count));
   el::put32(*out, el::kFillFlag, filled ? 1 : 0);
   auto* bytes = reinterpret_cast<std::uint8_t*>(out->buf) + el::kVertices;
@@ -76,6 +55,12 @@ const char* typeName(int type) {
       return "linestring";
     case SHAPE_ELM:
       return "shape";
+    case CMPLX_SHAPE_ELM:
+      return "complexshape";
+    case ELLIPSE_ELM:
+      return "ellipse";
+    case ARC_ELM:
+      return "arc";
     case TEXT_ELM:
       return "text";
     default:
@@ -83,7 +68,74 @@ const char* typeName(int type) {
   }
 }
 
+// Level and symbology as the image holds them.
+void readSymbology(const MSElement& element, ElementInfo* info) {
+  info->level = static_cast<int>(el::get32(element, el::kLevel));
+  const std::uint32_t color = el::get32(element, el::kColor), weight = el::get32(element, el::kWeight);
+  const auto style = static_cast<std::int32_t>(el::get32(element, el::kStyle));
+  info->colorByLevel = color == COLOR_BYLEVEL;
+  info->weightByLevel = weight == WEIGHT_BYLEVEL;
+  info->styleByLevel = style == STYLE_BYLEVEL;
+  info->color = color <= 255 ? color : 0;
+  info->weight = weight <= 31 ? weight : 0;
+  info->style = style >= 0 && style <= 7 ? style : 0;
+}
+
+std::string formatPoint(const DPoint3d& p) {
+  std::string text = formatNumber(p.x) + "," + formatNumber(p.y);
+  if (p.z != 0) text += "," + formatNumber(p.z);
+  return text;
+}
+
+// " centre 5,5 axes 3,2 rotation 30 start 0 sweep 360" (degrees).
+std::string describeCurve(const geometry::Curve& c) {
+  constexpr double kDegrees = 180 / 3.14159265358979323846;
+  return " centre " + formatPoint(c.centre) + " axes " + formatNumber(geometry::length(c.u)) + "," +
+         formatNumber(geometry::length(c.v)) + " rotation " + formatNumber(std::atan2(c.u.y, c.u.x) * kDegrees) +
+         " start " + formatNumber(c.start * kDegrees) + " sweep " + formatNumber(c.sweep * kDegrees);
+}
+
 }  // namespace
+
+bool inDesignPlane(const DPoint3d* points, int count) {
+  for (int i = 0; i < count; ++i) {
+    for (double c : {points[i].x, points[i].y, points[i].z}) {
+      if (!std::isfinite(c) || std::fabs(c) > kDesignPlane) return false;
+    }
+  }
+  return true;
+}
+
+void startFromTemplate(MSElement& out, const MSElement* templ, int type, std::size_t words) {
+  // Read before `out` is written: the template may be `out` itself.
+  std::uint32_t level = 0, symbology[3] = {0, 0, 0};
+  if (templ != nullptr && el::isGraphicType(el::typeOf(*templ)) && el::bytesOf(*templ) >= el::kDisplayBytes) {
+    level = std::min<std::uint32_t>(el::get32(*templ, el::kLevel), MAX_LEVEL);
+    symbology[0] = el::get32(*templ, el::kColor);
+    symbology[1] = el::get32(*templ, el::kWeight);
+    symbology[2] = el::get32(*templ, el::kStyle);
+  }
+  el::startImage(out, type, words, level);
+  el::put32(out, el::kColor, symbology[0]);
+  el::put32(out, el::kWeight, symbology[1]);
+  el::put32(out, el::kStyle, symbology[2]);
+}
+
+geometry::Curve elementCurve(const MSElement& element) {
+  const RotMatrix r = el::getRotation(element, el::kRotation);
+  geometry::Curve c;
+  c.centre = el::getPoint(element, el::kCentre);
+  c.u = geometry::scaled(geometry::column(r, 0), el::getDouble(element, el::kPrimaryAxis));
+  c.v = geometry::scaled(geometry::column(r, 1), el::getDouble(element, el::kSecondaryAxis));
+  const bool arc = el::typeOf(element) == ARC_ELM;
+  c.start = arc ? el::getDouble(element, el::kStartAngle) : 0;
+  c.sweep = arc ? el::getDouble(element, el::kSweepAngle) : 2 * 3.14159265358979323846;
+  return c;
+}
+
+bool closedOutline(const ElementInfo& info) {
+  return info.type == SHAPE_ELM || info.type == ELLIPSE_ELM || info.type == CMPLX_SHAPE_ELM;
+}
 
 void clearElement(MSElement& element) {
   el::startImage(element, 0, 0, 0);
@@ -103,29 +155,24 @@ void makeEmptyShape(MSElement& element) {
 std::optional<ElementInfo> readElement(const MSElement& element) {
   ElementInfo info;
   info.type = el::typeOf(element);
-  if (typeName(info.type) == nullptr) return std::nullopt;
+  if (typeName(info.type) == nullptr || info.type == CMPLX_SHAPE_ELM) return std::nullopt;
   // The image's own size bounds what is read (an image may sit in a buffer of just that size).
   const std::size_t size = el::bytesOf(element);
   if (size > sizeof(MSElement) ||
       !el::checkImage(reinterpret_cast<const std::uint8_t*>(element.buf), size, sizeof(MSElement)).empty()) {
     return std::nullopt;
   }
-  info.level = static_cast<int>(el::get32(element, el::kLevel));
-  const std::uint32_t color = el::get32(element, el::kColor), weight = el::get32(element, el::kWeight);
-  const auto style = static_cast<std::int32_t>(el::get32(element, el::kStyle));
-  info.colorByLevel = color == COLOR_BYLEVEL;
-  info.weightByLevel = weight == WEIGHT_BYLEVEL;
-  info.styleByLevel = style == STYLE_BYLEVEL;
-  info.color = color <= 255 ? color : 0;
-  info.weight = weight <= 31 ? weight : 0;
-  info.style = style >= 0 && style <= 7 ? style : 0;
+  readSymbology(element, &info);
+  if (info.type == ELLIPSE_ELM || info.type == ARC_ELM) {
+    info.filled = info.type == ELLIPSE_ELM && el::get32(element, el::kConicFill) != 0;
+    info.outline.push_back({{}, elementCurve(element)});
+    return info;
+  }
   if (info.type == TEXT_ELM) {
-    // A text shows its characters (textlook.hpp); its vertices are its box.
-    auto look = std::make_shared<TextLook>(textLookOf(element));
-    DPoint3d shape[5];
-    el::textShape(element, shape);
-    info.vertices.assign(shape, shape + 5);
-    info.text = std::move(look);
+    DPoint3d box[5];
+    el::textShape(element, box);
+    info.vertices.assign(box, box + 5);
+    info.characters = textCharacters(element);
     return info;
   }
   info.filled = el::get32(element, el::kFillFlag) != 0;
@@ -138,6 +185,29 @@ std::optional<ElementInfo> readElement(const MSElement& element) {
   return info;
 }
 
+std::optional<ElementInfo> readComplexShape(const MSElement& header, const std::vector<const MSElement*>& components) {
+  const std::size_t size = el::bytesOf(header);
+  if (el::typeOf(header) != CMPLX_SHAPE_ELM || size > sizeof(MSElement) ||
+      !el::checkImage(reinterpret_cast<const std::uint8_t*>(header.buf), size, sizeof(MSElement)).empty()) {
+    return std::nullopt;
+  }
+  ElementInfo info;
+  info.type = CMPLX_SHAPE_ELM;
+  readSymbology(header, &info);
+  info.filled = el::get32(header, el::kComplexFill) != 0;
+  for (const MSElement* c : components) {
+    const auto part = c != nullptr ? readElement(*c) : std::nullopt;
+    if (!part) return std::nullopt;
+    if (part->type == ARC_ELM) {
+      info.outline.push_back(part->outline.front());
+    } else if (el::isLinearType(part->type)) {
+      info.outline.push_back({part->vertices, std::nullopt});
+    }
+  }
+  if (info.outline.empty()) return std::nullopt;
+  return info;
+}
+
 std::string describeElement(const ElementInfo& info, int drawMode) {
   std::string text = typeName(info.type);
   if (drawMode >= 0) text += " mode " + std::to_string(drawMode);
@@ -147,16 +217,27 @@ std::string describeElement(const ElementInfo& info, int drawMode) {
   if (info.level != 0) text += " level " + std::to_string(info.level);
   if (info.filled) text += " filled";
   text += ":";
-  for (const auto& v : info.vertices) {
-    text += " " + formatNumber(v.x) + "," + formatNumber(v.y);
-    if (v.z != 0) text += "," + formatNumber(v.z);
+  for (const auto& v : info.vertices) text += " " + formatPoint(v);
+  for (const auto& part : info.outline) {
+    if (part.curve) text += describeCurve(*part.curve);
+    for (const auto& v : part.vertices) text += " " + formatPoint(v);
   }
-  if (info.text != nullptr) {
+  if (info.type == TEXT_ELM) {
     text += " \"";
-    for (char16_t c : info.text->chars) text += c >= 0x20 && c <= 0x7e ? static_cast<char>(c) : '?';
+    for (char16_t c : info.characters) text += c >= 0x20 && c <= 0x7e ? static_cast<char>(c) : '?';
     text += "\"";
   }
   return text;
+}
+
+void displayElementInfo(const ElementInfo& info, int drawMode) {
+  if (inDynamics()) {
+    journal().append("dynamics", describeElement(info, drawMode));
+    keepDynamics(info, drawMode);
+  } else {
+    journal().append("display", describeElement(info, drawMode));
+    keepDisplayed(info, drawMode);
+  }
 }
 
 DynamicsScope::DynamicsScope() {
@@ -209,13 +290,7 @@ int mdlElement_display(const MSElement* element, int drawMode) {
   if (element == nullptr) return MDLERR_BADARG;
   const auto info = readElement(*element);
   if (!info) return MDLERR_BADARG;
-  if (inDynamics()) {
-    journal().append("dynamics", describeElement(*info, drawMode));
-    keepDynamics(*info, drawMode);
-  } else {
-    journal().append("display", describeElement(*info, drawMode));
-    keepDisplayed(*info, drawMode);
-  }
+  displayElementInfo(*info, drawMode);
   return SUCCESS;
 }
 

@@ -11,6 +11,7 @@
 #include "host/view/graphics.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bitset>
 #include <cmath>
 #include <deque>
@@ -196,49 +197,95 @@ struct GraphicsPainter::Shapes {
   }
 };
 
+// Design coordinates to picture pixels: turned by the view's rotation, then the area scaled onto
+// the picture with y downwards.
+struct GraphicsPainter::Mapping {
+  RotMatrix rotation;
+  ViewArea area;
+  double sx = 1, sy = 1;
+  PaintOptions options;
+
+  DPoint2d point(DPoint3d v) const {
+    mdlRMatrix_rotatePoint(&v, &rotation);
+    return {(v.x - area.low.x) * sx, (area.high.y - v.y) * sy};
+  }
+  DPoint3d vector(DPoint3d v) const {
+    mdlRMatrix_rotatePoint(&v, &rotation);
+    return {v.x * sx, -v.y * sy, 0};
+  }
+
+  // The element's outline in picture pixels: its vertices, then its curves cut into chords a
+  // quarter of a pixel from the curve.
+  std::vector<DPoint2d> path(const ElementInfo& e) const {
+    std::vector<DPoint2d> out;
+    for (const DPoint3d& v : e.vertices) out.push_back(point(v));
+    std::vector<DPoint3d> stroked;
+    for (const OutlinePart& part : e.outline) {
+      for (const DPoint3d& v : part.vertices) out.push_back(point(v));
+      if (!part.curve) continue;
+      geometry::Curve c = *part.curve;
+      const DPoint2d centre = point(c.centre);
+      c.centre = {centre.x, centre.y, 0};
+      c.u = vector(c.u);
+      c.v = vector(c.v);
+      stroked.clear();
+      geometry::strokeCurve(c, 0.25, &stroked);
+      for (const DPoint3d& p : stroked) out.push_back({p.x, p.y});
+    }
+    return out;
+  }
+};
+
+void GraphicsPainter::add(const Mapping& m, const ElementInfo& e, int drawMode) {
+  Shapes& s = *shapes_;
+  if (e.type == TEXT_ELM && !m.options.text) return;
+  double rgb[3];
+  colorOf(e, drawMode, rgb);
+  std::vector<DPoint2d> points = m.path(e);
+  if (points.empty()) return;
+  if (e.type == TEXT_ELM) {
+    addText(s, points, e, rgb);
+    return;
+  }
+  if (closedOutline(e)) {
+    if (points.front().x != points.back().x || points.front().y != points.back().y) points.push_back(points.front());
+    if (e.filled && m.options.fill) s.addFill(points, rgb);
+  }
+  s.addStroke(points, e.style, m.options.weights ? e.weight : 0, rgb);
+}
+
 GraphicsPainter::GraphicsPainter(int view, const RotMatrix& rotation, const ViewArea& area, int width,
                                  int height)
     : shapes_(std::make_unique<Shapes>()) {
-  Shapes& s = *shapes_;
-  s.width = width;
-  const double sx = width / (area.high.x - area.low.x), sy = height / (area.high.y - area.low.y);
-  auto toPicture = [&](const std::vector<DPoint3d>& vertices) {
-    std::vector<DPoint2d> out;
-    for (DPoint3d v : vertices) {
-      mdlRMatrix_rotatePoint(&v, &rotation);
-      out.push_back({(v.x - area.low.x) * sx, (area.high.y - v.y) * sy});
-    }
-    return out;
-  };
-  const double pixelsPerUnit = std::min(sx, sy);
-  auto add = [&](const ElementInfo& e, int drawMode) {
-    double rgb[3];
-    colorOf(e, drawMode, rgb);
-    if (e.text != nullptr) {
-      std::vector<DPoint3d> box;
-      for (const auto& quad : textGlyphs(*e.text, pixelsPerUnit, &box)) {
-        std::vector<DPoint2d> corners = toPicture(quad);
-        corners.push_back(corners.front());
-        s.addFill(std::move(corners), rgb);
-      }
-      if (!box.empty()) s.addStroke(toPicture(box), e.style, e.weight, rgb);
-      return;
-    }
-    std::vector<DPoint2d> points = toPicture(e.vertices);
-    if (e.type == SHAPE_ELM) {
-      if (points.front().x != points.back().x || points.front().y != points.back().y) {
-        points.push_back(points.front());
-      }
-      if (e.filled) s.addFill(points, rgb);
-    }
-    s.addStroke(points, e.style, e.weight, rgb);
-  };
+  shapes_->width = width;
+  const Mapping m{rotation, area, width / (area.high.x - area.low.x), height / (area.high.y - area.low.y), {}};
   const Store& st = store();
-  if (st.fence && st.fenceView == view) s.addStroke(toPicture(*st.fence), kFenceStyle, 0, kFence);
-  for (const Kept& k : st.displayed) {
-    if (view >= 0 && view < MAX_VIEWS && k.views.test(static_cast<std::size_t>(view))) add(k.element, k.drawMode);
+  if (st.fence && st.fenceView == view) {
+    std::vector<DPoint2d> fence;
+    for (const DPoint3d& v : *st.fence) fence.push_back(m.point(v));
+    shapes_->addStroke(fence, kFenceStyle, 0, kFence);
   }
-  for (const auto& [element, drawMode] : st.dynamics) add(element, drawMode);
+  for (const Kept& k : st.displayed) {
+    if (view >= 0 && view < MAX_VIEWS && k.views.test(static_cast<std::size_t>(view))) add(m, k.element, k.drawMode);
+  }
+  for (const auto& [element, drawMode] : st.dynamics) add(m, element, drawMode);
+}
+
+GraphicsPainter::GraphicsPainter(const std::vector<ElementInfo>& elements, int drawMode, const PaintOptions& options,
+                                 const RotMatrix& rotation, const ViewArea& area, int width, int height)
+    : shapes_(std::make_unique<Shapes>()) {
+  shapes_->width = width;
+  const Mapping m{rotation, area, width / (area.high.x - area.low.x), height / (area.high.y - area.low.y), options};
+  for (const ElementInfo& e : elements) add(m, e, drawMode);
+}
+
+void GraphicsPainter::addText(Shapes& s, const std::vector<DPoint2d>& box, const ElementInfo& e, const double rgb[3]) {
+  const std::vector<std::array<DPoint2d, 4>> quads = textGlyphQuads(box, e.characters);
+  if (quads.empty()) {
+    s.addStroke(box, e.style, 0, rgb);
+    return;
+  }
+  for (const auto& q : quads) s.addFill({q[0], q[1], q[2], q[3], q[0]}, rgb);
 }
 
 GraphicsPainter::~GraphicsPainter() = default;

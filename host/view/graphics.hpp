@@ -59,9 +59,21 @@ struct PaintSpan {
 // The temporary graphics of one view mapped into a picture of `width` x `height` pixels showing
 // `area` (view coordinates; `rotation` takes design to view coordinates). Built once per picture,
 // then asked row by row.
+// What a drawing leaves out (views draw everything; a drawing into a window follows its view
+// flags).
+struct PaintOptions {
+  bool fill = true;     // filled elements filled
+  bool text = true;     // texts drawn
+  bool weights = true;  // line weights (else every line one pixel wide)
+  bool construction = true;
+};
+
 class GraphicsPainter {
  public:
   GraphicsPainter(int view, const RotMatrix& rotation, const ViewArea& area, int width, int height);
+  // The given elements, in order, instead of a view's temporary graphics.
+  GraphicsPainter(const std::vector<ElementInfo>& elements, int drawMode, const PaintOptions& options,
+                  const RotMatrix& rotation, const ViewArea& area, int width, int height);
   ~GraphicsPainter();
   GraphicsPainter(const GraphicsPainter&) = delete;
   GraphicsPainter& operator=(const GraphicsPainter&) = delete;
@@ -72,6 +84,11 @@ class GraphicsPainter {
 
  private:
   struct Shapes;
+  struct Mapping;
+  void add(const Mapping& m, const ElementInfo& e, int drawMode);
+  // A text as the views draw it: the outline of its box (`box`, in picture pixels). One place,
+  // so that a legible drawing of the characters can take its place.
+  static void addText(Shapes& s, const std::vector<DPoint2d>& box, const ElementInfo& e, const double rgb[3]);
   std::unique_ptr<Shapes> shapes_;
 };
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/view/api.h"
+#include "host/view/geometry.hpp"
 
 extern "C" {
 
@@ -39,11 +40,7 @@ void mdlTMatrix_fromRMatrix(Transform* transform, const RotMatrix* rotation) {
 
 void mdlTMatrix_transformPoint(DPoint3d* point, const Transform* transform) {
   if (point == nullptr || transform == nullptr) return;
-  const DPoint3d p = *point;
-  const auto& f = transform->form3d;
-  point->x = f[0][0] * p.x + f[0][1] * p.y + f[0][2] * p.z + f[0][3];
-  point->y = f[1][0] * p.x + f[1][1] * p.y + f[1][2] * p.z + f[1][3];
-  point->z = f[2][0] * p.x + f[2][1] * p.y + f[2][2] * p.z + f[2][3];
+  *point = pixmend::host::geometry::transformPoint(*transform, *point);
 }
 
 }  // extern "C"

@@ -7,6 +7,7 @@
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/view/api.h"
+#include "host/view/geometry.hpp"
 #include "host/view/graphics.hpp"
 #include "host/view/view.hpp"
 
@@ -70,10 +71,7 @@ int mdlRMatrix_fromView(RotMatrix* matrix, int view, int reserved) {
 
 void mdlRMatrix_rotatePoint(DPoint3d* point, const RotMatrix* m) {
   if (point == nullptr || m == nullptr) return;
-  const DPoint3d p = *point;
-  point->x = m->form3d[0][0] * p.x + m->form3d[0][1] * p.y + m->form3d[0][2] * p.z;
-  point->y = m->form3d[1][0] * p.x + m->form3d[1][1] * p.y + m->form3d[1][2] * p.z;
-  point->z = m->form3d[2][0] * p.x + m->form3d[2][1] * p.y + m->form3d[2][2] * p.z;
+  *point = geometry::apply(*m, *point);
 }
 
 void mdlRMatrix_unrotatePoint(DPoint3d* point, const RotMatrix* m) {

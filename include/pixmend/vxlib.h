@@ -550,6 +550,28 @@ PIXMEND_API void vxlibAscii_newPage(void);
 PIXMEND_API void vxlibAscii_drawText(const double *shape, const char *text, double size, int hostValue1,
                                      int hostValue2, double angleDifference, int justification);
 
+/* ---- ElemDscr: element descriptors measured, fitted into boxes and drawn ----------------------
+ * Descriptors belong to the caller (host/design/api.h); these calls change them only where they
+ * say so. */
+typedef struct DPoint3d DPoint3d;
+typedef struct MSElementDescr MSElementDescr;
+typedef struct BSIRect BSIRect;
+typedef struct ViewFlags ViewFlags;
+
+/* The descriptor's range: range[0] its lowest and range[1] its highest coordinates. */
+PIXMEND_API int vxlibElemDscr_getRange(DPoint3d *range, MSElementDescr *descriptor);
+/* Fits the descriptor (validated in the active model) into the box with corners box[0] and
+ * box[2] (in either order; a box without width or height gets 1), keeping its proportions: one
+ * scale for x, y and z, the smaller of the box's sides over the range's (a side of a range below
+ * 0.001 counts as 0.0001). With `moveToBox` it is also moved to the box's centre (z to box[0]'s);
+ * without, only scaled about the design's origin. Transformed in place. */
+PIXMEND_API int vxlibElemDscr_placeElementDescr(DPoint3d *box, int moveToBox, MSElementDescr *descriptor);
+/* Draws the descriptor into `rectangle` of the window as the top view sees it, its range filling
+ * the rectangle (proportions kept, centred). `viewFlags` null: word 0 = 73868 (fill, text,
+ * weights). `drawMode` as for the host's displays. */
+PIXMEND_API int vxlibElemDscr_drawElementDescr(MSDialog *window, BSIRect *rectangle, MSElementDescr *descriptor,
+                                               ViewFlags *viewFlags, int drawMode);
+
 /* ---- Cells (vxlib/services/cell/) ---------------------------------------------------------------------
  * Cell libraries are found in the cell directory: the value of VX_CELL when it is defined (a search
  * path, default extension "cel"), else VX_DIR followed by "cell/", else "/vexcraft/cell/". */
@@ -569,6 +591,17 @@ PIXMEND_API int vxlibCell_loadCellLibraryIfNeeded(const char *cellLibrary);
 PIXMEND_API int vxlibCell_getStringlistFromLib(StringList *list, int membersPerCell);
 /* Obsolete: prints a note to the text window and returns VXLIB_ERROR. */
 PIXMEND_API int vxlibCell_getFilePosFromStringlist(void);
+/* Draws the cell `cellName` of the attached library into the rectangle of dialog item `item`
+ * (its index) of `window`: a sunken frame round the rectangle, the rectangle inset by 2 filled
+ * black, the cell fitted (vxlibElemDscr_drawElementDescr) into it, inset further by `inset` when
+ * positive; `crossMode` 1 adds a vertical centre line, 2 a horizontal one, 3 both (white, solid).
+ * VXLIB_ERROR when the cell is not found (the frame is drawn). */
+PIXMEND_API int vxlibCell_drawCell(const char *cellName, MSDialog *window, int item, int inset, int crossMode);
+/* Appends to the cell descriptor every element of `first` and `second` (each may be null; the
+ * elements of a cell in them, not its header), then unturns the cell (transformed by the inverse
+ * of its rotation) and writes its origin back; its count and range follow its components.
+ * VXLIB_ERROR when an append fails. */
+PIXMEND_API int vxlibCell_mergeCells(MSElementDescr *cell, MSElementDescr *first, MSElementDescr *second);
 /* Copies `source` to `target` (may be the same) without the library's user-data linkages
  * (primary identifier 20275); other linkages stay. VXLIB_ERROR for a broken element (target
  * untouched). */
