@@ -60,21 +60,36 @@ PIXMEND_API void VXDllGetCopyBufferSize(int* maxX, int* minX, int* maxY, int* mi
 
 PIXMEND_API void VXDllGetDelBuffer(int size, unsigned char* buffer) {
   if (buffer == nullptr || size <= 0) return;
-  std::memset(buffer, 0, static_cast<std::size_t>(size));
+  const std::size_t bytes = static_cast<std::size_t>(size);
   const pixmend::SelectionState& s = pixmend::selectionState();
   pixmend::Clipped c;
-  if (!pixmend::clippedBox(s, c)) return;
   const long long bw = static_cast<long long>(s.maxX) - s.minX;
   const long long bh = static_cast<long long>(s.maxY) - s.minY;
-  if (bw > INT_MAX || bh > INT_MAX) return;  // not a box any fill makes
+  // Not a box any fill makes: nothing is selected.
+  if (!pixmend::clippedBox(s, c) || bw > INT_MAX || bh > INT_MAX) {
+    std::memset(buffer, 0, bytes);
+    return;
+  }
   const int width = static_cast<int>(bw), height = static_cast<int>(bh);
   const std::size_t stride = pixmend::rowBytes(width);
-  const std::size_t bytes = static_cast<std::size_t>(size);
   const pixmend::ConstBitmapView mark = s.markView();
   // Whole rows that fit in `size` bytes, then the part of the next row that does: its view is
   // only as wide as the bytes it has, so nothing beyond `size` is written.
   const std::size_t wholeRows = bytes / stride;
   const int rows = static_cast<int>(std::min<std::size_t>(wholeRows, static_cast<std::size_t>(height)));
+  // Everything but the copied pixels is background. Where the box lies across the whole width of
+  // the bitmap's part it covers (a box inside the bitmap), the copy writes every pixel of its
+  // rows, so only the rows outside it and the padding bits at each row's end are cleared first;
+  // otherwise the whole buffer is. (A sheet-sized piece was written twice before.)
+  const int top = c.y0 - s.minY, bottom = std::min(c.y1 - s.minY, rows);
+  if (c.x0 == s.minX && c.x1 == s.maxX && top < bottom) {
+    std::memset(buffer, 0, static_cast<std::size_t>(top) * stride);
+    for (int y = top; y < bottom; ++y) buffer[static_cast<std::size_t>(y) * stride + stride - 1] = 0;
+    const std::size_t after = static_cast<std::size_t>(bottom) * stride;
+    std::memset(buffer + after, 0, bytes - after);
+  } else {
+    std::memset(buffer, 0, bytes);
+  }
   pixmend::blit(pixmend::BitmapView(buffer, width, rows, stride), c.x0 - s.minX, c.y0 - s.minY, mark, c.x0, c.y0,
                 c.x1 - c.x0, c.y1 - c.y0, pixmend::RasterOp::Copy);
   const std::size_t rest = bytes - wholeRows * stride;

@@ -20,6 +20,7 @@ int runConvert(const Args& args);  // info.cpp
 int runDesign(const Args& args);   // designlist.cpp
 int runCell(const Args& args);     // celllibrary.cpp
 int runServe(const Args& args);    // serve/serve.cpp
+int runPlotCommand(const Args& args);  // plotverbs.cpp
 
 // The key-ins of VXRaster's command table, for the usage text (keyins.cpp).
 void printApplicationKeyins(std::FILE* out);

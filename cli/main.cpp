@@ -25,6 +25,8 @@ const Subcommand kSubcommands[] = {
      pixmend::cli::runDesign},
     {"cell", "cell new|add|list LIB.cel ...   build cell libraries: cell add LIB.cel NAME [--description TEXT] --from DESIGN.dgn [--model N]",
      pixmend::cli::runCell},
+    {"plot", "plot DESIGN.dgn --driver FILE.plt [-o FILE] [--paper NAME] [--area X1 Y1 X2 Y2] [--maximize]   plot a design (docs/plot.md)",
+     pixmend::cli::runPlotCommand},
     {"serve", "serve [DESIGN.dgn] [--port N] [--record FILE.pms]   edit by hand in a web page (docs/serve.md)",
      pixmend::cli::runServe},
     {"demo", "demo [OUTDIR]            a VXRaster session, then buffer operations on a drawing; pictures in OUTDIR",

@@ -16,7 +16,6 @@
 #include "host/view/currtrans.hpp"
 #include "host/view/layout.hpp"
 #include "host/view/textbox.hpp"
-#include "host/view/textlook.hpp"
 
 namespace el = pixmend::host::element;
 
@@ -127,6 +126,14 @@ int buildText(MSElement* out, const TextSymbology& symbology, const std::u16stri
     bytes[2 * i + 1] = static_cast<std::uint8_t>(chars[i] >> 8);
   }
   return SUCCESS;
+}
+
+std::u16string textCharacters(const MSElement& text) {
+  const std::uint32_t count = el::get32(text, el::kTextCount);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.buf) + el::kTextChars;
+  std::u16string chars;
+  for (std::uint32_t i = 0; i < count; ++i) chars += static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+  return chars;
 }
 
 bool isSoundText(const MSElement* e) {

@@ -1,6 +1,5 @@
-// The text calls' shared pieces (texts.cpp): what a template gives a new text and the settings a
-// text is built with (given or the active ones). A text's characters are read with
-// textCharacters (host/view/textlook.hpp).
+// The text calls' shared pieces (texts.cpp): what a template gives a new text, the settings a text
+// is built with (given or the active ones) and the reading of a text's characters.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +36,8 @@ void putTextFields(MSElement& e, const TextSettings& t);
 // A text element of `chars` (1 to 512 units: MDLERR_BADARG when empty, MDLERR_ELEMENTTOOLARGE
 // when longer).
 int buildText(MSElement* out, const TextSymbology& symbology, const std::u16string& chars, const TextSettings& t);
+// The characters of a checked text element.
+std::u16string textCharacters(const MSElement& text);
 // A text element whose image passes the layout's check.
 bool isSoundText(const MSElement* e);
 

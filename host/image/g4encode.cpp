@@ -64,23 +64,22 @@ constexpr Code kHorizontal = {0x1, 3};
 constexpr Code kVertical[7] = {{0x02, 7}, {0x02, 6}, {0x02, 3}, {0x1, 1}, {0x3, 3}, {0x03, 6}, {0x03, 7}};
 constexpr Code kEndOfLine = {0x001, 12};
 
-// Bits go into a 64-bit accumulator and leave it 32 at a time, most significant first, into a
-// buffer the caller has made large enough for them (see rowBound).
+// Bits go into a 64-bit accumulator, most significant first, and every code writes the whole
+// bytes it completes: the accumulator's pending bits are stored eight bytes at a time at the
+// next free byte and the position moves on by the whole bytes among them, so no branch depends
+// on where a byte ends (one that did was mispredicted at every few codes). The bytes beyond the
+// position are written over by the next code; the caller makes the buffer large enough for the
+// codes and eight bytes more (rowBound; the end-of-block mark's room in encodeG4Stream).
 class BitWriter {
  public:
   explicit BitWriter(std::uint8_t* out) : out_(out) {}
   void put(Code c) {
+    // Fewer than 8 bits wait between codes and a code has at most 13, so nothing is lost.
     acc_ = (acc_ << c.length) | c.bits;
     pending_ += c.length;
-    if (pending_ >= 32) {
-      pending_ -= 32;
-      const auto v = static_cast<std::uint32_t>(acc_ >> pending_);
-      out_[0] = static_cast<std::uint8_t>(v >> 24);
-      out_[1] = static_cast<std::uint8_t>(v >> 16);
-      out_[2] = static_cast<std::uint8_t>(v >> 8);
-      out_[3] = static_cast<std::uint8_t>(v);
-      out_ += 4;
-    }
+    storeWord(out_, acc_ << (64 - pending_));
+    out_ += pending_ >> 3;
+    pending_ &= 7;
   }
   // A run of one colour: make-up codes of 2560 while the rest cannot be coded with one make-up
   // code and a terminating code, then those two.
@@ -99,10 +98,6 @@ class BitWriter {
   }
   // Zero bits to the next byte, everything written out; the next free byte.
   std::uint8_t* finish() {
-    while (pending_ >= 8) {
-      pending_ -= 8;
-      *out_++ = static_cast<std::uint8_t>(acc_ >> pending_);
-    }
     if (pending_ > 0) *out_++ = static_cast<std::uint8_t>(acc_ << (8 - pending_));
     pending_ = 0;
     return out_;
@@ -113,7 +108,7 @@ class BitWriter {
  private:
   std::uint8_t* out_;
   std::uint64_t acc_ = 0;
-  int pending_ = 0;  // bits in acc_ not yet written (fewer than 32 between calls)
+  int pending_ = 0;  // bits in acc_ of the byte at out_, not yet whole (fewer than 8 between calls)
 };
 
 // Spare entries at the end of a list of changing elements, each equal to the width: the coding
@@ -160,7 +155,8 @@ int changingElements(const std::uint8_t* row, int width, bool invert, int* list)
 
 // At most the bytes one row's codes take: a vertical code (7 bits) per coding element, a pass
 // code (4 bits) per two reference elements, a horizontal code with two runs (3 + 2 x 26 bits,
-// beyond the make-up codes of 2560 that at most width / 2560 pixels need) per two coding elements.
+// beyond the make-up codes of 2560 that at most width / 2560 pixels need) per two coding elements,
+// and spare bytes for the eight the bit writer stores at its position.
 std::size_t rowBound(int codingCount, int referenceCount, int width) {
   const std::size_t bits = 36 * static_cast<std::size_t>(codingCount) +
                            2 * static_cast<std::size_t>(referenceCount) +
@@ -172,9 +168,8 @@ std::size_t rowBound(int codingCount, int referenceCount, int width) {
 void codeRow(const int* a, const int* b, int width, BitWriter& bits) {
   int a0 = -1;
   bool black = false;  // colour of a0
-  int ia = 0, ib = 0;  // first elements of a and b beyond a0
+  int ia = 0, ib = 0;  // first elements of a and b beyond a0 (a's elements strictly increase)
   while (a0 < width) {
-    while (a[ia] <= a0) ++ia;
     while (b[ib] <= a0) ++ib;
     const int a1 = a[ia];
     // b1: the first reference element beyond a0 of the colour opposite to a0's. Even elements
@@ -184,9 +179,10 @@ void codeRow(const int* a, const int* b, int width, BitWriter& bits) {
     if (b2 < a1) {
       bits.put(kPass);
       a0 = b2;
-    } else if (a1 - b1 >= -3 && a1 - b1 <= 3) {
+    } else if (static_cast<unsigned>(a1 - b1 + 3) <= 6u) {
       bits.put(kVertical[a1 - b1 + 3]);
       a0 = a1;
+      ++ia;
       black = !black;
     } else {
       const int a2 = a[ia + 1];
@@ -194,6 +190,7 @@ void codeRow(const int* a, const int* b, int width, BitWriter& bits) {
       bits.run(a1 - std::max(a0, 0), black);
       bits.run(a2 - a1, !black);
       a0 = a2;
+      ia += 2;
     }
   }
 }

@@ -31,7 +31,8 @@ typedef struct PlotDescr PlotDescr;
 #define PLOT_UNITS_MILLIMETRES 4
 
 /* Makes a descriptor from the plot-driver file `driverFile` with the paper named `paperName`
- * ("A0" to "A5" and the driver's own names, case-insensitive; null: the driver's first paper),
+ * ("A0" to "A5" and the driver's own names, case-insensitive; null: the driver's first own paper,
+ * or A4),
  * sizes in `units`, drawing with `viewFlags` (null: the flags of the view the area is taken in).
  * The new descriptor goes to *descrOut. 0; MDLERR_BADARG; MDLERR_BADPLOTDRIVER;
  * MDLERR_NOSUCHPAPER; *descrOut is then null. */

@@ -169,10 +169,11 @@ std::optional<ElementInfo> readElement(const MSElement& element) {
     return info;
   }
   if (info.type == TEXT_ELM) {
+    // A text shows its characters (textlook.hpp); its vertices are its box.
     DPoint3d box[5];
     el::textShape(element, box);
     info.vertices.assign(box, box + 5);
-    info.characters = textCharacters(element);
+    info.text = std::make_shared<TextLook>(textLookOf(element));
     return info;
   }
   info.filled = el::get32(element, el::kFillFlag) != 0;
@@ -222,9 +223,9 @@ std::string describeElement(const ElementInfo& info, int drawMode) {
     if (part.curve) text += describeCurve(*part.curve);
     for (const auto& v : part.vertices) text += " " + formatPoint(v);
   }
-  if (info.type == TEXT_ELM) {
+  if (info.text != nullptr) {
     text += " \"";
-    for (char16_t c : info.characters) text += c >= 0x20 && c <= 0x7e ? static_cast<char>(c) : '?';
+    for (char16_t c : info.text->chars) text += c >= 0x20 && c <= 0x7e ? static_cast<char>(c) : '?';
     text += "\"";
   }
   return text;

@@ -11,7 +11,6 @@
 #include "host/view/graphics.hpp"
 
 #include <algorithm>
-#include <array>
 #include <bitset>
 #include <cmath>
 #include <deque>
@@ -244,7 +243,7 @@ void GraphicsPainter::add(const Mapping& m, const ElementInfo& e, int drawMode) 
   std::vector<DPoint2d> points = m.path(e);
   if (points.empty()) return;
   if (e.type == TEXT_ELM) {
-    addText(s, points, e, rgb);
+    addText(s, m, points, e, rgb);
     return;
   }
   if (closedOutline(e)) {
@@ -279,13 +278,20 @@ GraphicsPainter::GraphicsPainter(const std::vector<ElementInfo>& elements, int d
   for (const ElementInfo& e : elements) add(m, e, drawMode);
 }
 
-void GraphicsPainter::addText(Shapes& s, const std::vector<DPoint2d>& box, const ElementInfo& e, const double rgb[3]) {
-  const std::vector<std::array<DPoint2d, 4>> quads = textGlyphQuads(box, e.characters);
-  if (quads.empty()) {
+void GraphicsPainter::addText(Shapes& s, const Mapping& m, const std::vector<DPoint2d>& box, const ElementInfo& e,
+                              const double rgb[3]) {
+  if (e.text == nullptr) {
     s.addStroke(box, e.style, 0, rgb);
     return;
   }
-  for (const auto& q : quads) s.addFill({q[0], q[1], q[2], q[3], q[0]}, rgb);
+  std::vector<DPoint3d> small;
+  for (const auto& quad : textGlyphs(*e.text, std::min(m.sx, m.sy), &small)) {
+    std::vector<DPoint2d> corners;
+    for (const DPoint3d& v : quad) corners.push_back(m.point(v));
+    corners.push_back(corners.front());
+    s.addFill(std::move(corners), rgb);
+  }
+  if (!small.empty()) s.addStroke(box, e.style, 0, rgb);  // too small to read: its box
 }
 
 GraphicsPainter::~GraphicsPainter() = default;

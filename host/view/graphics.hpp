@@ -86,9 +86,10 @@ class GraphicsPainter {
   struct Shapes;
   struct Mapping;
   void add(const Mapping& m, const ElementInfo& e, int drawMode);
-  // A text as the views draw it: the outline of its box (`box`, in picture pixels). One place,
-  // so that a legible drawing of the characters can take its place.
-  static void addText(Shapes& s, const std::vector<DPoint2d>& box, const ElementInfo& e, const double rgb[3]);
+  // A text as the views draw it: its characters (textlook.hpp), or the outline of its box
+  // (`box`, in picture pixels) when they are too small to read.
+  static void addText(Shapes& s, const Mapping& m, const std::vector<DPoint2d>& box, const ElementInfo& e,
+                      const double rgb[3]);
   std::unique_ptr<Shapes> shapes_;
 };
 

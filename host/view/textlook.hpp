@@ -1,9 +1,8 @@
 // How the views draw a text: its characters in the host's built-in font (common/glyphs.hpp),
-// each character cell as wide as the text's character width and as high as its height, turned
-// with the text; a text too small to read is drawn as its box (host/view/textbox.hpp).
+// scaled to the text's character size and turned with it; a text too small to read is drawn as
+// its box (host/view/textbox.hpp).
 #pragma once
 
-#include <array>
 #include <string>
 #include <vector>
 
@@ -11,17 +10,24 @@
 
 namespace pixmend::host {
 
-// The characters of a checked text element image (16-bit units).
-std::u16string textCharacters(const MSElement& text);
+// What a text element (type 17) shows.
+struct TextLook {
+  DPoint3d origin{};
+  RotMatrix rotation{};
+  double charWidth = 0, charHeight = 0;
+  int justification = 0;
+  std::u16string chars;
+};
+// The look of a checked text element image.
+TextLook textLookOf(const MSElement& text);
 
-// Characters less than this many picture pixels high, or less than six wide (one pixel per glyph
-// column and the gap), are not readable.
+// Characters whose height is less than this many picture pixels, or whose width is less than six
+// (one pixel per glyph column and the gap), are not readable: the text is drawn as its box.
 constexpr double kReadableTextPixels = 7;
 
-// The filled quadrilaterals, in picture pixels, that draw `chars` in the text's box `box` (its
-// corners in picture pixels: 0 the text's own lower left, 1 along the text, 2, 3 above 0; a
-// closing fifth point may follow): one per run of set glyph pixels in a glyph column. Empty when
-// the characters would be too small to read (the caller then draws the box).
-std::vector<std::array<DPoint2d, 4>> textGlyphQuads(const std::vector<DPoint2d>& box, const std::u16string& chars);
+// The filled quadrilaterals (four corners each, design coordinates) that draw the text at
+// `pixelsPerUnit` picture pixels per design unit: one per run of set glyph pixels in a glyph
+// column. Empty (and `box` filled with the text's closed box) when the text is too small to read.
+std::vector<std::vector<DPoint3d>> textGlyphs(const TextLook& text, double pixelsPerUnit, std::vector<DPoint3d>* box);
 
 }  // namespace pixmend::host

@@ -2,6 +2,7 @@
 // images built by the element calls, and the dynamics flag that routes displays to "dynamics".
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "host/view/geometry.hpp"
 
 namespace pixmend::host {
+
+struct TextLook;
 
 // Sets a view's rotation (false for a view out of range). rotateViewAboutZ turns a top view by
 // `degrees` counter-clockwise.
@@ -45,7 +48,7 @@ struct ElementInfo {
   bool filled = false;
   std::vector<DPoint3d> vertices;    // lines, line strings and shapes; a text's box (closed)
   std::vector<OutlinePart> outline;  // ellipses and arcs (their curve); complex shapes (components in order)
-  std::u16string characters;        // a text's characters (drawn as textlook.hpp says)
+  std::shared_ptr<const TextLook> text;  // a text's characters (textlook.hpp)
 };
 // Lines, line strings, shapes, ellipses, arcs and texts; null for anything else or a broken image.
 std::optional<ElementInfo> readElement(const MSElement& element);

@@ -197,7 +197,7 @@ TEST_F(DescrGeometry, ACellHeaderMovesAndTurnsWithItsComponentsAndKeepsItsRangeU
   EXPECT_NEAR(-1 + std::cos(end) * ar.form3d[0][0] + std::sin(end) * ar.form3d[0][1], -1 - 1, 1e-9);
 }
 
-TEST_F(DescrGeometry, ACellShowsItsFilledComplexShapeAndItsTextsBoxInTheViews) {
+TEST_F(DescrGeometry, ACellShowsItsFilledComplexShapeAndItsTextInTheViews) {
   ASSERT_TRUE(setViewArea(0, {0, 0}, {20, 10}));  // one picture pixel per design unit
   MSElement shape = header(CMPLX_SHAPE_ELM);
   el::put32(shape, el::kComplexFill, 1);
@@ -226,7 +226,7 @@ TEST_F(DescrGeometry, ACellShowsItsFilledComplexShapeAndItsTextsBoxInTheViews) {
   EXPECT_TRUE(painted(5.5, 5.5));    // inside the straight part
   EXPECT_TRUE(painted(10.5, 5.5));   // inside the half disc
   EXPECT_FALSE(painted(13.5, 5.5));  // beyond it
-  EXPECT_TRUE(painted(15.5, 2.5));   // the text box's lower edge (2 pixels high: too small to read)
+  EXPECT_TRUE(painted(15.5, 2.5));   // the text box's lower edge
   EXPECT_FALSE(painted(15.5, 3.5));  // a box, not a fill
 }
 

@@ -100,6 +100,26 @@ TEST_F(G4Encoder, LongRunsUseEveryMakeUpCode) {
   checkRoundTrip(runs, true, false);
 }
 
+// The densest codes a row can take, where the bytes a row may use are nearly all used: pixels
+// that alternate at every column, shifted by one column a row (vertical codes only) or not at
+// all, and stripes of one and two pixels offset by five (horizontal codes with the shortest
+// runs), on widths around a word and a make-up code.
+TEST_F(G4Encoder, TheDensestRowsStayByteForByte) {
+  for (int width : {1, 2, 63, 64, 65, 127, 2561, 4099}) {
+    for (int pattern = 0; pattern < 3; ++pattern) {
+      Bits in = blank(width, 24);
+      for (int y = 0; y < in.height; ++y)
+        for (int x = 0; x < width; ++x) {
+          const int shift = pattern == 0 ? y : pattern == 1 ? 0 : 5 * y;
+          in.put(x, y, pattern == 2 ? (x + shift) % 3 == 0 : (x + shift) % 2 == 0);
+        }
+      SCOPED_TRACE(::testing::Message() << "width " << width << " pattern " << pattern);
+      checkRoundTrip(in, false, false);
+      checkRoundTrip(in, true, true);
+    }
+  }
+}
+
 // Every readable scan of the shared test data, encoded and decoded, and written as a TIFF that
 // the library reads back.
 TEST_F(G4Encoder, EverySharedScanSurvivesEncodingAndTheTiffWriter) {
