@@ -9,7 +9,7 @@
 //                       makes a cell library, adds a cell made of a design's first model to it (as
 //                       pixmend cell does), or attaches one (along VX_CELL, default extension .cel)
 //   cell NAME           adds cell NAME of the attached library to the design as it is stored and
-//                       shows the components the views draw
+//                       shows it
 // Each journals what the host did ("design: ...", "cell: ..."); a refusal is the step's error.
 #include <cmath>
 #include <cstdio>
@@ -127,16 +127,6 @@ std::string runText(const Step& s, PlayContext&) {
   return "";
 }
 
-// Shows the components the views draw (lines, line strings, shapes, texts), nested ones too.
-void displayComponents(MSElementDescr* first) {
-  for (MSElementDescr* n = first; n != nullptr; n = mdlElmdscr_next(n)) {
-    const int type = mdlElement_getType(mdlElmdscr_getElement(n));
-    if (type == LINE_ELM || type == LINE_STRING_ELM || type == SHAPE_ELM || type == TEXT_ELM)
-      mdlElement_display(mdlElmdscr_getElement(n), DRAW_MODE_Normal);
-    displayComponents(mdlElmdscr_firstComponent(n));
-  }
-}
-
 std::string checkCellLibrary(const Step& s) {
   const std::string usage = "usage: celllib new FILE | celllib add FILE NAME DESIGN [DESCRIPTION] | celllib attach FILE";
   if (s.words.size() == 2 && (s.words[0] == "new" || s.words[0] == "attach")) return nameProblem(s.words[1]);
@@ -171,7 +161,7 @@ std::string runCell(const Step& s, PlayContext&) {
   const int status = mdlCell_getElmDscr(&cell, reinterpret_cast<const MSWChar*>(name.c_str()), CELL_READ_AS_STORED);
   if (status != SUCCESS) return "cannot read the cell " + s.words[0] + " (status " + std::to_string(status) + ")";
   const unsigned position = mdlElmdscr_add(cell);
-  if (position != 0) displayComponents(mdlElmdscr_firstComponent(cell));
+  if (position != 0) mdlElmdscr_display(cell, nullptr, DRAW_MODE_Normal);  // placed, it is shown
   mdlElmdscr_freeAll(&cell);
   return position != 0 ? "" : "the design refused the cell";
 }

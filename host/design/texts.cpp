@@ -13,6 +13,7 @@
 #include "host/design/design.hpp"
 #include "host/design/texts.hpp"
 #include "host/view/api.h"
+#include "host/view/currtrans.hpp"
 #include "host/view/layout.hpp"
 #include "host/view/textbox.hpp"
 
@@ -201,16 +202,35 @@ int mdlText_extract(char* text, int textSize, DPoint3d* origin, RotMatrix* rotat
     for (std::size_t i = 0; i < n; ++i) text[i] = chars[i] <= 0xff ? static_cast<char>(chars[i]) : '?';
     text[n] = '\0';
   }
-  if (origin != nullptr) *origin = el::getPoint(*element, el::kTextOrigin);
-  if (rotation != nullptr) *rotation = el::getRotation(*element, el::kRotation);
-  if (size != nullptr) *size = {el::getDouble(*element, el::kCharWidth), el::getDouble(*element, el::kCharHeight)};
+  // Everything in the current coordinate system: the origin and box as points, the text's axes
+  // as directions, whose lengths there scale its character width and height.
+  const RotMatrix r = el::getRotation(*element, el::kRotation);
+  DPoint3d axes[3];
+  double lengths[3];
+  for (int j = 0; j < 3; ++j) {
+    axes[j] = designVectorToCurrent({r.form3d[0][j], r.form3d[1][j], r.form3d[2][j]});
+    lengths[j] = std::sqrt(axes[j].x * axes[j].x + axes[j].y * axes[j].y + axes[j].z * axes[j].z);
+  }
+  if (origin != nullptr) *origin = designToCurrent(el::getPoint(*element, el::kTextOrigin));
+  if (rotation != nullptr) {
+    for (int j = 0; j < 3; ++j) {
+      const double l = lengths[j] > 0 ? lengths[j] : 1;
+      rotation->form3d[0][j] = axes[j].x / l, rotation->form3d[1][j] = axes[j].y / l, rotation->form3d[2][j] = axes[j].z / l;
+    }
+  }
+  if (size != nullptr) {
+    *size = {el::getDouble(*element, el::kCharWidth) * lengths[0], el::getDouble(*element, el::kCharHeight) * lengths[1]};
+  }
   if (params != nullptr) {
     *params = TextParam{};
     params->font = static_cast<int>(el::get32(*element, el::kFont));
     params->justification = static_cast<int>(el::get32(*element, el::kJustification));
     params->lineSpacing = el::getDouble(*element, el::kLineSpacing);
   }
-  if (shape != nullptr) el::textShape(*element, shape);
+  if (shape != nullptr) {
+    el::textShape(*element, shape);
+    for (int i = 0; i < 5; ++i) shape[i] = designToCurrent(shape[i]);
+  }
   return SUCCESS;
 }
 

@@ -909,6 +909,17 @@ PIXMEND_API int vxlibCell_loadCellLibraryIfNeeded(const char *cellLibrary);
 PIXMEND_API int vxlibCell_getStringlistFromLib(StringList *list, int membersPerCell);
 /* Obsolete: prints a note to the text window and returns VXLIB_ERROR. */
 PIXMEND_API int vxlibCell_getFilePosFromStringlist(void);
+/* Draws the cell `cellName` of the attached library into the rectangle of dialog item `item`
+ * (its index) of `window`: a sunken frame round the rectangle, the rectangle inset by 2 filled
+ * black, the cell fitted (vxlibElemDscr_drawElementDescr) into it, inset further by `inset` when
+ * positive; `crossMode` 1 adds a vertical centre line, 2 a horizontal one, 3 both (white, solid).
+ * VXLIB_ERROR when the cell is not found (the frame is drawn). */
+PIXMEND_API int vxlibCell_drawCell(const char *cellName, MSDialog *window, int item, int inset, int crossMode);
+/* Appends to the cell descriptor every element of `first` and `second` (each may be null; the
+ * elements of a cell in them, not its header), then unturns the cell (transformed by the inverse
+ * of its rotation) and writes its origin back; its count and range follow its components.
+ * VXLIB_ERROR when an append fails. */
+PIXMEND_API int vxlibCell_mergeCells(MSElementDescr *cell, MSElementDescr *first, MSElementDescr *second);
 /* Copies `source` to `target` (may be the same) without the library's user-data linkages
  * (primary identifier 20275); other linkages stay. VXLIB_ERROR for a broken element (target
  * untouched). */

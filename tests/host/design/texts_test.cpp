@@ -127,6 +127,27 @@ TEST_F(Texts, TheBoxOfATurnedTextFollowsItsJustification) {
   }
 }
 
+TEST_F(Texts, ATextIsReadInTheCurrentCoordinateSystem) {
+  const DPoint3d origin{12, 13, 0};
+  const TextSize size{2, 4};
+  TextParam params{0, TEXT_JUST_LB, 0, 0, 0};
+  ASSERT_EQ(mdlText_create(&e, nullptr, "ab", &origin, nullptr, &size, &params, nullptr), 0);
+  ASSERT_EQ(mdlCurrTrans_begin(), 0);
+  const DPoint3d at{10, 10, 0};
+  ASSERT_EQ(mdlCurrTrans_origin(&at), 0);
+  ASSERT_EQ(mdlCurrTrans_scale(2, 2, 2), 0);  // one current unit is two design units
+  DPoint3d o{}, shape[5];
+  TextSize s{};
+  ASSERT_EQ(mdlText_extract(nullptr, 0, &o, nullptr, &s, nullptr, shape, &e), 0);
+  ASSERT_EQ(mdlCurrTrans_end(), 0);
+  expectNear(o, 1, 1.5, "origin");
+  expectNear(shape[2], 3, 3.5, "upper right: 4 x 4 design units from the origin");
+  EXPECT_NEAR(s.width, 1, 1e-12);
+  EXPECT_NEAR(s.height, 2, 1e-12);
+  ASSERT_EQ(mdlText_extract(nullptr, 0, &o, nullptr, &s, nullptr, nullptr, &e), 0);
+  expectNear(o, 12, 13, "back in design coordinates");
+}
+
 TEST_F(Texts, ANodeHoldsOneTextPerLineEachALineHeightAndTheSpacingLower) {
   const DPoint3d origin{0, 10, 0};
   const TextSize size{1, 2};
