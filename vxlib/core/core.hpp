@@ -73,6 +73,7 @@ struct Shared {
   void* project;        // vxlibProsjektData / vxlibpd
   void* page;           // vxlibSideData / vxlibsd
   PlotScale* plotScale; // vxlibPlotScale / vxScaleP
+  void* printSettings;  // the current block's 836-byte print settings: vxlibPrintSettings / vxlibps
 };
 
 // The process-wide record, or null when no application has started the library yet (or the one

@@ -158,7 +158,7 @@ GlobalData* createGlobalData() {
     if (!free && !entryIsLive(e)) {
       // The application is gone and its code with it: nobody can reach its block any more
       // except the published tgdP, which must not be left pointing into freed memory.
-      if (s->current == e.block) s->current = nullptr;
+      if (s->current == e.block) s->current = nullptr, s->printSettings = nullptr;
       releaseGlobalData(e.block);
       clearEntry(e);
     }
@@ -186,6 +186,7 @@ GlobalData* createGlobalData() {
   block->secondPrintOption = -1;
   block->printChanged = 1;
   s->current = block;
+  s->printSettings = block->buffer836;  // null until allocateBlockBuffers gives it its buffers
   return block;
 }
 
@@ -199,6 +200,8 @@ void allocateBlockBuffers(GlobalData* block) {
   block->buffer836 = static_cast<char*>(allocate(kBuffer836));
   if (block->buffer836 != nullptr) std::memcpy(block->buffer836 + 831, ",", 2);
   block->buffer256 = allocate(kBuffer256);
+  Shared* s = shared();
+  if (s != nullptr && s->current == block) s->printSettings = block->buffer836;
 }
 
 void notifyScaleFunctions(double first, double second, int includeSelf) {
@@ -285,6 +288,7 @@ void vxlibMain_updateBeforeDialogOpen(int dialogId) {
     if (!entryIsLive(e)) continue;
     if (e.desc == self) {
       s->current = e.block;
+      s->printSettings = e.block != nullptr ? e.block->buffer836 : nullptr;
       continue;
     }
     // A library dialog is open in one application at a time.

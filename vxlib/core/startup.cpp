@@ -73,6 +73,7 @@ void publishSharedRecords(Shared* s) {
   mdlDialog_publishComplexPtr(set, "vxlibSideData", "vxlibsd", &s->page);
   mdlDialog_publishComplexPtr(set, "vxlibGlobalData", "tgdP", &s->current);
   mdlDialog_publishComplexPtr(set, "vxlibPlotScale", "vxScaleP", &s->plotScale);
+  mdlDialog_publishComplexPtr(set, "vxlibPrintSettings", "vxlibps", &s->printSettings);
 }
 
 void setTitles(const char* name) {

@@ -8,6 +8,7 @@
 #include "host/system/loader.hpp"
 #include "host/system/published.hpp"
 #include "vxlib/core/vxlib_fixture.hpp"
+#include "vxlib/services/dialog/selection.hpp"
 
 namespace pixmend::vxlib {
 namespace {
@@ -158,6 +159,23 @@ TEST_F(Registry, OnlyTheExactLoadArgumentsMakeAnInitApplication) {
   EXPECT_EQ(deferredCalls, 1) << "run at once";
 }
 
+TEST_F(Registry, TheFileDialogsKeepTheirFilterAndFolderInThePrintSettingsNotTheSetUp) {
+  AppScope scope(startApp("First"));
+  Shared* s = shared();
+  ASSERT_NE(findGlobalData(), nullptr);
+  ASSERT_NE(s, nullptr);
+  auto* setup = static_cast<unsigned char*>(s->printerSetup);
+  std::memset(setup, 0x5A, kPrinterSetupSize);  // margins, printer, ... as a user set them
+  selection::setFilter("*.tif");
+  selection::setDirectory("/data/scans/");
+  for (std::size_t i = 0; i < kPrinterSetupSize; ++i) ASSERT_EQ(setup[i], 0x5A) << "set-up byte " << i;
+  EXPECT_EQ(selection::filter(), "*.tif");
+  EXPECT_EQ(selection::directory(), "/data/scans/");
+  EXPECT_STREQ(findGlobalData()->buffer836 + selection::kDirectoryAt, "/data/scans/");
+  EXPECT_EQ(mdlCExpression_symbolAddress("vxlibps"), &s->printSettings);
+  EXPECT_EQ(s->printSettings, findGlobalData()->buffer836);
+}
+
 TEST_F(Registry, SharedRecordsArePublishedOnceWithTheDefaultPlotScales) {
   startApp("First");
   Shared* s = shared();
@@ -166,7 +184,7 @@ TEST_F(Registry, SharedRecordsArePublishedOnceWithTheDefaultPlotScales) {
   ListModel* list = s->plotScale->list;
   startApp("Second");
   EXPECT_EQ(s->plotScale->list, list) << "the second application keeps the list of the first";
-  for (const char* name : {"vxlibpsd", "vxlibpd", "vxlibsd", "tgdP", "vxScaleP"}) {
+  for (const char* name : {"vxlibpsd", "vxlibpd", "vxlibsd", "tgdP", "vxScaleP", "vxlibps"}) {
     EXPECT_NE(mdlCExpression_symbolAddress(name), nullptr) << name;
   }
   EXPECT_EQ(mdlCExpression_symbolAddress("vxScaleP"), &s->plotScale);

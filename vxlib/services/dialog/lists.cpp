@@ -18,29 +18,30 @@
 
 namespace pixmend::vxlib::selection {
 
+namespace {
+// The calling application's print settings (its block's 836-byte buffer), or null.
+char* printSettings() {
+  GlobalData* block = findGlobalData();
+  return block != nullptr ? block->buffer836 : nullptr;
+}
+
+void putText(std::size_t at, const std::string& text) {
+  if (char* settings = printSettings()) std::snprintf(settings + at, kPathText, "%s", text.c_str());
+}
+}  // namespace
+
 std::string filter() {
-  Shared* s = shared();
-  if (s == nullptr || s->printerSetup == nullptr) return "";
-  const char* p = static_cast<const char*>(s->printerSetup) + kFilterAt;
-  return std::string(p, strnlen(p, kPathText));
+  const char* settings = printSettings();
+  if (settings == nullptr) return "";
+  return std::string(settings + kFilterAt, strnlen(settings + kFilterAt, kPathText));
 }
 
 std::string directory() {
-  Shared* s = shared();
-  if (s == nullptr || s->printerSetup == nullptr) return "/";
-  const char* p = static_cast<const char*>(s->printerSetup) + kDirectoryAt;
-  const std::string d(p, strnlen(p, kPathText));
+  const char* settings = printSettings();
+  if (settings == nullptr) return "/";
+  const std::string d(settings + kDirectoryAt, strnlen(settings + kDirectoryAt, kPathText));
   return d.empty() ? "/" : d;
 }
-
-namespace {
-void putText(std::size_t at, const std::string& text) {
-  Shared* s = shared();
-  if (s == nullptr || s->printerSetup == nullptr) return;
-  char* p = static_cast<char*>(s->printerSetup) + at;
-  std::snprintf(p, kPathText, "%s", text.c_str());
-}
-}  // namespace
 
 void setFilter(const std::string& text) { putText(kFilterAt, text); }
 void setDirectory(const std::string& text) { putText(kDirectoryAt, text); }

@@ -16,8 +16,10 @@ constexpr int kFilterField = 20064, kDirectoryField = 20065;
 constexpr int kChoiceList = 20008;  // the list of the single and multiple selections
 constexpr int kOkButton = -3, kCancelButton = -4;
 
-// The file filter and current directory live in the print settings record (shared by the
-// applications, so every dialog starts where the last one ended).
+// The file filter and current directory live in the calling application's print settings (the
+// 836-byte buffer of its block, published as vxlibps while it is the current application), so
+// every dialog starts where the last one ended. They are not the print set-up record (vxlibpsd),
+// whose margins and printer name lie at those offsets.
 constexpr std::size_t kFilterAt = 32, kDirectoryAt = 288, kPathText = 256;
 std::string filter();
 std::string directory();
