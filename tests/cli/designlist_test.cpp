@@ -12,26 +12,14 @@
 
 #include "host/design/designfile.hpp"
 #include "host/lifecycle.hpp"
+#include "support/run_command.hpp"
 #include "support/scratch_dir.hpp"
 
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;  // standard output and standard error together
-};
+using Outcome = pixmend::testsupport::CommandRun;
 
-Outcome shell(const std::string& command) {
-  Outcome r;
-  std::FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-  if (p == nullptr) return r;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
-  const int status = ::pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+Outcome shell(const std::string& command) { return pixmend::testsupport::runCommand(command); }
 
 class DesignList : public ::testing::Test {
  protected:
@@ -48,9 +36,9 @@ class DesignList : public ::testing::Test {
 TEST_F(DesignList, ShowsWhatTheApplicationsStored) {
   const Outcome played = shell("cd '" + dir_ + "' && '" + program_ + "' run - < '" PIXMEND_SOURCE_DIR
                                "/tests/sessions/vxlib_appdata.pms'");
-  ASSERT_EQ(played.status, 0) << played.out;
+  ASSERT_EQ(played.status, 0) << played.output;
   const Outcome list = shell("'" + program_ + "' design list '" + dir_ + "/plan.dgn'");
-  ASSERT_EQ(list.status, 0) << list.out;
+  ASSERT_EQ(list.status, 0) << list.output;
   const std::string expected =
       "model 0 \"Default\": 4 elements\n"
       "  level 1 \"Default\"\n"
@@ -59,7 +47,7 @@ TEST_F(DesignList, ShowsWhatTheApplicationsStored) {
       "      linkage 0x4F33, 12 words, user data identifier 6 value 42\n"
       "         3  type 66 (application data), level 20, 46 bytes, application type 110 version 2, 8 bytes of data\n"
       "         4  type 66 (application data), level 20, 50 bytes, application type 101 version 4, 12 bytes of data\n";
-  EXPECT_NE(list.out.find(expected), std::string::npos) << list.out;
+  EXPECT_NE(list.output.find(expected), std::string::npos) << list.output;
 
   // A damaged element is named, the others are listed; the file itself is left as it was.
   std::ifstream in(dir_ + "/plan.dgn", std::ios::binary);
@@ -70,11 +58,11 @@ TEST_F(DesignList, ShowsWhatTheApplicationsStored) {
   std::ofstream(dir_ + "/damaged.dgn", std::ios::binary)
       .write(reinterpret_cast<const char*>(damaged.data()), static_cast<std::streamsize>(damaged.size()));
   const Outcome hurt = shell("'" + program_ + "' design list '" + dir_ + "/damaged.dgn' --model 0");
-  EXPECT_EQ(hurt.status, 0) << hurt.out;
-  EXPECT_NE(hurt.out.find("       3  damaged: shorter than an element header (20 bytes) (kept in the file as it is)"),
+  EXPECT_EQ(hurt.status, 0) << hurt.output;
+  EXPECT_NE(hurt.output.find("       3  damaged: shorter than an element header (20 bytes) (kept in the file as it is)"),
             std::string::npos)
-      << hurt.out;
-  EXPECT_NE(hurt.out.find("       4  type 66"), std::string::npos) << hurt.out;
+      << hurt.output;
+  EXPECT_NE(hurt.output.find("       4  type 66"), std::string::npos) << hurt.output;
 
   EXPECT_EQ(shell("'" + program_ + "' design list '" + dir_ + "/plan.dgn' --model 9").status, 1);
   EXPECT_EQ(shell("'" + program_ + "' design list").status, 2);

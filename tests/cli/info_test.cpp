@@ -12,26 +12,15 @@
 #include "host/image/api.h"
 #include "host/lifecycle.hpp"
 #include "support/random_bitmap.hpp"
+#include "support/run_command.hpp"
 #include "support/scratch_dir.hpp"
 
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;  // standard output and standard error together
-};
+using Outcome = pixmend::testsupport::CommandRun;
 
 Outcome pixmend(const std::string& arguments) {
-  Outcome r;
-  const std::string command = std::string(PIXMEND_BUILD_DIR) + "/bin/pixmend " + arguments + " 2>&1";
-  std::FILE* p = ::popen(command.c_str(), "r");
-  if (p == nullptr) return r;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
-  const int status = ::pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  return pixmend::testsupport::runCommand(std::string(PIXMEND_BUILD_DIR) + "/bin/pixmend " + arguments);
 }
 
 class ImageCommands : public ::testing::Test {
@@ -55,11 +44,11 @@ TEST_F(ImageCommands, ConvertRoundTripsAndInfoDescribes) {
                                           0, nullptr),
             0);
   Outcome r = pixmend("convert " + file("a.tif") + " " + file("b.rle"));
-  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.status, 0) << r.output;
   r = pixmend("convert " + file("b.rle") + " " + file("c.out") + " --type cit");
-  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.status, 0) << r.output;
   r = pixmend("convert --type=tiff " + file("c.out") + " " + file("d.tif"));
-  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.status, 0) << r.output;
   unsigned char* back = nullptr;
   Point2d backSize{0, 0};
   ASSERT_EQ(mdlImage_readFileToBitMap(&back, &backSize, file("d.tif").c_str(), -1, 0, nullptr), 0);
@@ -68,31 +57,31 @@ TEST_F(ImageCommands, ConvertRoundTripsAndInfoDescribes) {
 
   r = pixmend("info " + file("c.out"));
   ASSERT_EQ(r.status, 0);
-  EXPECT_NE(r.out.find("type:          Intergraph raster (file type 19)"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("size:          123 x 45 pixels"), std::string::npos);
-  EXPECT_NE(r.out.find("CCITT Group 4 (type 24)"), std::string::npos);
-  EXPECT_NE(r.out.find("placement:     origin (0, 0), extent 123 x 45"), std::string::npos);
+  EXPECT_NE(r.output.find("type:          Intergraph raster (file type 19)"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("size:          123 x 45 pixels"), std::string::npos);
+  EXPECT_NE(r.output.find("CCITT Group 4 (type 24)"), std::string::npos);
+  EXPECT_NE(r.output.find("placement:     origin (0, 0), extent 123 x 45"), std::string::npos);
   r = pixmend("info " + file("a.tif"));
-  EXPECT_NE(r.out.find("photometric:   min-is-white (0)"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("layout:        strips"), std::string::npos);
-  EXPECT_NE(r.out.find("editable:      yes"), std::string::npos);
+  EXPECT_NE(r.output.find("photometric:   min-is-white (0)"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("layout:        strips"), std::string::npos);
+  EXPECT_NE(r.output.find("editable:      yes"), std::string::npos);
 }
 
 TEST_F(ImageCommands, BadInputGivesAClearErrorAndAFailingStatus) {
   Outcome r = pixmend("info " + file("missing.tif"));
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.out.find("no such file"), std::string::npos) << r.out;
+  EXPECT_NE(r.output.find("no such file"), std::string::npos) << r.output;
   std::FILE* f = std::fopen(file("junk.cit").c_str(), "w");
   std::fputs("not an image", f);
   std::fclose(f);
   r = pixmend("convert " + file("junk.cit") + " " + file("out.tif"));
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.out.find("not a TIFF or Intergraph raster"), std::string::npos) << r.out;
+  EXPECT_NE(r.output.find("not a TIFF or Intergraph raster"), std::string::npos) << r.output;
   struct stat st {};
   EXPECT_NE(::stat(file("out.tif").c_str(), &st), 0);  // nothing written
   r = pixmend("convert " + file("junk.cit") + " " + file("out.png"));
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.out.find("use --type"), std::string::npos);
+  EXPECT_NE(r.output.find("use --type"), std::string::npos);
   r = pixmend("convert a.tif b.tif --type gif");
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(pixmend("convert onlyone").status, 2);
@@ -101,12 +90,12 @@ TEST_F(ImageCommands, BadInputGivesAClearErrorAndAFailingStatus) {
   if (!shared.empty() && ::stat((shared + "/README.md").c_str(), &st) == 0) {
     r = pixmend("info " + shared + "/tiff/flower-rgb-planar-04.tif");
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("editable:      no: not a 1-bit image"), std::string::npos) << r.out;
+    EXPECT_NE(r.output.find("editable:      no: not a 1-bit image"), std::string::npos) << r.output;
     r = pixmend("convert " + shared + "/tiff/flower-rgb-planar-04.tif " + file("x.cit"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("does not hold a 1-bit image"), std::string::npos) << r.out;
+    EXPECT_NE(r.output.find("does not hold a 1-bit image"), std::string::npos) << r.output;
     r = pixmend("info " + shared + "/derived/feyn_tiled256_g4.tif");
-    EXPECT_NE(r.out.find("no: tiled TIFF"), std::string::npos) << r.out;
+    EXPECT_NE(r.output.find("no: tiled TIFF"), std::string::npos) << r.output;
   }
 }
 
@@ -141,12 +130,12 @@ TEST_F(ImageCommands, ConvertKeepsTheLookOfAMinIsBlackScan) {
   const std::string scan = shared + "/tiff/witten.tif";
   ASSERT_EQ(inkOf(scan), 718885);
   Outcome r = pixmend("convert " + scan + " " + file("new.tif"));
-  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(inkOf(file("new.tif")), 718885);
   r = pixmend("convert " + scan + " " + file("scan.cit"));
-  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.status, 0) << r.output;
   r = pixmend("convert " + file("scan.cit") + " " + file("back.tif"));
-  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(inkOf(file("back.tif")), 718885);
   // Written over a copy of the scan, the file stays min-is-black with the same look.
   std::FILE* in = std::fopen(scan.c_str(), "rb");
@@ -155,10 +144,10 @@ TEST_F(ImageCommands, ConvertKeepsTheLookOfAMinIsBlackScan) {
   std::fclose(in);
   std::fclose(out);
   r = pixmend("convert " + file("scan.cit") + " " + file("copy.tif"));
-  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_EQ(inkOf(file("copy.tif")), 718885);
   r = pixmend("info " + file("copy.tif"));
-  EXPECT_NE(r.out.find("photometric:   min-is-black (1)"), std::string::npos) << r.out;
+  EXPECT_NE(r.output.find("photometric:   min-is-black (1)"), std::string::npos) << r.output;
 }
 
 // A conversion keeps the picture's resolution, in every type and back: 400 dots per inch of a
@@ -192,30 +181,30 @@ TEST_F(ImageCommands, ConvertKeepsTheResolution) {
   };
   writeScan(file("scan.tif"), 400, RESUNIT_INCH);
   Outcome r = pixmend("convert " + file("scan.tif") + " " + file("scan.cit"));
-  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.status, 0) << r.output;
   r = pixmend("info " + file("scan.cit"));
-  EXPECT_NE(r.out.find("resolution:    400 x 400 dpi"), std::string::npos) << r.out;
+  EXPECT_NE(r.output.find("resolution:    400 x 400 dpi"), std::string::npos) << r.output;
   r = pixmend("convert " + file("scan.cit") + " " + file("back.tif"));
-  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.status, 0) << r.output;
   float x = 0;
   std::uint16_t unit = 0;
   resolutionOf(file("back.tif"), x, unit);
   EXPECT_EQ(x, 400.0f);
   EXPECT_EQ(unit, RESUNIT_INCH);
   r = pixmend("convert " + file("scan.tif") + " " + file("scan.rle"));
-  ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(pixmend("info " + file("scan.rle")).out.find("resolution:    400 x 400 dpi"), std::string::npos);
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(pixmend("info " + file("scan.rle")).output.find("resolution:    400 x 400 dpi"), std::string::npos);
 
   // Over an existing file of another resolution, the picture's own wins.
   writeScan(file("metric.tif"), 118.0f, RESUNIT_CENTIMETER);
   r = pixmend("convert " + file("metric.tif") + " " + file("back.tif"));
-  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.status, 0) << r.output;
   resolutionOf(file("back.tif"), x, unit);
   EXPECT_EQ(x, 118.0f);
   EXPECT_EQ(unit, RESUNIT_CENTIMETER);
   r = pixmend("convert " + file("metric.tif") + " " + file("scan.cit"));
-  ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_NE(pixmend("info " + file("scan.cit")).out.find("resolution:    300 x 300 dpi"), std::string::npos);
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(pixmend("info " + file("scan.cit")).output.find("resolution:    300 x 300 dpi"), std::string::npos);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/run_command.hpp"
 #include "vxlib/core/vxlib_fixture.hpp"
 
 namespace pixmend::vxlib {
@@ -76,23 +77,10 @@ inline Picture readPbm(const std::string& path) {
   return p;
 }
 
-struct ToolRun {
-  int status = -1;
-  std::string output;
-};
+using ToolRun = testsupport::CommandRun;
 
 // Runs a shell command with standard error joined to standard output.
-inline ToolRun runTool(const std::string& command) {
-  ToolRun run;
-  FILE* pipe = popen((command + " 2>&1 </dev/null").c_str(), "r");
-  if (pipe == nullptr) return run;
-  std::array<char, 4096> buffer{};
-  std::size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.output.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
+inline ToolRun runTool(const std::string& command) { return testsupport::runCommand(command); }
 
 inline bool haveTool(const std::string& name) { return runTool("command -v " + name).status == 0; }
 
