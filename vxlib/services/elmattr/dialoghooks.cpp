@@ -16,7 +16,7 @@ constexpr int kStyleByLevel = 0x7FFFFFFF;
 constexpr int kLockButtonFirst = 20017, kLockButtonLast = 20020;
 constexpr int kLockBits[] = {VXLIB_ELMATTR_FONT, VXLIB_ELMATTR_SIZE, VXLIB_ELMATTR_JUSTIFICATION, VXLIB_ELMATTR_ANGLE};
 constexpr int kPropertiesLabel = 1, kPropertiesKind = 2, kPropertiesLocked = 3;
-constexpr int kLevelList = 1, kLevelOk = 1;
+constexpr int kLevelOk = 1;  // the level chooser's default button
 
 struct ItemRef {
   unsigned int type;
