@@ -103,7 +103,10 @@ TEST_F(References, AttachedDesignsAreListedScannedReadOnlyAndKeptWithTheDesign) 
   EXPECT_EQ(mdlModelRef_isReadOnly(b), 1);
   EXPECT_EQ(mdlElmdscr_rewrite(d, d, 3), 0u);
   EXPECT_EQ(mdlElmdscr_undoableDelete(d, 3, 0), MDLERR_MODELREADONLY);
-  EXPECT_EQ(mdlModify_elementSingle(b, 3, nullptr, nullptr), MDLERR_MODELREADONLY);
+  const ElementModifyFunc change = [](MSElement*, void*, DgnModelRefP, MSElementDescr*, MSElementDescr**) {
+    return 1;  // "modified"
+  };
+  EXPECT_EQ(mdlModify_elementSingle(b, 3, change, nullptr), MDLERR_MODELREADONLY);
   mdlElmdscr_freeAll(&d);
   EXPECT_EQ(scan(b).size(), 3u);
   char name[512];
