@@ -172,6 +172,8 @@ std::vector<ReferenceState> listReferences();
 // The element-store model of a reference (read again first when its file changed), or none.
 std::optional<std::int64_t> referenceModelOf(const DgnModelRef* model);
 bool isReference(const DgnModelRef* model);
+// Whether a reference's elements are three-dimensional (its file's first model is).
+bool referenceIs3d(const DgnModelRef* model);
 // The path a reference was looked for at, or null for a model that is no reference.
 const std::string* referencePath(const DgnModelRef* model);
 

@@ -316,7 +316,7 @@ extern "C" {
 
 int mdlModelRef_is3D(DgnModelRefP modelRef) {
   if (modelRef == nullptr || modelRef == mdlModelRef_getActive()) return activeModelIs3d() ? 1 : 0;
-  return 0;
+  return referenceIs3d(modelRef) ? 1 : 0;
 }
 
 int mdlSystem_getWorkmode(void) {

@@ -27,6 +27,7 @@ struct Reference {
   std::int64_t storeModel = 0;
   bool found = false;    // read and sound
   bool present = false;  // there when last looked at
+  bool is3d = false;     // its first model's, as last read
   struct stat seen {};   // the file as last looked at: a change means reading it again
 };
 
@@ -72,6 +73,7 @@ bool read(Reference* r, std::string* why) {
   DesignContent content;
   if (!readDesignFile(r->path, &content, why)) return false;
   setForeignElements(r->storeModel, content);
+  r->is3d = content.models.front().is3d;
   r->found = true;
   return true;
 }
@@ -194,6 +196,13 @@ std::optional<std::int64_t> referenceModelOf(const DgnModelRef* model) {
 
 bool isReference(const DgnModelRef* model) {
   return find(model) != nullptr;
+}
+
+bool referenceIs3d(const DgnModelRef* model) {
+  Reference* r = find(model);
+  if (r == nullptr) return false;
+  refresh(r);
+  return r->found && r->is3d;
 }
 
 const std::string* referencePath(const DgnModelRef* model) {

@@ -133,6 +133,20 @@ TEST_F(References, AttachedDesignsAreListedScannedReadOnlyAndKeptWithTheDesign) 
   EXPECT_EQ(scan(mdlRefFile_getModelRef(nullptr, 0)).size(), 3u);
 }
 
+TEST_F(References, AReferenceIsThreeDimensionalAsItsFileIs) {
+  DesignContent solid = newDesignContent();
+  solid.models[0].is3d = true;
+  std::string error;
+  ASSERT_TRUE(writeDesignFile(path("solid.dgn"), solid, &error)) << error;
+  makeDesign("flat.dgn", 0, 1);
+  ASSERT_TRUE(createDesign(path("plan.dgn"), &error)) << error;
+  ASSERT_TRUE(attach("solid.dgn", true, true, &error)) << error;
+  ASSERT_TRUE(attach("flat.dgn", true, true, &error)) << error;
+  EXPECT_EQ(mdlModelRef_is3D(mdlRefFile_getModelRef(nullptr, 0)), 1);
+  EXPECT_EQ(mdlModelRef_is3D(mdlRefFile_getModelRef(nullptr, 1)), 0);
+  EXPECT_EQ(mdlModelRef_is3D(nullptr), 0) << "the design itself stays 2-D";
+}
+
 TEST_F(References, BadAttachmentsAreRefusedWithTheirReason) {
   makeDesign("a.dgn", 1, 1);
   std::string error;
