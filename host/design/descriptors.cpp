@@ -170,7 +170,7 @@ unsigned int mdlElmdscr_read(MSElementDescr** descrOut, unsigned int filePos, Dg
   (void)reserved;
   if (descrOut == nullptr) return 0;
   *descrOut = nullptr;
-  const auto model = modelOf(modelRef);
+  const auto model = elementModelOf(modelRef);
   const StoredElement* stored = model ? findElement(*model, filePos) : nullptr;
   if (stored == nullptr) return 0;
   Node head = newNode(stored->image.data(), stored->image.size());
@@ -207,8 +207,9 @@ unsigned int mdlElmdscr_add(MSElementDescr* descr) {
 }
 
 unsigned int mdlElmdscr_rewrite(MSElementDescr* newDescr, const MSElementDescr* oldDescr, unsigned int filePos) {
-  (void)oldDescr;
-  if (newDescr == nullptr) return 0;
+  // What was read from a reference is not written back anywhere: references are read-only.
+  if (newDescr == nullptr || isReference(newDescr->modelRef) || (oldDescr != nullptr && isReference(oldDescr->modelRef)))
+    return 0;
   // A complex element is replaced whole: the old one goes, the new one is added (a new position).
   if (newDescr->first != nullptr || !componentsOf(activeModelId(), filePos).empty()) {
     if (designReadOnly() || findElement(activeModelId(), filePos) == nullptr) return 0;
@@ -221,6 +222,7 @@ unsigned int mdlElmdscr_rewrite(MSElementDescr* newDescr, const MSElementDescr* 
 }
 
 int mdlElmdscr_undoableDelete(const MSElementDescr* descr, unsigned int filePos, int display) {
+  if (descr != nullptr && isReference(descr->modelRef)) return MDLERR_MODELREADONLY;
   return mdlElement_undoableDelete(descr != nullptr ? const_cast<MSElementDescr*>(descr)->image() : nullptr, filePos,
                                    display);
 }

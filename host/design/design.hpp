@@ -145,6 +145,38 @@ void setActiveGraphicGroup(std::uint32_t next);
 // reference; none for anything else (work files are not served element by element).
 std::optional<std::int64_t> modelOf(const DgnModelRef* ref);
 
+// The model an element call reads: modelOf, or a reference's own (references.cpp).
+std::optional<std::int64_t> elementModelOf(const DgnModelRef* ref);
+
+// Elements of another design file served read-only under `model` (a negative identifier no design
+// file holds): the elements of that file's first model. Dropped again, or by loadElements.
+void setForeignElements(std::int64_t model, const DesignContent& content);
+void dropForeignElements(std::int64_t model);
+
+// ---- References of the open design (references.cpp) ---------------------------------------------
+// Design files attached to the active model, in attachment order, each opened read-only with its
+// elements served under its own model reference. A file that vanished or changed is read again
+// when it is next asked for (or marked not found); it never stops the design from opening.
+void loadReferences(const DesignContent& content);
+void fillReferences(DesignContent* now);
+// Attaches an existing, readable design file other than the open one (at most
+// kMaxDesignReferences) and asks for the design to be stored; false with the reason otherwise.
+bool attachReference(const StoredReference& reference, std::string* why);
+// Detaches the reference at `index` (from 0); false with the reason when there is none.
+bool detachReference(int index, std::string* why);
+struct ReferenceState {
+  StoredReference stored;
+  bool found = false;
+};
+std::vector<ReferenceState> listReferences();
+// The element-store model of a reference (read again first when its file changed), or none.
+std::optional<std::int64_t> referenceModelOf(const DgnModelRef* model);
+bool isReference(const DgnModelRef* model);
+// Whether a reference's elements are three-dimensional (its file's first model is).
+bool referenceIs3d(const DgnModelRef* model);
+// The path a reference was looked for at, or null for a model that is no reference.
+const std::string* referencePath(const DgnModelRef* model);
+
 // ---- Wide texts (convert.cpp) -----------------------------------------------------------------------
 // The design's names are wide (UTF-16) for the applications and UTF-8 in the design file. A lone
 // half of a surrogate pair or a broken UTF-8 sequence becomes U+FFFD.

@@ -23,7 +23,9 @@ namespace {
 
 // 'PXMD' marks a Pixmend design file; the version is the layout of the tables.
 constexpr int kApplicationId = 0x50584D44;
-constexpr int kFormatVersion = 3;
+// Version 4 added the references table: a version-3 reader must refuse such a file rather than
+// open it, drop its attachments and write it back without them.
+constexpr int kFormatVersion = 4;
 constexpr int kFirstFormatVersion = 1;  // no elements or levels yet; still read
 // Statement steps (in units of 1000) a read may take before it is stopped: a corrupt b-tree
 // must not keep us busy.
@@ -192,6 +194,24 @@ bool readTextStyleRows(sqlite3* db, DesignContent* content, std::string* error) 
   return true;
 }
 
+bool readReferenceRows(sqlite3* db, DesignContent* content, std::string* error) {
+  Stmt st = prepare(db, "SELECT seq, file_name, locate, display FROM \"references\" ORDER BY seq");
+  if (!st) return fail(error, "damaged design file: the references table cannot be read");
+  for (int rc; (rc = sqlite3_step(st.get())) != SQLITE_DONE;) {
+    StoredReference r;
+    std::int64_t seq = 0, locate = 0, display = 0;
+    if (rc != SQLITE_ROW || content->references.size() >= kMaxDesignReferences || !intColumn(st.get(), 0, &seq) ||
+        !textColumn(st.get(), 1, &r.fileName) || r.fileName.empty() || !intColumn(st.get(), 2, &locate) ||
+        !intColumn(st.get(), 3, &display) || (locate != 0 && locate != 1) || (display != 0 && display != 1)) {
+      return fail(error, "damaged design file: bad reference row");
+    }
+    r.locate = locate == 1;
+    r.display = display == 1;
+    content->references.push_back(std::move(r));
+  }
+  return true;
+}
+
 bool readRows(sqlite3* db, long long version, DesignContent* content, std::string* error) {
   {
     Stmt st = prepare(db, "SELECT key, value FROM info ORDER BY key");
@@ -268,7 +288,8 @@ bool readRows(sqlite3* db, long long version, DesignContent* content, std::strin
     return true;
   }
   return readElementRows(db, content, error) && readLevelRows(db, content, error) &&
-         (version < 3 || readTextStyleRows(db, content, error));
+         (version < 3 || readTextStyleRows(db, content, error)) &&
+         (version < 4 || readReferenceRows(db, content, error));
 }
 
 // ---- Writing ------------------------------------------------------------------------------------
@@ -328,6 +349,17 @@ bool fillElementsAndLevels(sqlite3* db, const DesignContent& content, std::strin
     sqlite3_bind_double(style.get(), 7, t.lineSpacing);
     if (sqlite3_step(style.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
   }
+  Stmt reference = prepare(db, "INSERT INTO \"references\"(seq, file_name, locate, display) VALUES(?1, ?2, ?3, ?4)");
+  if (!reference) return fail(error, sqlite3_errmsg(db));
+  for (std::size_t i = 0; i < content.references.size(); ++i) {
+    const StoredReference& r = content.references[i];
+    sqlite3_reset(reference.get());
+    sqlite3_bind_int64(reference.get(), 1, static_cast<std::int64_t>(i));
+    bindText(reference.get(), 2, r.fileName);
+    sqlite3_bind_int(reference.get(), 3, r.locate ? 1 : 0);
+    sqlite3_bind_int(reference.get(), 4, r.display ? 1 : 0);
+    if (sqlite3_step(reference.get()) != SQLITE_DONE) return fail(error, sqlite3_errmsg(db));
+  }
   return true;
 }
 
@@ -352,7 +384,9 @@ bool fillDatabase(sqlite3* db, const DesignContent& content, std::string* error)
       " override_weight INTEGER NOT NULL, override_style INTEGER NOT NULL, PRIMARY KEY(model, id)) WITHOUT ROWID;"
       "CREATE TABLE text_styles(model INTEGER NOT NULL, name TEXT NOT NULL, font INTEGER NOT NULL,"
       " justification INTEGER NOT NULL, width REAL NOT NULL, height REAL NOT NULL, line_spacing REAL NOT NULL,"
-      " PRIMARY KEY(model, name)) WITHOUT ROWID;";
+      " PRIMARY KEY(model, name)) WITHOUT ROWID;"
+      "CREATE TABLE \"references\"(seq INTEGER PRIMARY KEY, file_name TEXT NOT NULL, locate INTEGER NOT NULL,"
+      " display INTEGER NOT NULL);";
   if (sqlite3_exec(db, pragmas, nullptr, nullptr, nullptr) != SQLITE_OK ||
       sqlite3_exec(db, schema, nullptr, nullptr, nullptr) != SQLITE_OK) {
     return fail(error, std::string("cannot create tables: ") + sqlite3_errmsg(db));
@@ -484,8 +518,12 @@ bool decodeExtended(const std::uint8_t* b, std::size_t size, RasterExtendedInfo*
 bool operator==(const DesignContent& a, const DesignContent& b) {
   if (a.info != b.info || a.models.size() != b.models.size() || a.rasters.size() != b.rasters.size() ||
       a.elements.size() != b.elements.size() || a.levels.size() != b.levels.size() ||
-      a.textStyles.size() != b.textStyles.size())
+      a.textStyles.size() != b.textStyles.size() || a.references.size() != b.references.size())
     return false;
+  for (std::size_t i = 0; i < a.references.size(); ++i) {
+    const auto &x = a.references[i], &y = b.references[i];
+    if (x.fileName != y.fileName || x.locate != y.locate || x.display != y.display) return false;
+  }
   for (std::size_t i = 0; i < a.textStyles.size(); ++i) {
     const auto &x = a.textStyles[i], &y = b.textStyles[i];
     if (x.model != y.model || x.name != y.name || x.font != y.font || x.justification != y.justification ||
@@ -547,7 +585,8 @@ bool parseDesignFile(const std::uint8_t* bytes, std::size_t size, DesignContent*
   if (!sqlite::isTable(db.get(), "info") || !sqlite::isTable(db.get(), "models") ||
       !sqlite::isTable(db.get(), "rasters") ||
       (version >= 2 && (!sqlite::isTable(db.get(), "elements") || !sqlite::isTable(db.get(), "levels"))) ||
-      (version >= 3 && !sqlite::isTable(db.get(), "text_styles"))) {
+      (version >= 3 && !sqlite::isTable(db.get(), "text_styles")) ||
+      (version >= 4 && !sqlite::isTable(db.get(), "references"))) {
     return fail(error, "damaged design file: a table is missing");
   }
   DesignContent content;

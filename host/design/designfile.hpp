@@ -95,6 +95,15 @@ struct StoredTextStyle {
   double width = 1, height = 1, lineSpacing = 0.5;
 };
 
+// A design file attached to this one as a reference: the name as the user gave it, its place in
+// the attachment order (the row order) and whether it is located and displayed.
+struct StoredReference {
+  std::string fileName;
+  bool locate = true;
+  bool display = true;
+};
+constexpr std::size_t kMaxDesignReferences = 255;
+
 struct DesignContent {
   std::vector<std::pair<std::string, std::string>> info;
   std::vector<StoredModel> models;      // at least one; ascending identifiers
@@ -102,6 +111,7 @@ struct DesignContent {
   std::vector<StoredElement> elements;  // by model, then file position
   std::vector<StoredLevel> levels;      // by model, then identifier
   std::vector<StoredTextStyle> textStyles;  // by model, then name as stored
+  std::vector<StoredReference> references;  // in attachment order
 };
 
 bool operator==(const DesignContent& a, const DesignContent& b);

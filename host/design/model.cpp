@@ -239,25 +239,6 @@ int mdlCnv_uorsToMasterUnits(double* masterUnits, double uors, DgnModelRefP mode
   return SUCCESS;
 }
 
-// Design files attached as references are not part of this host yet: a model has none.
-int mdlRefFile_getCount(DgnModelRefP parent) {
-  (void)parent;
-  return 0;
-}
-
-DgnModelRefP mdlRefFile_getModelRef(DgnModelRefP parent, int index) {
-  (void)parent;
-  (void)index;
-  return nullptr;
-}
-
-int mdlRefFile_getParameters(void* value, int param, DgnModelRefP reference) {
-  (void)value;
-  (void)param;
-  (void)reference;
-  return MDLERR_BADARG;  // nothing is a reference
-}
-
 int mdlLevelList_getStyleListModel(ListModel* listModel, DgnModelRefP modelRef) {
   if (!knownModel(modelRef) || mdlListModel_getColumnCount(listModel) < 1) return MDLERR_BADARG;
   for (const auto& style : model().styles) {

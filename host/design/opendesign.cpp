@@ -104,6 +104,7 @@ DesignContent currentContent() {
   fillElements(&now);
   fillLevels(&now);
   fillTextStyles(&now);
+  fillReferences(&now);
   for (const auto& m : d.stored.models) {
     if (m.id == d.activeModel) {
       if (keeper().stored != nullptr)
@@ -139,6 +140,7 @@ void closeCurrent() {
   loadElements(design().stored);
   loadLevels(design().stored);
   loadTextStyles(design().stored);
+  loadReferences(design().stored);
 }
 
 void switchTo(const std::string& path, DesignContent content, const char* verb) {
@@ -157,6 +159,7 @@ void switchTo(const std::string& path, DesignContent content, const char* verb) 
   loadElements(d.stored);
   loadLevels(d.stored);
   loadTextStyles(d.stored);
+  loadReferences(d.stored);
   std::vector<StoredRaster> mine;
   for (const auto& r : d.stored.rasters) {
     if (r.model == d.activeModel) mine.push_back(r);
@@ -287,7 +290,7 @@ int mdlModelRef_getFileName(DgnModelRefP modelRef, char* name, int size) {
   if (modelRef == nullptr || modelRef == mdlModelRef_getActive()) {
     path = &designFileName();
   } else {
-    path = workFilePath(modelRef);
+    path = isReference(modelRef) ? referencePath(modelRef) : workFilePath(modelRef);
   }
   if (path == nullptr) {
     name[0] = '\0';
@@ -304,11 +307,16 @@ std::optional<std::int64_t> pixmend::host::modelOf(const DgnModelRef* ref) {
   return std::nullopt;
 }
 
+std::optional<std::int64_t> pixmend::host::elementModelOf(const DgnModelRef* ref) {
+  const auto model = modelOf(ref);
+  return model ? model : referenceModelOf(ref);
+}
+
 extern "C" {
 
 int mdlModelRef_is3D(DgnModelRefP modelRef) {
   if (modelRef == nullptr || modelRef == mdlModelRef_getActive()) return activeModelIs3d() ? 1 : 0;
-  return 0;
+  return referenceIs3d(modelRef) ? 1 : 0;
 }
 
 int mdlSystem_getWorkmode(void) {

@@ -84,7 +84,7 @@ int mdlScanCriteria_setModel(ScanCriteria* criteria, DgnModelRefP modelRef) {
   if (criteria == nullptr) return MDLERR_BADARG;
   criteria->modelRef = modelRef;
   restart(criteria);
-  return modelOf(modelRef) ? SUCCESS : MDLERR_BADARG;
+  return elementModelOf(modelRef) ? SUCCESS : MDLERR_BADARG;
 }
 
 int mdlScanCriteria_addElementType(ScanCriteria* criteria, int type) {
@@ -127,7 +127,7 @@ int mdlScanCriteria_setElmDscrCallback(ScanCriteria* criteria, ScanElementFunc f
 
 int mdlScanCriteria_scan(ScanCriteria* criteria, unsigned int* positions, int* bufferWords) {
   if (criteria == nullptr) return MDLERR_BADARG;
-  const auto model = modelOf(criteria->modelRef);
+  const auto model = elementModelOf(criteria->modelRef);
   if (!model) return MDLERR_BADARG;
   if (criteria->returnType == SCAN_RETURN_CALLBACK) {
     if (criteria->function == nullptr) return MDLERR_BADARG;

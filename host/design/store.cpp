@@ -111,6 +111,23 @@ void loadElements(const DesignContent& content) {
   store() = std::move(s);
 }
 
+void setForeignElements(std::int64_t model, const DesignContent& content) {
+  ModelElements m;
+  const std::int64_t first = content.models.front().id;
+  m.next = content.models.front().nextPosition;
+  for (const auto& e : content.elements) {
+    if (e.model != first) continue;
+    StoredElement copy = e;
+    copy.model = model;
+    m.rows[e.position] = std::move(copy);
+  }
+  store().models[model] = std::move(m);
+}
+
+void dropForeignElements(std::int64_t model) {
+  store().models.erase(model);
+}
+
 void fillElements(DesignContent* now) {
   const Store& s = store();
   now->elements.clear();

@@ -103,6 +103,7 @@ int mdlWorkDgn_closeFile(DgnModelRefP modelRef) {
 
 int mdlModelRef_isReadOnly(DgnModelRefP modelRef) {
   if (modelRef == nullptr || modelRef == mdlModelRef_getActive()) return designReadOnly() ? 1 : 0;
+  if (isReference(modelRef)) return 1;  // references are opened read-only
   const WorkFile* w = findWorkFile(modelRef);
   return w == nullptr || w->readOnly ? 1 : 0;
 }

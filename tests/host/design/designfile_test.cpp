@@ -88,6 +88,9 @@ DesignContent sampleDesign() {
   d.elements.push_back(StoredElement{0, 1, sampleElement(66, 0), ""});
   d.elements.push_back(StoredElement{0, 2, sampleElement(6, 8), ""});
   d.levels.push_back(StoredLevel{0, 20, "Data \xc3\xa6", {3, 2, 1}, {255, 31, 9}});
+  // Order matters: the second is attached after the first.
+  d.references.push_back(StoredReference{"z-site.dgn", true, false});
+  d.references.push_back(StoredReference{"../a plan \xc3\xa6.dgn", false, true});
   return d;
 }
 
@@ -172,7 +175,10 @@ TEST(DesignFile, DamagedAndForeignFilesAreRefusedWithAReason) {
   };
   const std::vector<Case> cases = {
       {"another program's database", "PRAGMA application_id = 1234", "not a design file"},
-      {"a newer format", "PRAGMA user_version = 4", "unknown format version 4"},
+      {"a newer format", "PRAGMA user_version = 5", "unknown format version 5"},
+      {"no references table", "DROP TABLE \"references\"", "a table is missing"},
+      {"a reference of no name", "INSERT INTO \"references\" VALUES(7, '', 1, 1)", "bad reference row"},
+      {"a reference flag of 2", "INSERT INTO \"references\" VALUES(7, 'x.dgn', 2, 1)", "bad reference row"},
       {"no text_styles table", "DROP TABLE text_styles", "a table is missing"},
       {"a text style of no height", "INSERT INTO text_styles VALUES(0, 'flat', 0, 2, 1.0, 0.0, 0.5)",
        "bad text style row"},
@@ -295,6 +301,17 @@ TEST(DesignFile, AFileOfTheSecondFormatOpensWithoutTextStylesAndTheyComeBackOnce
   DesignContent reread;
   ASSERT_TRUE(parseDesignFile(again.data(), again.size(), &reread, &error)) << error;
   EXPECT_TRUE(reread == out);
+}
+
+TEST(DesignFile, AFileOfTheThirdFormatOpensWithoutReferences) {
+  const std::vector<std::uint8_t> old =
+      alterDesignForTesting(sampleBytes(), "DROP TABLE \"references\"; PRAGMA user_version = 3");
+  ASSERT_FALSE(old.empty());
+  DesignContent out;
+  std::string error;
+  ASSERT_TRUE(parseDesignFile(old.data(), old.size(), &out, &error)) << error;
+  EXPECT_TRUE(out.references.empty());
+  EXPECT_EQ(out.textStyles.size(), sampleDesign().textStyles.size());
 }
 
 TEST(DesignFile, BytesThatAreNoDatabaseAreRefused) {
