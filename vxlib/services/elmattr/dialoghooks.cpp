@@ -167,6 +167,14 @@ void numberHook(DialogItemMessage* m) {
   }
 }
 
+// Takes a combo box's own list model off it and destroys it (the models the hooks made).
+void releaseOwnListModel(DialogItemMessage* m) {
+  if (ListModel* model = mdlDialog_comboBoxGetListModel(m->db, m->itemIndex)) {
+    mdlDialog_comboBoxSetListModel(m->db, m->itemIndex, nullptr);
+    mdlListModel_destroy(model);
+  }
+}
+
 void symbologyComboHook(DialogItemMessage* m) {
   m->msgUnderstood = 1;
   switch (m->messageType) {
@@ -177,10 +185,7 @@ void symbologyComboHook(DialogItemMessage* m) {
       }
       break;
     case DITEM_MESSAGE_DESTROY:
-      if (ListModel* model = mdlDialog_comboBoxGetListModel(m->db, m->itemIndex)) {
-        mdlDialog_comboBoxSetListModel(m->db, m->itemIndex, nullptr);
-        mdlListModel_destroy(model);
-      }
+      releaseOwnListModel(m);
       break;
     case DITEM_MESSAGE_STATECHANGED:
       changed(m->db);
@@ -224,10 +229,7 @@ void textStyleComboHook(DialogItemMessage* m) {
       break;
     }
     case DITEM_MESSAGE_DESTROY:
-      if (ListModel* model = mdlDialog_comboBoxGetListModel(m->db, m->itemIndex)) {
-        mdlDialog_comboBoxSetListModel(m->db, m->itemIndex, nullptr);
-        mdlListModel_destroy(model);
-      }
+      releaseOwnListModel(m);
       break;
     case DITEM_MESSAGE_STATECHANGED:
       changed(m->db);
