@@ -135,6 +135,45 @@ PIXMEND_API void vxlibAscii_newPage(void);
 PIXMEND_API void vxlibAscii_drawText(const double *shape, const char *text, double size, int hostValue1,
                                      int hostValue2, double angleDifference, int justification);
 
+/* ---- Preview, PrintSet: paged output ------------------------------------------------------------
+ *
+ * An application hands the library its page names and a page function that builds one page's
+ * elements; the library previews the pages one at a time on a sheet of paper with margins, lets
+ * the user edit each page's title-block information, and prints them through the plot-file
+ * drivers, plots them through a host plot driver after placing them in the design, places them
+ * in the design only, or writes them into a copy of a spreadsheet template. The print set-up
+ * (vxlibpsd: paper, margins, orientation, output type, printer, output file) is shared by all
+ * applications and kept in the user preference file.
+ *
+ * The callbacks are the application's and are called through the host (dlmSystem_callAnyFunction)
+ * as the application's own: the page function with (page index, page name, address of an element
+ * descriptor pointer to fill or null, placing flag: non-zero when the page goes into the design);
+ * the page-list function with the address of a string-array pointer, returning the number of
+ * pages and setting the array to their names (the library copies them; the array stays the
+ * application's). */
+typedef int (*VxlibPageFunction)(int pageIndex, const char *pageName, MSElementDescr **descriptorP, int placing);
+typedef int (*VxlibPageListFunction)(char ***pageNamesP);
+typedef void (*VxlibUserPrintFunction)(int pageIndex);
+
+/* Copies the `pageCount` names of `pageNames` into the page list (the old list is freed), shows
+ * page `startPage` and opens the preview dialog. Every opening clears the user print function.
+ * 0, or VXLIB_ERROR when the names cannot be copied or the dialog cannot be opened (reported). */
+PIXMEND_API int vxlibPreview_dialogOpenExtended(int pageCount, int startPage, char **pageNames,
+                                                VxlibPageFunction pageFunction,
+                                                VxlibPageListFunction pageListFunction);
+/* The same from the first page. */
+PIXMEND_API int vxlibPreview_dialogOpen(int pageCount, char **pageNames, VxlibPageFunction pageFunction,
+                                        VxlibPageListFunction pageListFunction);
+/* Prints through `function` (called with the page index) instead of the library's own printing,
+ * until the next preview opening; null prints through the library again. */
+PIXMEND_API void vxlibPreview_setUserPrintFunction(VxlibUserPrintFunction function);
+/* Stores the spreadsheet template file and its sheet's name in the print settings; null leaves
+ * a value as it is. */
+PIXMEND_API void vxlibPreview_setExcelTemplateNames(const char *templateFile, const char *sheetName);
+/* Opens the print set-up dialog modally; closed with OK (3) the set-up is written to the user
+ * preference file. Returns the dialog's answer. */
+PIXMEND_API int vxlibPrintSet_dialogOpen(void);
+
 PIXMEND_END_C
 
 #endif

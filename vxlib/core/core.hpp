@@ -158,6 +158,14 @@ HookTable fileSelectionHookTable();  // the file selection and search dialogs (s
 HookTable listSelectionHookTable();  // the single and multiple selections (services/dialog)
 HookTable projectHookTable();  // the project dialog (services/project)
 HookTable elmAttrHookTable();  // the attribute, properties and level dialogs (services/elmattr)
+HookTable printSetupHookTable();  // the print set-up and print dialogs (services/pages)
+HookTable previewHookTable();  // the preview and page-information dialogs (services/pages)
+// The print set-up record read from the user preference file ('PtSe' 20002, else the older
+// 'PrSD' 20001 with the plot driver looked up again), else its defaults (services/pages).
+void readPrinterSetup();
+// Frees what the block's paged output owns (page list, preview elements, batch table, plot
+// descriptor) when the block goes (services/pages).
+void releasePagedOutput(GlobalData* block);
 // Test support: forgets the list dialog's state (its dialog gone with a host reset).
 void forgetListDialogState();
 

@@ -13,6 +13,8 @@
 
 #include "pixmend/vxlib.h"
 
+struct PlotDescr;  // the host's plot descriptor (host/plot/api.h)
+
 namespace pixmend::vxlib {
 
 constexpr int kAboutSlots = 14;
@@ -83,8 +85,23 @@ struct VxlibGlobalData {
   // ---- form data (material-list family)
   double pageScale;              // the scale at which the last page cell fits the printable area
   std::int32_t exportToExcel;    // non-zero: pages go to the spreadsheet instead of being built
-  // ---- paged output (print family): the page being built; its page record is looked up by it
+  // ---- paged output (services/pages): the page being built; its page record is looked up by it
   char currentPageName[81];
+  char** pageList;                   // the running preview's page names, null-terminated (host heap)
+  std::int32_t pageCount;            // names in pageList
+  std::int32_t previewPage;          // the page drawn in the preview; -1 while the preview is closed
+  MSElementDescr* previewElements;   // the previewed page's elements, owned here
+  std::int32_t pageInfoDialogPage;   // the page shown in the page-information dialog
+  std::int32_t pageInfoSaved;        // 0 after the user changed page information, 1 once saved or answered
+  std::int32_t batchPlotMode;        // 1 while pages are placed for plotting
+  void* batchPageTable;              // batchPageCount entries of 320 bytes (host heap)
+  std::int32_t batchPageCount;
+  PlotDescr* plotDescriptor;         // the host plot descriptor of output type 6
+  std::int32_t printerChoice;        // string index of the printer chosen in the set-up dialog
+  std::int32_t previewSize[2];       // the preview window's width and height ('FoDa' 20001)
+  VxlibPageFunction pageFunction;
+  VxlibPageListFunction pageListFunction;
+  VxlibUserPrintFunction userPrintFunction;
   // ---- element attribute definitions (services/elmattr): the list starts at attributeList, the
   //      dialog's edit copy is the 1480-byte image in buffer1480, the properties dialog's record
   //      (label, kind, locked mask) is buffer92

@@ -83,6 +83,7 @@ GlobalData* findGlobalData() {
 void releaseGlobalData(GlobalData* block) {
   if (block == nullptr) return;
   releaseAttributeDefinitions(block);
+  releasePagedOutput(block);
   dlmSystem_mdlFree(block->buffer92);
   dlmSystem_mdlFree(block->buffer1480);
   dlmSystem_mdlFree(block->buffer8);
@@ -185,6 +186,9 @@ GlobalData* createGlobalData() {
   block->creationFlag = 1;
   block->secondPrintOption = -1;
   block->printChanged = 1;
+  block->previewPage = -1;
+  block->previewSize[0] = 600;
+  block->previewSize[1] = 400;
   s->current = block;
   s->printSettings = block->buffer836;  // null until allocateBlockBuffers gives it its buffers
   return block;

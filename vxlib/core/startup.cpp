@@ -32,6 +32,8 @@ HookTable (*const kHookTables[])() = {
     listSelectionHookTable,
     projectHookTable,
     elmAttrHookTable,
+    printSetupHookTable,
+    previewHookTable,
 };
 
 constexpr int kProjectDialog = 20008;
@@ -212,6 +214,7 @@ int vxlibMain_initVxLibExtended(const char* applicationName, int argc, char* arg
   if (block != nullptr) setTitles(block->applicationName);
   proposeInstallDirectory(argc, argv);
   vxlibUpf_initialize(block);
+  if (firstInProcess) readPrinterSetup();
   if (applicationName == nullptr || std::strcmp(applicationName, "VXDraft") != 0) loadDefaultStyles();
   return 0;
 }

@@ -1,0 +1,147 @@
+// vxpagesapp: a small application of the maker with paged output: its pages are drawing sheets
+// named P1, P2, ... built by its page function, and its form data go to a spreadsheet.
+//
+// Page i (0-based) is a frame, a diagonal from its lower left corner and the page's name as a
+// text; even pages are wide (400 x 200 master units), odd pages tall (200 x 400). In spreadsheet
+// mode (no descriptor asked for) the page function sends a form with the keys "page" (the name)
+// and "num" (i + 1) instead.
+//
+// Key-ins:
+//   vxpages preview N [START]   the preview of N pages (from page START)
+//   vxpages nofunction N        the preview of N pages without a page function
+//   vxpages pagelist N          a page-list function giving N pages from now on (0: none)
+//   vxpages userprint on|off    its own print function (says which page it was asked to print)
+//   vxpages template FILE [SHEET]  the spreadsheet template and its sheet
+//   vxpages setup               the print set-up dialog
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/mdl.h"
+#include "pixmend/export.h"
+#include "pixmend/vxlib.h"
+
+namespace {
+
+constexpr const char* kName = "vxpages";
+constexpr int kMaxPages = 64;
+
+std::vector<std::string> names;
+std::vector<char*> nameList;
+int listedPages = 0;
+std::vector<std::string> listedNames;
+std::vector<char*> listedList;
+
+void makeNames(int count, std::vector<std::string>& out, std::vector<char*>& list) {
+  out.clear();
+  list.clear();
+  for (int i = 0; i < count; ++i) out.push_back("P" + std::to_string(i + 1));
+  for (auto& n : out) list.push_back(n.data());
+  list.push_back(nullptr);
+}
+
+double uors(double masterUnits) {
+  double u = 0.0;
+  mdlCnv_masterUnitsToUors(&u, masterUnits, nullptr);
+  return u;
+}
+
+int buildPage(int index, const char* name, MSElementDescr** descr, int placing) {
+  if (descr == nullptr) {
+    VxlibFormData* data = vxlibMatList_createFormDataArray(4, 1);
+    vxlibMatList_insertValue(data, "page", 3, 0, name);
+    vxlibMatList_insertValue(data, "num", 2, 0, index + 1);
+    const int r = vxlibMatList_generatePageElementDescr("PAGE", nullptr, nullptr, data, 0);
+    vxlibMatList_destroyFormDataArray(data);
+    toolSubsystem_printf("%s: page %d \"%s\" sent to the spreadsheet: %d\n", kName, index, name, r);
+    return 0;
+  }
+  const bool wide = index % 2 == 0;
+  const double w = uors(wide ? 400.0 : 200.0), h = uors(wide ? 200.0 : 400.0);
+  DPoint3d frame[5] = {{0, 0, 0}, {w, 0, 0}, {w, h, 0}, {0, h, 0}, {0, 0, 0}};
+  MSElement e;
+  mdlShape_create(&e, nullptr, frame, 5, 0);
+  mdlElmdscr_new(descr, &e);
+  DPoint3d diagonal[2] = {{0, 0, 0}, {w / 2, h / 2, 0}};
+  mdlLine_create(&e, nullptr, diagonal);
+  mdlElmdscr_appendElement(*descr, &e);
+  TextSize size{uors(10.0), uors(10.0)};
+  DPoint3d origin{uors(10.0), h - uors(20.0), 0};
+  if (mdlText_create(&e, nullptr, name, &origin, nullptr, &size, nullptr, nullptr) == 0) {
+    mdlElmdscr_appendElement(*descr, &e);
+  }
+  toolSubsystem_printf("%s: page %d \"%s\" built%s\n", kName, index, name, placing != 0 ? " to place" : "");
+  return 0;
+}
+
+int listPages(char*** namesP) {
+  makeNames(listedPages, listedNames, listedList);
+  *namesP = listedList.data();
+  toolSubsystem_printf("%s: the page list gives %d pages\n", kName, listedPages);
+  return listedPages;
+}
+
+void userPrint(int index) { toolSubsystem_printf("%s: its own printing of page %d\n", kName, index); }
+
+int count(const char*& text) {
+  const int n = std::atoi(text);
+  while (*text == ' ') ++text;
+  while (*text != '\0' && *text != ' ') ++text;
+  while (*text == ' ') ++text;
+  return n < 0 ? 0 : n > kMaxPages ? kMaxPages : n;
+}
+
+void preview(char* unparsed) {
+  const char* rest = unparsed;
+  const int n = count(rest);
+  const int start = *rest != '\0' ? std::atoi(rest) : 0;
+  makeNames(n, names, nameList);
+  const int r = vxlibPreview_dialogOpenExtended(n, start, nameList.data(), &buildPage,
+                                                listedPages > 0 ? &listPages : nullptr);
+  toolSubsystem_printf("%s: preview of %d pages gave %d\n", kName, n, r);
+}
+
+void noFunction(char* unparsed) {
+  const char* rest = unparsed;
+  const int n = count(rest);
+  makeNames(n, names, nameList);
+  toolSubsystem_printf("%s: preview of %d pages without a page function gave %d\n", kName, n,
+                       vxlibPreview_dialogOpen(n, nameList.data(), nullptr, nullptr));
+}
+
+void pageList(char* unparsed) {
+  const char* rest = unparsed;
+  listedPages = count(rest);
+}
+
+void userPrintSwitch(char* unparsed) {
+  const bool on = std::string(unparsed) == "on";
+  vxlibPreview_setUserPrintFunction(on ? &userPrint : nullptr);
+}
+
+void templateNames(char* unparsed) {
+  std::string file = unparsed, sheet;
+  const auto blank = file.find(' ');
+  if (blank != std::string::npos) {
+    sheet = file.substr(blank + 1);
+    file.resize(blank);
+  }
+  vxlibPreview_setExcelTemplateNames(file.c_str(), sheet.empty() ? nullptr : sheet.c_str());
+}
+
+void setup(char*) { toolSubsystem_printf("%s: set-up gave %d\n", kName, vxlibPrintSet_dialogOpen()); }
+
+MdlCommandNumber commandNumbers[] = {{preview, 0x7d060100},  {noFunction, 0x7d060200},    {pageList, 0x7d060300},
+                                     {userPrintSwitch, 0x7d060400}, {templateNames, 0x7d060500},
+                                     {setup, 0x7d060600},    {nullptr, 0}};
+
+}  // namespace
+
+extern "C" PIXMEND_API int MdlMain(int argc, char* argv[]) {
+  vxlibMain_initVxLib("VXPages", argc, argv);
+  vxlibUpf_open(nullptr, nullptr, "VXPages.upf");
+  mdlSystem_registerCommandNumbers(commandNumbers);
+  if (mdlParse_loadCommandTable(0) == nullptr) vxlibError_msgBoxPrintf(17, "Error reading command table");
+  return 0;
+}
