@@ -124,6 +124,9 @@ constexpr std::size_t kBatchEntrySize = 320;
 // (core.hpp), and:
 // The application's block, or null (reported).
 GlobalData* block();
+// Replaces the block's page list by a copy of `count` names (out of memory: reported, the old
+// list kept, false).
+bool replacePageList(GlobalData* g, int count, char* const* names);
 // Name of page `index` of the page list ("" beyond it).
 const char* pageName(int index);
 // Calls the application's page function as the Part's callers do (the name copied into the

@@ -1,29 +1,163 @@
-// The page list, the page function and the preview dialog.
-// (Being built: this file holds the entry points only.)
+// The page list and the page function of the running preview, the print range, the page layout
+// on the paper, and the calls that set them up.
+// (The preview dialog itself is being built: vxlibPreview_dialogOpenExtended sets up the list
+// and stops before opening it.)
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
 #include "vxlib/services/pages/pages.hpp"
 
 namespace pixmend::vxlib {
-
-HookTable previewHookTable() { return {nullptr, 0}; }
-
-void releasePagedOutput(GlobalData*) {}
-
 namespace pages {
+namespace {
 
-GlobalData* block() { return findGlobalData(); }
-const char* pageName(int) { return ""; }
-int callPageFunction(int, MSElementDescr**, int) { return VXLIB_ERROR; }
-PageRange printRange() { return {0, -1}; }
-PageLayout pageLayout(const PrinterSetup& s, const MSElementDescr*) {
-  return {s.width, s.height, s.left, s.right, s.top, s.bottom, false};
+void freePageList(GlobalData* g) {
+  if (g->pageList != nullptr) {
+    for (char** p = g->pageList; *p != nullptr; ++p) dlmSystem_mdlFree(*p);
+    dlmSystem_mdlFree(g->pageList);
+  }
+  g->pageList = nullptr;
+  g->pageCount = 0;
+}
+
+// A copy of `count` names on the host's heap, null-terminated; a null name is kept as "". Null
+// when memory runs out (nothing is left allocated).
+char** copyPageList(int count, char* const* names) {
+  auto** list = static_cast<char**>(dlmSystem_mdlCalloc(static_cast<std::size_t>(count) + 1, sizeof(char*)));
+  if (list == nullptr) return nullptr;
+  for (int i = 0; i < count; ++i) {
+    const char* name = names != nullptr && names[i] != nullptr ? names[i] : "";
+    const std::size_t n = std::strlen(name) + 1;
+    list[i] = static_cast<char*>(dlmSystem_mdlMalloc(n));
+    if (list[i] == nullptr) {
+      for (int j = 0; j < i; ++j) dlmSystem_mdlFree(list[j]);
+      dlmSystem_mdlFree(list);
+      return nullptr;
+    }
+    std::memcpy(list[i], name, n);
+  }
+  return list;
+}
+
+}  // namespace
+
+GlobalData* block() { return vxlibMain_getGlobalDataP(); }
+
+bool replacePageList(GlobalData* g, int count, char* const* names) {
+  if (count < 0) count = 0;
+  char** list = copyPageList(count, names);
+  if (list == nullptr) {
+    rscMsgBox(kBoxOk, kErrorList, kMsgOutOfMemory);
+    return false;
+  }
+  freePageList(g);
+  g->pageList = list;
+  g->pageCount = count;
+  return true;
+}
+
+const char* pageName(int index) {
+  GlobalData* g = findGlobalData();
+  if (g == nullptr || g->pageList == nullptr || index < 0 || index >= g->pageCount) return "";
+  return g->pageList[index];
+}
+
+int callPageFunction(int index, MSElementDescr** descriptor, int placing) {
+  GlobalData* g = findGlobalData();
+  if (g == nullptr || g->pageFunction == nullptr) return VXLIB_ERROR;
+  std::snprintf(g->currentPageName, sizeof g->currentPageName, "%s", pageName(index));
+  // The application may replace the page list from within; its own copy of the name is passed.
+  char name[sizeof g->currentPageName];
+  std::memcpy(name, g->currentPageName, sizeof name);
+  return dlmSystem_callAnyFunction(mdlSystem_getCurrMdlDesc(), reinterpret_cast<void*>(g->pageFunction), "IPPI",
+                                   index, static_cast<void*>(name), static_cast<void*>(descriptor), placing);
+}
+
+PageRange printRange() {
+  GlobalData* g = findGlobalData();
+  const char* settings = printSettings();
+  if (g == nullptr || settings == nullptr || g->pageCount <= 0) return {0, -1};
+  const int last = g->pageCount - 1;
+  switch (recordInt(settings, kSettingsRange)) {
+    case kRangeAll:
+      return {0, last};
+    case kRangeFromTo: {
+      const int first = std::clamp(recordInt(settings, kSettingsFirst), 0, last);
+      const int to = recordInt(settings, kSettingsLast);
+      return {first, std::clamp(to == 0 ? last : to, first, last)};
+    }
+    default: {
+      const int page = std::clamp(g->previewPage, 0, last);
+      return {page, page};
+    }
+  }
+}
+
+PageLayout pageLayout(const PrinterSetup& s, const MSElementDescr* elements) {
+  bool turned = s.orientation == kTurned;
+  if (s.orientation == kAutomatic && elements != nullptr) {
+    DPoint3d range[2];
+    if (vxlibElemDscr_getRange(range, const_cast<MSElementDescr*>(elements)) == 0) {
+      const bool elementsWide = range[1].x - range[0].x > range[1].y - range[0].y;
+      const bool paperWide = s.width > s.height;
+      turned = elementsWide != paperWide;
+    }
+  }
+  if (!turned) return {s.width, s.height, s.left, s.right, s.top, s.bottom, false};
+  // Turned a quarter: each margin moves one place round.
+  return {s.height, s.width, s.bottom, s.top, s.left, s.right, true};
 }
 
 }  // namespace pages
+
+HookTable previewHookTable() { return {nullptr, 0}; }
+
+void releasePagedOutput(GlobalData* g) {
+  if (g == nullptr) return;
+  pages::freePageList(g);
+  mdlElmdscr_freeAll(&g->previewElements);
+  dlmSystem_mdlFree(g->batchPageTable);
+  g->batchPageTable = nullptr;
+  g->batchPageCount = 0;
+  mdlPlot_freeDescr(&g->plotDescriptor);
+}
+
 }  // namespace pixmend::vxlib
 
+using namespace pixmend::vxlib;
+using namespace pixmend::vxlib::pages;
+
 extern "C" {
-int vxlibPreview_dialogOpenExtended(int, int, char**, VxlibPageFunction, VxlibPageListFunction) { return VXLIB_ERROR; }
-int vxlibPreview_dialogOpen(int, char**, VxlibPageFunction, VxlibPageListFunction) { return VXLIB_ERROR; }
-void vxlibPreview_setUserPrintFunction(VxlibUserPrintFunction) {}
-void vxlibPreview_setExcelTemplateNames(const char*, const char*) {}
+
+int vxlibPreview_dialogOpenExtended(int pageCount, int startPage, char** pageNames, VxlibPageFunction pageFunction,
+                                    VxlibPageListFunction pageListFunction) {
+  GlobalData* g = block();
+  if (g == nullptr) return VXLIB_ERROR;
+  if (!replacePageList(g, pageCount, pageNames)) return VXLIB_ERROR;
+  g->pageFunction = pageFunction;
+  g->pageListFunction = pageListFunction;
+  g->userPrintFunction = nullptr;
+  g->previewPage = startPage;
+  setRecordInt(g->buffer836, kSettingsPreviewPage, startPage);
+  setRecordInt(g->buffer836, kSettingsPerRow, 1);
+  return VXLIB_ERROR;  // the preview dialog is not built yet
 }
+
+int vxlibPreview_dialogOpen(int pageCount, char** pageNames, VxlibPageFunction pageFunction,
+                            VxlibPageListFunction pageListFunction) {
+  return vxlibPreview_dialogOpenExtended(pageCount, 0, pageNames, pageFunction, pageListFunction);
+}
+
+void vxlibPreview_setUserPrintFunction(VxlibUserPrintFunction function) {
+  if (GlobalData* g = block()) g->userPrintFunction = function;
+}
+
+void vxlibPreview_setExcelTemplateNames(const char* templateFile, const char* sheetName) {
+  char* settings = printSettings();
+  if (settings == nullptr) return;
+  if (templateFile != nullptr) setRecordText(settings, kSettingsTemplate, kSettingsTemplateSize, templateFile);
+  if (sheetName != nullptr) setRecordText(settings, kSettingsSheet, kSettingsSheetSize, sheetName);
+}
+
+}  // extern "C"
