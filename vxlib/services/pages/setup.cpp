@@ -6,6 +6,8 @@
 // terminated within its field, and a code, size or margin no printing could use is replaced by
 // its default with a note on the text window, so a damaged preference file never reaches the
 // drivers.
+#include <sys/stat.h>
+
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -25,20 +27,26 @@ constexpr double kLargestPaper = 100000.0;  // mm: the drivers refuse anything b
 constexpr int kMostCopies = 999;
 constexpr const char* kOutputName = "vx.ps";
 constexpr const char* kPlotDriverName = "printer.plt";
+constexpr const char* kDefaultPrinter = "\\\\server\\printer";  // a placeholder network path
 
 // The record as the dialog showed it when it opened: Cancel puts it back.
 std::array<char, kSetupSize> openedRecord;
 bool recordOpened = false;
 
+bool isDirectory(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 // The directory the output file goes to, ending in '/'. The other system's "c:\temp\" is no
-// directory on this one: the host's temporary directory (MS_TMP) takes its place, else the
-// system's, so the default always names a place that can be written.
+// directory on this one: the host's temporary directory (MS_TMP) takes its place, or the system's
+// when MS_TMP names none that exists, so the default always names a place that can be written.
 std::string temporaryDirectory() {
   const char* variable = mdlSystem_getenv("MS_TMP");
   std::string directory = variable != nullptr ? variable : "";
-  if (directory.empty()) {
+  if (directory.empty() || !isDirectory(directory)) {
     const char* system = std::getenv("TMPDIR");
-    directory = system != nullptr && *system != '\0' ? system : "/tmp";
+    directory = system != nullptr && *system != '\0' && isDirectory(system) ? system : "/tmp";
   }
   if (directory.back() != '/') directory += '/';
   return directory;
@@ -63,11 +71,8 @@ void note(const char* source, const char* what) {
 bool usableLength(double v) { return std::isfinite(v) && v > 0.0 && v <= kLargestPaper; }
 bool usableMargin(double v) { return std::isfinite(v) && v >= 0.0 && v <= kLargestPaper; }
 
-// Terminates a text field read from a file; true when it had to be cut.
-bool terminate(char* record, std::size_t offset, std::size_t width) {
-  if (std::memchr(record + offset, '\0', width) != nullptr) return false;
-  record[offset + width - 1] = '\0';
-  return true;
+bool terminated(const char* record, std::size_t offset, std::size_t width) {
+  return std::memchr(record + offset, '\0', width) != nullptr;
 }
 
 // A stored resource of exactly `size` bytes into `out`; false when missing or of another size
@@ -109,7 +114,7 @@ void setDefaultSetup() {
   if (record == nullptr) return;
   std::memset(record, 0, kSetupSize);
   PrinterSetup p;  // its initial values are the defaults
-  p.printer = "\\\\server\\printer";
+  p.printer = kDefaultPrinter;
   p.outputFile = defaultOutputFile();
   p.plotDriver = defaultPlotDriver();
   storePrinterSetup(p);
@@ -122,11 +127,19 @@ int repairSetup(char* r, const char* source) {
     note(source, what);
     ++repaired;
   };
-  if (terminate(r, kSetupPrinter, kSetupPrinterSize)) replaced("the printer's name was not terminated and is cut");
-  if (terminate(r, kSetupOutputFile, kSetupOutputFileSize))
-    replaced("the output file's name was not terminated and is cut");
-  if (terminate(r, kSetupPlotDriver, kSetupPlotDriverSize))
-    replaced("the plot driver's name was not terminated and is cut");
+  // An unterminated name cut short would name another printer or file: the default is used.
+  if (!terminated(r, kSetupPrinter, kSetupPrinterSize)) {
+    setRecordText(r, kSetupPrinter, kSetupPrinterSize, kDefaultPrinter);
+    replaced("the printer's name is not terminated; the default is used");
+  }
+  if (!terminated(r, kSetupOutputFile, kSetupOutputFileSize)) {
+    setRecordText(r, kSetupOutputFile, kSetupOutputFileSize, defaultOutputFile().c_str());
+    replaced("the output file's name is not terminated; the default is used");
+  }
+  if (!terminated(r, kSetupPlotDriver, kSetupPlotDriverSize)) {
+    setRecordText(r, kSetupPlotDriver, kSetupPlotDriverSize, defaultPlotDriver().c_str());
+    replaced("the plot driver's name is not terminated; the default is used");
+  }
 
   const int paper = recordInt(r, kSetupPaper);
   if (paper < 0 || paper > kLastPaper) {

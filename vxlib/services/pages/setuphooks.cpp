@@ -216,7 +216,8 @@ void systemPrintHook(DialogItemMessage* m) {
     mdlPlot_getPrinterName(printer, sizeof printer, d);
     mdlPlot_getPaperName(paper, sizeof paper, d);
     char* r = setupRecord();
-    setRecordText(r, kSetupPrinter, kSetupPrinterSize, printer);
+    // A driver that writes a file names no printer: the set-up's printer stays.
+    if (printer[0] != '\0') setRecordText(r, kSetupPrinter, kSetupPrinterSize, printer);
     // A paper of the driver's own has no code: the paper code stays as it was.
     if (const int code = paperCodeOf(paper)) setRecordInt(r, kSetupPaper, code);
     mdlDialog_itemsSynch(m->db);
