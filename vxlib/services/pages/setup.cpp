@@ -20,9 +20,9 @@
 namespace pixmend::vxlib::pages {
 namespace {
 
-constexpr int kMsgPrefUndefined = 21;  // list 20005: MS_USERPREF is not defined
-constexpr int kMsgPrefNotOpened = 13;  // list 20005: %s the preference file
-constexpr int kLastPaper = 12;         // A5 turned: the last code of the paper table
+constexpr int kMsgPrefUndefined = 21;       // list 20005: MS_USERPREF is not defined
+constexpr int kMsgPrefNotOpened = 13;       // list 20005: %s the preference file
+constexpr int kLastPaper = 12;              // A5 turned: the last code of the paper table
 constexpr double kLargestPaper = 100000.0;  // mm: the drivers refuse anything beyond 100 m
 constexpr int kMostCopies = 999;
 constexpr const char* kOutputName = "vx.ps";
@@ -68,8 +68,12 @@ void note(const char* source, const char* what) {
   toolSubsystem_printf("Print set-up (%s): %s\n", source, what);
 }
 
-bool usableLength(double v) { return std::isfinite(v) && v > 0.0 && v <= kLargestPaper; }
-bool usableMargin(double v) { return std::isfinite(v) && v >= 0.0 && v <= kLargestPaper; }
+bool usableLength(double v) {
+  return std::isfinite(v) && v > 0.0 && v <= kLargestPaper;
+}
+bool usableMargin(double v) {
+  return std::isfinite(v) && v >= 0.0 && v <= kLargestPaper;
+}
 
 bool terminated(const char* record, std::size_t offset, std::size_t width) {
   return std::memchr(record + offset, '\0', width) != nullptr;
@@ -91,12 +95,18 @@ bool loadExactly(RscFileHandle file, unsigned int type, int id, char* out, std::
 
 const char* plotPaperName(int paperCode) {
   switch (paperCode) {
-    case 1: return "A0";
-    case 3: return "A1";
-    case 5: return "A2";
-    case 7: return "A3";
-    case 11: return "A5";
-    default: return "A4";
+    case 1:
+      return "A0";
+    case 3:
+      return "A1";
+    case 5:
+      return "A2";
+    case 7:
+      return "A3";
+    case 11:
+      return "A5";
+    default:
+      return "A4";
   }
 }
 
@@ -145,7 +155,8 @@ int repairSetup(char* r, const char* source) {
   if (paper < 0 || paper > kLastPaper) {
     setRecordInt(r, kSetupPaper, kDefaultPaper);
     replaced("the paper code is unknown; paper 9 is used");
-  } else if (paper == 0 && !(usableLength(recordDouble(r, kSetupWidth)) && usableLength(recordDouble(r, kSetupHeight)))) {
+  } else if (paper == 0 &&
+             !(usableLength(recordDouble(r, kSetupWidth)) && usableLength(recordDouble(r, kSetupHeight)))) {
     setRecordInt(r, kSetupPaper, kDefaultPaper);
     replaced("the custom paper size is not usable; paper 9 is used");
   }
@@ -154,8 +165,8 @@ int repairSetup(char* r, const char* source) {
   const double width = recordDouble(r, kSetupWidth), height = recordDouble(r, kSetupHeight);
   const double left = recordDouble(r, kSetupLeft), right = recordDouble(r, kSetupRight);
   const double top = recordDouble(r, kSetupTop), bottom = recordDouble(r, kSetupBottom);
-  const bool marginsUsable = usableMargin(left) && usableMargin(right) && usableMargin(top) && usableMargin(bottom) &&
-                             left + right < width && top + bottom < height;
+  const bool marginsUsable = usableMargin(left) && usableMargin(right) && usableMargin(top) &&
+                             usableMargin(bottom) && left + right < width && top + bottom < height;
   if (!marginsUsable) {
     const PrinterSetup defaults;
     setRecordDouble(r, kSetupLeft, defaults.left);
@@ -200,11 +211,13 @@ bool readStoredSetup() {
   std::array<char, kSetupSize> read{};
   bool found = false, oldFound = false;
   bool current = loadExactly(file, kSetupResourceType, kSetupResourceId, read.data(), kSetupSize, &found);
-  bool old = !current && loadExactly(file, kOldSetupResourceType, kOldSetupResourceId, read.data(), kOldSetupSize,
-                                     &oldFound);
+  bool old = !current && loadExactly(file, kOldSetupResourceType, kOldSetupResourceId, read.data(),
+                                     kOldSetupSize, &oldFound);
   mdlResource_closeFile(file);
-  if (found && !current) note(source.c_str(), "the stored record ('PtSe' 20002) is not 840 bytes long and is not read");
-  if (oldFound && !old) note(source.c_str(), "the older record ('PrSD' 20001) is not 584 bytes long and is not read");
+  if (found && !current)
+    note(source.c_str(), "the stored record ('PtSe' 20002) is not 840 bytes long and is not read");
+  if (oldFound && !old)
+    note(source.c_str(), "the older record ('PrSD' 20001) is not 584 bytes long and is not read");
   if (!current && !old) return false;
   if (old) setRecordText(read.data(), kSetupPlotDriver, kSetupPlotDriverSize, defaultPlotDriver().c_str());
   repairSetup(read.data(), source.c_str());
@@ -228,7 +241,8 @@ bool writeStoredSetup() {
     return false;
   }
   std::snprintf(file.fileName, sizeof file.fileName, "%s", path);
-  const int status = vxlibResource_add(&file, kSetupResourceType, kSetupResourceId, record, kSetupSize, nullptr);
+  const int status =
+      vxlibResource_add(&file, kSetupResourceType, kSetupResourceId, record, kSetupSize, nullptr);
   mdlResource_closeFile(file.handle);
   return status == VXLIB_SUCCESS;
 }

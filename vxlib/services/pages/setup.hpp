@@ -14,7 +14,7 @@ namespace pixmend::vxlib::pages {
 constexpr std::size_t kSetupDeleteAfterPrint = 4;
 
 // Preference resources of the set-up record.
-constexpr unsigned int kSetupResourceType = 0x50745365;     // 'PtSe'
+constexpr unsigned int kSetupResourceType = 0x50745365;  // 'PtSe'
 constexpr int kSetupResourceId = 20002;
 constexpr unsigned int kOldSetupResourceType = 0x50725344;  // 'PrSD': the record without the plot driver
 constexpr int kOldSetupResourceId = 20001;

@@ -67,7 +67,9 @@ constexpr ItemRef kPlotDriverItems[] = {{RTYPE_GROUPBOX, kPlotDriverGroup},
 // The printers offered by the combo box while the set-up dialog is open.
 StringList* printers = nullptr;
 
-int indexOf(MSDialog* db, unsigned int type, int id) { return mdlDialog_itemIndexByTypeAndId(db, type, id, 0); }
+int indexOf(MSDialog* db, unsigned int type, int id) {
+  return mdlDialog_itemIndexByTypeAndId(db, type, id, 0);
+}
 
 void enable(MSDialog* db, unsigned int type, int id, bool on) {
   const int i = indexOf(db, type, id);
@@ -84,7 +86,9 @@ void synch(MSDialog* db, unsigned int type, int id) {
   if (i >= 0) mdlDialog_itemSynch(db, i);
 }
 
-int setupInt(std::size_t offset) { return recordInt(setupRecord(), offset); }
+int setupInt(std::size_t offset) {
+  return recordInt(setupRecord(), offset);
+}
 
 // "A4 210 x 297" or "A4 turned 297 x 210" from the paper table; "Custom" for 0.
 std::string paperLabel(int code) {
@@ -105,7 +109,8 @@ void fillPapers(MSDialog* db) {
   mdlDialog_optionButtonClear(db, i);
   const bool customAllowed = setupInt(kSetupOutputType) != kOutputPlotDriver;
   mdlDialog_optionButtonInsert(db, i, paperLabel(0).c_str(), 0, customAllowed ? 1 : 0);
-  for (int code = 1; code <= kLastPaper; ++code) mdlDialog_optionButtonInsert(db, i, paperLabel(code).c_str(), code, 1);
+  for (int code = 1; code <= kLastPaper; ++code)
+    mdlDialog_optionButtonInsert(db, i, paperLabel(code).c_str(), code, 1);
   mdlDialog_itemSynch(db, i);
 }
 
@@ -120,7 +125,8 @@ void paperSizeItems(MSDialog* db) {
 
 void outputGroups(MSDialog* db) {
   const int type = setupInt(kSetupOutputType);
-  for (const ItemRef& r : kPlotFileItems) show(db, r.type, r.id, type != kOutputPlotDriver && type != kOutputTextFile);
+  for (const ItemRef& r : kPlotFileItems)
+    show(db, r.type, r.id, type != kOutputPlotDriver && type != kOutputTextFile);
   for (const ItemRef& r : kPlotDriverItems) show(db, r.type, r.id, type == kOutputPlotDriver);
 }
 
@@ -188,8 +194,8 @@ void plotDriverHook(DialogItemMessage* m) {
   if (!released(m)) return;
   char name[MAXFILELENGTH] = {};
   const std::string current = printerSetup().plotDriver;
-  if (vxlibUpf_defFileOpen(name, current.c_str(), "*.plt", plotDriverDirectory().c_str(), languageText(kTextDriverTitle),
-                           kPlotDriverSlot) != 0)
+  if (vxlibUpf_defFileOpen(name, current.c_str(), "*.plt", plotDriverDirectory().c_str(),
+                           languageText(kTextDriverTitle), kPlotDriverSlot) != 0)
     return;
   setRecordText(setupRecord(), kSetupPlotDriver, kSetupPlotDriverSize, name);
   synch(m->db, RTYPE_TEXT, kPlotDriverItem);
@@ -207,7 +213,8 @@ void systemPrintHook(DialogItemMessage* m) {
   if (!released(m)) return;
   const PrinterSetup s = printerSetup();
   PlotDescr* d = nullptr;
-  if (mdlPlot_createDescr(&d, s.plotDriver.c_str(), plotPaperName(s.paper), PLOT_UNITS_MILLIMETRES, nullptr) != 0) {
+  if (mdlPlot_createDescr(&d, s.plotDriver.c_str(), plotPaperName(s.paper), PLOT_UNITS_MILLIMETRES,
+                          nullptr) != 0) {
     toolSubsystem_printf("Print set-up: the plot driver file \"%s\" cannot be used.\n", s.plotDriver.c_str());
     return;
   }
@@ -326,7 +333,9 @@ void printDialogHook(DialogMessage* m) {
   if (ok >= 0) mdlDialog_itemSetLabel(m->db, ok, languageText(kTextPlot));
 }
 
-int settingsInt(std::size_t offset) { return recordInt(printSettings(), offset); }
+int settingsInt(std::size_t offset) {
+  return recordInt(printSettings(), offset);
+}
 
 void rangeItems(MSDialog* db) {
   const bool fromTo = settingsInt(kSettingsRange) == kRangeFromTo;
@@ -339,7 +348,8 @@ void fillPages(MSDialog* db, int itemIndex, int firstEnabled) {
   mdlDialog_optionButtonClear(db, itemIndex);
   GlobalData* g = findGlobalData();
   const int count = g != nullptr ? g->pageCount : 0;
-  for (int i = 0; i < count; ++i) mdlDialog_optionButtonInsert(db, itemIndex, pageName(i), i, i >= firstEnabled ? 1 : 0);
+  for (int i = 0; i < count; ++i)
+    mdlDialog_optionButtonInsert(db, itemIndex, pageName(i), i, i >= firstEnabled ? 1 : 0);
   mdlDialog_itemSynch(db, itemIndex);
 }
 
@@ -360,7 +370,10 @@ void fromHook(DialogItemMessage* m) {
   if (m->messageType == DITEM_MESSAGE_INIT) {
     GlobalData* g = findGlobalData();
     const int preview = g != nullptr ? g->previewPage : 0;
-    setRecordInt(settings, kSettingsFirst, preview < 0 ? 0 : preview > lastPageIndex() ? lastPageIndex() : preview);
+    setRecordInt(settings, kSettingsFirst,
+                 preview < 0                 ? 0
+                 : preview > lastPageIndex() ? lastPageIndex()
+                                             : preview);
     fillPages(m->db, m->itemIndex, 0);
     m->msgUnderstood = 1;
   } else if (changed(m)) {
@@ -390,11 +403,16 @@ void* hook(F* f) {
 }
 
 const DialogHookInfo kHooks[] = {
-    {kSetupDialogHook, hook(&setupDialogHook)}, {kFileOnlyHook, hook(&fileOnlyHook)},
-    {kPaperHook, hook(&paperHook)},             {kOutputTypeHook, hook(&outputTypeHook)},
-    {kPlotDriverHook, hook(&plotDriverHook)},   {kSystemPrintHook, hook(&systemPrintHook)},
-    {kPrintDialogHook, hook(&printDialogHook)}, {kRangeHook, hook(&rangeHook)},
-    {kFromHook, hook(&fromHook)},               {kToHook, hook(&toHook)},
+    {kSetupDialogHook, hook(&setupDialogHook)},
+    {kFileOnlyHook, hook(&fileOnlyHook)},
+    {kPaperHook, hook(&paperHook)},
+    {kOutputTypeHook, hook(&outputTypeHook)},
+    {kPlotDriverHook, hook(&plotDriverHook)},
+    {kSystemPrintHook, hook(&systemPrintHook)},
+    {kPrintDialogHook, hook(&printDialogHook)},
+    {kRangeHook, hook(&rangeHook)},
+    {kFromHook, hook(&fromHook)},
+    {kToHook, hook(&toHook)},
     {kPrinterHook, hook(&printerHook)},
 };
 

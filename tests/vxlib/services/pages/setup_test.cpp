@@ -41,7 +41,8 @@ TEST_F(PrinterChoice, TheSetUpsPrinterWinsThenTheLastSystemPrinter) {
                                   {"office", "srv2\\office", false},
                                   {"laser", "srv3\\laser", true},
                                   {"copier", "srv4\\copy", false}});
-  EXPECT_EQ(choosePrinter(list, "srv1\\plot"), 0) << "the set-up's printer, though a later system printer exists";
+  EXPECT_EQ(choosePrinter(list, "srv1\\plot"), 0)
+      << "the set-up's printer, though a later system printer exists";
   EXPECT_EQ(choosePrinter(list, "srv4\\copy"), 3);
   EXPECT_EQ(choosePrinter(list, "srv9\\gone"), 2) << "the last of the two system printers";
   EXPECT_EQ(choosePrinter(list, "SRV2\\OFFICE"), 2) << "paths are compared as they are stored";
@@ -70,7 +71,8 @@ class SetupRecord : public VxlibTest {
     setRecordInt(r.data(), kSetupPaper, 0);
     setRecordDouble(r.data(), kSetupWidth, 210.0);
     setRecordDouble(r.data(), kSetupHeight, 297.0);
-    for (const std::size_t m : {kSetupLeft, kSetupRight, kSetupTop, kSetupBottom}) setRecordDouble(r.data(), m, 10.0);
+    for (const std::size_t m : {kSetupLeft, kSetupRight, kSetupTop, kSetupBottom})
+      setRecordDouble(r.data(), m, 10.0);
     setRecordInt(r.data(), kSetupOrientation, kAutomatic);
     setRecordInt(r.data(), kSetupCopies, 1);
     return r;
