@@ -13,8 +13,15 @@
 //   vxpages userprint on|off    its own print function (says which page it was asked to print)
 //   vxpages template FILE [SHEET]  the spreadsheet template and its sheet
 //   vxpages setup               the print set-up dialog
+//   vxpages storesetup old|short|hostile   writes a set-up record into the host's user preference
+//                               file as another program might have: the older 'PrSD' record, a
+//                               'PtSe' of the wrong size, or one with nonsense in every field
+//   vxpages printdialog         the print dialog (20007) opened modally; says its answer and range
 #include <cstdio>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -132,9 +139,76 @@ void templateNames(char* unparsed) {
 
 void setup(char*) { toolSubsystem_printf("%s: set-up gave %d\n", kName, vxlibPrintSet_dialogOpen()); }
 
+void putInt(std::vector<char>& r, std::size_t at, std::int32_t v) { std::memcpy(r.data() + at, &v, sizeof v); }
+void putDouble(std::vector<char>& r, std::size_t at, double v) { std::memcpy(r.data() + at, &v, sizeof v); }
+void putText(std::vector<char>& r, std::size_t at, const char* text) { std::memcpy(r.data() + at, text, std::strlen(text) + 1); }
+
+// Offsets of the set-up record as the library lays it out (840 bytes; the older one stops at 584).
+void storeSetup(char* unparsed) {
+  const std::string kind = unparsed;
+  std::vector<char> r(kind == "old" ? 584 : kind == "short" ? 100 : 840, 0);
+  unsigned int type = 0x50745365;  // 'PtSe'
+  int id = 20002;
+  if (kind == "old") {
+    type = 0x50725344;  // 'PrSD'
+    id = 20001;
+    putInt(r, 0, 7);
+    putDouble(r, 8, 1.0);  // stale sizes: paper 7 has its own
+    putDouble(r, 16, 1.0);
+    putDouble(r, 24, 15.0);
+    putDouble(r, 32, 15.0);
+    putDouble(r, 40, 5.0);
+    putDouble(r, 48, 5.0);
+    putInt(r, 56, 1);
+    putInt(r, 60, 5);
+    putInt(r, 64, 3);
+    putText(r, 68, "printsrv\\plotq");
+    putText(r, 323, "old.ps");
+    putInt(r, 580, 1);
+  } else if (kind == "hostile") {
+    putInt(r, 0, 0);
+    putDouble(r, 8, std::numeric_limits<double>::quiet_NaN());
+    putDouble(r, 16, std::numeric_limits<double>::infinity());
+    putDouble(r, 24, -5.0);
+    putDouble(r, 32, 1e300);
+    putDouble(r, 40, std::numeric_limits<double>::quiet_NaN());
+    putDouble(r, 48, 0.0);
+    putInt(r, 56, 7);
+    putInt(r, 60, 3);
+    putInt(r, 64, -2);
+    std::memset(r.data() + 68, 'P', 255);
+    std::memset(r.data() + 323, 'F', 257);
+    putInt(r, 580, 5);
+    std::memset(r.data() + 584, 'D', 256);
+  } else if (kind != "short") {
+    toolSubsystem_printf("%s: storesetup old|short|hostile\n", kName);
+    return;
+  }
+  RscFileHandle file = 0;
+  if (vxlibUtil_openUserPrefFile(&file, 1) != 0) {
+    toolSubsystem_printf("%s: no user preference file\n", kName);
+    return;
+  }
+  if (void* stored = mdlResource_load(file, type, id)) {
+    mdlResource_free(stored);
+    mdlResource_delete(file, type, id);
+  }
+  const int status = mdlResource_add(file, type, id, r.data(), static_cast<unsigned>(r.size()), nullptr);
+  mdlResource_closeFile(file);
+  toolSubsystem_printf("%s: stored a %s set-up record of %d bytes: %d\n", kName, kind.c_str(),
+                       static_cast<int>(r.size()), status);
+}
+
+void printDialog(char*) {
+  int answer = 0;
+  mdlDialog_openModal(&answer, 0, 20007);
+  toolSubsystem_printf("%s: print dialog gave %d\n", kName, answer);
+}
+
 MdlCommandNumber commandNumbers[] = {{preview, 0x7d060100},  {noFunction, 0x7d060200},    {pageList, 0x7d060300},
                                      {userPrintSwitch, 0x7d060400}, {templateNames, 0x7d060500},
-                                     {setup, 0x7d060600},    {nullptr, 0}};
+                                     {setup, 0x7d060600},    {storeSetup, 0x7d061000},
+                                     {printDialog, 0x7d061100}, {nullptr, 0}};
 
 }  // namespace
 
