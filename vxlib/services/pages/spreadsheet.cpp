@@ -46,9 +46,9 @@ bool exists(const char* path) {
   return ::stat(path, &st) == 0;
 }
 
-// The workbook the user names, a copy of `templatePath`. Never the template itself; an existing
-// file is replaced only when the user says so. "" when nothing is to be written.
-std::string copyTemplate(const char* templatePath) {
+// The workbook the user names for a copy of `templatePath`: never the template itself; an
+// existing file only when the user says it may be replaced. "" when nothing is to be written.
+std::string chooseWorkbook(const char* templatePath) {
   char workbook[MAXFILELENGTH] = {};
   const std::string folder = expandedVariable("VX_DIR");
   if (vxlibUpf_defFileCreate(workbook, "", kWorkbookFilter, folder.c_str(), languageText(kTitleWorkbook),
@@ -60,10 +60,6 @@ std::string copyTemplate(const char* templatePath) {
     return {};
   }
   if (exists(workbook) && rscMsgBox(kBoxQuestion, kErrorList, kMsgReplaceFile, workbook) != ACTIONBUTTON_OK) {
-    return {};
-  }
-  if (mdlFile_copy(workbook, templatePath) != 0) {
-    rscMsgBox(kBoxOk, kErrorList, kMsgCannotCreate, workbook);
     return {};
   }
   return workbook;
@@ -100,12 +96,18 @@ void writeSpreadsheet() {
     rscMsgBox(kBoxOk, kErrorList, kMsgTemplateMissing, templateName.c_str());
     return;
   }
-  const std::string workbook = copyTemplate(templatePath);
+  const std::string workbook = chooseWorkbook(templatePath);
   if (workbook.empty()) return;
   // The spreadsheet is a service the host serves itself; there is no program of this system to
-  // start in its place, so a link that cannot be made ends the output at once.
+  // start in its place, so a link that cannot be made ends the output at once. The link is made
+  // before the template is copied, so that nothing is written when it fails.
   if (vxlibWin32_DdeInitialize("Excel", "system") != VXLIB_SUCCESS) {
     rscMsgBox(kBoxOk, kErrorList, kMsgNoExternalPrograms);
+    return;
+  }
+  if (mdlFile_copy(workbook.c_str(), templatePath) != 0) {
+    vxlibWin32_DdeDisconnect();
+    rscMsgBox(kBoxOk, kErrorList, kMsgCannotCreate, workbook.c_str());
     return;
   }
   char name[MAXNAMELENGTH] = {}, extension[MAXEXTENSIONLENGTH] = {};
