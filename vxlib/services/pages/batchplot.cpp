@@ -152,6 +152,8 @@ void plotBatchPages() {
 void printThroughPlotDriver() {
   GlobalData* g = block();
   if (g == nullptr) return;
+  // A plot still waiting for its data point ends (and lets go of its descriptor) first.
+  if (g->batchPlotMode != 0) mdlState_startDefaultCommand();
   const PrinterSetup setup = printerSetup();
   mdlPlot_freeDescr(&g->plotDescriptor);
   if (mdlPlot_createDescr(&g->plotDescriptor, setup.plotDriver.c_str(), paperName(setup.paper),

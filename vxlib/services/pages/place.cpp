@@ -159,14 +159,16 @@ void placeAt(DPoint3d* point, int) {
       g->batchPageCount = static_cast<int>(k) + 1;
     }
   }
-  mdlState_startDefaultCommand();
   if (batch) plotBatchPages();
+  mdlState_startDefaultCommand();
 }
 
-void leavePlacing() {
+void leavePlacing() { mdlState_startDefaultCommand(); }
+
+// However the command ends, a plot that was not made lets go of its table and descriptor.
+void endPlacing() {
   GlobalData* g = findGlobalData();
-  if (g != nullptr && g->batchPlotMode != 0) releaseBatch(g);  // nothing placed: nothing to plot
-  mdlState_startDefaultCommand();
+  if (g != nullptr && g->batchPlotMode != 0) releaseBatch(g);
 }
 
 }  // namespace
@@ -174,8 +176,10 @@ void leavePlacing() {
 void startPlacing(bool batch) {
   GlobalData* g = block();
   if (g == nullptr) return;
-  g->batchPlotMode = batch ? 1 : 0;
+  // A placing command still waiting ends first (its cleanup sees its own mode).
   mdlState_startPrimitive(placeAt, leavePlacing, 0, 0);
+  g->batchPlotMode = batch ? 1 : 0;
+  mdlState_setFunction(STATE_COMMAND_CLEANUP, reinterpret_cast<void*>(endPlacing));
   mdlState_dynamicUpdate(showRectangles, 0);
   mdlOutput_printf(MSG_PROMPT, "%s", languageText(kPromptPlacePages));
 }
