@@ -19,7 +19,6 @@
 //   vxpages paper CODE W H LEFT RIGHT TOP BOTTOM ORIENTATION COPIES [DRIVER]
 //                               the print set-up as its dialog would store it
 //   vxpages elements            the active model's elements: position, type, graphic group, points
-//   vxpages plotname PAGE       the plot file name of PAGE for the set-up's plot driver
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -149,8 +148,8 @@ void sheet(char*) { pages::spreadsheetFromDialog(); }
 void paper(char* unparsed) {
   pages::PrinterSetup p = pages::printerSetup();
   char driver[256] = {};
-  const int n = std::sscanf(unparsed, "%d %lf %lf %lf %lf %lf %lf %d %d %255s", &p.paper, &p.width, &p.height, &p.left,
-                            &p.right, &p.top, &p.bottom, &p.orientation, &p.copies, driver);
+  const int n = std::sscanf(unparsed, "%d %lf %lf %lf %lf %lf %lf %d %d %255s", &p.paper, &p.width, &p.height,
+                            &p.left, &p.right, &p.top, &p.bottom, &p.orientation, &p.copies, driver);
   if (n < 9) {
     toolSubsystem_printf("%s: paper CODE W H LEFT RIGHT TOP BOTTOM ORIENTATION COPIES [DRIVER]\n", kName);
     return;
@@ -169,10 +168,11 @@ int listElement(MSElementDescr* descr, void*, ScanCriteria*) {
   MSElement* e = mdlElmdscr_getElement(descr);
   unsigned int group = 0;
   mdlElement_getProperties(nullptr, &group, nullptr, e);
-  std::string line = "type " + std::to_string(mdlElement_getType(e)) + " group " + std::to_string(group) + ":";
-  DPoint3d points[MAX_VERTICES];
+  std::string line = "type " + std::to_string(mdlElement_getType(e)) + " group " + std::to_string(group);
+  line += ":";
+  std::vector<DPoint3d> points(MAX_VERTICES);
   int count = 0;
-  if (mdlLinear_extract(points, &count, e, nullptr) == 0) {
+  if (mdlLinear_extract(points.data(), &count, e, nullptr) == 0) {
     for (int i = 0; i < count; ++i) line += " " + masterUnits(points[i].x) + "," + masterUnits(points[i].y);
   } else {
     char text[128] = {};
@@ -194,19 +194,12 @@ void elements(char*) {
   mdlScanCriteria_free(scan);
 }
 
-void plotName(char* unparsed) {
-  PlotDescr* d = nullptr;
-  const int r = mdlPlot_createDescr(&d, pages::printerSetup().plotDriver.c_str(), "A4", PLOT_UNITS_MILLIMETRES, nullptr);
-  toolSubsystem_printf("%s: plot file of %s: \"%s\" (%d)\n", kName, unparsed, pages::plotFileName(d, unparsed).c_str(), r);
-  mdlPlot_freeDescr(&d);
-}
-
 MdlCommandNumber commandNumbers[] = {{preview, 0x7d060100},  {noFunction, 0x7d060200},    {pageList, 0x7d060300},
                                      {userPrintSwitch, 0x7d060400}, {templateNames, 0x7d060500},
                                      {setup, 0x7d060600},    {place, 0x7d063000},
                                      {plot, 0x7d063100},     {sheet, 0x7d063200},
                                      {paper, 0x7d063300},    {elements, 0x7d063400},
-                                     {plotName, 0x7d063500}, {nullptr, 0}};
+                                     {nullptr, 0}};
 
 }  // namespace
 

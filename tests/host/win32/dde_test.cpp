@@ -22,7 +22,8 @@ class SpreadsheetService : public ::testing::Test {
 
   DdeConversation* connect(const char* service, const char* topic) {
     unsigned int instance = 0;
-    EXPECT_EQ(mdlWin32_DdeInitialize(&instance, answerNothing, 0, 0), static_cast<unsigned int>(DDE_DMLERR_NO_ERROR));
+    EXPECT_EQ(mdlWin32_DdeInitialize(&instance, answerNothing, 0, 0),
+              static_cast<unsigned int>(DDE_DMLERR_NO_ERROR));
     return mdlWin32_DdeConnect(instance, mdlWin32_DdeCreateStringHandle(instance, service, DDE_CP_WINANSI),
                                mdlWin32_DdeCreateStringHandle(instance, topic, DDE_CP_WINANSI), nullptr);
   }

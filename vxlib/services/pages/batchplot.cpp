@@ -18,21 +18,19 @@ constexpr int kMaxPlotCopies = 99;        // what a plot descriptor takes
 
 const char* paperName(int paperCode) {
   switch (paperCode) {
-    case 1: return "A0";
-    case 3: return "A1";
-    case 5: return "A2";
-    case 7: return "A3";
-    case 11: return "A5";
-    default: return "A4";
+    case 1:
+      return "A0";
+    case 3:
+      return "A1";
+    case 5:
+      return "A2";
+    case 7:
+      return "A3";
+    case 11:
+      return "A5";
+    default:
+      return "A4";
   }
-}
-
-std::string expandedVariable(const char* name) {
-  char* value = mdlSystem_getExpandedCfgVar(name);
-  if (value == nullptr) return {};
-  std::string text = value;
-  dlmSystem_mdlFree(value);
-  return text;
 }
 
 // The folder plot files go to: the one MS_PLTFILES names (else MS_TMP), ending in '/'; a value
@@ -58,7 +56,8 @@ std::string fileNamePart(const char* pageName) {
   return part;
 }
 
-void readEntry(const char* entry, DPoint3d corners[2], unsigned int* first, unsigned int* last, std::string* name) {
+void readEntry(const char* entry, DPoint3d corners[2], unsigned int* first, unsigned int* last,
+               std::string* name) {
   double values[6];
   std::memcpy(values, entry + kBatchCorners, sizeof values);
   corners[0] = {values[0], values[1], values[2]};
@@ -112,6 +111,14 @@ void plotEntry(PlotDescr* descriptor, const char* entry, int copies) {
 
 }  // namespace
 
+std::string expandedVariable(const char* name) {
+  char* value = mdlSystem_getExpandedCfgVar(name);
+  if (value == nullptr) return {};
+  std::string text = value;
+  dlmSystem_mdlFree(value);
+  return text;
+}
+
 std::string plotFileName(PlotDescr* descriptor, const char* pageName) {
   if (descriptor == nullptr || mdlPlot_isSystemPrinter(descriptor) != 0) return {};
   char own[MAXFILELENGTH] = {};
@@ -124,7 +131,8 @@ std::string plotFileName(PlotDescr* descriptor, const char* pageName) {
   }
   char extension[MAXEXTENSIONLENGTH] = {};
   mdlPlot_getDefaultExtension(extension, sizeof extension, descriptor);
-  return plotFolder() + designName + "_" + fileNamePart(pageName) + "." + (extension[0] != '\0' ? extension : "000");
+  return plotFolder() + designName + "_" + fileNamePart(pageName) + "." +
+         (extension[0] != '\0' ? extension : "000");
 }
 
 void releaseBatch(GlobalData* g) {

@@ -165,5 +165,7 @@ void startPlacing(bool batch);
 // and the plot descriptor and clears the fence; releaseBatch only releases them.
 void plotBatchPages();
 void releaseBatch(GlobalData* g);
+// The expansion of a configuration variable, "" when it is undefined.
+std::string expandedVariable(const char* name);
 
 }  // namespace pixmend::vxlib::pages

@@ -106,7 +106,8 @@ Placed placePage(int index, const Rectangle& r, bool batch) {
   const double left = *vxlibUtil_masterToUORP(setup.left), right = *vxlibUtil_masterToUORP(setup.right);
   const double top = *vxlibUtil_masterToUORP(setup.top), bottom = *vxlibUtil_masterToUORP(setup.bottom);
   DPoint3d box[5];
-  rectanglePoints({{r.low.x + left, r.low.y + bottom, r.low.z}, {r.high.x - right, r.high.y - top, r.low.z}}, box);
+  rectanglePoints({{r.low.x + left, r.low.y + bottom, r.low.z}, {r.high.x - right, r.high.y - top, r.low.z}},
+                  box);
   vxlibElemDscr_placeElementDescr(box, 1, page);
   // A page may be a chain of elements: each node (with its components) is an element of the
   // design of its own, added one after the other, so the page's elements are the positions from
@@ -155,7 +156,8 @@ void placeAt(DPoint3d* point, int) {
     const Placed placed = placePage(index, pages[k], batch);
     setRecordInt(g->buffer836, kSettingsPlaced, static_cast<int>(k) + 1);
     if (batch) {
-      writeBatchEntry(static_cast<char*>(g->batchPageTable) + k * kBatchEntrySize, pages[k], placed, pageName(index));
+      writeBatchEntry(static_cast<char*>(g->batchPageTable) + k * kBatchEntrySize, pages[k], placed,
+                      pageName(index));
       g->batchPageCount = static_cast<int>(k) + 1;
     }
   }
@@ -163,7 +165,9 @@ void placeAt(DPoint3d* point, int) {
   mdlState_startDefaultCommand();
 }
 
-void leavePlacing() { mdlState_startDefaultCommand(); }
+void leavePlacing() {
+  mdlState_startDefaultCommand();
+}
 
 // However the command ends, a plot that was not made lets go of its table and descriptor.
 void endPlacing() {

@@ -11,14 +11,14 @@
 namespace pixmend::vxlib::pages {
 namespace {
 
-constexpr int kMsgPagesDone = 0;          // list 20003
-constexpr int kMsgPage = 1;               // list 20003, %s page name
-constexpr int kMsgTemplateMissing = 22;   // list 20005, %s template
+constexpr int kMsgPagesDone = 0;            // list 20003
+constexpr int kMsgPage = 1;                 // list 20003, %s page name
+constexpr int kMsgTemplateMissing = 22;     // list 20005, %s template
 constexpr int kMsgNoExternalPrograms = 26;  // list 20005
-constexpr int kMsgReplaceFile = 8;       // list 20005, %s file
+constexpr int kMsgReplaceFile = 8;          // list 20005, %s file
 constexpr int kMsgWorkbookIsTemplate = 40;  // list 20005, %s workbook
-constexpr int kTitleWorkbook = 36;        // language text
-constexpr int kWorkbookSlot = -20004;     // remembered-file slot of the workbook
+constexpr int kTitleWorkbook = 36;          // language text
+constexpr int kWorkbookSlot = -20004;       // remembered-file slot of the workbook
 // The spreadsheet the host serves reads and writes .xlsx workbooks, so that is what is offered.
 constexpr const char* kWorkbookFilter = "*.xlsx";
 
@@ -28,16 +28,9 @@ std::string settingsText(std::size_t offset, std::size_t width) {
   return std::string(settings + offset, strnlen(settings + offset, width));
 }
 
-std::string expandedVariable(const char* name) {
-  char* value = mdlSystem_getExpandedCfgVar(name);
-  if (value == nullptr) return {};
-  std::string text = value;
-  dlmSystem_mdlFree(value);
-  return text;
-}
-
 bool sameFile(const char* a, const char* b) {
-  struct stat sa {}, sb {};
+  struct stat sa {
+  }, sb{};
   return ::stat(a, &sa) == 0 && ::stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
@@ -65,9 +58,13 @@ std::string chooseWorkbook(const char* templatePath) {
   return workbook;
 }
 
-void send(const std::string& command) { vxlibWin32_DdeSendMessage(command.c_str()); }
+void send(const std::string& command) {
+  vxlibWin32_DdeSendMessage(command.c_str());
+}
 
-std::string quoted(const std::string& text) { return "\"" + doubledQuotes(text.c_str()) + "\""; }
+std::string quoted(const std::string& text) {
+  return "\"" + doubledQuotes(text.c_str()) + "\"";
+}
 
 // One page: a copy of the template's sheet named after the page, filled with its form data.
 void writePage(int index, const std::string& sheet, const std::string& book) {

@@ -28,8 +28,10 @@ class PlotFile : public VxlibTest {
   // The name for `page` with a driver of the given extra lines.
   std::string nameFor(const std::string& driverLines, const char* page) {
     mdlPlot_freeDescr(&descr_);
-    std::ofstream(path("driver.plt")) << "description = test\nlanguage = postscript\nmargin = 5\n" << driverLines;
-    EXPECT_EQ(mdlPlot_createDescr(&descr_, path("driver.plt").c_str(), "A4", PLOT_UNITS_MILLIMETRES, nullptr), 0);
+    std::ofstream(path("driver.plt")) << "description = test\nlanguage = postscript\nmargin = 5\n"
+                                      << driverLines;
+    EXPECT_EQ(mdlPlot_createDescr(&descr_, path("driver.plt").c_str(), "A4", PLOT_UNITS_MILLIMETRES, nullptr),
+              0);
     return pages::plotFileName(descr_, page);
   }
 
