@@ -1,14 +1,5 @@
-# The spreadsheet template of the session: the sheet "Sheet" with the page's placeholders, one of
-# them for a value the pages never give, and a sheet "Info"; a copy to compare it with afterwards.
-import shutil
-import openpyxl
+# The same template as vxlib_pages_sheet's.
+import os
+import runpy
 
-wb = openpyxl.Workbook()
-ws = wb.active
-ws.title = "Sheet"
-ws["A1"] = "Page %01%page"
-ws["C3"] = "%02%page"
-ws["D4"] = "fixed"
-wb.create_sheet("Info")["A1"] = "about"
-wb.save("template.xlsx")
-shutil.copyfile("template.xlsx", "template.orig")
+runpy.run_path(os.path.join(os.path.dirname(os.path.abspath(__file__)), "vxlib_pages_sheet.prepare.py"))
