@@ -104,7 +104,10 @@ void plotEntry(PlotDescr* descriptor, const char* entry, int copies) {
     mdlPlot_setCopies(descriptor, std::clamp(copies, 1, kMaxPlotCopies));
     mdlPlot_maximize(descriptor);
     const std::string file = plotFileName(descriptor, name.c_str());
-    mdlPlot_plot(descriptor, file.empty() ? nullptr : file.c_str());
+    // A plot that cannot be written leaves the old file; the user is told which one.
+    if (mdlPlot_plot(descriptor, file.empty() ? nullptr : file.c_str()) != 0) {
+      rscMsgBox(kBoxOk, kErrorList, kMsgCannotCreate, file.empty() ? name.c_str() : file.c_str());
+    }
   }
   deletePlacedElements(first, last);
 }
