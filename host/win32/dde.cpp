@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/text.hpp"
+#include "host/config/config.hpp"
 #include "host/lifecycle.hpp"
 #include "host/output/journal.hpp"
 #include "host/system/application.hpp"
@@ -93,8 +94,15 @@ const bool registeredUnload = registerUnloadHook("win32.dde", [](Application* ap
 });
 
 // The services this host answers: the spreadsheet stand-in.
+// The stand-in answers unless the configuration variable PIXMEND_SPREADSHEET is 0 (or off, no):
+// a session then plays a machine without a spreadsheet program.
+bool standInAnswers() {
+  const auto value = expandedVariable("PIXMEND_SPREADSHEET");
+  return !value || (*value != "0" && *value != "off" && *value != "no");
+}
+
 bool serves(const std::string& service, const std::string& topic) {
-  return text::equalIgnoringCase(service, "Excel") && text::equalIgnoringCase(topic, "system");
+  return text::equalIgnoringCase(service, "Excel") && text::equalIgnoringCase(topic, "system") && standInAnswers();
 }
 
 DdeDataHandle* newData(unsigned int instance) {

@@ -246,7 +246,10 @@ bool Spreadsheet::run(const std::string& name, const Args& args, std::string* wh
     current->cells.erase({row_, column_});
     return true;
   }
-  if (name == "SAVE") return writeWorkbook(path_, *book_, why);
+  if (name == "SAVE") {
+    book_->active = activeSheet_;  // the workbook opens where the user left it
+    return writeWorkbook(path_, *book_, why);
+  }
   return (*why = "unknown command", false);
 }
 

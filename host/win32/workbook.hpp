@@ -16,6 +16,7 @@ struct Sheet {
 
 struct Workbook {
   std::vector<Sheet> sheets;
+  std::string active;  // the sheet a written workbook opens on ("" the first); not read from files
 };
 
 // Limits of the file format (and of what we read).

@@ -48,6 +48,7 @@ bool writeWorkbook(const std::string& path, const Workbook& book, std::string* w
       *why = "the sheet name \"" + sheet.name + "\" cannot be written";
       break;
     }
+    if (!book.active.empty() && text::equalIgnoringCase(sheet.name, book.active)) worksheet_activate(ws);
     for (const auto& [at, value] : sheet.cells) {
       const lxw_row_t row = static_cast<lxw_row_t>(at.first - 1);
       const lxw_col_t column = static_cast<lxw_col_t>(at.second - 1);

@@ -4,6 +4,17 @@
 # changed session can be inspected and, once checked by eye, copied over the expected file.
 file(REMOVE_RECURSE ${WORKDIR})
 file(MAKE_DIRECTORY ${WORKDIR})
+# NAME.prepare.py (optional) makes the session's input files in its folder before it plays, and
+# NAME.check.py (optional) reads what it wrote afterwards, failing with a message when a file is
+# not as expected. Both run with the system's python3, which the distribution's openpyxl is for.
+string(REGEX REPLACE "\\.journal$" "" _base "${EXPECTED}")
+if(EXISTS ${_base}.prepare.py)
+  execute_process(COMMAND /usr/bin/python3 ${_base}.prepare.py WORKING_DIRECTORY ${WORKDIR}
+                  RESULT_VARIABLE _prepared OUTPUT_VARIABLE _prepareOut ERROR_VARIABLE _prepareOut)
+  if(NOT _prepared EQUAL 0)
+    message(FATAL_ERROR "${_base}.prepare.py failed:\n${_prepareOut}")
+  endif()
+endif()
 execute_process(COMMAND ${PIXMEND} run - INPUT_FILE ${SCRIPT}
                 WORKING_DIRECTORY ${WORKDIR}
                 OUTPUT_VARIABLE _out ERROR_VARIABLE _err RESULT_VARIABLE _status)
@@ -47,6 +58,14 @@ if(EXISTS ${_pictures_file})
       set(_failed TRUE)
     endif()
   endforeach()
+endif()
+if(EXISTS ${_base}.check.py)
+  execute_process(COMMAND /usr/bin/python3 ${_base}.check.py WORKING_DIRECTORY ${WORKDIR}
+                  RESULT_VARIABLE _checked OUTPUT_VARIABLE _checkOut ERROR_VARIABLE _checkOut)
+  if(NOT _checked EQUAL 0)
+    message("${_base}.check.py found the session's files wrong:\n${_checkOut}")
+    set(_failed TRUE)
+  endif()
 endif()
 if(_failed)
   message("standard error:\n${_err}")

@@ -17,6 +17,12 @@
 //                               file as another program might have: the older 'PrSD' record, a
 //                               'PtSe' of the wrong size, or one with nonsense in every field
 //   vxpages printdialog         the print dialog (20007) opened modally; says its answer and range
+//   vxpages place | plot | sheet   the library's placing (dialog 20012), plotting through the host
+//                               plot driver (print dialog 20007) and spreadsheet output (dialog
+//                               20023), as the preview's buttons start them
+//   vxpages paper CODE W H LEFT RIGHT TOP BOTTOM ORIENTATION COPIES [DRIVER]
+//                               the print set-up as its dialog would store it
+//   vxpages elements            the active model's elements: position, type, graphic group, points
 #include <cstdio>
 #include <cmath>
 #include <cstdlib>
@@ -28,6 +34,7 @@
 #include "host/mdl.h"
 #include "pixmend/export.h"
 #include "pixmend/vxlib.h"
+#include "vxlib/services/pages/pages.hpp"
 
 namespace {
 
@@ -205,10 +212,68 @@ void printDialog(char*) {
   toolSubsystem_printf("%s: print dialog gave %d\n", kName, answer);
 }
 
+namespace pages = pixmend::vxlib::pages;
+
+void place(char*) { pages::placePagesFromDialog(); }
+void plot(char*) { pages::printThroughPlotDriver(); }
+void sheet(char*) { pages::spreadsheetFromDialog(); }
+
+void paper(char* unparsed) {
+  pages::PrinterSetup p = pages::printerSetup();
+  char driver[256] = {};
+  const int n = std::sscanf(unparsed, "%d %lf %lf %lf %lf %lf %lf %d %d %255s", &p.paper, &p.width, &p.height,
+                            &p.left, &p.right, &p.top, &p.bottom, &p.orientation, &p.copies, driver);
+  if (n < 9) {
+    toolSubsystem_printf("%s: paper CODE W H LEFT RIGHT TOP BOTTOM ORIENTATION COPIES [DRIVER]\n", kName);
+    return;
+  }
+  if (n == 10) p.plotDriver = driver;
+  pages::storePrinterSetup(p);
+}
+
+std::string masterUnits(double uors) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", *vxlibUtil_UORToMasterP(uors));
+  return text;
+}
+
+int listElement(MSElementDescr* descr, void*, ScanCriteria*) {
+  MSElement* e = mdlElmdscr_getElement(descr);
+  unsigned int group = 0;
+  mdlElement_getProperties(nullptr, &group, nullptr, e);
+  std::string line = "type " + std::to_string(mdlElement_getType(e)) + " group " + std::to_string(group);
+  line += ":";
+  std::vector<DPoint3d> points(MAX_VERTICES);
+  int count = 0;
+  if (mdlLinear_extract(points.data(), &count, e, nullptr) == 0) {
+    for (int i = 0; i < count; ++i) line += " " + masterUnits(points[i].x) + "," + masterUnits(points[i].y);
+  } else {
+    char text[128] = {};
+    DPoint3d origin{};
+    if (mdlText_extract(text, sizeof text, &origin, nullptr, nullptr, nullptr, nullptr, e) == 0) {
+      line += " \"" + std::string(text) + "\" at " + masterUnits(origin.x) + "," + masterUnits(origin.y);
+    }
+  }
+  toolSubsystem_printf("%s: %u %s\n", kName, mdlElmdscr_getFilePos(descr), line.c_str());
+  return 0;
+}
+
+void elements(char*) {
+  ScanCriteria* scan = mdlScanCriteria_create();
+  mdlScanCriteria_setModel(scan, nullptr);
+  mdlScanCriteria_setReturnType(scan, SCAN_RETURN_CALLBACK, 0);
+  mdlScanCriteria_setElmDscrCallback(scan, listElement, nullptr);
+  mdlScanCriteria_scan(scan, nullptr, nullptr);
+  mdlScanCriteria_free(scan);
+}
+
 MdlCommandNumber commandNumbers[] = {{preview, 0x7d060100},  {noFunction, 0x7d060200},    {pageList, 0x7d060300},
                                      {userPrintSwitch, 0x7d060400}, {templateNames, 0x7d060500},
                                      {setup, 0x7d060600},    {storeSetup, 0x7d061000},
-                                     {printDialog, 0x7d061100}, {nullptr, 0}};
+                                     {printDialog, 0x7d061100}, {place, 0x7d063000},
+                                     {plot, 0x7d063100},     {sheet, 0x7d063200},
+                                     {paper, 0x7d063300},    {elements, 0x7d063400},
+                                     {nullptr, 0}};
 
 }  // namespace
 

@@ -114,7 +114,9 @@ void setRecordText(char* record, std::size_t offset, std::size_t width, const ch
 // ---- Batch page entry, 320 bytes --------------------------------------------------------------------
 constexpr std::size_t kBatchCorners = 0;     // 6 doubles: lower left and upper right, design coordinates
 constexpr std::size_t kBatchPosition = 48;   // uint32: file position of the placed page elements
+constexpr std::size_t kBatchLastPosition = 52;  // uint32: file position of the page's last element
 constexpr std::size_t kBatchName = 64;       // 256 characters
+constexpr std::size_t kBatchNameSize = 256;
 constexpr std::size_t kBatchEntrySize = 320;
 
 // ---- Pieces the files call of each other -----------------------------------------------------------
@@ -157,5 +159,13 @@ void printThroughPlotDriver();
 void spreadsheetFromDialog();
 // The plot file of a page: see batchplot.cpp.
 std::string plotFileName(PlotDescr* descriptor, const char* pageName);
+// place.cpp: starts the placing command (batch: pages placed to be plotted).
+void startPlacing(bool batch);
+// batchplot.cpp: plots and deletes the pages of the batch page table, then releases the table
+// and the plot descriptor and clears the fence; releaseBatch only releases them.
+void plotBatchPages();
+void releaseBatch(GlobalData* g);
+// The expansion of a configuration variable, "" when it is undefined.
+std::string expandedVariable(const char* name);
 
 }  // namespace pixmend::vxlib::pages
