@@ -3,7 +3,9 @@
 // named after the page and filled with the page's form data by the page function.
 #include <sys/stat.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "vxlib/services/pages/pages.hpp"
 #include "vxlib/services/win32/win32.hpp"
@@ -14,7 +16,17 @@ namespace {
 constexpr int kMsgPagesDone = 0;            // list 20003
 constexpr int kMsgPage = 1;                 // list 20003, %s page name
 constexpr int kMsgTemplateMissing = 22;     // list 20005, %s template
+constexpr int kMsgProgramMissing = 23;      // list 20005, %s program
+constexpr int kMsgProgramDoesNotStart = 24; // list 20005, %s program
+constexpr int kMsgNoAnswer = 25;            // list 20005
 constexpr int kMsgNoExternalPrograms = 26;  // list 20005
+constexpr const char* kService = "Excel";
+constexpr const char* kTopic = "system";
+constexpr const char* kSpreadsheetProgram = "C:\\Program Files\\Microsoft Office\\Office\\excel.exe";
+constexpr const char* kSpreadsheetArguments = "/e";
+// Ten tries, each after a pause of 120 ticks of 1/60 s.
+constexpr int kConnectAttempts = 10;
+constexpr std::chrono::milliseconds kConnectPause{2000};
 constexpr int kMsgReplaceFile = 8;          // list 20005, %s file
 constexpr int kMsgWorkbookIsTemplate = 40;  // list 20005, %s workbook
 constexpr int kTitleWorkbook = 36;          // language text
@@ -37,6 +49,32 @@ bool sameFile(const char* a, const char* b) {
 bool exists(const char* path) {
   struct stat st {};
   return ::stat(path, &st) == 0;
+}
+
+// The link to the spreadsheet. When no spreadsheet answers, its program is started (where the
+// host may start programs) and the link tried again after every pause, as long as the program
+// takes to come up. False after telling the user why there is no link.
+bool connectSpreadsheet() {
+  if (vxlibWin32_DdeInitialize(kService, kTopic) == VXLIB_SUCCESS) return true;
+  if (vxlibUtil_mdlExternalNotAvailable() != 0) {
+    rscMsgBox(kBoxOk, kErrorList, kMsgNoExternalPrograms);
+    return false;
+  }
+  if (!exists(kSpreadsheetProgram)) {
+    rscMsgBox(kBoxOk, kErrorList, kMsgProgramMissing, kSpreadsheetProgram);
+    return false;
+  }
+  int wait = -1;  // leave it running
+  if (vxlibExternal_executeProgram(kSpreadsheetProgram, kSpreadsheetArguments, &wait) != 0) {
+    rscMsgBox(kBoxOk, kErrorList, kMsgProgramDoesNotStart, kSpreadsheetProgram);
+    return false;
+  }
+  for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+    std::this_thread::sleep_for(kConnectPause);
+    if (vxlibWin32_DdeInitialize(kService, kTopic) == VXLIB_SUCCESS) return true;
+  }
+  rscMsgBox(kBoxOk, kErrorList, kMsgNoAnswer);
+  return false;
 }
 
 // The workbook the user names for a copy of `templatePath`: never the template itself; an
@@ -95,13 +133,8 @@ void writeSpreadsheet() {
   }
   const std::string workbook = chooseWorkbook(templatePath);
   if (workbook.empty()) return;
-  // The spreadsheet is a service the host serves itself; there is no program of this system to
-  // start in its place, so a link that cannot be made ends the output at once. The link is made
-  // before the template is copied, so that nothing is written when it fails.
-  if (vxlibWin32_DdeInitialize("Excel", "system") != VXLIB_SUCCESS) {
-    rscMsgBox(kBoxOk, kErrorList, kMsgNoExternalPrograms);
-    return;
-  }
+  // The link is made before the template is copied, so that nothing is written when it fails.
+  if (!connectSpreadsheet()) return;
   if (mdlFile_copy(workbook.c_str(), templatePath) != 0) {
     vxlibWin32_DdeDisconnect();
     rscMsgBox(kBoxOk, kErrorList, kMsgCannotCreate, workbook.c_str());
