@@ -16,23 +16,6 @@ namespace {
 constexpr int kMsgPlacePagesToPlot = 14;  // list 20003
 constexpr int kMaxPlotCopies = 99;        // what a plot descriptor takes
 
-const char* paperName(int paperCode) {
-  switch (paperCode) {
-    case 1:
-      return "A0";
-    case 3:
-      return "A1";
-    case 5:
-      return "A2";
-    case 7:
-      return "A3";
-    case 11:
-      return "A5";
-    default:
-      return "A4";
-  }
-}
-
 // The folder plot files go to: the one MS_PLTFILES names (else MS_TMP), ending in '/'; a value
 // that is no folder gives its directory part. "" (the current folder) without either.
 std::string plotFolder() {
@@ -167,7 +150,7 @@ void printThroughPlotDriver() {
   if (g->batchPlotMode != 0) mdlState_startDefaultCommand();
   const PrinterSetup setup = printerSetup();
   mdlPlot_freeDescr(&g->plotDescriptor);
-  if (mdlPlot_createDescr(&g->plotDescriptor, setup.plotDriver.c_str(), paperName(setup.paper),
+  if (mdlPlot_createDescr(&g->plotDescriptor, setup.plotDriver.c_str(), plotPaperName(setup.paper),
                           PLOT_UNITS_MILLIMETRES, nullptr) != 0) {
     rscMsgBox(kBoxOk, kErrorList, kMsgCannotCreate, setup.plotDriver.c_str());
     return;

@@ -121,6 +121,9 @@ constexpr std::size_t kBatchEntrySize = 320;
 
 // ---- Pieces the files call of each other -----------------------------------------------------------
 // setup.cpp: readPrinterSetup and printSetupHookTable (declared in core.hpp for the start-up).
+// The paper name the host's plot drivers know for a paper code: 1 "A0", 3 "A1", 5 "A2", 7 "A3",
+// 11 "A5", any other "A4".
+const char* plotPaperName(int paperCode);
 
 // preview.cpp / previewdraw.cpp / printpages.cpp: previewHookTable and releasePagedOutput
 // (core.hpp), and:

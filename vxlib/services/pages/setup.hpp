@@ -37,10 +37,6 @@ bool readStoredSetup();
 // Cancel returns to.
 void beginSetupDialog();
 
-// The paper name the host's plot drivers know for a paper code: 1 "A0", 3 "A1", 5 "A2", 7 "A3",
-// 11 "A5", any other "A4".
-const char* plotPaperName(int paperCode);
-
 // Fills width and height from the plot drivers' paper table for any code but 0 (custom).
 void fillPaperSize(char* record);
 
