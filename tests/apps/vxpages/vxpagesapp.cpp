@@ -18,7 +18,7 @@
 //   vxpages output TYPE FILE [fileonly | COPIES PRINTER]
 //                               the set-up's output type and file, and where it is printed
 //   vxpages range RANGE FIRST LAST  the print settings' range (0 current, 1 all, 2 from-to)
-//   vxpages resize W H          resizes the open preview as a user drags its corner
+//   vxpages resize [W H]        resizes the open preview as a user drags its corner; says its size
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -208,8 +208,11 @@ void range(char* unparsed) {
 void resize(char* unparsed) {
   const auto w = words(unparsed);
   MSDialog* db = mdlDialog_find(20005, nullptr);
-  if (db == nullptr || w.size() < 2) return;
-  mdlWindow_extentSet(db, std::atoi(w[0].c_str()), std::atoi(w[1].c_str()));
+  if (db == nullptr) return;
+  if (w.size() >= 2) mdlWindow_extentSet(db, std::atoi(w[0].c_str()), std::atoi(w[1].c_str()));
+  int width = 0, height = 0;
+  mdlWindow_extentGet(&width, &height, db);
+  toolSubsystem_printf("%s: the preview is %d x %d\n", kName, width, height);
 }
 
 MdlCommandNumber commandNumbers[] = {{preview, 0x7d060100},  {noFunction, 0x7d060200},    {pageList, 0x7d060300},

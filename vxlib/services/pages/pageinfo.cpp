@@ -5,6 +5,7 @@
 // page; so whenever the record is about to be read again, information the user changed and did
 // not save is offered for saving first (message 10 of list 20003), and nothing typed is dropped
 // without the question.
+#include <algorithm>
 #include <cstring>
 
 #include "vxlib/services/pages/preview.hpp"
@@ -68,6 +69,14 @@ void pageInfoFollowPreview(int page) {
   offerToSave(g);
   readPage(g, page);
   mdlDialog_itemsSynch(db);
+}
+
+void pageInfoListChanged() {
+  GlobalData* g = findGlobalData();
+  MSDialog* db = pageInfoDialog();
+  if (g == nullptr || db == nullptr) return;
+  pageInfoFollowPreview(std::clamp(shownPage(g), 0, std::max(0, g->pageCount - 1)));
+  fillPageOptions(db, kPageInfoPageItem);
 }
 
 void pageInfoDialogHook(DialogMessage* m) {

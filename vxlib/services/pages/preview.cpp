@@ -177,6 +177,7 @@ int vxlibPreview_dialogOpenExtended(int pageCount, int startPage, char** pageNam
   setPreviewPage(g, g->pageCount > 0 ? std::clamp(startPage, 0, g->pageCount - 1) : 0);
   setRecordInt(g->buffer836, kSettingsPerRow, 1);
   // An open preview shows the new pages; otherwise the dialog opens and its hooks build the page.
+  pageInfoListChanged();
   if (MSDialog* db = previewDialog()) {
     fillPageOptions(db, kPreviewPageItem);
     buildPreviewPage();

@@ -56,6 +56,9 @@ void printPages();
 // The preview moved to `page`: the page-information dialog, when open, asks to save what was
 // changed and follows.
 void pageInfoFollowPreview(int page);
+// The page list changed: the open page-information dialog offers the new names and shows a page
+// of the list.
+void pageInfoListChanged();
 void pageInfoDialogHook(DialogMessage* m);
 void pageInfoPageHook(DialogItemMessage* m);
 void pageInfoSaveHook(DialogItemMessage* m);

@@ -171,10 +171,7 @@ void refreshHook(DialogItemMessage* m) {
   if (count < 1 || names == nullptr || !replacePageList(g, count, names)) return;
   const int last = g->pageCount - 1;
   setPreviewPage(g, std::clamp(recordInt(g->buffer836, kSettingsPreviewPage), 0, last));
-  if (MSDialog* info = pageInfoDialog()) {
-    pageInfoFollowPreview(std::min(g->pageInfoDialogPage, last));
-    fillPageOptions(info, kPageInfoPageItem);
-  }
+  pageInfoListChanged();
   if (MSDialog* db = previewDialog()) fillPageOptions(db, kPreviewPageItem);
   buildPreviewPage();
 }
