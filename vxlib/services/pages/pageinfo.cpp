@@ -109,7 +109,7 @@ void pageInfoPageHook(DialogItemMessage* m) {
       readPage(g, shownPage(g));
       break;
     case DITEM_MESSAGE_STATECHANGED: {
-      const int chosen = recordInt(g->buffer836, kSettingsPageInfoPage);
+      const int chosen = itemNumber(m);
       if (chosen == shownPage(g)) break;
       // The question names the page the changes belong to, which is still the shown one.
       setRecordInt(g->buffer836, kSettingsPageInfoPage, shownPage(g));

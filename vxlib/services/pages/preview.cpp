@@ -2,6 +2,7 @@
 // on the paper, the previewed page, and the calls that open the preview.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "vxlib/services/pages/preview.hpp"
@@ -138,6 +139,12 @@ void redrawPreview() {
   if (db == nullptr) return;
   const int area = mdlDialog_itemIndexByTypeAndId(db, RTYPE_GENERIC, kPreviewAreaItem, 0);
   if (area >= 0) mdlDialog_itemDraw(db, area);
+}
+
+int itemNumber(DialogItemMessage* m) {
+  char value[32] = {};
+  mdlDialog_itemGetValue(value, sizeof value, m->db, m->itemIndex);
+  return std::atoi(value);
 }
 
 bool released(DialogItemMessage* m) {

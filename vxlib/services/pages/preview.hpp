@@ -67,6 +67,9 @@ void pageInfoDeleteUnlistedHook(DialogItemMessage* m);
 void pageInfoDeleteAllHook(DialogItemMessage* m);
 void pageInfoFieldHook(DialogItemMessage* m);
 
+// The value of the item the message is about, as a number. (The option buttons' records are
+// those of the application that last opened a library dialog; the item itself is this one's.)
+int itemNumber(DialogItemMessage* m);
 // A push button released (the message is marked understood); false for every other message.
 bool released(DialogItemMessage* m);
 

@@ -10,7 +10,6 @@
 //   20084-20090                the page-information dialog (pageinfo.cpp)
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
 
 #include "vxlib/services/pages/preview.hpp"
@@ -139,7 +138,8 @@ void pageHook(DialogItemMessage* m) {
   GlobalData* g = findGlobalData();
   if (m->messageType != DITEM_MESSAGE_STATECHANGED || g == nullptr) return;
   m->msgUnderstood = 1;
-  const int page = recordInt(g->buffer836, kSettingsPreviewPage);
+  const int page = itemNumber(m);
+  setRecordInt(g->buffer836, kSettingsPreviewPage, page);
   if (pageInfoDialog() != nullptr) {
     pageInfoFollowPreview(page);
   } else {
@@ -158,9 +158,7 @@ void refreshHook(DialogItemMessage* m) {
   if (!refresh && g != nullptr &&
       ((m->messageType == DITEM_MESSAGE_STATECHANGED && m->u.stateChanged.hasChanged != 0) ||
        m->messageType == kOptionValueMessage)) {
-    char value[32] = {};
-    mdlDialog_itemGetValue(value, sizeof value, m->db, m->itemIndex);
-    setPreviewPage(g, std::atoi(value));
+    setPreviewPage(g, itemNumber(m));
     m->msgUnderstood = 1;
     refresh = true;
   }
