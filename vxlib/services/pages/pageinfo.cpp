@@ -71,12 +71,19 @@ void pageInfoFollowPreview(int page) {
   mdlDialog_itemsSynch(db);
 }
 
+void pageInfoBeforeListChange() {
+  GlobalData* g = findGlobalData();
+  if (g != nullptr && pageInfoDialog() != nullptr) offerToSave(g);
+}
+
 void pageInfoListChanged() {
   GlobalData* g = findGlobalData();
   MSDialog* db = pageInfoDialog();
   if (g == nullptr || db == nullptr) return;
-  pageInfoFollowPreview(std::clamp(shownPage(g), 0, std::max(0, g->pageCount - 1)));
+  // The same index may name another page now: the information is read again whatever it was.
+  readPage(g, std::clamp(shownPage(g), 0, std::max(0, g->pageCount - 1)));
   fillPageOptions(db, kPageInfoPageItem);
+  mdlDialog_itemsSynch(db);
 }
 
 void pageInfoDialogHook(DialogMessage* m) {
@@ -111,9 +118,7 @@ void pageInfoPageHook(DialogItemMessage* m) {
     case DITEM_MESSAGE_STATECHANGED: {
       const int chosen = itemNumber(m);
       if (chosen == shownPage(g)) break;
-      // The question names the page the changes belong to, which is still the shown one.
-      setRecordInt(g->buffer836, kSettingsPageInfoPage, shownPage(g));
-      offerToSave(g);
+      offerToSave(g);  // the changes belong to the page still shown
       readPage(g, chosen);
       mdlDialog_itemsSynch(m->db);
       break;

@@ -177,14 +177,15 @@ int vxlibPreview_dialogOpenExtended(int pageCount, int startPage, char** pageNam
                                     VxlibPageListFunction pageListFunction) {
   GlobalData* g = block();
   if (g == nullptr) return VXLIB_ERROR;
+  pageInfoBeforeListChange();
   if (!replacePageList(g, pageCount, pageNames)) return VXLIB_ERROR;
   g->pageFunction = pageFunction;
   g->pageListFunction = pageListFunction;
   g->userPrintFunction = nullptr;
   setPreviewPage(g, g->pageCount > 0 ? std::clamp(startPage, 0, g->pageCount - 1) : 0);
   setRecordInt(g->buffer836, kSettingsPerRow, 1);
-  // An open preview shows the new pages; otherwise the dialog opens and its hooks build the page.
   pageInfoListChanged();
+  // An open preview shows the new pages; otherwise the dialog opens and its hooks build the page.
   if (MSDialog* db = previewDialog()) {
     fillPageOptions(db, kPreviewPageItem);
     buildPreviewPage();

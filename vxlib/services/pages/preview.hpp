@@ -56,8 +56,10 @@ void printPages();
 // The preview moved to `page`: the page-information dialog, when open, asks to save what was
 // changed and follows.
 void pageInfoFollowPreview(int page);
-// The page list changed: the open page-information dialog offers the new names and shows a page
-// of the list.
+// The page list is about to change: the open page-information dialog offers to save its changes
+// under the old page's name. Once it changed, the dialog offers the new names and reads the
+// information of the page now at its place (limited to the last page).
+void pageInfoBeforeListChange();
 void pageInfoListChanged();
 void pageInfoDialogHook(DialogMessage* m);
 void pageInfoPageHook(DialogItemMessage* m);

@@ -166,7 +166,9 @@ void refreshHook(DialogItemMessage* m) {
   char** names = nullptr;
   const int count = dlmSystem_callAnyFunction(mdlSystem_getCurrMdlDesc(), reinterpret_cast<void*>(g->pageListFunction),
                                               "P", static_cast<void*>(&names));
-  if (count < 1 || names == nullptr || !replacePageList(g, count, names)) return;
+  if (count < 1 || names == nullptr) return;
+  pageInfoBeforeListChange();
+  if (!replacePageList(g, count, names)) return;
   const int last = g->pageCount - 1;
   setPreviewPage(g, std::clamp(recordInt(g->buffer836, kSettingsPreviewPage), 0, last));
   pageInfoListChanged();
