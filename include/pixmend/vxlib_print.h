@@ -156,8 +156,10 @@ typedef int (*VxlibPageListFunction)(char ***pageNamesP);
 typedef void (*VxlibUserPrintFunction)(int pageIndex);
 
 /* Copies the `pageCount` names of `pageNames` into the page list (the old list is freed), shows
- * page `startPage` and opens the preview dialog. Every opening clears the user print function.
- * 0, or VXLIB_ERROR when the names cannot be copied or the dialog cannot be opened (reported). */
+ * page `startPage` (brought into the list) and opens the preview dialog, modeless; a preview
+ * already open in this application shows the new pages in its window. Every opening clears the
+ * user print function. 0, or VXLIB_ERROR when the names cannot be copied or the dialog cannot be
+ * opened (reported). */
 PIXMEND_API int vxlibPreview_dialogOpenExtended(int pageCount, int startPage, char **pageNames,
                                                 VxlibPageFunction pageFunction,
                                                 VxlibPageListFunction pageListFunction);

@@ -23,6 +23,12 @@
 //   vxpages paper CODE W H LEFT RIGHT TOP BOTTOM ORIENTATION COPIES [DRIVER]
 //                               the print set-up as its dialog would store it
 //   vxpages elements            the active model's elements: position, type, graphic group, points
+//   vxpages output TYPE FILE [fileonly | COPIES PRINTER]
+//                               the set-up's output type and file, and where it is printed
+//   vxpages range RANGE FIRST LAST  the print settings' range (0 current, 1 all, 2 from-to)
+//   vxpages resize [W H]        resizes the open preview as a user drags its corner; says its size
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cmath>
 #include <cstdlib>
@@ -267,13 +273,76 @@ void elements(char*) {
   mdlScanCriteria_free(scan);
 }
 
+// The library's published records, as the dialogs reach them: a pointer variable each.
+char* record(const char* variable) {
+  auto** pointer = static_cast<char**>(mdlCExpression_symbolAddress(variable));
+  return pointer != nullptr ? *pointer : nullptr;
+}
+
+template <typename T>
+void put(char* r, std::size_t offset, T value) {
+  std::memcpy(r + offset, &value, sizeof value);
+}
+
+void putText(char* r, std::size_t offset, std::size_t width, const std::string& text) {
+  std::memset(r + offset, 0, width);
+  std::memcpy(r + offset, text.data(), std::min(text.size(), width - 1));
+}
+
+std::vector<std::string> words(const char* text) {
+  std::vector<std::string> out;
+  std::string w;
+  for (const char* c = text;; ++c) {
+    if (*c == ' ' || *c == '\0') {
+      if (!w.empty()) out.push_back(w);
+      w.clear();
+      if (*c == '\0') break;
+    } else {
+      w += *c;
+    }
+  }
+  return out;
+}
+
+void output(char* unparsed) {
+  char* r = record("vxlibpsd");
+  const auto w = words(unparsed);
+  if (r == nullptr || w.size() < 2) return;
+  put<std::int32_t>(r, 60, std::atoi(w[0].c_str()));
+  putText(r, 323, 257, w[1]);
+  const bool fileOnly = w.size() < 4;
+  put<std::int32_t>(r, 580, fileOnly ? 1 : 0);
+  put<std::int32_t>(r, 64, fileOnly ? 1 : std::atoi(w[2].c_str()));
+  std::string printer;
+  for (std::size_t i = 3; i < w.size(); ++i) printer += (i > 3 ? " " : "") + w[i];
+  putText(r, 68, 255, printer);
+}
+
+void range(char* unparsed) {
+  char* r = record("vxlibps");
+  const auto w = words(unparsed);
+  if (r == nullptr || w.size() < 3) return;
+  for (std::size_t i = 0; i < 3; ++i) put<std::int32_t>(r, 8 + 4 * i, std::atoi(w[i].c_str()));
+}
+
+void resize(char* unparsed) {
+  const auto w = words(unparsed);
+  MSDialog* db = mdlDialog_find(20005, nullptr);
+  if (db == nullptr) return;
+  if (w.size() >= 2) mdlWindow_extentSet(db, std::atoi(w[0].c_str()), std::atoi(w[1].c_str()));
+  int width = 0, height = 0;
+  mdlWindow_extentGet(&width, &height, db);
+  toolSubsystem_printf("%s: the preview is %d x %d\n", kName, width, height);
+}
+
 MdlCommandNumber commandNumbers[] = {{preview, 0x7d060100},  {noFunction, 0x7d060200},    {pageList, 0x7d060300},
                                      {userPrintSwitch, 0x7d060400}, {templateNames, 0x7d060500},
                                      {setup, 0x7d060600},    {storeSetup, 0x7d061000},
-                                     {printDialog, 0x7d061100}, {place, 0x7d063000},
-                                     {plot, 0x7d063100},     {sheet, 0x7d063200},
-                                     {paper, 0x7d063300},    {elements, 0x7d063400},
-                                     {nullptr, 0}};
+                                     {printDialog, 0x7d061100}, {output, 0x7d062100},
+                                     {range, 0x7d062200},    {resize, 0x7d062300},
+                                     {place, 0x7d063000},    {plot, 0x7d063100},
+                                     {sheet, 0x7d063200},    {paper, 0x7d063300},
+                                     {elements, 0x7d063400}, {nullptr, 0}};
 
 }  // namespace
 

@@ -1,12 +1,11 @@
 // The page list and the page function of the running preview, the print range, the page layout
-// on the paper, and the calls that set them up.
-// (The preview dialog itself is being built: vxlibPreview_dialogOpenExtended sets up the list
-// and stops before opening it.)
+// on the paper, the previewed page, and the calls that open the preview.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
-#include "vxlib/services/pages/pages.hpp"
+#include "vxlib/services/pages/preview.hpp"
 
 namespace pixmend::vxlib {
 namespace pages {
@@ -109,9 +108,53 @@ PageLayout pageLayout(const PrinterSetup& s, const MSElementDescr* elements) {
   return {s.height, s.width, s.bottom, s.top, s.left, s.right, true};
 }
 
-}  // namespace pages
+MSDialog* previewDialog() { return mdlDialog_find(kPreviewDialog, nullptr); }
+MSDialog* pageInfoDialog() { return mdlDialog_find(kPageInfoDialog, nullptr); }
 
-HookTable previewHookTable() { return {nullptr, 0}; }
+void setPreviewPage(GlobalData* g, int page) {
+  g->previewPage = page;
+  setRecordInt(g->buffer836, kSettingsPreviewPage, page);
+}
+
+void fillPageOptions(MSDialog* db, int itemId) {
+  const int index = mdlDialog_itemIndexByTypeAndId(db, RTYPE_OPTIONBTN, itemId, 0);
+  GlobalData* g = findGlobalData();
+  if (index < 0 || g == nullptr) return;
+  mdlDialog_optionButtonClear(db, index);
+  for (int i = 0; i < g->pageCount; ++i) mdlDialog_optionButtonInsert(db, index, pageName(i), i, 1);
+  mdlDialog_itemSynch(db, index);
+}
+
+void buildPreviewPage() {
+  GlobalData* g = findGlobalData();
+  if (g == nullptr) return;
+  mdlElmdscr_freeAll(&g->previewElements);
+  // Only a page of the list is built: the page function is never asked for a page it did not name.
+  if (g->previewPage >= 0 && g->previewPage < g->pageCount) callPageFunction(g->previewPage, &g->previewElements, 0);
+  redrawPreview();
+}
+
+void redrawPreview() {
+  MSDialog* db = previewDialog();
+  if (db == nullptr) return;
+  const int area = mdlDialog_itemIndexByTypeAndId(db, RTYPE_GENERIC, kPreviewAreaItem, 0);
+  if (area >= 0) mdlDialog_itemDraw(db, area);
+}
+
+int itemNumber(DialogItemMessage* m) {
+  char value[32] = {};
+  mdlDialog_itemGetValue(value, sizeof value, m->db, m->itemIndex);
+  return std::atoi(value);
+}
+
+bool released(DialogItemMessage* m) {
+  m->msgUnderstood = 0;
+  if (m->messageType != DITEM_MESSAGE_BUTTON || m->u.button.buttonTrans != BUTTONTRANS_UP) return false;
+  m->msgUnderstood = 1;
+  return true;
+}
+
+}  // namespace pages
 
 void releasePagedOutput(GlobalData* g) {
   if (g == nullptr) return;
@@ -134,14 +177,21 @@ int vxlibPreview_dialogOpenExtended(int pageCount, int startPage, char** pageNam
                                     VxlibPageListFunction pageListFunction) {
   GlobalData* g = block();
   if (g == nullptr) return VXLIB_ERROR;
+  pageInfoBeforeListChange();
   if (!replacePageList(g, pageCount, pageNames)) return VXLIB_ERROR;
   g->pageFunction = pageFunction;
   g->pageListFunction = pageListFunction;
   g->userPrintFunction = nullptr;
-  g->previewPage = startPage;
-  setRecordInt(g->buffer836, kSettingsPreviewPage, startPage);
+  setPreviewPage(g, g->pageCount > 0 ? std::clamp(startPage, 0, g->pageCount - 1) : 0);
   setRecordInt(g->buffer836, kSettingsPerRow, 1);
-  return VXLIB_ERROR;  // the preview dialog is not built yet
+  pageInfoListChanged();
+  // An open preview shows the new pages; otherwise the dialog opens and its hooks build the page.
+  if (MSDialog* db = previewDialog()) {
+    fillPageOptions(db, kPreviewPageItem);
+    buildPreviewPage();
+    return VXLIB_SUCCESS;
+  }
+  return mdlDialog_open(0, kPreviewDialog) != nullptr ? VXLIB_SUCCESS : VXLIB_ERROR;
 }
 
 int vxlibPreview_dialogOpen(int pageCount, char** pageNames, VxlibPageFunction pageFunction,
