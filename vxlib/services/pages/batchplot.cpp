@@ -150,8 +150,7 @@ void printThroughPlotDriver() {
   if (g->batchPlotMode != 0) mdlState_startDefaultCommand();
   const PrinterSetup setup = printerSetup();
   mdlPlot_freeDescr(&g->plotDescriptor);
-  if (mdlPlot_createDescr(&g->plotDescriptor, setup.plotDriver.c_str(), plotPaperName(setup.paper),
-                          PLOT_UNITS_MILLIMETRES, nullptr) != 0) {
+  if (createPlotDescriptor(&g->plotDescriptor, setup) != 0) {
     rscMsgBox(kBoxOk, kErrorList, kMsgCannotCreate, setup.plotDriver.c_str());
     return;
   }

@@ -34,6 +34,9 @@ constexpr int kPageInfoDialog = 20024;
 
 // ---- The print set-up record (vxlibpsd), 840 bytes ------------------------------------------------
 constexpr std::size_t kSetupPaper = 0;          // int32: paper code, 0 a custom size
+// int32 at the otherwise unused bytes 4-7: delete the output file once it has been sent to the
+// printer (toggle 20006 of the set-up dialog); 0 in records written before it existed.
+constexpr std::size_t kSetupDeleteAfterPrint = 4;
 constexpr std::size_t kSetupWidth = 8;          // double: paper width, master units
 constexpr std::size_t kSetupHeight = 16;        // double
 constexpr std::size_t kSetupLeft = 24;          // double: margins
@@ -101,6 +104,10 @@ constexpr int kRangeCurrent = 0;
 constexpr int kRangeAll = 1;
 constexpr int kRangeFromTo = 2;
 
+// Status message `number` of list 20003 in the host's message field, with the page name when
+// the message takes one.
+void statusMessage(int number, const char* name = nullptr);
+
 // The calling application's print settings, or null.
 char* printSettings();
 // An int32 field of either record (0 when the record is missing).
@@ -124,6 +131,9 @@ constexpr std::size_t kBatchEntrySize = 320;
 // The paper name the host's plot drivers know for a paper code: 1 "A0", 3 "A1", 5 "A2", 7 "A3",
 // 11 "A5", any other "A4".
 const char* plotPaperName(int paperCode);
+// A plot descriptor from the set-up's plot driver file (looked for along MS_PLTR when it is not
+// found as named) for the set-up's paper, in millimetres, without view flags: the host's result.
+int createPlotDescriptor(PlotDescr** descriptor, const PrinterSetup& setup);
 
 // preview.cpp / previewdraw.cpp / printpages.cpp: previewHookTable and releasePagedOutput
 // (core.hpp), and:

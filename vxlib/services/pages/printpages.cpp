@@ -19,14 +19,6 @@ constexpr int kTextFileSlot = -20003;
 constexpr double kQuarterTurn = 3.14159265358979323846 / 2;
 constexpr double kTurnedPageAngle = 90.0;
 
-void status(int number, const char* name = nullptr) {
-  if (name != nullptr) {
-    mdlOutput_rscPrintf(MSG_ERROR, 0, kStatusList, number, name);
-  } else {
-    mdlOutput_rscPrintf(MSG_ERROR, 0, kStatusList, number);
-  }
-}
-
 void turn(MSElementDescr* descriptor, double radians) {
   RotMatrix rotation;
   mdlRMatrix_fromAngle(&rotation, radians);
@@ -53,7 +45,7 @@ void printDescriptor(MSElementDescr* descriptor, const PrinterSetup& s) {
 }
 
 void printCurrentPage(GlobalData* g, const PrinterSetup& s) {
-  status(kMsgPage, pageName(g->previewPage));
+  statusMessage(kMsgPage, pageName(g->previewPage));
   if (g->userPrintFunction != nullptr) {
     g->userPrintFunction(g->previewPage);
   } else {
@@ -68,7 +60,7 @@ void printRangeOfPages(GlobalData* g, const PrinterSetup& s) {
     // The page function may replace the list: the name is taken afresh for every page.
     char name[sizeof g->currentPageName];
     std::snprintf(name, sizeof name, "%s", pageName(page));
-    status(kMsgPage, name);
+    statusMessage(kMsgPage, name);
     std::snprintf(g->currentPageName, sizeof g->currentPageName, "%s", name);
     if (g->userPrintFunction != nullptr) {
       g->userPrintFunction(page);
@@ -118,10 +110,12 @@ void printPages() {
   // A file that could not be completed is never sent: the printer would get the old one.
   if (vxlibPrint_fclose() != VXLIB_SUCCESS || s.outputType == kOutputTextFile) return;
   if (!s.fileOnly && !ownPrinting) {
-    status(kMsgSending);
+    statusMessage(kMsgSending);
     if (vxlibPrint_sendFileToPrinter(file, s.printer.c_str(), s.copies) != 0) return;
+    // Only a file the printer has taken is deleted; one kept for the user never is.
+    if (recordInt(setupRecord(), kSetupDeleteAfterPrint) != 0) std::remove(file);
   }
-  status(kMsgDone);
+  statusMessage(kMsgDone);
 }
 
 }  // namespace pixmend::vxlib::pages

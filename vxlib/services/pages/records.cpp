@@ -16,6 +16,14 @@ std::string recordText(const char* record, std::size_t offset, std::size_t width
 
 }  // namespace
 
+void statusMessage(int number, const char* name) {
+  if (name != nullptr) {
+    mdlOutput_rscPrintf(MSG_ERROR, 0, kStatusList, number, name);
+  } else {
+    mdlOutput_rscPrintf(MSG_ERROR, 0, kStatusList, number);
+  }
+}
+
 char* setupRecord() {
   Shared* s = shared();
   return s != nullptr ? static_cast<char*>(s->printerSetup) : nullptr;

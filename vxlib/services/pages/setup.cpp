@@ -93,6 +93,14 @@ bool loadExactly(RscFileHandle file, unsigned int type, int id, char* out, std::
 
 }  // namespace
 
+int createPlotDescriptor(PlotDescr** descriptor, const PrinterSetup& setup) {
+  // A driver named without its folder is looked for where the plot drivers are kept.
+  char found[MAXFILELENGTH] = {};
+  const char* driver = setup.plotDriver.c_str();
+  if (mdlFile_find(found, driver, "MS_PLTR", nullptr) == 0) driver = found;
+  return mdlPlot_createDescr(descriptor, driver, plotPaperName(setup.paper), PLOT_UNITS_MILLIMETRES, nullptr);
+}
+
 const char* plotPaperName(int paperCode) {
   switch (paperCode) {
     case 1:

@@ -8,11 +8,6 @@
 
 namespace pixmend::vxlib::pages {
 
-// int32 at the record's otherwise unused bytes 4-7 (between the paper code and the doubles):
-// toggle 20006, delete the output file once it has been sent to the printer. 0 in records written
-// before it existed.
-constexpr std::size_t kSetupDeleteAfterPrint = 4;
-
 // Preference resources of the set-up record.
 constexpr unsigned int kSetupResourceType = 0x50745365;  // 'PtSe'
 constexpr int kSetupResourceId = 20002;

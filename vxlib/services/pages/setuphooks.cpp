@@ -213,8 +213,7 @@ void systemPrintHook(DialogItemMessage* m) {
   if (!released(m)) return;
   const PrinterSetup s = printerSetup();
   PlotDescr* d = nullptr;
-  if (mdlPlot_createDescr(&d, s.plotDriver.c_str(), plotPaperName(s.paper), PLOT_UNITS_MILLIMETRES,
-                          nullptr) != 0) {
+  if (createPlotDescriptor(&d, s) != 0) {
     toolSubsystem_printf("Print set-up: the plot driver file \"%s\" cannot be used.\n", s.plotDriver.c_str());
     return;
   }

@@ -28,7 +28,8 @@ constexpr const char* kSpreadsheetArguments = "/e";
 constexpr int kConnectAttempts = 10;
 constexpr std::chrono::milliseconds kConnectPause{2000};
 constexpr int kMsgReplaceFile = 8;          // list 20005, %s file
-constexpr int kMsgWorkbookIsTemplate = 40;  // list 20005, %s workbook
+constexpr int kMsgWorkbookIsTemplate = 40;
+constexpr int kMsgNoSheet = 41;             // list 20005
 constexpr int kTitleWorkbook = 36;          // language text
 constexpr int kWorkbookSlot = -20004;       // remembered-file slot of the workbook
 // The spreadsheet the host serves reads and writes .xlsx workbooks, so that is what is offered.
@@ -107,7 +108,7 @@ std::string quoted(const std::string& text) {
 // One page: a copy of the template's sheet named after the page, filled with its form data.
 void writePage(int index, const std::string& sheet, const std::string& book) {
   const char* name = pageName(index);
-  mdlOutput_rscPrintf(MSG_STATUS, 0, kStatusList, kMsgPage, name);
+  statusMessage(kMsgPage, name);
   send("[WORKBOOK.COPY(" + quoted(sheet) + "," + quoted(book) + ")]");
   send("[WORKBOOK.ACTIVATE(" + quoted(sheet + " (2)") + ")]");
   send("[WORKBOOK.NAME(" + quoted(sheet + " (2)") + "," + quoted(name) + ")]");
@@ -129,6 +130,12 @@ void writeSpreadsheet() {
   char templatePath[MAXFILELENGTH] = {};
   if (templateName.empty() || mdlFile_find(templatePath, templateName.c_str(), "VX_DIR", nullptr) != 0) {
     rscMsgBox(kBoxOk, kErrorList, kMsgTemplateMissing, templateName.c_str());
+    return;
+  }
+  // Pages are copies of a sheet of the template: without its name every page would be refused
+  // by the spreadsheet and an empty workbook saved as if it were written.
+  if (sheet.empty() && g->pageFunction != nullptr) {
+    rscMsgBox(kBoxOk, kErrorList, kMsgNoSheet);
     return;
   }
   const std::string workbook = chooseWorkbook(templatePath);
@@ -156,7 +163,7 @@ void writeSpreadsheet() {
       writePage(index, sheet, book);
     }
   }
-  mdlOutput_rscPrintf(MSG_STATUS, 0, kStatusList, kMsgPagesDone);
+  statusMessage(kMsgPagesDone);
   send("[WORKBOOK.MOVE(" + quoted(sheet) + "," + quoted(book) + ")]");
   if (anyPage) send("[WORKBOOK.ACTIVATE(" + quoted(firstPage) + ")]");
   send("[OPTIONS.GENERAL(1)]");

@@ -93,7 +93,7 @@ TEST_F(PrintingPages, RangeTwoToFourGivesThreeSheetsWithTheWidePageTurned) {
   print();
   const std::string ps = readAll(path("pages.ps"));
   EXPECT_EQ(count(ps, "showpage"), 3);
-  EXPECT_EQ(texts("error", from), (std::vector<std::string>{"Page P2", "Page P3", "Page P4", "Printing done."}));
+  EXPECT_EQ(texts("error", from), (std::vector<std::string>{"Page P2", "Page P3", "Page P4", "Output done."}));
 
   if (!haveTool("gs")) GTEST_SKIP() << "Ghostscript is not installed";
   ASSERT_EQ(renderPostScript(path("pages.ps"), path("sheet")).status, 0);
@@ -138,7 +138,7 @@ TEST_F(PrintingPages, TheFinishedFileGoesToThePrinterAndAFailedOneNever) {
   print();
   EXPECT_EQ(readAll(path("printed.ps")), readAll(path("pages.ps")));
   EXPECT_EQ(texts("error", sent),
-            (std::vector<std::string>{"Page P3", "Sending the output to the printer.", "Printing done."}));
+            (std::vector<std::string>{"Page P3", "Sending the output to the printer.", "Output done."}));
 
   // An output file that cannot be written: reported by the driver, nothing sent, not done.
   std::filesystem::remove(path("printed.ps"));
