@@ -13,10 +13,10 @@ if wb.sheetnames != ["Info", "P1", "P2", "P3", "Sheet"]:
     problems.append("sheets %s" % wb.sheetnames)
 if wb.active.title != "P1":
     problems.append("the workbook opens on %s" % wb.active.title)
-for page in ("P1", "P2", "P3"):
-    if page in wb.sheetnames and cells(wb[page]) != [("A1", "Page " + page), ("D4", "fixed")]:
+for number, page in enumerate(("P1", "P2", "P3"), 1):
+    if page in wb.sheetnames and cells(wb[page]) != [("A1", "Page " + page), ("B2", "No. %d" % number), ("D4", "fixed")]:
         problems.append("%s holds %s" % (page, cells(wb[page])))
-if "Sheet" in wb.sheetnames and cells(wb["Sheet"]) != [("A1", "Page %01%page"), ("C3", "%02%page"), ("D4", "fixed")]:
+if "Sheet" in wb.sheetnames and cells(wb["Sheet"]) != [("A1", "Page %01%page"), ("B2", "No. %01%numb"), ("C3", "%02%page"), ("D4", "fixed")]:
     problems.append("the template's sheet holds %s" % cells(wb["Sheet"]))
 if open("template.xlsx", "rb").read() != open("template.orig", "rb").read():
     problems.append("the template was changed")

@@ -7,6 +7,7 @@ wb = openpyxl.Workbook()
 ws = wb.active
 ws.title = "Sheet"
 ws["A1"] = "Page %01%page"
+ws["B2"] = "No. %01%numb"
 ws["C3"] = "%02%page"
 ws["D4"] = "fixed"
 wb.create_sheet("Info")["A1"] = "about"

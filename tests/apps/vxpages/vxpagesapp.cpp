@@ -4,7 +4,7 @@
 // Page i (0-based) is a frame, a diagonal from its lower left corner and the page's name as a
 // text; even pages are wide (400 x 200 master units), odd pages tall (200 x 400). In spreadsheet
 // mode (no descriptor asked for) the page function sends a form with the keys "page" (the name)
-// and "num" (i + 1) instead.
+// and "numb" (i + 1) instead.
 //
 // Key-ins:
 //   vxpages preview N [START]   the preview of N pages (from page START)
@@ -71,7 +71,7 @@ int buildPage(int index, const char* name, MSElementDescr** descr, int placing) 
   if (descr == nullptr) {
     VxlibFormData* data = vxlibMatList_createFormDataArray(4, 1);
     vxlibMatList_insertValue(data, "page", 3, 0, name);
-    vxlibMatList_insertValue(data, "num", 2, 0, index + 1);
+    vxlibMatList_insertValue(data, "numb", 2, 0, index + 1);
     const int r = vxlibMatList_generatePageElementDescr("PAGE", nullptr, nullptr, data, 0);
     vxlibMatList_destroyFormDataArray(data);
     toolSubsystem_printf("%s: page %d \"%s\" sent to the spreadsheet: %d\n", kName, index, name, r);
