@@ -43,7 +43,7 @@ constexpr int kDeleteItem = 20006, kOutputFileItem = 20013;
 constexpr int kPrinterItem = 20015, kFileOnlyItem = 20016;
 constexpr int kPlotDriverItem = 20017, kPlotDriverButton = 20018, kSystemPrintButton = 20019;
 // Items of the print dialog (the output file is 20013 there too).
-constexpr int kPlotterItem = 20014, kRangeItem = 20015, kFromItem = 20016, kToItem = 20017;
+constexpr int kPlotterItem = 20014, kFromItem = 20016, kToItem = 20017;
 constexpr int kOkButton = 1;
 
 constexpr int kTextDriverTitle = 51, kTextSystemPrinter = 52, kTextPlotter = 53, kTextPlot = 56;
