@@ -13,6 +13,7 @@
 //   vxpages userprint on|off    its own print function (says which page it was asked to print)
 //   vxpages template FILE [SHEET]  the spreadsheet template and its sheet
 //   vxpages setup               the print set-up dialog
+//   vxpages shortlist N         the preview of a one-name list said to hold N names
 //   vxpages storesetup old|short|hostile   writes a set-up record into the host's user preference
 //                               file as another program might have: the older 'PrSD' record, a
 //                               'PtSe' of the wrong size, or one with nonsense in every field
@@ -120,6 +121,15 @@ void preview(char* unparsed) {
   const int r = vxlibPreview_dialogOpenExtended(n, start, nameList.data(), &buildPage,
                                                 listedPages > 0 ? &listPages : nullptr);
   toolSubsystem_printf("%s: preview of %d pages gave %d\n", kName, n, r);
+}
+
+// A list of one name said to hold N: the library must stop at its terminator.
+void shortList(char* unparsed) {
+  const char* rest = unparsed;
+  const int n = count(rest);
+  makeNames(1, names, nameList);
+  toolSubsystem_printf("%s: preview of a one-name list said to hold %d gave %d\n", kName, n,
+                       vxlibPreview_dialogOpen(n, nameList.data(), &buildPage, nullptr));
 }
 
 void noFunction(char* unparsed) {
@@ -342,7 +352,8 @@ MdlCommandNumber commandNumbers[] = {{preview, 0x7d060100},  {noFunction, 0x7d06
                                      {range, 0x7d062200},    {resize, 0x7d062300},
                                      {place, 0x7d063000},    {plot, 0x7d063100},
                                      {sheet, 0x7d063200},    {paper, 0x7d063300},
-                                     {elements, 0x7d063400}, {nullptr, 0}};
+                                     {elements, 0x7d063400}, {shortList, 0x7d060700},
+                                     {nullptr, 0}};
 
 }  // namespace
 

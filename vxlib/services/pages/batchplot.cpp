@@ -145,7 +145,7 @@ void plotBatchPages() {
 
 void printThroughPlotDriver() {
   GlobalData* g = block();
-  if (g == nullptr) return;
+  if (g == nullptr || g->pageCount <= 0) return;  // nothing to plot
   // A plot still waiting for its data point ends (and lets go of its descriptor) first.
   if (g->batchPlotMode != 0) mdlState_startDefaultCommand();
   const PrinterSetup setup = printerSetup();

@@ -189,7 +189,8 @@ void startPlacing(bool batch) {
 }
 
 void placePagesFromDialog() {
-  if (block() == nullptr) return;
+  GlobalData* g = block();
+  if (g == nullptr || g->pageCount <= 0) return;  // nothing to place
   int action = ACTIONBUTTON_CANCEL;
   if (mdlDialog_openModal(&action, 0, kPlaceDialog) != 0 || action != ACTIONBUTTON_OK) return;
   startPlacing(false);

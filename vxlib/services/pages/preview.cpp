@@ -20,13 +20,13 @@ void freePageList(GlobalData* g) {
   g->pageCount = 0;
 }
 
-// A copy of `count` names on the host's heap, null-terminated; a null name is kept as "". Null
-// when memory runs out (nothing is left allocated).
+// A copy of `count` names on the host's heap, null-terminated. Null when memory runs out
+// (nothing is left allocated).
 char** copyPageList(int count, char* const* names) {
   auto** list = static_cast<char**>(dlmSystem_mdlCalloc(static_cast<std::size_t>(count) + 1, sizeof(char*)));
   if (list == nullptr) return nullptr;
   for (int i = 0; i < count; ++i) {
-    const char* name = names != nullptr && names[i] != nullptr ? names[i] : "";
+    const char* name = names[i];
     const std::size_t n = std::strlen(name) + 1;
     list[i] = static_cast<char*>(dlmSystem_mdlMalloc(n));
     if (list[i] == nullptr) {
@@ -44,7 +44,12 @@ char** copyPageList(int count, char* const* names) {
 GlobalData* block() { return vxlibMain_getGlobalDataP(); }
 
 bool replacePageList(GlobalData* g, int count, char* const* names) {
-  if (count < 0) count = 0;
+  // The names are a null-terminated list as well as a count: a list shorter than its count ends
+  // at its terminator, never read beyond it.
+  if (names == nullptr || count < 0) count = 0;
+  for (int i = 0; i < count; ++i) {
+    if (names[i] == nullptr) count = i;
+  }
   char** list = copyPageList(count, names);
   if (list == nullptr) {
     rscMsgBox(kBoxOk, kErrorList, kMsgOutOfMemory);

@@ -78,7 +78,8 @@ void printRangeOfPages(GlobalData* g, const PrinterSetup& s) {
 
 void printPages() {
   GlobalData* g = block();
-  if (g == nullptr) return;
+  // Without pages there is nothing to print: no empty file is written or sent.
+  if (g == nullptr || g->pageCount <= 0) return;
   PrinterSetup s = printerSetup();
   if (s.outputType == kOutputPlotDriver) {
     printThroughPlotDriver();
