@@ -144,7 +144,7 @@ GlobalData* block();
 bool replacePageList(GlobalData* g, int count, char* const* names);
 // Name of page `index` of the page list ("" beyond it).
 const char* pageName(int index);
-// Calls the application's page function as the Part's callers do (the name copied into the
+// Calls the application's page function with the page's index (the name copied into the
 // current page name first); VXLIB_ERROR without one.
 int callPageFunction(int index, MSElementDescr** descriptor, int placing);
 // The pages the print range covers, first and last inclusive (the preview's page for range 0).
