@@ -162,9 +162,9 @@ void templateNames(char* unparsed) {
 
 void setup(char*) { toolSubsystem_printf("%s: set-up gave %d\n", kName, vxlibPrintSet_dialogOpen()); }
 
-void putInt(std::vector<char>& r, std::size_t at, std::int32_t v) { std::memcpy(r.data() + at, &v, sizeof v); }
-void putDouble(std::vector<char>& r, std::size_t at, double v) { std::memcpy(r.data() + at, &v, sizeof v); }
-void putText(std::vector<char>& r, std::size_t at, const char* text) { std::memcpy(r.data() + at, text, std::strlen(text) + 1); }
+// The record's fields written through the library's own accessors of its byte layout.
+void putInt(std::vector<char>& r, std::size_t at, int v) { pixmend::vxlib::pages::setRecordInt(r.data(), at, v); }
+void putDouble(std::vector<char>& r, std::size_t at, double v) { pixmend::vxlib::pages::setRecordDouble(r.data(), at, v); }
 
 // Offsets of the set-up record as the library lays it out (840 bytes; the older one stops at 584).
 void storeSetup(char* unparsed) {
@@ -185,8 +185,8 @@ void storeSetup(char* unparsed) {
     putInt(r, 56, 1);
     putInt(r, 60, 5);
     putInt(r, 64, 3);
-    putText(r, 68, "printsrv\\plotq");
-    putText(r, 323, "old.ps");
+    pixmend::vxlib::pages::setRecordText(r.data(), 68, 255, "printsrv\\plotq");
+    pixmend::vxlib::pages::setRecordText(r.data(), 323, 257, "old.ps");
     putInt(r, 580, 1);
   } else if (kind == "hostile") {
     putInt(r, 0, 0);
@@ -283,22 +283,6 @@ void elements(char*) {
   mdlScanCriteria_free(scan);
 }
 
-// The library's published records, as the dialogs reach them: a pointer variable each.
-char* record(const char* variable) {
-  auto** pointer = static_cast<char**>(mdlCExpression_symbolAddress(variable));
-  return pointer != nullptr ? *pointer : nullptr;
-}
-
-template <typename T>
-void put(char* r, std::size_t offset, T value) {
-  std::memcpy(r + offset, &value, sizeof value);
-}
-
-void putText(char* r, std::size_t offset, std::size_t width, const std::string& text) {
-  std::memset(r + offset, 0, width);
-  std::memcpy(r + offset, text.data(), std::min(text.size(), width - 1));
-}
-
 std::vector<std::string> words(const char* text) {
   std::vector<std::string> out;
   std::string w;
@@ -315,24 +299,25 @@ std::vector<std::string> words(const char* text) {
 }
 
 void output(char* unparsed) {
-  char* r = record("vxlibpsd");
   const auto w = words(unparsed);
-  if (r == nullptr || w.size() < 2) return;
-  put<std::int32_t>(r, 60, std::atoi(w[0].c_str()));
-  putText(r, 323, 257, w[1]);
-  const bool fileOnly = w.size() < 4;
-  put<std::int32_t>(r, 580, fileOnly ? 1 : 0);
-  put<std::int32_t>(r, 64, fileOnly ? 1 : std::atoi(w[2].c_str()));
-  std::string printer;
-  for (std::size_t i = 3; i < w.size(); ++i) printer += (i > 3 ? " " : "") + w[i];
-  putText(r, 68, 255, printer);
+  if (w.size() < 2) return;
+  pages::PrinterSetup p = pages::printerSetup();
+  p.outputType = std::atoi(w[0].c_str());
+  p.outputFile = w[1];
+  p.fileOnly = w.size() < 4;
+  p.copies = p.fileOnly ? 1 : std::atoi(w[2].c_str());
+  p.printer.clear();
+  for (std::size_t i = 3; i < w.size(); ++i) p.printer += (i > 3 ? " " : "") + w[i];
+  pages::storePrinterSetup(p);
 }
 
 void range(char* unparsed) {
-  char* r = record("vxlibps");
   const auto w = words(unparsed);
-  if (r == nullptr || w.size() < 3) return;
-  for (std::size_t i = 0; i < 3; ++i) put<std::int32_t>(r, 8 + 4 * i, std::atoi(w[i].c_str()));
+  char* settings = pages::printSettings();
+  if (settings == nullptr || w.size() < 3) return;
+  pages::setRecordInt(settings, pages::kSettingsRange, std::atoi(w[0].c_str()));
+  pages::setRecordInt(settings, pages::kSettingsFirst, std::atoi(w[1].c_str()));
+  pages::setRecordInt(settings, pages::kSettingsLast, std::atoi(w[2].c_str()));
 }
 
 void resize(char* unparsed) {
